@@ -1,0 +1,32 @@
+// How a running operation talks to the user: status line, progress, event pumping,
+// notices, confirmations and the choice of a template file.
+//
+// The window, the command line and the tests each implement it; operations know only this.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brimwell {
+
+class Feedback {
+ public:
+  virtual ~Feedback() = default;
+  // Replaces the status line's text.
+  virtual void setStatus(std::string_view text) = 0;
+  // Moves the progress bar; values below 0 show as 0, above 100 as 100.
+  virtual void setProgress(int percent) = 0;
+  // Lets the user interface handle what is pending (repaint, input) and returns.
+  virtual void pump() = 0;
+  // A box with the text and one OK button.
+  virtual void notice(std::string_view text) = 0;
+  // An OK/Cancel question; true only when the user chose OK.
+  virtual bool confirm(std::string_view text) = 0;
+  // The template file to load ("Load file sizes") or to save to ("Save file sizes");
+  // nothing when the user cancels.
+  virtual std::optional<std::string> chooseTemplateToLoad() = 0;
+  virtual std::optional<std::string> chooseTemplateToSave() = 0;
+};
+
+}  // namespace brimwell

@@ -1,0 +1,81 @@
+// The file-system services the operations use, and nothing more.
+//
+// Paths are the tool's own paths (a drive letter and backslashes, or POSIX paths); each
+// backend maps them to native ones. Every refused request reports the Windows error number
+// that picks its message (2 missing file, 3 missing folder, 4 too many open files,
+// 5 denied or read-only, 112 full drive, 123 bad name), so the operations and their
+// messages are the same on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace brimwell {
+
+// One entry of a folder listing. "." and ".." are listed like any other entry.
+struct DirEntry {
+  std::string name;
+  bool isDirectory = false;
+  // The folder lies on another file system (a mount point): walks do not enter it.
+  bool isForeignDirectory = false;
+  // Size in bytes as the listing reports it; 0 unless sizes were asked for.
+  std::uint64_t size = 0;
+};
+
+// An open listing of one folder, read entry by entry in the file system's order.
+class FolderListing {
+ public:
+  virtual ~FolderListing() = default;
+  // Fills `entry` with the next entry; false at the end.
+  virtual bool next(DirEntry& entry) = 0;
+};
+
+struct PathAttributes {
+  bool isDirectory = false;
+  bool readOnly = false;
+  std::uint64_t size = 0;
+};
+
+// A file opened for writing raw bytes.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // One write request. Returns the Windows error number (0 on success) and puts the
+  // count of bytes written in `written`; a success may write fewer bytes than asked.
+  virtual int write(const void* data, std::size_t size, std::size_t& written) = 0;
+  // Closes the file; returns the Windows error number (0 on success). Idempotent.
+  virtual int close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens a listing of every entry of the folder `path` (with or without a trailing
+  // separator), whatever its attributes. With `withSizes` each file entry carries its
+  // size. Returns null when the folder is missing or cannot be read.
+  virtual std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) = 0;
+
+  // Attributes of a path (a link to a folder counts as that folder); false when they
+  // cannot be read.
+  virtual bool attributes(const std::string& path, PathAttributes& out) = 0;
+
+  // Creates one folder (not its parents). Returns the Windows error number, 0 on success.
+  virtual int createFolder(const std::string& path) = 0;
+
+  // Creates a file for writing, or truncates an existing one; other programs may still
+  // read and write it. A read-only file is refused with 5. Returns null and sets `error`
+  // on refusal.
+  virtual std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) = 0;
+
+  // Reads a whole file into `contents`. Returns the Windows error number, 0 on success.
+  virtual int readFile(const std::string& path, std::string& contents) = 0;
+
+  // Deletes one file (never a folder). A read-only file is refused with 5.
+  // Returns the Windows error number, 0 on success.
+  virtual int deleteFile(const std::string& path) = 0;
+};
+
+}  // namespace brimwell

@@ -1,0 +1,17 @@
+#include <langinfo.h>
+#include <locale.h>
+
+#include "platform/locale_info.h"
+
+namespace brimwell {
+
+std::string userDecimalSeparator() {
+  // A private locale object, so the process-wide C locale (and printf) stays as it is.
+  locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+  if (user == static_cast<locale_t>(nullptr)) return ".";
+  std::string separator = nl_langinfo_l(RADIXCHAR, user);
+  freelocale(user);
+  return separator.empty() ? "." : separator;
+}
+
+}  // namespace brimwell

@@ -1,0 +1,39 @@
+// How the tool's paths are spelled: which separator it writes, and what a root is.
+//
+// Both styles accept "\" and "/" wherever they look for a separator; they differ in the
+// separator they write and in what counts as a root that needs no creating.
+#pragma once
+
+#include <string_view>
+
+namespace brimwell {
+
+class PathStyle {
+ public:
+  enum class Kind { Windows, Posix };
+
+  static PathStyle windows() { return PathStyle(Kind::Windows); }
+  static PathStyle posix() { return PathStyle(Kind::Posix); }
+  // The style of the platform the program was built for.
+  static PathStyle native();
+
+  Kind kind() const { return kind_; }
+  char separator() const { return kind_ == Kind::Windows ? '\\' : '/'; }
+  static bool isSeparator(char c) { return c == '\\' || c == '/'; }
+  static bool endsWithSeparator(std::string_view path) {
+    return !path.empty() && isSeparator(path.back());
+  }
+  // Everything up to and including the last separator or ":", whichever stands later;
+  // empty when the path has neither.
+  static std::string_view folderPart(std::string_view path);
+  // True for a folder path (its trailing separator removed) that always exists and is
+  // never created: a bare drive such as "d:" (any text shorter than 3 characters under
+  // the Windows style), or the root "/" and a bare drive under the POSIX style.
+  bool isRoot(std::string_view folderWithoutTrailingSeparator) const;
+
+ private:
+  explicit PathStyle(Kind kind) : kind_(kind) {}
+  Kind kind_;
+};
+
+}  // namespace brimwell

@@ -1,0 +1,328 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+
+#include "platform/windows_errors.h"
+
+namespace brimwell {
+
+int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
+  switch (errnoValue) {
+    case 0:
+      return 0;
+    case ENOENT:
+      return missingIsFolder ? winerr::kPathNotFound : winerr::kFileNotFound;
+    case ENOTDIR:
+      return winerr::kPathNotFound;
+    case EMFILE:
+    case ENFILE:
+      return winerr::kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return winerr::kAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+      return winerr::kDiskFull;
+    case ENAMETOOLONG:
+    case EILSEQ:
+    case EINVAL:
+      return winerr::kInvalidName;
+    case EEXIST:
+      return winerr::kAlreadyExists;
+    case ENOTEMPTY:
+      return winerr::kDirNotEmpty;
+    case EBUSY:
+    case ETXTBSY:
+      return winerr::kSharingViolation;
+    case ELOOP:
+      return winerr::kCantResolveFilename;
+    case EFBIG:
+      return winerr::kFileTooLarge;
+    case ENOMEM:
+      return winerr::kNotEnoughMemory;
+    case EIO:
+      return winerr::kIoDevice;
+    default:
+      return winerr::kGeneralFailure;
+  }
+}
+
+namespace {
+
+bool folderOfExists(const std::string& native) {
+  const auto slash = native.find_last_of('/');
+  if (slash == std::string::npos) return true;  // relative to the current folder
+  const std::string folder = slash == 0 ? "/" : native.substr(0, slash);
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// ENOENT means a missing file when its folder exists, a missing folder otherwise.
+int errorForPath(int errnoValue, const std::string& native) {
+  if (errnoValue == ENOENT) return windowsErrorFromErrno(ENOENT, !folderOfExists(native));
+  return windowsErrorFromErrno(errnoValue, true);
+}
+
+bool isReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+class PosixListing : public FolderListing {
+ public:
+  PosixListing(DIR* dir, std::string folder, bool withSizes, PosixFileSystem& fs, bool checkMounts)
+      : dir_(dir),
+        folder_(std::move(folder)),
+        withSizes_(withSizes),
+        fs_(fs),
+        checkMounts_(checkMounts) {}
+  ~PosixListing() override { closedir(dir_); }
+
+  bool next(DirEntry& entry) override {
+    errno = 0;
+    const dirent* raw = readdir(dir_);
+    if (raw == nullptr) return false;
+    entry.name = raw->d_name;
+    entry.size = 0;
+    entry.isForeignDirectory = false;
+    unsigned char type = raw->d_type;
+    struct stat st {};
+    bool statted = false;
+    if (type == DT_UNKNOWN) {
+      statted = fstatat(dirfd(dir_), raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+      type = statted && S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+    }
+    entry.isDirectory = type == DT_DIR;
+    if (entry.isDirectory) {
+      if (checkMounts_ && entry.name != "." && entry.name != "..") {
+        entry.isForeignDirectory = fs_.isMountPointOf(folder_, entry.name);
+      }
+    } else if (withSizes_) {
+      if (!statted) statted = fstatat(dirfd(dir_), raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+      if (statted) entry.size = static_cast<std::uint64_t>(st.st_size);
+    }
+    return true;
+  }
+
+ private:
+  DIR* dir_;
+  std::string folder_;
+  bool withSizes_;
+  PosixFileSystem& fs_;
+  bool checkMounts_;
+};
+
+class PosixWritableFile : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  ~PosixWritableFile() override { close(); }
+
+  int write(const void* data, std::size_t size, std::size_t& written) override {
+    written = 0;
+    ssize_t result;
+    do {
+      result = ::write(fd_, data, size);
+    } while (result < 0 && errno == EINTR);
+    if (result < 0) return windowsErrorFromErrno(errno, true);
+    written = static_cast<std::size_t>(result);
+    return 0;
+  }
+
+  int close() override {
+    if (fd_ < 0) return 0;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 || errno == EINTR ? 0 : windowsErrorFromErrno(errno, true);
+  }
+
+ private:
+  int fd_;
+};
+
+// Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo fields.
+std::string unescapeMountField(const std::string& field) {
+  const auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
+        isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+      out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                               (field[i + 3] - '0'));
+      i += 3;
+      continue;
+    }
+    out += field[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem() { drives_['c'] = "/"; }
+
+void PosixFileSystem::mapDrive(char letter, std::string root) {
+  drives_[static_cast<char>(std::tolower(static_cast<unsigned char>(letter)))] = std::move(root);
+}
+
+bool PosixFileSystem::toNative(const std::string& path, std::string& native, int& error) const {
+  if (path.find('\0') != std::string::npos) {
+    error = winerr::kInvalidName;
+    return false;
+  }
+  std::string_view rest = path;
+  native.clear();
+  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+    const auto drive =
+        drives_.find(static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0]))));
+    if (drive == drives_.end()) {
+      error = winerr::kPathNotFound;
+      return false;
+    }
+    native = drive->second;
+    while (native.size() > 1 && native.back() == '/') native.pop_back();
+    if (native == "/") native.clear();
+    rest.remove_prefix(2);
+    while (!rest.empty() && (rest.front() == '\\' || rest.front() == '/')) rest.remove_prefix(1);
+    native += '/';
+  }
+  for (char c : rest) native += c == '\\' ? '/' : c;
+  if (native.empty()) {
+    error = winerr::kPathNotFound;
+    return false;
+  }
+  return true;
+}
+
+bool PosixFileSystem::isMountPointOf(const std::string& nativeFolder, const std::string& name) {
+  if (!mountPointsLoaded_) loadMountPoints();
+  if (mountPoints_.empty()) return false;
+  std::string full = nativeFolder;
+  if (full.empty() || full.back() != '/') full += '/';
+  full += name;
+  if (full.front() != '/') {
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return false;
+    full = std::string(cwd) + "/" + full;
+  }
+  return mountPoints_.count(full) != 0;
+}
+
+void PosixFileSystem::loadMountPoints() {
+  mountPointsLoaded_ = true;
+  std::ifstream mountinfo("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(mountinfo, line)) {
+    // Fields: id parent major:minor root mount-point ...
+    std::size_t start = 0;
+    for (int field = 0; field < 4 && start != std::string::npos; ++field) {
+      start = line.find(' ', start);
+      if (start != std::string::npos) ++start;
+    }
+    if (start == std::string::npos) continue;
+    const std::size_t end = line.find(' ', start);
+    const std::string mountPoint = unescapeMountField(line.substr(start, end - start));
+    if (mountPoint != "/") mountPoints_.insert(mountPoint);
+  }
+}
+
+std::unique_ptr<FolderListing> PosixFileSystem::listFolder(const std::string& path,
+                                                           bool withSizes) {
+  std::string native;
+  int error = 0;
+  if (!toNative(path, native, error)) return nullptr;
+  DIR* dir = opendir(native.c_str());
+  if (dir == nullptr) return nullptr;
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  return std::make_unique<PosixListing>(dir, std::move(native), withSizes, *this, true);
+}
+
+bool PosixFileSystem::attributes(const std::string& path, PathAttributes& out) {
+  std::string native;
+  int error = 0;
+  if (!toNative(path, native, error)) return false;
+  struct stat st {};
+  if (::stat(native.c_str(), &st) != 0) return false;
+  out.isDirectory = S_ISDIR(st.st_mode);
+  out.readOnly = isReadOnly(st);
+  out.size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+int PosixFileSystem::createFolder(const std::string& path) {
+  std::string native;
+  int error = 0;
+  if (!toNative(path, native, error)) return error;
+  if (::mkdir(native.c_str(), 0777) == 0) return 0;
+  return windowsErrorFromErrno(errno, true);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& path, int& error) {
+  std::string native;
+  error = 0;
+  if (!toNative(path, native, error)) return nullptr;
+  // A new file takes one call; only an existing one is checked for the read-only rule
+  // before it is truncated.
+  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    struct stat st {};
+    if (::stat(native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) {
+      error = winerr::kAccessDenied;
+      return nullptr;
+    }
+    fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  }
+  if (fd < 0) {
+    error = windowsErrorFromErrno(errno, true);
+    return nullptr;
+  }
+  return std::make_unique<PosixWritableFile>(fd);
+}
+
+int PosixFileSystem::readFile(const std::string& path, std::string& contents) {
+  contents.clear();
+  std::string native;
+  int error = 0;
+  if (!toNative(path, native, error)) return error;
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errorForPath(errno, native);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return winerr::kAccessDenied;
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int readError = windowsErrorFromErrno(errno, true);
+      ::close(fd);
+      return readError;
+    }
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return 0;
+}
+
+int PosixFileSystem::deleteFile(const std::string& path) {
+  std::string native;
+  int error = 0;
+  if (!toNative(path, native, error)) return error;
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) != 0) return errorForPath(errno, native);
+  if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && isReadOnly(st))) {
+    return winerr::kAccessDenied;
+  }
+  if (::unlink(native.c_str()) == 0) return 0;
+  return errorForPath(errno, native);
+}
+
+}  // namespace brimwell

@@ -1,0 +1,29 @@
+// A fresh temporary folder for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <string>
+
+namespace brimwell::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder's path, without a trailing separator.
+  const std::string& path() const { return path_; }
+  // path() + "/" + relative
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+  // Writes `contents` to the file `relative`, creating its folders.
+  void writeFile(const std::string& relative, const std::string& contents) const;
+  // Reads the file `relative` whole.
+  std::string readFile(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace brimwell::testing
