@@ -1,0 +1,20 @@
+// Fills a buffer with random bytes from the process-wide random source, byte for byte the
+// same as one draw(256) a byte, in order, only faster.
+//
+// draw(256) steps the state once and yields its top 8 bits. The fill runs several copies of
+// the generator ("lanes"), each a fixed number of steps ahead of the one before, so that
+// independent multiplications can run side by side; afterwards the source's state is the
+// state after the last byte, exactly as if every byte had been drawn one by one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/random_source.h"
+
+namespace brimwell {
+
+// Writes `count` bytes, each what draw(256) would have given at its turn.
+void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count);
+
+}  // namespace brimwell

@@ -1,0 +1,35 @@
+#include "diskops/folder_maker.h"
+
+#include "app/failure.h"
+
+namespace brimwell::diskops {
+
+bool FolderMaker::ensure(std::string_view folderPart) {
+  if (isRemembered(folderPart)) return true;
+  const bool made = make(folderPart);
+  if (made) {
+    last_.assign(folderPart);
+    hasLast_ = true;
+  } else {
+    hasLast_ = false;
+  }
+  return made;
+}
+
+bool FolderMaker::make(std::string_view folderPart) {
+  if (folderPart.empty()) throwUnableToCreateDirectory();
+  std::string_view folder = folderPart;
+  if (PathStyle::isSeparator(folder.back())) folder.remove_suffix(1);
+  if (style_.isRoot(folder)) return true;
+  const std::string_view parent = PathStyle::folderPart(folder);
+  if (parent == folder) return true;
+
+  scratch_.assign(folder);
+  PathAttributes attributes;
+  if (fs_.attributes(scratch_, attributes) && attributes.isDirectory) return true;
+  if (!make(parent)) return false;
+  scratch_.assign(folder);  // the recursion reused the scratch path
+  return fs_.createFolder(scratch_) == 0;
+}
+
+}  // namespace brimwell::diskops
