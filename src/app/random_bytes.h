@@ -3,8 +3,9 @@
 //
 // draw(256) steps the state once and yields its top 8 bits. The fill runs several copies of
 // the generator ("lanes"), each a fixed number of steps ahead of the one before, so that
-// independent multiplications can run side by side; afterwards the source's state is the
-// state after the last byte, exactly as if every byte had been drawn one by one.
+// independent multiplications run side by side in vector registers; afterwards the
+// source's state is the state after the last byte, exactly as if every byte had been drawn
+// one by one.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,15 @@
 
 namespace brimwell {
 
-// Writes `count` bytes, each what draw(256) would have given at its turn.
+// Writes `count` bytes, each what draw(256) would have given at its turn, with the fastest
+// kernel the processor offers.
 void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count);
+
+// The kernels behind the fill; all give the same bytes. Tests and benchmarks pick one.
+// Avx512 needs the F, BW and VBMI extensions.
+enum class FillKernel { Portable, Sse2, Avx2, Avx512 };
+bool fillKernelAvailable(FillKernel kernel);
+// As above with the given kernel, which must be available.
+void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count, FillKernel kernel);
 
 }  // namespace brimwell

@@ -33,8 +33,7 @@ std::string percentageText(std::int32_t count, std::int64_t sum,
   // would turn counts above 21,474,836 into nonsense. Both operands are exact in the
   // 64-bit mantissa of long double.
   const std::int64_t product = static_cast<std::int64_t>(count) * 100;
-  const long double quotient =
-      static_cast<long double>(product) / static_cast<long double>(sum);
+  const long double quotient = static_cast<long double>(product) / static_cast<long double>(sum);
 
   // "-d.ddddddddddddddddde+XX": the quotient to 18 significant digits, ties to even.
   char rendered[64];

@@ -27,9 +27,7 @@ class FolderMaker {
   // folder is there (a refusal is not an error here).
   bool ensure(std::string_view folderPart);
   // Whether `folderPart` was skipped as the folder made last.
-  bool isRemembered(std::string_view folderPart) const {
-    return hasLast_ && folderPart == last_;
-  }
+  bool isRemembered(std::string_view folderPart) const { return hasLast_ && folderPart == last_; }
   void forget() { hasLast_ = false; }
 
  private:

@@ -1,10 +1,22 @@
-// Brimwell: placeholder entry point until the window lands.
+// Brimwell: start-up. Checks for a display, creates the main window and runs the event
+// loop until the window closes.
 #include <QApplication>
-#include <QLabel>
+#include <cstdio>
+
+#include "app/failure.h"
+#include "gui/display_check.h"
+#include "gui/form1.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QLabel label("Brimwell");
-  label.show();
-  return app.exec();
+  if (const auto message =
+          brimwell::gui::missingDisplayMessage(argc, argv, brimwell::gui::processEnvironment)) {
+    std::fputs(message->c_str(), stderr);
+    return 2;
+  }
+  QApplication application(argc, argv);
+  application.setFont(brimwell::gui::windowFont());
+  const std::string title = brimwell::applicationTitle(argc > 0 ? argv[0] : "Brimwell");
+  brimwell::gui::TForm1 form(QString::fromStdString(title));
+  form.show();
+  return application.exec();
 }

@@ -1,73 +1,133 @@
-// The user locale's collation through ICU: one sort key per text, computed once, then one
-// sort of the keys.
+// The user locale's collation through ICU.
+//
+// Order: ICU's collator for the default locale (which follows LC_ALL, LC_MESSAGES and
+// LANG; the C and POSIX locales give ICU's "en_US_POSIX" order, which for ASCII is byte
+// order), at tertiary strength (case-sensitive), with numeric collation off, so digits
+// are compared one by one as characters. Punctuation such as "-" and "'" weighs like any
+// other character.
+//
+// A text that is valid UTF-8 is read as UTF-8; any other text is read byte by byte as
+// Latin-1, so every path has a place in the order.
+//
+// Speed: one sort key per text, computed once into large shared blocks, then one sort of
+// the keys; ties (equal keys) keep their original order. When the caller has a likely
+// order (the builder knows its paths' folders), checking each neighbour pair is enough
+// and no key is made.
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "platform/collation.h"
+#include "platform/collation_icu.h"
+#include "platform/sort_key_order.h"
 
 namespace brimwell {
 namespace {
 
+// `text` as UTF-16: decoded as UTF-8 when it is valid UTF-8, else byte by byte as Latin-1.
+void widen(std::string_view text, std::vector<UChar>& wide) {
+  wide.clear();
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::int32_t>(text.size());
+  std::int32_t at = 0;
+  while (at < length) {
+    UChar32 c = bytes[at];
+    if (c < 0x80) {
+      wide.push_back(static_cast<UChar>(c));
+      ++at;
+      continue;
+    }
+    U8_NEXT(bytes, at, length, c);
+    if (c < 0) {
+      wide.clear();
+      for (std::int32_t i = 0; i < length; ++i) wide.push_back(bytes[i]);
+      return;
+    }
+    if (c <= 0xFFFF) {
+      wide.push_back(static_cast<UChar>(c));
+    } else {
+      wide.push_back(U16_LEAD(c));
+      wide.push_back(U16_TRAIL(c));
+    }
+  }
+}
+
 class IcuCollation : public Collation {
  public:
-  IcuCollation() {
+  explicit IcuCollation(const char* locale) {
     UErrorCode status = U_ZERO_ERROR;
-    collator_ = ucol_open(uloc_getDefault(), &status);
+    collator_ = ucol_open(locale, &status);
     if (U_FAILURE(status)) {
       status = U_ZERO_ERROR;
       collator_ = ucol_open("", &status);
     }
     if (U_FAILURE(status)) throw std::runtime_error("The locale's collation is not available");
     ucol_setStrength(collator_, UCOL_TERTIARY);
+    ucol_setAttribute(collator_, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
+    if (U_FAILURE(status)) throw std::runtime_error("The locale's collation is not available");
   }
   ~IcuCollation() override { ucol_close(collator_); }
+  IcuCollation(const IcuCollation&) = delete;
+  IcuCollation& operator=(const IcuCollation&) = delete;
 
   std::vector<std::uint32_t> order(const std::vector<std::string_view>& texts) override {
-    // All keys live in one buffer; a key is found by its offset.
-    std::string keys;
-    std::vector<std::uint64_t> offsets(texts.size() + 1);
+    return orderAt(texts.size(), [&texts](std::size_t i) { return texts[i]; });
+  }
+
+  std::vector<std::uint32_t> orderAt(std::size_t count, const TextAt& textAt) override {
+    SortKeys keys(count);
     std::vector<UChar> wide;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      offsets[i] = keys.size();
-      appendKey(texts[i], wide, keys);
+    for (std::size_t i = 0; i < count; ++i) {
+      widen(textAt(i), wide);
+      const auto length = static_cast<std::int32_t>(wide.size());
+      keys.add([&](std::uint8_t* buffer, std::size_t capacity) {
+        return static_cast<std::size_t>(
+            ucol_getSortKey(collator_, wide.data(), length, buffer,
+                            static_cast<std::int32_t>(std::min<std::size_t>(capacity, INT32_MAX))));
+      });
     }
-    offsets[texts.size()] = keys.size();
-    std::vector<std::uint32_t> positions(texts.size());
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-      positions[i] = static_cast<std::uint32_t>(i);
-    }
-    const char* base = keys.data();
-    std::stable_sort(positions.begin(), positions.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return std::strcmp(base + offsets[a], base + offsets[b]) < 0;
-    });
-    return positions;
+    return keys.ascendingOrder();
+  }
+
+  std::vector<std::uint32_t> orderFromGuess(std::size_t count, const TextAt& textAt,
+                                            std::vector<std::uint32_t> guess) override {
+    if (isPermutation(guess, count) && inOrder(guess, textAt)) return guess;
+    return orderAt(count, textAt);
   }
 
  private:
-  // Bytes are taken as Latin-1, so every 8-bit path has a key.
-  void appendKey(std::string_view text, std::vector<UChar>& wide, std::string& keys) {
-    wide.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      wide[i] = static_cast<unsigned char>(text[i]);
+  static bool isPermutation(const std::vector<std::uint32_t>& positions, std::size_t count) {
+    if (positions.size() != count) return false;
+    std::vector<bool> seen(count);
+    for (const std::uint32_t position : positions) {
+      if (position >= count || seen[position]) return false;
+      seen[position] = true;
     }
-    const auto length = static_cast<int32_t>(wide.size());
-    const std::size_t start = keys.size();
-    keys.resize(start + text.size() * 4 + 16);
-    int32_t needed = ucol_getSortKey(collator_, wide.data(), length,
-                                     reinterpret_cast<uint8_t*>(keys.data() + start),
-                                     static_cast<int32_t>(keys.size() - start));
-    if (static_cast<std::size_t>(needed) > keys.size() - start) {
-      keys.resize(start + static_cast<std::size_t>(needed));
-      needed = ucol_getSortKey(collator_, wide.data(), length,
-                               reinterpret_cast<uint8_t*>(keys.data() + start), needed);
+    return true;
+  }
+
+  // Whether each text of `positions` collates before the next, or equal with a lower
+  // position. ucol_strcoll skips the beginning two texts share, so neighbours in a sorted
+  // list of paths compare quickly.
+  bool inOrder(const std::vector<std::uint32_t>& positions, const TextAt& textAt) const {
+    std::vector<UChar> previous;
+    std::vector<UChar> current;
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+      widen(textAt(positions[k]), current);
+      if (k > 0) {
+        const UCollationResult result =
+            ucol_strcoll(collator_, previous.data(), static_cast<std::int32_t>(previous.size()),
+                         current.data(), static_cast<std::int32_t>(current.size()));
+        if (result == UCOL_GREATER) return false;
+        if (result == UCOL_EQUAL && positions[k - 1] > positions[k]) return false;
+      }
+      previous.swap(current);
     }
-    // The key's own terminating zero stays as the separator.
-    keys.resize(start + static_cast<std::size_t>(needed));
+    return true;
   }
 
   UCollator* collator_ = nullptr;
@@ -75,6 +135,10 @@ class IcuCollation : public Collation {
 
 }  // namespace
 
-std::unique_ptr<Collation> userCollation() { return std::make_unique<IcuCollation>(); }
+std::unique_ptr<Collation> icuCollation(const char* locale) {
+  return std::make_unique<IcuCollation>(locale);
+}
+
+std::unique_ptr<Collation> userCollation() { return icuCollation(uloc_getDefault()); }
 
 }  // namespace brimwell

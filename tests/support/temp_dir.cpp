@@ -1,5 +1,9 @@
 #include "support/temp_dir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +14,33 @@ namespace brimwell::testing {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// Windows has no mkdtemp: a name made of the process id, a counter and the clock, tried
+// until CreateDirectoryA makes a folder that did not exist.
+TempDir::TempDir() {
+  char base[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof base, base);
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("GetTempPathA failed");
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = std::string(base) + "brimwell-test-" +
+                                  std::to_string(GetCurrentProcessId()) + "-" +
+                                  std::to_string(++counter) + "-" + std::to_string(GetTickCount());
+    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+      path_ = candidate;
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  throw std::runtime_error("no temporary folder could be made");
+}
+#else
 TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "brimwell-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }
+#endif
 
 TempDir::~TempDir() {
   std::error_code ignored;

@@ -1,0 +1,161 @@
+// Speed of the census on a tree of files.
+//
+//   census_bench --census=PATH [--template=FILE] [--save=FILE]
+//       runs one whole census of PATH (both walks) with a silent feedback and prints the
+//       summary line; this is the command timed against `du` by census_vs_du.sh. With
+//       --save the filled template is written to FILE (how templates/ was measured).
+//   census_bench --tree=PATH [benchmark flags]
+//       times the counting walk, the classifying walk and the whole census of PATH
+//       separately (a small generated tree when --tree is not given).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/context.h"
+#include "app/failure.h"
+#include "census/census.h"
+#include "census/census_walk.h"
+#include "census/size_template.h"
+#include "platform/posix_file_system.h"
+
+namespace {
+
+using namespace brimwell;
+
+// Feedback that shows nothing: what is left is the census's own cost.
+class SilentFeedback : public Feedback {
+ public:
+  std::string status;
+  void setStatus(std::string_view text) override { status = text; }
+  void setProgress(int) override {}
+  void pump() override {}
+  void notice(std::string_view text) override { status = text; }
+  bool confirm(std::string_view) override { return true; }
+  std::optional<std::string> chooseTemplateToLoad() override { return std::nullopt; }
+  std::optional<std::string> chooseTemplateToSave() override { return std::nullopt; }
+};
+
+// Everything one census needs, with a template of power-of-two thresholds unless a
+// template file is given.
+struct Bench {
+  explicit Bench(const std::string& location, const std::string& templateFile = "")
+      : collation(userCollation()),
+        context{lists, fields, feedback, fs, random, *collation, PathStyle::native(), "."} {
+    fields.setText(EditField::scanpath, location);
+    if (!templateFile.empty()) {
+      census::loadTemplateFile(context, templateFile);
+      return;
+    }
+    const auto addRow = [this](std::int64_t threshold) {
+      const std::size_t row = lists.sizes.addRow(std::to_string(threshold));
+      lists.sizes.addSubCell(row, "0");
+      lists.sizes.addSubCell(row, "0");
+      lists.sizes.addSubCell(row, "");
+    };
+    for (std::int64_t threshold = 512; threshold < 2147483647; threshold *= 2) addRow(threshold);
+    addRow(2147483647);
+  }
+
+  Workspace lists;
+  FieldValues fields;
+  SilentFeedback feedback;
+  PosixFileSystem fs;
+  RandomSource random;
+  std::unique_ptr<Collation> collation;
+  Context context;
+};
+
+std::string& treeFolder() {
+  static std::string folder;
+  return folder;
+}
+
+// A small tree for a quick run: 40 folders of 50 files of assorted sizes.
+std::string makeSmallTree() {
+  const auto root = std::filesystem::temp_directory_path() /
+                    ("brimwell-census-bench-" + std::to_string(getpid()));
+  for (int folder = 0; folder < 40; ++folder) {
+    const auto dir = root / ("f" + std::to_string(folder));
+    std::filesystem::create_directories(dir);
+    for (int file = 0; file < 50; ++file) {
+      std::ofstream(dir / ("file" + std::to_string(file)))
+          << std::string(static_cast<std::size_t>((file * 977 + folder * 131) % 20000), 'x');
+    }
+  }
+  return root.string();
+}
+
+void BM_CountingWalk(benchmark::State& state) {
+  Bench bench(treeFolder());
+  for (auto _ : state) {
+    census::Census census(bench.context);
+    census.ScanPass = 0;
+    census.ScanFolder(treeFolder());
+    benchmark::DoNotOptimize(census.TotalFiles);
+    state.counters["files"] = census.TotalFiles;
+  }
+}
+
+void BM_ClassifyingWalk(benchmark::State& state) {
+  Bench bench(treeFolder());
+  census::Census census(bench.context);
+  census.ScanFolder(treeFolder());  // the counting walk, for the progress bar's total
+  for (auto _ : state) {
+    census.ScanPass = 1;
+    census.FilesDone = 0;
+    census.ScanFolder(treeFolder());
+    benchmark::DoNotOptimize(census.TotalSize);
+  }
+}
+
+void BM_WholeCensus(benchmark::State& state) {
+  Bench bench(treeFolder());
+  for (auto _ : state) census::analyse(bench.context);
+  state.SetLabel(bench.feedback.status);
+}
+
+BENCHMARK(BM_CountingWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClassifyingWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeCensus)->Unit(benchmark::kMillisecond);
+
+// The value of "--name=VALUE" among the arguments, or empty.
+std::string option(int argc, char** argv, const std::string& name) {
+  const std::string prefix = "--" + name + "=";
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument.rfind(prefix, 0) == 0) return argument.substr(prefix.size());
+  }
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string location = option(argc, argv, "census");
+  if (!location.empty()) {
+    try {
+      Bench bench(location, option(argc, argv, "template"));
+      census::analyse(bench.context);
+      const std::string saveTo = option(argc, argv, "save");
+      if (!saveTo.empty()) census::saveTemplateFile(bench.context, saveTo);
+      std::puts(bench.feedback.status.c_str());
+      return 0;
+    } catch (const Failure& failure) {
+      std::fprintf(stderr, "%s\n", errorBoxText(failure.what()).c_str());
+      return 1;
+    }
+  }
+
+  benchmark::Initialize(&argc, argv);
+  treeFolder() = option(argc, argv, "tree");
+  const bool generated = treeFolder().empty();
+  if (generated) treeFolder() = makeSmallTree();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (generated) std::filesystem::remove_all(treeFolder());
+  return 0;
+}

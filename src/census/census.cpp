@@ -1,0 +1,121 @@
+// The census: counting and classifying walks of a location, and the "Analyse" handler.
+#include "census/census.h"
+
+#include "app/cell_number.h"
+#include "census/census_walk.h"
+#include "census/size_template.h"
+
+namespace brimwell::census {
+
+Outcome analyse(Context& context) {
+  Census census(context);
+  return census.analyseClick();
+}
+
+Outcome Census::analyseClick() {
+  TextTable& sizes = context_.lists.sizes;
+  Feedback& feedback = context_.feedback;
+  if (sizes.empty()) {
+    feedback.notice("Load a file-size template first!");
+    return Outcome::Stopped;
+  }
+  if (context_.fields.text(EditField::scanpath).empty()) {
+    feedback.notice("Enter file path to scan (or disk drive letter)");
+    return Outcome::Stopped;
+  }
+
+  feedback.setStatus("Please wait, counting files - this may take several minutes...");
+  TotalFiles = 0;
+  TotalFolders = 0;
+  ScanPass = 0;
+  ScanFolder(context_.fields.text(EditField::scanpath));
+  if (TotalFiles == 0) {
+    feedback.notice("No files to process.");
+    return Outcome::Stopped;
+  }
+
+  feedback.setStatus("Analyzing the location...");
+  TableBatch batch(sizes);
+  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
+    sizes.setSubCell(row, kCountCell, "0");
+    sizes.setSubCell(row, kPercentCell, "0");
+  }
+  TotalSize = 0;
+  ScanPass = 1;
+  FilesDone = 0;
+  shownProgress_ = -1;
+  ScanFolder(context_.fields.text(EditField::scanpath));
+  UpdatePercentages(sizes, context_.decimalSeparator);
+  feedback.setStatus(summary());
+  feedback.setProgress(0);
+  return Outcome::Done;
+}
+
+void Census::ScanFolder(const std::string& path) {
+  std::string folder = path;
+  if (!PathStyle::endsWithSeparator(folder)) folder += context_.style.separator();
+  walk(folder);
+}
+
+void Census::walk(std::string& folder) {
+  const auto listing = context_.fs.listFolder(folder, ScanPass == 1);
+  if (!listing) return;
+  const std::size_t folderLength = folder.size();
+  DirEntry entry;
+  while (listing->next(entry)) {
+    context_.feedback.pump();
+    if (entry.isDirectory) {
+      if (entry.name == "." || entry.name == "..") continue;
+      if (ScanPass == 0) ++TotalFolders;
+      // A folder of another file system is counted but not entered.
+      if (entry.isForeignDirectory) continue;
+      folder.append(entry.name);
+      folder += context_.style.separator();
+      walk(folder);
+      folder.resize(folderLength);
+    } else if (ScanPass == 0) {
+      ++TotalFiles;
+    } else {
+      classify(entry.size);
+    }
+  }
+}
+
+void Census::classify(std::uint64_t listedSize) {
+  // Sizes of 2 GiB and more are taken whole: every threshold is a 32-bit number, so such
+  // a file lands in the last row, and the total stays true.
+  const auto size = static_cast<std::int64_t>(listedSize);
+  TotalSize += size;
+  TextTable& sizes = context_.lists.sizes;
+  const std::size_t row = rowFor(size);
+  const std::int64_t count = parseInt32Cell(sizes.subCell(row, kCountCell));
+  sizes.setSubCell(row, kCountCell, formatInteger(count + 1));
+
+  ++FilesDone;
+  const std::int64_t percent = static_cast<std::int64_t>(FilesDone) * 100 / TotalFiles;
+  const int progress = percent > 100 ? 100 : static_cast<int>(percent);
+  if (progress != shownProgress_) {
+    shownProgress_ = progress;
+    context_.feedback.setProgress(progress);
+  }
+}
+
+std::size_t Census::rowFor(std::int64_t size) const {
+  // Parsed afresh for each file, and only up to the row found: a threshold edited during
+  // the walk counts for the following files, and one that does not parse fails only when
+  // a file reaches it.
+  const TextTable& sizes = context_.lists.sizes;
+  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
+    if (parseInt32Cell(sizes.caption(row)) >= size) return row;
+  }
+  return sizes.rowCount() - 1;
+}
+
+std::string Census::summary() const {
+  return "Total files: " + formatInteger(TotalFiles) +
+         ", total folders: " + formatInteger(TotalFolders) +
+         ", total size: " + formatInteger(TotalSize) +
+         ", avg size: " + formatInteger(TotalSize / TotalFiles) + ".";
+}
+
+}  // namespace brimwell::census

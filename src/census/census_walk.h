@@ -1,0 +1,45 @@
+// One census of a location: the counters it keeps and the walk that fills them.
+//
+// The location is walked twice. The counting walk (ScanPass 0) counts files and folders
+// and asks the listing for no sizes; the classifying walk (ScanPass 1) puts every file
+// into the first size row whose threshold is at least the file's size. Entries are taken
+// in the order the file system lists them and folders are descended into as they are met.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/context.h"
+#include "app/outcome.h"
+
+namespace brimwell::census {
+
+class Census {
+ public:
+  explicit Census(Context& context) : context_(context) {}
+
+  // The whole census of the location in the field `scanpath`, with its notices, status
+  // texts and progress.
+  Outcome analyseClick();
+  // Walks the folder `path` and every folder below it, acting on the counters and the
+  // template according to ScanPass. A folder that cannot be listed counts as empty.
+  void ScanFolder(const std::string& path);
+
+  std::uint8_t ScanPass = 0;      // 0 counting, 1 classifying
+  std::int32_t TotalFiles = 0;    // files found by the counting walk
+  std::int32_t TotalFolders = 0;  // folders found by the counting walk
+  std::int32_t FilesDone = 0;     // files classified so far
+  std::int64_t TotalSize = 0;     // sum of the sizes of the files classified
+
+ private:
+  // `folder` ends in a separator; it is extended for each subfolder and restored.
+  void walk(std::string& folder);
+  void classify(std::uint64_t listedSize);
+  std::size_t rowFor(std::int64_t size) const;
+  std::string summary() const;
+
+  Context& context_;
+  int shownProgress_ = -1;
+};
+
+}  // namespace brimwell::census

@@ -1,0 +1,297 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <array>
+#include <charconv>
+#include <ostream>
+
+#include "app/fields.h"
+
+#ifndef BRIMWELL_VERSION
+#define BRIMWELL_VERSION "unknown"
+#endif
+
+namespace brimwell::cli {
+namespace {
+
+constexpr const char* kProgram = "brimwell-cli";
+constexpr const char* kNoCommand =
+    "no command given; the commands are census, build, reproduce, sort-out, erase and run";
+
+struct CommandName {
+  const char* name;
+  Command command;
+};
+
+constexpr std::array<CommandName, 6> kCommands{{
+    {"census", Command::Census},
+    {"build", Command::Build},
+    {"reproduce", Command::Reproduce},
+    {"sort-out", Command::SortOut},
+    {"erase", Command::Erase},
+    {"run", Command::Run},
+}};
+
+// A command-line mistake found after CLI11 has read the words.
+struct UsageError {
+  std::string message;
+};
+
+// Option texts as typed; numbers are checked here rather than by CLI11, which would read
+// "010" as octal.
+struct RawOptions {
+  std::optional<std::string> files;
+  std::optional<std::string> folders;
+  std::vector<std::string> roots;
+  std::optional<std::string> percent;
+  std::optional<std::string> seed;
+};
+
+std::optional<std::int64_t> parseDecimal(const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int32_t> checkedField(const std::string& option,
+                                         const std::optional<std::string>& given, SpinField field) {
+  if (!given) return std::nullopt;
+  const std::string& text = *given;
+  const SpinFieldSpec& range = spinFieldSpec(field);
+  const auto value = parseDecimal(text);
+  if (!value || *value < range.minimum || *value > range.maximum) {
+    throw UsageError{option + ": '" + text + "' is not a whole number from " +
+                     std::to_string(range.minimum) + " to " + std::to_string(range.maximum)};
+  }
+  return static_cast<std::int32_t>(*value);
+}
+
+void addSeedOption(CLI::App& command, RawOptions& raw) {
+  command
+      .add_option("--seed", raw.seed,
+                  "State of the random source (0 to 4294967295); the same seed gives the "
+                  "same result. Without it a seed is taken from the clock and printed")
+      ->type_name("S");
+}
+
+void addYesOption(CLI::App& command, CliOptions& options) {
+  command.add_flag("--yes,-y", options.yes,
+                   "Answer OK to the question before anything is written or deleted");
+}
+
+void addBuildOptions(CLI::App& command, CliOptions& options, RawOptions& raw) {
+  command.add_option("--files", raw.files, "Number of files to list (1 to 1000000; default 6000)")
+      ->type_name("N");
+  command
+      .add_option("--folders", raw.folders,
+                  "Number of folder paths to draw (1 to 30000; default 800)")
+      ->type_name("N");
+  command
+      .add_option("--root", raw.roots,
+                  "A root folder and the most levels of subfolders under it (0 to 99); give "
+                  "it up to five times to replace the five default roots")
+      ->type_name("NAME:DEPTH")
+      ->allow_extra_args(false);
+  command
+      .add_option("--prefix", options.prefix, "Text every file name starts with (default \"001-\")")
+      ->type_name("TEXT");
+}
+
+std::string hint(const std::string& command) {
+  return "Run '" + std::string(kProgram) + (command.empty() ? "" : " " + command) +
+         " --help' to see the options.";
+}
+
+void finishOptions(CliOptions& options, const RawOptions& raw) {
+  options.files = checkedField("--files", raw.files, SpinField::SpinEdit1);
+  options.folders = checkedField("--folders", raw.folders, SpinField::SpinEdit2);
+  options.percent = checkedField("--percent", raw.percent, SpinField::delprocent);
+  if (raw.seed) {
+    options.seed = parseSeed(*raw.seed);
+    if (!options.seed) {
+      throw UsageError{"--seed: '" + *raw.seed + "' is not a whole number from 0 to 4294967295"};
+    }
+  }
+  if (raw.roots.size() > 5) {
+    throw UsageError{"--root: at most five root folders can be given (" +
+                     std::to_string(raw.roots.size()) + " were)"};
+  }
+  for (const std::string& text : raw.roots) {
+    const auto root = parseRootFolder(text);
+    if (!root) {
+      throw UsageError{"--root: '" + text +
+                       "' is not NAME:DEPTH with a DEPTH from 0 to 99 after the last ':' "
+                       "(for example --root \"Windows emul:3\")"};
+    }
+    options.roots.push_back(*root);
+  }
+}
+
+}  // namespace
+
+std::optional<RootFolder> parseRootFolder(const std::string& text) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string::npos) return std::nullopt;
+  const auto depth = parseDecimal(text.substr(colon + 1));
+  if (!depth || *depth > 99) return std::nullopt;
+  return RootFolder{text.substr(0, colon), static_cast<std::int32_t>(*depth)};
+}
+
+std::optional<std::uint32_t> parseSeed(const std::string& text) {
+  const auto value = parseDecimal(text);
+  if (!value || *value > 4294967295LL) return std::nullopt;
+  return static_cast<std::uint32_t>(*value);
+}
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                   std::ostream& err) {
+  CliOptions options;
+  RawOptions raw;
+
+  CLI::App app{
+      "Fills a drive or folder with a population of files whose sizes follow a size template "
+      "(a \".fs\" table of size thresholds and counts), then deletes a random share of them "
+      "to fragment the free space.",
+      kProgram};
+  app.set_version_flag("--version", std::string(kProgram) + " " + BRIMWELL_VERSION);
+  app.require_subcommand(1);
+  app.get_formatter()->label("Subcommands", "Commands");
+  app.get_formatter()->label("SUBCOMMAND", "COMMAND");
+  app.footer(
+      "Example, the whole job in one go:\n"
+      "  brimwell-cli run --template templates/default.fs --target /mnt/scratch/ --seed 1 --yes\n"
+      "The same in steps:\n"
+      "  brimwell-cli build --template templates/default.fs --target /mnt/scratch/ --list job.txt\n"
+      "  brimwell-cli reproduce --list job.txt --yes\n"
+      "  brimwell-cli sort-out --list job.txt --percent 15 --yes\n"
+      "  brimwell-cli erase --list job.txt --yes\n"
+      "Exit codes: 0 done, 1 failed, 2 wrong command line, 3 declined or stopped by a notice.");
+
+  CLI::App* census = app.add_subcommand(
+      "census", "Count the files under a location by the size classes of a template");
+  census->add_option("LOCATION", options.location, "Folder or drive to walk, such as /usr or c:\\")
+      ->required();
+  census->add_option("--template", options.templateFile, "Size template file (.fs) to fill")
+      ->required()
+      ->type_name("FILE");
+  census->add_option("--save", options.saveFile, "Save the filled template to this file")
+      ->type_name("FILE");
+  census->footer(
+      "Prints the filled table (threshold, count, %, description) and the totals on stdout.\n"
+      "Example:\n  brimwell-cli census /usr --template templates/default.fs --save usr.fs");
+
+  CLI::App* build = app.add_subcommand(
+      "build", "Make the file list (paths and sizes) from a template; writes nothing else");
+  build->add_option("--template", options.templateFile, "Size template file (.fs)")
+      ->required()
+      ->type_name("FILE");
+  build->add_option("--list", options.listFile, "File list to write (path TAB size a line)")
+      ->required()
+      ->type_name("OUT");
+  addBuildOptions(*build, options, raw);
+  build
+      ->add_option("--target", options.target,
+                   "Folder every path starts with, joined to the root name as given, so end "
+                   "it with \"/\"; a relative one is taken from the current folder (default "
+                   "\"d:\\\", a drive that this system does not map)")
+      ->type_name("PATH");
+  addSeedOption(*build, raw);
+  build->footer(
+      "Example:\n  brimwell-cli build --template templates/default.fs --target /mnt/scratch/ "
+      "--files 20000 --root \"Windows emul:3\" --root \"Program Files emul:6\" --list job.txt");
+
+  CLI::App* reproduce = app.add_subcommand(
+      "reproduce", "Write every file of a file list, with its folders and random bytes");
+  reproduce->add_option("--list", options.listFile, "File list to write out")
+      ->required()
+      ->type_name("FILE");
+  addSeedOption(*reproduce, raw);
+  addYesOption(*reproduce, options);
+  reproduce->footer("Example:\n  brimwell-cli reproduce --list job.txt --seed 7 --yes");
+
+  CLI::App* sortOut = app.add_subcommand(
+      "sort-out", "Keep a random share of a file list: the files that erase will delete");
+  sortOut->add_option("--list", options.listFile, "File list to thin; it is rewritten")
+      ->required()
+      ->type_name("FILE");
+  sortOut->add_option("--percent", raw.percent, "Share of the files to keep (1 to 99; default 15)")
+      ->type_name("P");
+  addSeedOption(*sortOut, raw);
+  addYesOption(*sortOut, options);
+  sortOut->footer("Example:\n  brimwell-cli sort-out --list job.txt --percent 20 --yes");
+
+  CLI::App* erase =
+      app.add_subcommand("erase", "Delete every file of a file list, then empty the list");
+  erase->add_option("--list", options.listFile, "File list of the files to delete")
+      ->required()
+      ->type_name("FILE");
+  addYesOption(*erase, options);
+  erase->footer("Example:\n  brimwell-cli erase --list job.txt --yes");
+
+  CLI::App* run = app.add_subcommand(
+      "run", "All steps: build, write the files, pick a share at random and delete it");
+  run->add_option("--template", options.templateFile, "Size template file (.fs)")
+      ->required()
+      ->type_name("FILE");
+  run->add_option("--target", options.target,
+                  "Folder to fill, such as /mnt/scratch/ (created when missing; a relative one "
+                  "is taken from the current folder)")
+      ->required()
+      ->type_name("PATH");
+  addBuildOptions(*run, options, raw);
+  run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
+      ->type_name("P");
+  run->add_option("--list", options.listFile, "Also keep the file list in this file")
+      ->type_name("OUT");
+  addSeedOption(*run, raw);
+  addYesOption(*run, options);
+  run->footer(
+      "Example:\n  brimwell-cli run --template templates/default.fs --target /mnt/scratch/ "
+      "--files 3000 --percent 15 --seed 1 --yes");
+
+  std::string commandName;
+  try {
+    if (!arguments.empty() && !arguments.front().empty() && arguments.front().front() != '-') {
+      bool known = false;
+      for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
+      if (!known) {
+        throw UsageError{"unknown command '" + arguments.front() +
+                         "'; the commands are census, build, reproduce, sort-out, erase and run"};
+      }
+      commandName = arguments.front();
+    }
+    if (arguments.empty()) {
+      err << app.help() << '\n';
+      err << kProgram << ": " << kNoCommand << '\n' << hint("") << '\n';
+      return {std::nullopt, 2};
+    }
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    app.parse(std::move(reversed));
+    for (const CommandName& entry : kCommands) {
+      if (app.got_subcommand(entry.name)) options.command = entry.command;
+    }
+    finishOptions(options, raw);
+  } catch (const CLI::CallForHelp& e) {
+    return {std::nullopt, app.exit(e, out, err)};
+  } catch (const CLI::CallForAllHelp& e) {
+    return {std::nullopt, app.exit(e, out, err)};
+  } catch (const CLI::CallForVersion& e) {
+    return {std::nullopt, app.exit(e, out, err)};
+  } catch (const CLI::ParseError& e) {
+    const bool noCommand = e.get_name() == "RequiredError" && app.get_subcommands().empty();
+    const std::string problem = noCommand ? kNoCommand : e.what();
+    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << problem << '\n'
+        << hint(commandName) << '\n';
+    return {std::nullopt, 2};
+  } catch (const UsageError& e) {
+    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << e.message << '\n'
+        << hint(commandName) << '\n';
+    return {std::nullopt, 2};
+  }
+  return {std::move(options), 0};
+}
+
+}  // namespace brimwell::cli

@@ -1,0 +1,63 @@
+// The command line of brimwell-cli: its commands and options, read into CliOptions.
+//
+//   census LOCATION --template FILE [--save FILE]
+//   build --template FILE --list OUT [--files N] [--folders N] [--root NAME:DEPTH]...
+//         [--prefix TEXT] [--target PATH] [--seed S]
+//   reproduce --list FILE [--seed S] [--yes]
+//   sort-out --list FILE [--percent P] [--seed S] [--yes]
+//   erase --list FILE [--yes]
+//   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
+//       [--seed S] [--yes]
+//
+// Options left out keep the window's defaults. --help and --version print and end the
+// program with 0; anything wrong ends it with 2 and a message that says what to do.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brimwell::cli {
+
+enum class Command { Census, Build, Reproduce, SortOut, Erase, Run };
+
+struct RootFolder {
+  std::string name;
+  std::int32_t depth = 0;
+};
+
+struct CliOptions {
+  Command command = Command::Run;
+  std::string location;      // census
+  std::string templateFile;  // census, build, run
+  std::string saveFile;      // census --save; empty: not saved
+  std::string listFile;      // empty: none (only run may leave it out)
+  std::optional<std::int32_t> files;
+  std::optional<std::int32_t> folders;
+  std::vector<RootFolder> roots;  // empty: the window's five
+  std::optional<std::string> prefix;
+  std::optional<std::string> target;
+  std::optional<std::int32_t> percent;
+  std::optional<std::uint32_t> seed;
+  bool yes = false;
+};
+
+// The options, or the exit code to end with when the command line asked for help or
+// the version (0) or was wrong (2); what is to be shown has been written to `out` (help,
+// version) or `err` (the problem).
+struct ParsedCommandLine {
+  std::optional<CliOptions> options;
+  int exitCode = 0;
+};
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                   std::ostream& err);
+
+// "NAME:DEPTH", the depth after the last ":" (0 to 99); nothing when malformed.
+std::optional<RootFolder> parseRootFolder(const std::string& text);
+// A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
+std::optional<std::uint32_t> parseSeed(const std::string& text);
+
+}  // namespace brimwell::cli

@@ -1,0 +1,203 @@
+#include "cli/commands.h"
+
+#include <array>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "app/failure.h"
+#include "census/census.h"
+#include "census/size_template.h"
+#include "cli/exit_codes.h"
+#include "cli/list_figures.h"
+#include "cli/list_file.h"
+#include "cli/session.h"
+#include "diskops/fragmentation.h"
+#include "diskops/writer.h"
+#include "fileset/builder.h"
+
+namespace brimwell::cli {
+namespace {
+
+void printOut(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::string plural(std::int64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "1234567 bytes (1.2 MiB)": the exact count, and its size at a glance.
+std::string bytesText(std::int64_t bytes) {
+  std::string text = plural(bytes, "byte", "bytes");
+  constexpr std::array<const char*, 4> kUnits{"KiB", "MiB", "GiB", "TiB"};
+  double scaled = static_cast<double>(bytes);
+  std::size_t unit = 0;
+  for (; scaled >= 1024.0 && unit < kUnits.size(); ++unit) scaled /= 1024.0;
+  if (unit == 0) return text;
+  char shown[32];
+  std::snprintf(shown, sizeof shown, " (%.1f %s)", scaled, kUnits[unit - 1]);
+  return text + shown;
+}
+
+std::string couldNotDeleteText(const diskops::EraseResult& result) {
+  if (result.failed == 0) return {};
+  return "; " + plural(result.failed, "listed file", "listed files") + " could not be deleted";
+}
+
+// The template table as the window shows it: threshold, count, %, description.
+std::string templateTableText(const TextTable& sizes) {
+  std::string text;
+  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
+    text += sizes.caption(row);
+    for (std::size_t column = 1; column < sizes.columnCount(); ++column) {
+      text += '\t';
+      text += sizes.cellText(row, column);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+// The note to show when a failure may come from a path on a drive this system lacks.
+std::string driveNoteForList(Session& session) {
+  const TextTable& files1 = session.lists().files1;
+  if (files1.empty()) return {};
+  return unmappedDriveNote(std::string(files1.caption(0)));
+}
+
+int census(Session& session, const CliOptions& options) {
+  Context& context = session.context();
+  census::loadTemplateFile(context, options.templateFile);
+  const Outcome outcome = census::analyse(context);
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  printOut(templateTableText(context.lists.sizes) + session.feedback().status() + "\n");
+  if (!options.saveFile.empty()) census::saveTemplateFile(context, options.saveFile);
+  return kExitDone;
+}
+
+// Loads the template and builds the file list; Done when the list is complete.
+Outcome buildList(Session& session, const CliOptions& options) {
+  Context& context = session.context();
+  session.seedRandom(options.seed);
+  census::loadTemplateFile(context, options.templateFile);
+  return fileset::build(context);
+}
+
+int build(Session& session, const CliOptions& options) {
+  checkFileListFolder(options.listFile);
+  const Outcome outcome = buildList(session, options);
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  writeFileList(options.listFile, session.lists().files1);
+  const std::string target = session.context().fields.text(EditField::reprodpath);
+  const ListFigures figures = measureFileList(session.lists().files1, target);
+  printOut("Listed " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
+           " in all in " + options.listFile + "\n");
+  const std::string note = unmappedDriveNote(target);
+  if (!note.empty()) session.feedback().say("Note: " + note + ", before you reproduce the list.");
+  return kExitDone;
+}
+
+int reproduce(Session& session, const CliOptions& options) {
+  readFileList(options.listFile, session.lists().files1);
+  session.seedRandom(options.seed);
+  return exitCodeFor(diskops::reproduce(session.context()));
+}
+
+int sortOut(Session& session, const CliOptions& options) {
+  readFileList(options.listFile, session.lists().files1);
+  session.seedRandom(options.seed);
+  const Outcome outcome = diskops::sortOut(session.context());
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  writeFileList(options.listFile, session.lists().files1);
+  printOut(
+      "Kept " +
+      plural(static_cast<std::int64_t>(session.lists().files1.rowCount()), "entry", "entries") +
+      " to delete in " + options.listFile + "\n");
+  return kExitDone;
+}
+
+int erase(Session& session, const CliOptions& options) {
+  readFileList(options.listFile, session.lists().files1);
+  const diskops::EraseResult result = diskops::erase(session.context());
+  if (result.outcome != Outcome::Done) return exitCodeFor(result.outcome);
+  writeFileList(options.listFile, session.lists().files1);
+  printOut("Deleted " + plural(result.erased, "file", "files") + couldNotDeleteText(result) +
+           "; the list " + options.listFile + " is now empty.\n");
+  return kExitDone;
+}
+
+void keepList(Session& session, const CliOptions& options) {
+  if (!options.listFile.empty()) writeFileList(options.listFile, session.lists().files1);
+}
+
+int run(Session& session, const CliOptions& options) {
+  const std::string target = session.context().fields.text(EditField::reprodpath);
+  const std::string note = unmappedDriveNote(target);
+  if (!note.empty()) throw Failure(note);
+  if (!options.listFile.empty()) checkFileListFolder(options.listFile);
+
+  Context& context = session.context();
+  Outcome outcome = buildList(session, options);
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  const ListFigures figures = measureFileList(session.lists().files1, target);
+  keepList(session, options);
+
+  outcome = diskops::reproduce(context);
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  printOut("Wrote " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
+           " in all, in " + plural(figures.folders, "folder", "folders") + " under " + target +
+           "\n");
+
+  outcome = diskops::sortOut(context);
+  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  keepList(session, options);
+  const diskops::EraseResult erased = diskops::erase(context);
+  if (erased.outcome != Outcome::Done) return exitCodeFor(erased.outcome);
+  keepList(session, options);
+  printOut("Deleted " + std::to_string(erased.erased) + " of them, chosen at random (" +
+           std::to_string(context.fields.value(SpinField::delprocent)) + " %)" +
+           couldNotDeleteText(erased) + ", to leave gaps in the free space; " +
+           plural(figures.files - erased.erased, "file", "files") + " remain.\n");
+  return kExitDone;
+}
+
+int dispatch(Session& session, const CliOptions& options) {
+  switch (options.command) {
+    case Command::Census:
+      return census(session, options);
+    case Command::Build:
+      return build(session, options);
+    case Command::Reproduce:
+      return reproduce(session, options);
+    case Command::SortOut:
+      return sortOut(session, options);
+    case Command::Erase:
+      return erase(session, options);
+    case Command::Run:
+      break;
+  }
+  return run(session, options);
+}
+
+}  // namespace
+
+int runCommand(const CliOptions& options) {
+  Session session(options);
+  try {
+    return dispatch(session, options);
+  } catch (const Failure& failure) {
+    session.feedback().say(errorBoxText(failure.what()));
+    if (options.command == Command::Reproduce) {
+      const std::string note = driveNoteForList(session);
+      if (!note.empty()) session.feedback().say(note + ".");
+    }
+    return kExitFailed;
+  } catch (const std::bad_alloc&) {
+    session.feedback().say("Out of memory.");
+    return kExitFailed;
+  }
+}
+
+}  // namespace brimwell::cli

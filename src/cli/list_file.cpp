@@ -1,0 +1,185 @@
+#include "cli/list_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "app/context.h"
+#include "app/failure.h"
+
+namespace brimwell::cli {
+namespace {
+
+struct ListLine {
+  std::string_view path;
+  std::string_view size;
+};
+
+// Splits one line (its line end removed) at its last TAB; returns the reason when the
+// line has no valid shape, empty when it is fine.
+std::string checkLine(std::string_view line, ListLine& out) {
+  const std::size_t tab = line.rfind('\t');
+  if (tab == std::string_view::npos) return "there is no TAB between the path and the size";
+  out.path = line.substr(0, tab);
+  out.size = line.substr(tab + 1);
+  if (out.path.empty()) return "the path is empty";
+  std::string_view digits = out.size;
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || digits.front() == '-' || error != std::errc() ||
+      end != digits.data() + digits.size()) {
+    return "the size '" + std::string(out.size) + "' is not a whole number of bytes";
+  }
+  return {};
+}
+
+// Calls `visit(lineNumber, line)` for every line of `text` without its line end.
+template <typename Visit>
+void forEachLine(std::string_view text, Visit&& visit) {
+  std::size_t number = 0;
+  while (!text.empty()) {
+    ++number;
+    const std::size_t lf = text.find('\n');
+    std::string_view line = text.substr(0, lf);
+    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    visit(number, line);
+  }
+}
+
+namespace fs = std::filesystem;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void failWriting(const std::string& path, int errnoValue) {
+  throw Failure("Cannot write the file list '" + path + "': " + std::strerror(errnoValue));
+}
+
+[[noreturn]] void failWriting(const std::string& path, const std::error_code& error) {
+  throw Failure("Cannot write the file list '" + path + "': " + error.message());
+}
+
+// Writes `text` to `path` (created or truncated) in one request; fails with the reason.
+void writeWhole(const std::string& path, const std::string& text, const std::string& shownPath) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) failWriting(shownPath, errno);
+  std::setvbuf(file, nullptr, _IONBF, 0);  // the text goes out in one write, unbuffered
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const int writeError = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written) failWriting(shownPath, writeError);
+  if (!closed) failWriting(shownPath, errno);
+}
+
+}  // namespace
+
+void parseFileList(std::string_view text, std::string_view name, TextTable& files1) {
+  // A first pass checks every line and measures the list, so a bad line changes nothing
+  // and the table is sized once.
+  std::size_t rows = 0;
+  std::size_t textBytes = 0;
+  forEachLine(text, [&](std::size_t number, std::string_view line) {
+    if (line.empty()) return;
+    ListLine parts;
+    const std::string problem = checkLine(line, parts);
+    if (!problem.empty()) {
+      throw Failure("The file list '" + std::string(name) + "', line " + std::to_string(number) +
+                    ": " + problem);
+    }
+    ++rows;
+    textBytes += line.size();
+  });
+
+  files1.clear();
+  files1.reserve(rows, textBytes);
+  forEachLine(text, [&](std::size_t, std::string_view line) {
+    if (line.empty()) return;
+    ListLine parts;
+    checkLine(line, parts);
+    const std::size_t row = files1.addRow(parts.path);
+    files1.addSubCell(row, parts.size);
+  });
+}
+
+std::string fileListText(const TextTable& files1) {
+  std::size_t bytes = 0;
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    bytes += files1.caption(row).size() + files1.cellText(row, 1 + kSizeCell).size() + 2;
+  }
+  std::string text;
+  text.reserve(bytes);
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    text += files1.caption(row);
+    text += '\t';
+    text += files1.cellText(row, 1 + kSizeCell);
+    text += '\n';
+  }
+  return text;
+}
+
+void readFileList(const std::string& path, TextTable& files1) {
+  errno = 0;
+  FilePointer file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    throw Failure("Cannot read the file list '" + path + "': " + std::strerror(errno));
+  }
+  std::string text;
+  std::error_code ignored;
+  const auto size = fs::file_size(path, ignored);
+  if (!ignored) text.reserve(static_cast<std::size_t>(size));
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+    text.append(buffer, got);
+    if (got < sizeof buffer) break;
+  }
+  if (std::ferror(file.get()) != 0) {
+    throw Failure("Cannot read the file list '" + path + "': " + std::strerror(errno));
+  }
+  parseFileList(text, path, files1);
+}
+
+void writeFileList(const std::string& path, const TextTable& files1) {
+  const std::string text = fileListText(files1);
+
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    writeWhole(path, text, path);
+    return;
+  }
+
+  const std::string temporary = path + ".new";
+  try {
+    writeWhole(temporary, text, path);
+  } catch (...) {
+    fs::remove(temporary, error);
+    throw;
+  }
+  fs::rename(temporary, path, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    failWriting(path, error);
+  }
+}
+
+void checkFileListFolder(const std::string& path) {
+  const fs::path folder = fs::path(path).parent_path();
+  if (folder.empty()) return;  // the current folder
+  std::error_code error;
+  const fs::file_status status = fs::status(folder, error);
+  if (!fs::exists(status)) failWriting(path, ENOENT);
+  if (!fs::is_directory(status)) failWriting(path, ENOTDIR);
+}
+
+}  // namespace brimwell::cli

@@ -1,0 +1,100 @@
+#include "cli/session.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/locale_info.h"
+#include "platform/native_file_system.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+
+#include "platform/posix_file_system.h"
+#endif
+
+namespace brimwell::cli {
+namespace {
+
+bool isTerminal(std::FILE* stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return ::isatty(::fileno(stream)) != 0;
+#endif
+}
+
+Answering answeringFor(const CliOptions& options) {
+  if (options.yes) return Answering::Yes;
+  return isTerminal(stdin) ? Answering::AskUser : Answering::NoOneToAsk;
+}
+
+// A relative target is taken from the current folder, so that the list holds paths that
+// still lead to the files when a later step runs elsewhere. Drive paths ("d:\\"), absolute
+// paths and the empty path stay as given.
+std::string targetFolder(const std::string& target) {
+  const bool hasDrive = target.size() >= 2 && target[1] == ':';
+  if (target.empty() || hasDrive || PathStyle::isSeparator(target.front())) return target;
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  if (error) return target;
+  return (here / target).string();
+}
+
+void putOptionsIntoFields(const CliOptions& options, FieldValues& fields) {
+  if (options.files) fields.setValue(SpinField::SpinEdit1, *options.files);
+  if (options.folders) fields.setValue(SpinField::SpinEdit2, *options.folders);
+  if (!options.roots.empty()) {
+    // Roots given replace all five; those not given are empty, with depth 0.
+    for (int r = 0; r < 5; ++r) {
+      const auto index = static_cast<std::size_t>(r);
+      const bool given = index < options.roots.size();
+      fields.setText(rootNameField(r), given ? options.roots[index].name : std::string());
+      fields.setValue(rootDepthField(r), given ? options.roots[index].depth : 0);
+    }
+  }
+  if (options.prefix) fields.setText(EditField::id, *options.prefix);
+  if (options.target) fields.setText(EditField::reprodpath, targetFolder(*options.target));
+  if (options.percent) fields.setValue(SpinField::delprocent, *options.percent);
+  if (!options.location.empty()) fields.setText(EditField::scanpath, options.location);
+}
+
+}  // namespace
+
+Session::Session(const CliOptions& options)
+    : feedback_(stderr, stdin, answeringFor(options), isTerminal(stderr)),
+      fs_(makeNativeFileSystem()),
+      collation_(userCollation()),
+      context_{lists_,  fields_,     feedback_,           *fs_,
+               random_, *collation_, PathStyle::native(), userDecimalSeparator()} {
+  putOptionsIntoFields(options, fields_);
+}
+
+void Session::seedRandom(std::optional<std::uint32_t> seed) {
+  if (seed) {
+    random_.setState(*seed);
+    return;
+  }
+  feedback_.say("seed: " + std::to_string(random_.seedFromClock()));
+}
+
+std::string unmappedDriveNote(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return {};
+#else
+  const bool hasDrive =
+      path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) != 0 && path[1] == ':';
+  if (!hasDrive) return {};
+  std::string native;
+  int error = 0;
+  if (PosixFileSystem().toNative(path, native, error)) return {};
+  return "The path '" + path + "' starts with the drive " + path.substr(0, 2) +
+         ", which is not mapped on this system (only c: is, as /). Give --target a folder "
+         "instead, for example --target /tmp/brimwell-out/";
+#endif
+}
+
+}  // namespace brimwell::cli

@@ -1,0 +1,65 @@
+#include "gui/message_boxes.h"
+
+#include <QPushButton>
+
+#include "app/failure.h"
+
+namespace brimwell::gui {
+namespace {
+
+std::unique_ptr<QMessageBox> makeBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                     const QString& text) {
+  auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::NoButton, parent);
+  box->setTextFormat(Qt::PlainText);
+  return box;
+}
+
+QPushButton* addOkButton(QMessageBox& box) {
+  QPushButton* ok = box.addButton(QMessageBox::Ok);
+  ok->setText(QStringLiteral("OK"));
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  return ok;
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> makeNoticeBox(QWidget* parent, const QString& title,
+                                           const QString& text) {
+  auto box = makeBox(parent, QMessageBox::NoIcon, title, text);
+  addOkButton(*box);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& text) {
+  auto box = makeBox(parent, QMessageBox::Question, QStringLiteral("Confirm"), text);
+  addOkButton(*box);
+  QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+  cancel->setText(QStringLiteral("Cancel"));
+  box->setEscapeButton(cancel);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
+                                          const QString& message) {
+  const QString text = QString::fromStdString(errorBoxText(message.toStdString()));
+  auto box = makeBox(parent, QMessageBox::Critical, title, text);
+  addOkButton(*box);
+  return box;
+}
+
+void showNotice(QWidget* parent, const QString& title, const QString& text) {
+  makeNoticeBox(parent, title, text)->exec();
+}
+
+bool askConfirm(QWidget* parent, const QString& text) {
+  auto box = makeConfirmBox(parent, text);
+  box->exec();
+  return box->clickedButton() == box->defaultButton();
+}
+
+void showErrorBox(QWidget* parent, const QString& title, const QString& message) {
+  makeErrorBox(parent, title, message)->exec();
+}
+
+}  // namespace brimwell::gui

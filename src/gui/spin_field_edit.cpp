@@ -1,0 +1,152 @@
+#include "gui/spin_field_edit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOption>
+#include <algorithm>
+#include <limits>
+
+#include "app/cell_number.h"
+#include "app/fields.h"
+
+namespace brimwell::gui {
+namespace {
+
+constexpr int kButtonsWidth = 16;
+
+bool isControlCharacter(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }
+
+bool isEnter(const QKeyEvent& event) {
+  return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+SpinButtons::SpinButtons(SpinFieldEdit& field) : QWidget(&field), field_(field) {
+  setCursor(Qt::ArrowCursor);
+  repeat_.setInterval(kFirstRepeatMs);
+  connect(&repeat_, &QTimer::timeout, this, [this] { repeatTick(); });
+}
+
+SpinButtons::Part SpinButtons::partAt(QPoint position) const {
+  if (!rect().contains(position)) return Part::None;
+  return position.y() < height() / 2 ? Part::Up : Part::Down;
+}
+
+void SpinButtons::stepPressed() { field_.stepBy(pressed_ == Part::Up ? 1 : -1); }
+
+void SpinButtons::repeatTick() {
+  if (pressed_ == Part::None) return;
+  repeat_.setInterval(kRepeatMs);
+  if (pointerOnPressed_) stepPressed();
+}
+
+void SpinButtons::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  pressed_ = partAt(event->position().toPoint());
+  if (pressed_ == Part::None) return;
+  pointerOnPressed_ = true;
+  stepPressed();
+  repeat_.start(kFirstRepeatMs);
+  update();
+}
+
+void SpinButtons::mouseMoveEvent(QMouseEvent* event) {
+  if (pressed_ == Part::None) return;
+  const bool on = partAt(event->position().toPoint()) == pressed_;
+  if (on != pointerOnPressed_) {
+    pointerOnPressed_ = on;
+    update();
+  }
+}
+
+void SpinButtons::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  repeat_.stop();
+  pressed_ = Part::None;
+  pointerOnPressed_ = false;
+  update();
+}
+
+void SpinButtons::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const int half = height() / 2;
+  const QRect halves[] = {QRect(0, 0, width(), half), QRect(0, half, width(), height() - half)};
+  const Part parts[] = {Part::Up, Part::Down};
+  for (int i = 0; i < 2; ++i) {
+    QStyleOptionButton panel;
+    panel.initFrom(this);
+    panel.rect = halves[i];
+    const bool sunken = pressed_ == parts[i] && pointerOnPressed_;
+    panel.state |= sunken ? QStyle::State_Sunken : QStyle::State_Raised;
+    style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &panel, &painter, this);
+    QStyleOption arrow;
+    arrow.initFrom(this);
+    arrow.rect = halves[i].adjusted(3, 1, -3, -1);
+    style()->drawPrimitive(i == 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
+                           &arrow, &painter, this);
+  }
+}
+
+SpinFieldEdit::SpinFieldEdit(std::int32_t minimum, std::int32_t maximum, std::int32_t value,
+                             QWidget* parent)
+    : QLineEdit(parent), minimum_(minimum), maximum_(maximum), buttons_(new SpinButtons(*this)) {
+  setText(QString::fromStdString(formatInteger(value)));
+  setTextMargins(0, 0, kButtonsWidth, 0);
+}
+
+std::int32_t SpinFieldEdit::value() const { return spinFieldValue(text().toStdString(), minimum_); }
+
+void SpinFieldEdit::stepBy(int delta) {
+  std::int64_t next = static_cast<std::int64_t>(value()) + delta;
+  if (minimum_ != maximum_) next = std::clamp<std::int64_t>(next, minimum_, maximum_);
+  next = std::clamp<std::int64_t>(next, std::numeric_limits<std::int32_t>::min(),
+                                  std::numeric_limits<std::int32_t>::max());
+  setText(QString::fromStdString(formatInteger(next)));
+}
+
+void SpinFieldEdit::clampText() {
+  const auto parsed = tryParseInt32(text().toStdString());
+  if (!parsed) return;
+  const std::int32_t clamped = clampToRange(*parsed, minimum_, maximum_);
+  if (clamped != *parsed) setText(QString::fromStdString(formatInteger(clamped)));
+}
+
+bool SpinFieldEdit::acceptsTyped(const QKeyEvent& event) const {
+  if (isEnter(event)) return false;
+  // A chord with Ctrl types a control character (copy, paste, undo ...).
+  if (event.modifiers() & Qt::ControlModifier) return true;
+  const QString typed = event.text();
+  if (typed == decimalSeparator_) return true;
+  return std::all_of(typed.begin(), typed.end(), [](QChar c) {
+    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
+           (isControlCharacter(c) && c != u'\r');
+  });
+}
+
+void SpinFieldEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+    stepBy(event->key() == Qt::Key_Up ? 1 : -1);
+    event->accept();
+    return;
+  }
+  if ((!event->text().isEmpty() || isEnter(*event)) && !acceptsTyped(*event)) {
+    QApplication::beep();
+    event->accept();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void SpinFieldEdit::focusOutEvent(QFocusEvent* event) {
+  clampText();
+  QLineEdit::focusOutEvent(event);
+}
+
+void SpinFieldEdit::resizeEvent(QResizeEvent* event) {
+  QLineEdit::resizeEvent(event);
+  buttons_->setGeometry(width() - kButtonsWidth - 1, 1, kButtonsWidth, height() - 2);
+}
+
+}  // namespace brimwell::gui

@@ -1,0 +1,84 @@
+// A spin field: an edit field for a whole number between a minimum and a maximum, with
+// up and down buttons at its right end.
+//
+// Typing is filtered: digits, "+", "-", the decimal separator and control characters
+// other than Enter pass; any other typed character, Enter included, is dropped with a
+// beep. Keys that type nothing and pasted text are not filtered. The buttons and the Up
+// and Down keys step by 1 from the value as read and write the clamped result back as
+// decimal text; holding a button repeats the step after 400 ms, then every 100 ms, while
+// the pointer stays on it. Leaving the field clamps a value that parses; a text that does
+// not parse stays, and reads as the minimum.
+#pragma once
+
+#include <QLineEdit>
+#include <QTimer>
+#include <cstdint>
+
+namespace brimwell::gui {
+
+class SpinFieldEdit;
+
+// The pair of stepping buttons, stacked up over down.
+class SpinButtons : public QWidget {
+ public:
+  enum class Part { None, Up, Down };
+  static constexpr int kFirstRepeatMs = 400;
+  static constexpr int kRepeatMs = 100;
+
+  explicit SpinButtons(SpinFieldEdit& field);
+
+  Part pressedPart() const { return pressed_; }
+  bool repeating() const { return repeat_.isActive(); }
+  int repeatInterval() const { return repeat_.interval(); }
+  // One tick of the repeat timer: a step when the pointer is on the pressed button.
+  void repeatTick();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  Part partAt(QPoint position) const;
+  void stepPressed();
+
+  SpinFieldEdit& field_;
+  Part pressed_ = Part::None;
+  bool pointerOnPressed_ = false;
+  QTimer repeat_;
+};
+
+class SpinFieldEdit : public QLineEdit {
+ public:
+  SpinFieldEdit(std::int32_t minimum, std::int32_t maximum, std::int32_t value,
+                QWidget* parent = nullptr);
+
+  std::int32_t minimum() const { return minimum_; }
+  std::int32_t maximum() const { return maximum_; }
+  // The text read by the integer-cell rules; the minimum when it does not parse.
+  std::int32_t value() const;
+  // Steps from the value as read and writes the clamped result back.
+  void stepBy(int delta);
+  // Brings a text that parses into the range; leaves any other text as it is.
+  void clampText();
+
+  // The locale's decimal separator, accepted as a typed character.
+  void setDecimalSeparator(const QString& separator) { decimalSeparator_ = separator; }
+  SpinButtons& buttons() { return *buttons_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  bool acceptsTyped(const QKeyEvent& event) const;
+
+  std::int32_t minimum_;
+  std::int32_t maximum_;
+  QString decimalSeparator_ = QStringLiteral(".");
+  SpinButtons* buttons_;
+};
+
+}  // namespace brimwell::gui

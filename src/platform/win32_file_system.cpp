@@ -1,0 +1,163 @@
+#include "platform/win32_file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/path_style.h"
+#include "platform/windows_errors.h"
+
+namespace brimwell {
+namespace {
+
+// A NUL inside a path would cut it short at the call and name another file.
+bool holdsNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+int lastError() { return static_cast<int>(GetLastError()); }
+
+void fillEntry(const WIN32_FIND_DATAA& found, bool withSizes, DirEntry& entry) {
+  entry.name = found.cFileName;
+  entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isForeignDirectory =
+      entry.isDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  entry.size =
+      withSizes ? (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
+}
+
+class Win32Listing : public FolderListing {
+ public:
+  // `handle` is null for a folder that exists but has no entry (an empty drive root).
+  Win32Listing(HANDLE handle, const WIN32_FIND_DATAA& first, bool withSizes)
+      : handle_(handle), pending_(first), hasPending_(handle != nullptr), withSizes_(withSizes) {}
+  ~Win32Listing() override {
+    if (handle_ != nullptr) FindClose(handle_);
+  }
+  Win32Listing(const Win32Listing&) = delete;
+  Win32Listing& operator=(const Win32Listing&) = delete;
+
+  bool next(DirEntry& entry) override {
+    if (!hasPending_) return false;
+    fillEntry(pending_, withSizes_, entry);
+    hasPending_ = FindNextFileA(handle_, &pending_) != 0;
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  WIN32_FIND_DATAA pending_;
+  bool hasPending_;
+  bool withSizes_;
+};
+
+class Win32WritableFile : public WritableFile {
+ public:
+  explicit Win32WritableFile(HANDLE handle) : handle_(handle) {}
+  ~Win32WritableFile() override { close(); }
+  Win32WritableFile(const Win32WritableFile&) = delete;
+  Win32WritableFile& operator=(const Win32WritableFile&) = delete;
+
+  int write(const void* data, std::size_t size, std::size_t& written) override {
+    // One request carries at most 4 GiB - 1; more is reported as a short write.
+    const auto request =
+        static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+    DWORD done = 0;
+    const BOOL ok = WriteFile(handle_, data, request, &done, nullptr);
+    written = done;
+    return ok ? 0 : lastError();
+  }
+
+  int close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return 0;
+    const BOOL ok = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok ? 0 : lastError();
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderListing> Win32FileSystem::listFolder(const std::string& path,
+                                                           bool withSizes) {
+  if (holdsNul(path)) return nullptr;
+  std::string mask = path;
+  if (!PathStyle::endsWithSeparator(mask)) mask += '\\';
+  mask += "*.*";
+  WIN32_FIND_DATAA found{};
+  const HANDLE handle = FindFirstFileA(mask.c_str(), &found);
+  if (handle != INVALID_HANDLE_VALUE)
+    return std::make_unique<Win32Listing>(handle, found, withSizes);
+  // A drive root holds no "." or "..": when it is empty nothing matches, yet it exists.
+  if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+    const DWORD folder = GetFileAttributesA(path.empty() ? "\\" : path.c_str());
+    if (folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return std::make_unique<Win32Listing>(nullptr, found, withSizes);
+    }
+  }
+  return nullptr;
+}
+
+bool Win32FileSystem::attributes(const std::string& path, PathAttributes& out) {
+  if (holdsNul(path)) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  out.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  out.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+int Win32FileSystem::createFolder(const std::string& path) {
+  if (holdsNul(path)) return winerr::kInvalidName;
+  return CreateDirectoryA(path.c_str(), nullptr) ? 0 : lastError();
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& path, int& error) {
+  error = 0;
+  if (holdsNul(path)) {
+    error = winerr::kInvalidName;
+    return nullptr;
+  }
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = lastError();
+    return nullptr;
+  }
+  return std::make_unique<Win32WritableFile>(handle);
+}
+
+int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
+  contents.clear();
+  if (holdsNul(path)) return winerr::kInvalidName;
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return lastError();
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(handle, &size) && size.QuadPart > 0) {
+    contents.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+      error = lastError();
+      break;
+    }
+    if (got == 0) break;
+    contents.append(buffer, got);
+  }
+  if (!CloseHandle(handle) && error == 0) error = lastError();
+  return error;
+}
+
+int Win32FileSystem::deleteFile(const std::string& path) {
+  if (holdsNul(path)) return winerr::kInvalidName;
+  return DeleteFileA(path.c_str()) ? 0 : lastError();
+}
+
+}  // namespace brimwell

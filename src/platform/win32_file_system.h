@@ -1,0 +1,27 @@
+// The file system of Windows, behind the tool's FileSystem interface, through the ANSI
+// calls of kernel32.
+//
+// Paths go to Windows as they are (a drive letter, "\" or "/" separating). Every refused
+// request reports GetLastError's number unchanged, so the failure messages are the ones
+// Windows itself would pick.
+//
+// Folder links (junctions, symbolic links to folders: entries carrying the reparse-point
+// attribute) are listed as foreign folders: a walk counts them but does not enter them,
+// so a link that leads back to an ancestor cannot make it go round forever.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace brimwell {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
+  bool attributes(const std::string& path, PathAttributes& out) override;
+  int createFolder(const std::string& path) override;
+  std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  int readFile(const std::string& path, std::string& contents) override;
+  int deleteFile(const std::string& path) override;
+};
+
+}  // namespace brimwell

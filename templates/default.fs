@@ -1,0 +1,23 @@
+512	25933	up to 512 bytes - census of Debian 12 /usr, 2026-12-07
+1024	19628	up to 1 KiB - census of Debian 12 /usr, 2026-12-07
+2048	28836	up to 2 KiB - census of Debian 12 /usr, 2026-12-07
+4096	23325	up to 4 KiB - census of Debian 12 /usr, 2026-12-07
+8192	16441	up to 8 KiB - census of Debian 12 /usr, 2026-12-07
+16384	13092	up to 16 KiB - census of Debian 12 /usr, 2026-12-07
+32768	9907	up to 32 KiB - census of Debian 12 /usr, 2026-12-07
+65536	5863	up to 64 KiB - census of Debian 12 /usr, 2026-12-07
+131072	3872	up to 128 KiB - census of Debian 12 /usr, 2026-12-07
+262144	2054	up to 256 KiB - census of Debian 12 /usr, 2026-12-07
+524288	948	up to 512 KiB - census of Debian 12 /usr, 2026-12-07
+1048576	555	up to 1 MiB - census of Debian 12 /usr, 2026-12-07
+2097152	320	up to 2 MiB - census of Debian 12 /usr, 2026-12-07
+4194304	198	up to 4 MiB - census of Debian 12 /usr, 2026-12-07
+8388608	92	up to 8 MiB - census of Debian 12 /usr, 2026-12-07
+16777216	57	up to 16 MiB - census of Debian 12 /usr, 2026-12-07
+33554432	41	up to 32 MiB - census of Debian 12 /usr, 2026-12-07
+67108864	27	up to 64 MiB - census of Debian 12 /usr, 2026-12-07
+134217728	16	up to 128 MiB - census of Debian 12 /usr, 2026-12-07
+268435456	5	up to 256 MiB - census of Debian 12 /usr, 2026-12-07
+536870912	1	up to 512 MiB - census of Debian 12 /usr, 2026-12-07
+1073741824	1	up to 1 GiB - census of Debian 12 /usr, 2026-12-07
+2147483647	0	up to 2 GiB - 1 byte, and any larger file - census of Debian 12 /usr, 2026-12-07

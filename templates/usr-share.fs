@@ -1,0 +1,23 @@
+512	13302	up to 512 bytes - census of Debian 12 /usr/share, 2026-12-07
+1024	11519	up to 1 KiB - census of Debian 12 /usr/share, 2026-12-07
+2048	15771	up to 2 KiB - census of Debian 12 /usr/share, 2026-12-07
+4096	8473	up to 4 KiB - census of Debian 12 /usr/share, 2026-12-07
+8192	4808	up to 8 KiB - census of Debian 12 /usr/share, 2026-12-07
+16384	3640	up to 16 KiB - census of Debian 12 /usr/share, 2026-12-07
+32768	2975	up to 32 KiB - census of Debian 12 /usr/share, 2026-12-07
+65536	1705	up to 64 KiB - census of Debian 12 /usr/share, 2026-12-07
+131072	1288	up to 128 KiB - census of Debian 12 /usr/share, 2026-12-07
+262144	688	up to 256 KiB - census of Debian 12 /usr/share, 2026-12-07
+524288	257	up to 512 KiB - census of Debian 12 /usr/share, 2026-12-07
+1048576	101	up to 1 MiB - census of Debian 12 /usr/share, 2026-12-07
+2097152	20	up to 2 MiB - census of Debian 12 /usr/share, 2026-12-07
+4194304	18	up to 4 MiB - census of Debian 12 /usr/share, 2026-12-07
+8388608	9	up to 8 MiB - census of Debian 12 /usr/share, 2026-12-07
+16777216	1	up to 16 MiB - census of Debian 12 /usr/share, 2026-12-07
+33554432	1	up to 32 MiB - census of Debian 12 /usr/share, 2026-12-07
+67108864	0	up to 64 MiB - census of Debian 12 /usr/share, 2026-12-07
+134217728	1	up to 128 MiB - census of Debian 12 /usr/share, 2026-12-07
+268435456	0	up to 256 MiB - census of Debian 12 /usr/share, 2026-12-07
+536870912	0	up to 512 MiB - census of Debian 12 /usr/share, 2026-12-07
+1073741824	0	up to 1 GiB - census of Debian 12 /usr/share, 2026-12-07
+2147483647	0	up to 2 GiB - 1 byte, and any larger file - census of Debian 12 /usr/share, 2026-12-07

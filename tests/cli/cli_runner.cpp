@@ -1,0 +1,114 @@
+#include "cli/cli_runner.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace brimwell::testing {
+namespace {
+
+std::string readAll(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    text.append(buffer, got);
+  }
+  return text;
+}
+
+std::vector<std::string> commandWords(const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{BRIMWELL_CLI_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return words;
+}
+
+std::vector<char*> argvOf(std::vector<std::string>& words) {
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+int exitCodeOf(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
+
+  std::vector<std::string> words = commandWords(arguments);
+  std::vector<char*> argv = argvOf(words);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, fileno(out), 1);
+  posix_spawn_file_actions_adddup2(&actions, fileno(err), 2);
+  if (!workingFolder.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+  }
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error("cannot start " + words[0]);
+
+  CliRun run;
+  run.exitCode = exitCodeOf(pid);
+  run.out = readAll(out);
+  run.err = readAll(err);
+  std::fclose(out);
+  std::fclose(err);
+  return run;
+}
+
+CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed) {
+  std::vector<std::string> words = commandWords(arguments);
+  std::vector<char*> argv = argvOf(words);
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  // Typed ahead: the terminal keeps it until the program reads its answer.
+  if (write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
+    throw std::runtime_error("cannot type on the terminal");
+  }
+  CliRun run;
+  char buffer[4096];
+  for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;) {
+    run.out.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(terminal);
+  run.exitCode = exitCodeOf(pid);
+  return run;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace brimwell::testing

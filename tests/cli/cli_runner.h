@@ -1,0 +1,26 @@
+// Runs the real brimwell-cli program for a test: with stdin on /dev/null (so no terminal
+// can answer a question) and stdout and stderr captured, or on a terminal of its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brimwell::testing {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs in `workingFolder` when it is not empty.
+CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder = "");
+
+// Runs with stdin, stdout and stderr on a new pseudo-terminal, on which `typed` is typed;
+// everything shown on the terminal comes back in `out`.
+CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed);
+
+// Every line of `text` (without the LF).
+std::vector<std::string> linesOf(const std::string& text);
+
+}  // namespace brimwell::testing

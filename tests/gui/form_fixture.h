@@ -1,0 +1,34 @@
+// A shown, active main window for one test, and helpers to drive it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+
+#include "gui/form1.h"
+
+namespace brimwell::testing {
+
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<gui::TForm1>(QStringLiteral("Brimwell"));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+  void TearDown() override { form.reset(); }
+
+  // Replaces a field's text as a user would: select everything, then type.
+  static void typeInto(QLineEdit& field, const QString& text) {
+    field.setFocus();
+    field.selectAll();
+    QTest::keyClicks(&field, text);
+  }
+
+  std::unique_ptr<gui::TForm1> form;
+};
+
+}  // namespace brimwell::testing

@@ -1,0 +1,78 @@
+#include "support/fault_injecting_file_system.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace brimwell::testing {
+namespace {
+
+class FaultInjectingFile : public WritableFile {
+ public:
+  FaultInjectingFile(std::unique_ptr<WritableFile> real, FaultInjectingFileSystem& fs)
+      : real_(std::move(real)), fs_(fs) {}
+
+  int write(const void* data, std::size_t size, std::size_t& written) override {
+    std::size_t shortTo = std::numeric_limits<std::size_t>::max();
+    if (const int error = fs_.nextWrite(shortTo); error != 0) {
+      written = 0;
+      return error;
+    }
+    return real_->write(data, std::min(size, shortTo), written);
+  }
+  int close() override { return real_->close(); }
+
+ private:
+  std::unique_ptr<WritableFile> real_;
+  FaultInjectingFileSystem& fs_;
+};
+
+}  // namespace
+
+int FaultInjectingFileSystem::count(Op op) {
+  const int n = ++counts_[static_cast<std::size_t>(op)];
+  const auto failure = failures_.find({op, n});
+  return failure == failures_.end() ? 0 : failure->second;
+}
+
+int FaultInjectingFileSystem::nextWrite(std::size_t& shortTo) {
+  const int error = count(Op::Write);
+  const auto shortened = shortWrites_.find(calls(Op::Write));
+  if (shortened != shortWrites_.end()) shortTo = shortened->second;
+  return error;
+}
+
+std::unique_ptr<FolderListing> FaultInjectingFileSystem::listFolder(const std::string& path,
+                                                                    bool withSizes) {
+  if (count(Op::List) != 0) return nullptr;
+  return real_.listFolder(path, withSizes);
+}
+
+bool FaultInjectingFileSystem::attributes(const std::string& path, PathAttributes& out) {
+  return real_.attributes(path, out);
+}
+
+int FaultInjectingFileSystem::createFolder(const std::string& path) {
+  if (const int error = count(Op::CreateFolder); error != 0) return error;
+  return real_.createFolder(path);
+}
+
+std::unique_ptr<WritableFile> FaultInjectingFileSystem::createFile(const std::string& path,
+                                                                   int& error) {
+  error = count(Op::Create);
+  if (error != 0) return nullptr;
+  auto file = real_.createFile(path, error);
+  if (!file) return nullptr;
+  return std::make_unique<FaultInjectingFile>(std::move(file), *this);
+}
+
+int FaultInjectingFileSystem::readFile(const std::string& path, std::string& contents) {
+  if (const int error = count(Op::Read); error != 0) return error;
+  return real_.readFile(path, contents);
+}
+
+int FaultInjectingFileSystem::deleteFile(const std::string& path) {
+  if (const int error = count(Op::Delete); error != 0) return error;
+  return real_.deleteFile(path);
+}
+
+}  // namespace brimwell::testing
