@@ -74,15 +74,22 @@ std::string& treeFolder() {
   return folder;
 }
 
+// `prefix` followed by `number` in decimal.
+std::string numbered(const char* prefix, long number) {
+  std::string text = prefix;
+  text += std::to_string(number);
+  return text;
+}
+
 // A small tree for a quick run: 40 folders of 50 files of assorted sizes.
 std::string makeSmallTree() {
-  const auto root = std::filesystem::temp_directory_path() /
-                    ("brimwell-census-bench-" + std::to_string(getpid()));
+  const auto root =
+      std::filesystem::temp_directory_path() / numbered("brimwell-census-bench-", getpid());
   for (int folder = 0; folder < 40; ++folder) {
-    const auto dir = root / ("f" + std::to_string(folder));
+    const auto dir = root / numbered("f", folder);
     std::filesystem::create_directories(dir);
     for (int file = 0; file < 50; ++file) {
-      std::ofstream(dir / ("file" + std::to_string(file)))
+      std::ofstream(dir / numbered("file", file))
           << std::string(static_cast<std::size_t>((file * 977 + folder * 131) % 20000), 'x');
     }
   }

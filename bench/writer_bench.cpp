@@ -39,7 +39,6 @@ void BM_FillLaned(benchmark::State& state, brimwell::FillKernel kernel) {
 BENCHMARK_CAPTURE(BM_FillLaned, portable, brimwell::FillKernel::Portable);
 BENCHMARK_CAPTURE(BM_FillLaned, sse2, brimwell::FillKernel::Sse2);
 BENCHMARK_CAPTURE(BM_FillLaned, avx2, brimwell::FillKernel::Avx2);
-BENCHMARK_CAPTURE(BM_FillLaned, avx512, brimwell::FillKernel::Avx512);
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Times the writer and the erase pass side by side with their plain counterparts.
 #
-#   bench/writer_compare.sh BUILD_DIR tmpfs|ext4|erase [WORK_DIR]
+#   bench/writer_compare.sh BUILD_DIR tmpfs|ext4|erase [ROUNDS] [WORK_DIR]
 #
 # tmpfs: writer_run against writer_baseline on /dev/shm, each run into emptied folders.
 # ext4:  the same pair on the disk; every run writes into a new folder (--fresh), so nothing
@@ -10,34 +10,63 @@
 #        removed at the end: wait a minute before timing on this disk again.
 # erase: fragmentation_run erase against `xargs rm -f` on /dev/shm, the files made afresh
 #        (by writer_baseline) before each run.
+#
+# The machine is shared, so the pair runs in ROUNDS short hyperfine rounds (3 runs of each
+# command a round) rather than one long one: load that comes and goes then hits both
+# commands alike. Printed: the median over all runs of each command, and the median of the
+# per-round ratios of the first command to the second.
 set -eu
 bin="$1/bench"
 mode="$2"
+rounds="${3:-8}"
 case "$mode" in
-  ext4) work="${3:-/var/tmp/brimwell-writer-bench}" ;;
-  *) work="${3:-/dev/shm/brimwell-writer-bench}" ;;
+  ext4) work="${4:-/var/tmp/brimwell-writer-bench}" ;;
+  *) work="${4:-/dev/shm/brimwell-writer-bench}" ;;
 esac
 mkdir -p "$work"
 list="$work/list.txt"
 "$bin/writer_run" generate "$list" 20000 800 1
+
+pair() {  # prepare first second
+  i=1
+  while [ "$i" -le "$rounds" ]; do
+    hyperfine -N --style none --warmup 1 --runs 3 --prepare "$1" "$2" "$3" \
+      --export-json "$work/$mode-round$i.json" > /dev/null
+    i=$((i + 1))
+  done
+  python3 - "$work" "$mode" "$rounds" <<'PY'
+import json, statistics, sys
+work, mode, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
+times, ratios, cpu = [[], []], [], [[], []]
+for i in range(1, rounds + 1):
+    results = json.load(open(f"{work}/{mode}-round{i}.json"))["results"]
+    for k in (0, 1):
+        times[k] += results[k]["times"]
+        cpu[k].append(results[k]["user"] + results[k]["system"])
+    ratios.append(results[0]["median"] / results[1]["median"])
+    commands = [r["command"] for r in results]
+for k in (0, 1):
+    print(f"{statistics.median(times[k]) * 1000:9.1f} ms median of {len(times[k])} runs, "
+          f"user+sys {statistics.median(cpu[k]) * 1000:7.1f} ms: {commands[k]}")
+print(f"median of per-round ratios (first/second): {statistics.median(ratios):.3f}")
+PY
+}
+
 case "$mode" in
   tmpfs)
-    hyperfine -N --warmup 2 --runs 20 --prepare "rm -rf $work/t" \
-      "$bin/writer_run write $list $work/t" "$bin/writer_baseline $list $work/t" \
-      --export-json "$work/tmpfs.json"
+    pair "rm -rf $work/t" "$bin/writer_run write $list $work/t" \
+      "$bin/writer_baseline $list $work/t"
     rm -rf "$work/t"
     ;;
   ext4)
-    hyperfine -N --warmup 1 --runs 8 --prepare sync \
-      "$bin/writer_run write $list $work/t --fresh" \
-      "$bin/writer_baseline $list $work/t --fresh" --export-json "$work/ext4.json"
+    pair sync "$bin/writer_run write $list $work/t --fresh" \
+      "$bin/writer_baseline $list $work/t --fresh"
     rm -rf "$work/t"
     ;;
   erase)
     cut -f1 "$list" | sed "s#^#$work/e/#" > "$work/paths.txt"
-    hyperfine -N --warmup 1 --runs 20 --prepare "$bin/writer_baseline $list $work/e" \
-      "$bin/fragmentation_run erase $list $work/e" "xargs -d '\n' -a $work/paths.txt rm -f" \
-      --export-json "$work/erase.json"
+    pair "$bin/writer_baseline $list $work/e" "$bin/fragmentation_run erase $list $work/e" \
+      "xargs -d '\n' -a $work/paths.txt rm -f"
     rm -rf "$work/e"
     ;;
   *) echo "unknown mode $mode" >&2; exit 2 ;;

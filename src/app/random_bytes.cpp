@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 #if BRIMWELL_FILL_SSE2 && defined(__GNUC__)
-#define BRIMWELL_FILL_AVX 1
+#define BRIMWELL_FILL_AVX2 1
 #include <immintrin.h>
 #endif
 
@@ -118,9 +118,12 @@ std::uint32_t fillSse2(std::uint32_t state, std::uint8_t* out, std::size_t group
 }
 #endif
 
-#if BRIMWELL_FILL_AVX
-// 64 lanes in eight registers of eight.
-constexpr std::size_t kAvx2Vectors = 8;
+#if BRIMWELL_FILL_AVX2
+// 128 lanes in sixteen registers of eight: a multiplication takes longer than issuing
+// eight, so fewer registers would leave the multiplier waiting. (A 512-bit kernel fills faster on
+// its own, but the wider registers cost the rest of the writer more than the fill gains: whole runs
+// were slower with it.)
+constexpr std::size_t kAvx2Vectors = 16;
 constexpr std::size_t kAvx2Lanes = 8 * kAvx2Vectors;
 
 __attribute__((target("avx2"))) std::uint32_t fillAvx2(std::uint32_t state, std::uint8_t* out,
@@ -159,59 +162,9 @@ __attribute__((target("avx2"))) std::uint32_t fillAvx2(std::uint32_t state, std:
 }
 #endif
 
-#if BRIMWELL_FILL_AVX
-// 128 lanes in eight registers of sixteen. The top bytes of four registers are gathered in
-// two byte permutations and one blend.
-constexpr std::size_t kAvx512Vectors = 8;
-constexpr std::size_t kAvx512Lanes = 16 * kAvx512Vectors;
-
-constexpr std::array<std::uint8_t, 64> topByteIndices() {
-  // Byte 3 of each 32-bit lane of two registers taken together (indices 0 to 127); the
-  // second half of the result repeats the first.
-  std::array<std::uint8_t, 64> indices{};
-  for (std::size_t i = 0; i < 64; ++i) indices[i] = static_cast<std::uint8_t>((4 * i + 3) % 128);
-  return indices;
-}
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::uint32_t fillAvx512(
-    std::uint32_t state, std::uint8_t* out, std::size_t groups) {
-  constexpr Jump jump = jumpOf(kAvx512Lanes);
-  static constexpr auto starts = laneStartsOf<kAvx512Lanes>();
-  alignas(64) static constexpr auto indices = topByteIndices();
-  const __m512i start = _mm512_set1_epi32(static_cast<int>(state));
-  __m512i lanes[kAvx512Vectors];
-  for (std::size_t v = 0; v < kAvx512Vectors; ++v) {
-    lanes[v] =
-        _mm512_add_epi32(_mm512_mullo_epi32(_mm512_load_si512(&starts.multipliers[16 * v]), start),
-                         _mm512_load_si512(&starts.increments[16 * v]));
-  }
-  const __m512i multiplier = _mm512_set1_epi32(static_cast<int>(jump.multiplier));
-  const __m512i increment = _mm512_set1_epi32(static_cast<int>(jump.increment));
-  const __m512i topBytes = _mm512_load_si512(indices.data());
-  constexpr __mmask64 kUpperHalf = 0xffffffff00000000ull;
-  for (std::size_t group = 1;; ++group, out += kAvx512Lanes) {
-    for (std::size_t v = 0; v < kAvx512Vectors; v += 4) {
-      const __m512i ab = _mm512_permutex2var_epi8(lanes[v], topBytes, lanes[v + 1]);
-      const __m512i cd = _mm512_permutex2var_epi8(lanes[v + 2], topBytes, lanes[v + 3]);
-      _mm512_storeu_si512(out + 16 * v, _mm512_mask_blend_epi8(kUpperHalf, ab, cd));
-    }
-    if (group == groups) {
-      alignas(64) std::uint32_t last[16];
-      _mm512_store_si512(last, lanes[kAvx512Vectors - 1]);
-      return last[15];
-    }
-    for (auto& lane : lanes) {
-      lane = _mm512_add_epi32(_mm512_mullo_epi32(lane, multiplier), increment);
-    }
-  }
-}
-#endif
-
 std::size_t lanesOf(FillKernel kernel) {
   switch (kernel) {
-#if BRIMWELL_FILL_AVX
-    case FillKernel::Avx512:
-      return kAvx512Lanes;
+#if BRIMWELL_FILL_AVX2
     case FillKernel::Avx2:
       return kAvx2Lanes;
 #endif
@@ -225,8 +178,7 @@ std::size_t lanesOf(FillKernel kernel) {
 }
 
 FillKernel bestKernel() {
-#if BRIMWELL_FILL_AVX
-  if (fillKernelAvailable(FillKernel::Avx512)) return FillKernel::Avx512;
+#if BRIMWELL_FILL_AVX2
   if (__builtin_cpu_supports("avx2")) return FillKernel::Avx2;
 #endif
 #if BRIMWELL_FILL_SSE2
@@ -249,15 +201,8 @@ bool fillKernelAvailable(FillKernel kernel) {
       return false;
 #endif
     case FillKernel::Avx2:
-#if BRIMWELL_FILL_AVX
+#if BRIMWELL_FILL_AVX2
       return __builtin_cpu_supports("avx2");
-#else
-      return false;
-#endif
-    case FillKernel::Avx512:
-#if BRIMWELL_FILL_AVX
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("avx512vbmi");
 #else
       return false;
 #endif
@@ -273,10 +218,7 @@ void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count,
   if (groups != 0) {
     std::uint32_t state = random.state();
     switch (kernel) {
-#if BRIMWELL_FILL_AVX
-      case FillKernel::Avx512:
-        state = fillAvx512(state, out, groups);
-        break;
+#if BRIMWELL_FILL_AVX2
       case FillKernel::Avx2:
         state = fillAvx2(state, out, groups);
         break;

@@ -20,8 +20,7 @@ namespace brimwell {
 void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count);
 
 // The kernels behind the fill; all give the same bytes. Tests and benchmarks pick one.
-// Avx512 needs the F, BW and VBMI extensions.
-enum class FillKernel { Portable, Sse2, Avx2, Avx512 };
+enum class FillKernel { Portable, Sse2, Avx2 };
 bool fillKernelAvailable(FillKernel kernel);
 // As above with the given kernel, which must be available.
 void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count, FillKernel kernel);

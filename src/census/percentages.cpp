@@ -1,6 +1,7 @@
 // The % column: every row's count as a share of the sum of all counts.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/cell_number.h"
@@ -12,18 +13,6 @@ namespace {
 
 // The significant digits that the quotient is rendered to before it is rounded.
 constexpr int kSignificantDigits = 18;
-
-// Adds one to the decimal digits in `digits` (most significant first), growing it on carry.
-void incrementDecimal(std::string& digits) {
-  for (std::size_t i = digits.size(); i-- > 0;) {
-    if (digits[i] != '9') {
-      ++digits[i];
-      return;
-    }
-    digits[i] = '0';
-  }
-  digits.insert(digits.begin(), '1');
-}
 
 }  // namespace
 
@@ -38,43 +27,29 @@ std::string percentageText(std::int32_t count, std::int64_t sum,
   // "-d.ddddddddddddddddde+XX": the quotient to 18 significant digits, ties to even.
   char rendered[64];
   std::snprintf(rendered, sizeof rendered, "%.*Le", kSignificantDigits - 1, quotient);
-  const std::string_view text(rendered);
-  const bool negative = text.front() == '-';
-  const std::size_t first = negative ? 1 : 0;
-  const std::size_t exponentMark = text.find('e');
-  std::string mantissa;
-  mantissa += text[first];
-  mantissa.append(text.substr(first + 2, exponentMark - first - 2));
-  const int exponent = std::atoi(rendered + exponentMark + 1);
+  const bool negative = rendered[0] == '-';
+  const char* leading = rendered + (negative ? 1 : 0);
+  char digits[kSignificantDigits];
+  digits[0] = leading[0];
+  std::memcpy(digits + 1, leading + 2, kSignificantDigits - 1);
+  const int exponent = std::atoi(leading + 2 + kSignificantDigits - 1 + 1);
 
-  // The value is 0.<mantissa> × 10^(exponent + 1); keep the digits down to hundredths,
-  // and round up when the first dropped digit is 5 or more (halves away from zero).
+  // The value is 0.<digits> × 10^(exponent + 1). Keep the digits down to hundredths and
+  // round up when the first dropped digit is 5 or more (halves away from zero). The
+  // quotient stays below 10^12, so at most 14 digits are kept: they fit 64 bits.
   const int kept = exponent + 1 + 2;
-  std::string hundredths;
-  bool roundUp = false;
-  if (kept <= 0) {
-    roundUp = kept == 0 && mantissa.front() >= '5';
-  } else if (static_cast<std::size_t>(kept) < mantissa.size()) {
-    hundredths = mantissa.substr(0, static_cast<std::size_t>(kept));
-    roundUp = mantissa[static_cast<std::size_t>(kept)] >= '5';
-  } else {
-    hundredths = mantissa;
-    hundredths.append(static_cast<std::size_t>(kept) - mantissa.size(), '0');
+  std::uint64_t hundredths = 0;
+  for (int i = 0; i < kept; ++i) {
+    hundredths = hundredths * 10 + static_cast<unsigned>(digits[i] - '0');
   }
-  if (hundredths.empty()) hundredths = "0";
-  if (roundUp) incrementDecimal(hundredths);
-  if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
+  if (kept >= 0 && digits[kept] >= '5') ++hundredths;
 
-  const bool isZero = hundredths.find_first_not_of('0') == std::string::npos;
   std::string result;
-  if (negative && !isZero) result += '-';
-  // Digits before the separator, without leading zeros but at least one.
-  const std::size_t units = hundredths.size() - 2;
-  std::size_t lead = 0;
-  while (lead + 1 < units && hundredths[lead] == '0') ++lead;
-  result.append(hundredths, lead, units - lead);
+  if (negative && hundredths != 0) result += '-';
+  result += std::to_string(hundredths / 100);
   result.append(decimalSeparator);
-  result.append(hundredths, units, 2);
+  result += static_cast<char>('0' + hundredths % 100 / 10);
+  result += static_cast<char>('0' + hundredths % 10);
   return result;
 }
 

@@ -4,6 +4,8 @@
 // Sizes: a size that does not fit a 32-bit cell fails with the cell's message before the
 // question; a negative size (a template with descending thresholds can give one) writes an
 // empty file and counts as 0 bytes, so the total asked about is what will be written.
+// A file whose closing fails ends the run like a failed block write, since what was
+// written may not have reached the disk.
 #include "diskops/writer.h"
 
 #include <algorithm>
@@ -94,7 +96,6 @@ Outcome reproduce(Context& context) {
     path.assign(list.caption(row));
     auto file = createWithFolders(context.fs, folders, path);
     const FileResult result = writeContent(*file, fileSize(list, row), context.random, buffer);
-    // A file whose closing fails may not hold what was written: that is a write error too.
     if (result == FileResult::WriteFailed || file->close() != 0) {
       feedback.notice("Write error, possibly not enough space. Operation canceled.");
       feedback.setProgress(0);

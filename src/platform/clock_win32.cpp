@@ -6,7 +6,7 @@ namespace brimwell {
 
 std::uint32_t seedClockValue() {
   LARGE_INTEGER counter;
-  if (QueryPerformanceCounter(&counter) && counter.QuadPart != 0) {
+  if (QueryPerformanceCounter(&counter)) {
     return static_cast<std::uint32_t>(counter.QuadPart);
   }
   return GetTickCount();

@@ -104,6 +104,20 @@ TEST(FileSystemContract, ListsEveryEntryOnceWithDotsTypesAndSizes) {
   EXPECT_FALSE(again.at("a.txt").isDirectory);
 }
 
+TEST(FileSystemContract, SizesBeyondFourGibibytesAreReportedWhole) {
+  TempDir dir;
+  dir.writeFile("big.dat", "");
+  constexpr std::uint64_t kBig = (std::uint64_t{5} << 30) + 7;
+  std::error_code error;
+  std::filesystem::resize_file(dir / "big.dat", kBig, error);  // sparse where it can be
+  if (error) GTEST_SKIP() << "no room for a sparse 5 GiB file here: " << error.message();
+  auto fs = makeNativeFileSystem();
+  EXPECT_EQ(listAll(*fs, dir.path(), true).at("big.dat").size, kBig);
+  PathAttributes attributes;
+  ASSERT_TRUE(fs->attributes(join(dir.path(), "big.dat"), attributes));
+  EXPECT_EQ(attributes.size, kBig);
+}
+
 TEST(FileSystemContract, AnEmptyFolderListsOnlyItsDotsAndMissingOnesNothing) {
   TempDir dir;
   dir.writeFile("file.dat", "x");

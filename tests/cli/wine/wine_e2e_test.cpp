@@ -181,6 +181,11 @@ TEST_F(CliOnDriveD, StepByStepTheListIsInLstrcmpOrderAndTheDiskFollowsIt) {
                   files[i].path.rfind(target + "RECYCLED emul", 0) == 0,
               true)
         << files[i].path;
+    // The window's default prefix and an eight-digit serial: ...\001-00000001.DAT
+    const std::string name = files[i].path.substr(files[i].path.rfind('\\') + 1);
+    EXPECT_EQ(name.size(), 16u) << name;
+    EXPECT_EQ(name.rfind("001-", 0), 0u) << name;
+    EXPECT_EQ(name.substr(12), ".DAT") << name;
     if (i > 0) {
       EXPECT_LT(lstrcmpA(files[i - 1].path.c_str(), files[i].path.c_str()), 0)
           << files[i - 1].path << " before " << files[i].path;
@@ -209,6 +214,12 @@ TEST_F(CliOnDriveD, StepByStepTheListIsInLstrcmpOrderAndTheDiskFollowsIt) {
   }
   auto fs = makeNativeFileSystem();
   EXPECT_EQ(countFiles(*fs, target), 255);
+  // Only files go; their folders stay, even when emptied.
+  for (const auto& file : doomed) {
+    PathAttributes folder;
+    const std::string folderPath = file.path.substr(0, file.path.rfind('\\'));
+    EXPECT_TRUE(fs->attributes(folderPath, folder) && folder.isDirectory) << folderPath;
+  }
 }
 
 TEST_F(CliOnDriveD, OneRunFillsTheDriveRootWithTheBundledTemplateAndErasesItsShare) {
