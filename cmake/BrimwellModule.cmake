@@ -6,6 +6,11 @@ function(brimwell_warnings target)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
                                              -Wno-sign-conversion)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+      # GCC 12 at -O3 reports overlapping copies inside std::string concatenation that
+      # cannot happen (a known false positive of that release).
+      target_compile_options(${target} PRIVATE -Wno-restrict)
+    endif()
     if(BRIMWELL_WERROR)
       target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -16,11 +16,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# GCC 12 (the mingw-w64 compiler of Debian 12) reports overlaps inside std::string's
-# inlined copies at -O3 that cannot happen (a known false positive, -Wrestrict); with
-# warnings as errors it would fail the build.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
-
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs (and the discovery of their test cases) run through Wine.
