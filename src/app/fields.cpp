@@ -5,7 +5,7 @@
 namespace brimwell {
 namespace {
 
-constexpr std::array<SpinFieldSpec, kSpinFieldCount> kSpinSpecs{{
+constexpr std::array<SpinFieldInfo, kSpinFieldCount> kSpinFields{{
     {"SpinEdit1", 1, 1000000, 6000},
     {"SpinEdit2", 1, 30000, 800},
     {"subf1", 0, 99, 3},
@@ -16,7 +16,7 @@ constexpr std::array<SpinFieldSpec, kSpinFieldCount> kSpinSpecs{{
     {"delprocent", 1, 99, 15},
 }};
 
-constexpr std::array<EditFieldSpec, kEditFieldCount> kEditSpecs{{
+constexpr std::array<EditFieldInfo, kEditFieldCount> kEditFields{{
     {"scanpath", "c:\\"},
     {"path1", "Windows emul"},
     {"path2", "Program Files emul"},
@@ -29,12 +29,12 @@ constexpr std::array<EditFieldSpec, kEditFieldCount> kEditSpecs{{
 
 }  // namespace
 
-const SpinFieldSpec& spinFieldSpec(SpinField field) {
-  return kSpinSpecs[static_cast<std::size_t>(field)];
+const SpinFieldInfo& spinFieldInfo(SpinField field) {
+  return kSpinFields[static_cast<std::size_t>(field)];
 }
 
-const EditFieldSpec& editFieldSpec(EditField field) {
-  return kEditSpecs[static_cast<std::size_t>(field)];
+const EditFieldInfo& editFieldInfo(EditField field) {
+  return kEditFields[static_cast<std::size_t>(field)];
 }
 
 EditField rootNameField(int r) {
@@ -58,9 +58,9 @@ std::int32_t clampToRange(std::int32_t value, std::int32_t minimum, std::int32_t
 
 FieldValues::FieldValues() {
   for (std::size_t i = 0; i < kSpinFieldCount; ++i) {
-    spinTexts_[i] = formatInteger(kSpinSpecs[i].defaultValue);
+    spinTexts_[i] = formatInteger(kSpinFields[i].defaultValue);
   }
-  for (std::size_t i = 0; i < kEditFieldCount; ++i) editTexts_[i] = kEditSpecs[i].defaultText;
+  for (std::size_t i = 0; i < kEditFieldCount; ++i) editTexts_[i] = kEditFields[i].defaultText;
 }
 
 void FieldValues::setText(SpinField field, std::string text) {
@@ -76,7 +76,7 @@ void FieldValues::setText(EditField field, std::string text) {
 }
 
 std::int32_t FieldValues::value(SpinField field) {
-  return spinFieldValue(spinTexts_[static_cast<std::size_t>(field)], spinFieldSpec(field).minimum);
+  return spinFieldValue(spinTexts_[static_cast<std::size_t>(field)], spinFieldInfo(field).minimum);
 }
 
 std::string FieldValues::text(EditField field) {

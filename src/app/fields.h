@@ -17,20 +17,20 @@ enum class EditField { scanpath, path1, path2, path3, path4, path5, id, reprodpa
 inline constexpr std::size_t kSpinFieldCount = 8;
 inline constexpr std::size_t kEditFieldCount = 8;
 
-struct SpinFieldSpec {
+struct SpinFieldInfo {
   const char* name;
   std::int32_t minimum;
   std::int32_t maximum;
   std::int32_t defaultValue;
 };
 
-struct EditFieldSpec {
+struct EditFieldInfo {
   const char* name;
   const char* defaultText;
 };
 
-const SpinFieldSpec& spinFieldSpec(SpinField field);
-const EditFieldSpec& editFieldSpec(EditField field);
+const SpinFieldInfo& spinFieldInfo(SpinField field);
+const EditFieldInfo& editFieldInfo(EditField field);
 
 // The root-name field and depth field of root r (0 to 4).
 EditField rootNameField(int r);

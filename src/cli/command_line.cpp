@@ -60,7 +60,7 @@ std::optional<std::int32_t> checkedField(const std::string& option,
                                          const std::optional<std::string>& given, SpinField field) {
   if (!given) return std::nullopt;
   const std::string& text = *given;
-  const SpinFieldSpec& range = spinFieldSpec(field);
+  const SpinFieldInfo& range = spinFieldInfo(field);
   const auto value = parseDecimal(text);
   if (!value || *value < range.minimum || *value > range.maximum) {
     throw UsageError{option + ": '" + text + "' is not a whole number from " +

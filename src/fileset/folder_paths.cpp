@@ -14,7 +14,7 @@ constexpr std::uint32_t kLetterCount = 26;
 // 0 to 99; a value read outside that range is brought into it, since a negative one
 // would otherwise wrap to billions of levels.
 std::uint32_t levelChoices(FieldReader& fields, SpinField depthField) {
-  const SpinFieldSpec& range = spinFieldSpec(depthField);
+  const SpinFieldInfo& range = spinFieldInfo(depthField);
   const std::int32_t depth = clampToRange(fields.value(depthField), range.minimum, range.maximum);
   return static_cast<std::uint32_t>(depth) + 1u;
 }

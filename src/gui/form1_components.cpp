@@ -32,16 +32,16 @@ QLabel* makeLabel(QWidget* page, const char* name, const QString& caption, int x
 }
 
 QLineEdit* makeEdit(QWidget* page, EditField field, QRect place) {
-  const EditFieldSpec& spec = editFieldSpec(field);
-  auto* edit = named(new QLineEdit(QString::fromUtf8(spec.defaultText), page), spec.name);
+  const EditFieldInfo& info = editFieldInfo(field);
+  auto* edit = named(new QLineEdit(QString::fromUtf8(info.defaultText), page), info.name);
   edit->setGeometry(place);
   return edit;
 }
 
 SpinFieldEdit* makeSpin(QWidget* page, SpinField field, QRect place, const std::string& separator) {
-  const SpinFieldSpec& spec = spinFieldSpec(field);
+  const SpinFieldInfo& info = spinFieldInfo(field);
   auto* spin =
-      named(new SpinFieldEdit(spec.minimum, spec.maximum, spec.defaultValue, page), spec.name);
+      named(new SpinFieldEdit(info.minimum, info.maximum, info.defaultValue, page), info.name);
   spin->setDecimalSeparator(QString::fromStdString(separator));
   spin->setGeometry(place);
   return spin;

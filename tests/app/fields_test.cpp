@@ -26,10 +26,10 @@ TEST(Fields, SpinValuesParseAsCellsOrFallBackToTheMinimum) {
 }
 
 TEST(Fields, RootFieldsPairUp) {
-  EXPECT_STREQ(editFieldSpec(rootNameField(0)).name, "path1");
-  EXPECT_STREQ(spinFieldSpec(rootDepthField(4)).name, "subf5");
-  EXPECT_EQ(spinFieldSpec(rootDepthField(2)).defaultValue, 8);
-  EXPECT_STREQ(editFieldSpec(rootNameField(3)).defaultText, "My Downloads emul");
+  EXPECT_STREQ(editFieldInfo(rootNameField(0)).name, "path1");
+  EXPECT_STREQ(spinFieldInfo(rootDepthField(4)).name, "subf5");
+  EXPECT_EQ(spinFieldInfo(rootDepthField(2)).defaultValue, 8);
+  EXPECT_STREQ(editFieldInfo(rootNameField(3)).defaultText, "My Downloads emul");
 }
 
 }  // namespace
