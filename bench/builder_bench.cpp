@@ -26,25 +26,16 @@
 #include "app/context.h"
 #include "fileset/builder.h"
 #include "platform/posix_file_system.h"
+#include "silent_feedback.h"
 
 namespace {
 
 using namespace brimwell;
+using bench::SilentFeedback;
 
 constexpr std::int32_t kFiles = 1000000;
 constexpr std::int32_t kFolders = 30000;
 constexpr std::uint32_t kSeed = 20261207u;
-
-class SilentFeedback : public Feedback {
- public:
-  void setStatus(std::string_view) override {}
-  void setProgress(int) override {}
-  void pump() override {}
-  void notice(std::string_view) override {}
-  bool confirm(std::string_view) override { return true; }
-  std::optional<std::string> chooseTemplateToLoad() override { return std::nullopt; }
-  std::optional<std::string> chooseTemplateToSave() override { return std::nullopt; }
-};
 
 struct Bench {
   Workspace lists;

@@ -12,21 +12,12 @@
 #include "cli/list_file.h"
 #include "fileset/builder.h"
 #include "platform/posix_file_system.h"
+#include "silent_feedback.h"
 
 namespace {
 
 using namespace brimwell;
-
-class SilentFeedback : public Feedback {
- public:
-  void setStatus(std::string_view) override {}
-  void setProgress(int) override {}
-  void pump() override {}
-  void notice(std::string_view) override {}
-  bool confirm(std::string_view) override { return true; }
-  std::optional<std::string> chooseTemplateToLoad() override { return std::nullopt; }
-  std::optional<std::string> chooseTemplateToSave() override { return std::nullopt; }
-};
+using bench::SilentFeedback;
 
 // A template of desktop-like shape: many small files, a few large ones.
 constexpr const char* kTemplate =

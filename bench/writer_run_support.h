@@ -10,21 +10,9 @@
 #include "app/context.h"
 #include "platform/collation.h"
 #include "platform/posix_file_system.h"
+#include "silent_feedback.h"
 
 namespace brimwell::bench {
-
-class SilentFeedback : public Feedback {
- public:
-  void setStatus(std::string_view) override {}
-  void setProgress(int) override {}
-  void pump() override {}
-  void notice(std::string_view text) override {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-  }
-  bool confirm(std::string_view) override { return true; }
-  std::optional<std::string> chooseTemplateToLoad() override { return std::nullopt; }
-  std::optional<std::string> chooseTemplateToSave() override { return std::nullopt; }
-};
 
 struct Run {
   Workspace lists;

@@ -4,9 +4,17 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "census/size_template.h"
 #include "gui/form1.h"
 
 namespace {
@@ -81,6 +89,41 @@ BENCHMARK(BM_ShowMillionFiles)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
+// `--census=TREE --template=FILE [--runs=N]`: the whole census of TREE run by the window's
+// own handler, with the window shown and pumping; prints each run's time and the median, to
+// set beside `du -s --apparent-size TREE` (bench/census_vs_du.sh does both in one run).
+int runWindowCensus(brimwell::gui::TForm1& form, const std::string& tree,
+                    const std::string& templateFile, int runs) {
+  std::ifstream in(templateFile, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  form.PageControl1->setCurrentWidget(form.TabSheet1);
+  form.scanpath->setText(QString::fromStdString(tree));
+  std::vector<double> times;
+  for (int run = 0; run < runs; ++run) {
+    form.workspace().sizes.clear();
+    brimwell::census::readTemplate(bytes.str(), form.workspace().sizes);
+    const auto start = std::chrono::steady_clock::now();
+    form.analyseClick();
+    times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
+    std::printf("run %d: %.1f ms\n", run + 1, times.back());
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("window census median: %.1f ms over %d runs\n", times[times.size() / 2], runs);
+  std::printf("status: %s\n", form.analysestatus->text().toStdString().c_str());
+  return 0;
+}
+
+std::string optionValue(int argc, char** argv, const std::string& name) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument.rfind(name + "=", 0) == 0) return argument.substr(name.size() + 1);
+  }
+  return {};
+}
+
 int main(int argc, char** argv) {
   // Offscreen unless a display is given (xvfb-run measures the X11 platform).
   if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -90,6 +133,11 @@ int main(int argc, char** argv) {
   shown->show();
   shown->PageControl1->setCurrentWidget(shown->TabSheet2);
   QCoreApplication::processEvents();
+  if (const std::string tree = optionValue(argc, argv, "--census"); !tree.empty()) {
+    const std::string runs = optionValue(argc, argv, "--runs");
+    return runWindowCensus(*shown, tree, optionValue(argc, argv, "--template"),
+                           runs.empty() ? 15 : std::stoi(runs));
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   shown.reset();
