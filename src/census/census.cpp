@@ -1,9 +1,12 @@
 // The census: counting and classifying walks of a location, and the "Analyse" handler.
 #include "census/census.h"
 
+#include <optional>
+
 #include "app/cell_number.h"
 #include "census/census_walk.h"
 #include "census/size_template.h"
+#include "census/walk_prefetch.h"
 
 namespace brimwell::census {
 
@@ -28,8 +31,15 @@ Outcome Census::analyseClick() {
   TotalFiles = 0;
   TotalFolders = 0;
   ScanPass = 0;
-  ScanFolder(context_.fields.text(EditField::scanpath));
+  const std::string counted = context_.fields.text(EditField::scanpath);
+  // The classifying walk's listings are read on the other core meanwhile.
+  std::optional<WalkPrefetch> prefetch;
+  if (context_.fs.allowsConcurrentListing()) {
+    prefetch.emplace(context_.fs, folderPath(counted), context_.style.separator());
+  }
+  ScanFolder(counted);
   if (TotalFiles == 0) {
+    prefetch.reset();
     feedback.notice("No files to process.");
     return Outcome::Stopped;
   }
@@ -44,7 +54,14 @@ Outcome Census::analyseClick() {
   ScanPass = 1;
   FilesDone = 0;
   shownProgress_ = -1;
-  ScanFolder(context_.fields.text(EditField::scanpath));
+  const std::string classified = context_.fields.text(EditField::scanpath);
+  if (prefetch && classified == counted) {
+    classifyPrefetched(*prefetch);
+  } else {
+    // The location was changed during the counting walk: what was read ahead is not it.
+    prefetch.reset();
+    ScanFolder(classified);
+  }
   UpdatePercentages(sizes, context_.decimalSeparator);
   feedback.setStatus(summary());
   feedback.setProgress(0);
@@ -52,9 +69,14 @@ Outcome Census::analyseClick() {
 }
 
 void Census::ScanFolder(const std::string& path) {
+  std::string folder = folderPath(path);
+  walk(folder);
+}
+
+std::string Census::folderPath(const std::string& path) const {
   std::string folder = path;
   if (!PathStyle::endsWithSeparator(folder)) folder += context_.style.separator();
-  walk(folder);
+  return folder;
 }
 
 void Census::walk(std::string& folder) {
@@ -77,6 +99,16 @@ void Census::walk(std::string& folder) {
       ++TotalFiles;
     } else {
       classify(entry.size);
+    }
+  }
+}
+
+void Census::classifyPrefetched(WalkPrefetch& prefetch) {
+  WalkPrefetch::Chunk records;
+  while (prefetch.take(records)) {
+    for (const std::uint64_t record : records) {
+      context_.feedback.pump();
+      if (record != WalkPrefetch::kNotAFile) classify(record);
     }
   }
 }

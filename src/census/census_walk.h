@@ -4,6 +4,11 @@
 // and asks the listing for no sizes; the classifying walk (ScanPass 1) puts every file
 // into the first size row whose threshold is at least the file's size. Entries are taken
 // in the order the file system lists them and folders are descended into as they are met.
+//
+// When the file system allows listings on two threads at once, the classifying walk's
+// listings are read ahead on a helper thread while the counting walk runs (WalkPrefetch),
+// and the classifying walk then takes its entries from there: the same entries in the same
+// order, so the counts, pumps, progress and texts are those of a walk that lists again.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +18,8 @@
 #include "app/outcome.h"
 
 namespace brimwell::census {
+
+class WalkPrefetch;
 
 class Census {
  public:
@@ -34,6 +41,10 @@ class Census {
  private:
   // `folder` ends in a separator; it is extended for each subfolder and restored.
   void walk(std::string& folder);
+  // The classifying walk over the entries the helper has read ahead.
+  void classifyPrefetched(WalkPrefetch& prefetch);
+  // `path` with the separator appended unless it ends in one.
+  std::string folderPath(const std::string& path) const;
   void classify(std::uint64_t listedSize);
   std::size_t rowFor(std::int64_t size) const;
   std::string summary() const;

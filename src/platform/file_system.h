@@ -76,6 +76,10 @@ class FileSystem {
   // Deletes one file (never a folder). A read-only file is refused with 5.
   // Returns the Windows error number, 0 on success.
   virtual int deleteFile(const std::string& path) = 0;
+
+  // True when listings may be opened and read on two threads at once (each listing read
+  // on one thread): then the census reads ahead on a helper thread.
+  virtual bool allowsConcurrentListing() const { return false; }
 };
 
 }  // namespace brimwell

@@ -216,8 +216,8 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
 }
 
 bool PosixFileSystem::isMountPointOf(const std::string& nativeFolder, const std::string& name) {
-  if (!mountPointsLoaded_) loadMountPoints();
-  if (mountPoints_.empty()) return false;
+  std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
+  if (mountPoints_->paths.empty()) return false;
   std::string full = nativeFolder;
   if (full.empty() || full.back() != '/') full += '/';
   full += name;
@@ -226,11 +226,10 @@ bool PosixFileSystem::isMountPointOf(const std::string& nativeFolder, const std:
     if (getcwd(cwd, sizeof cwd) == nullptr) return false;
     full = std::string(cwd) + "/" + full;
   }
-  return mountPoints_.count(full) != 0;
+  return mountPoints_->paths.count(full) != 0;
 }
 
 void PosixFileSystem::loadMountPoints() {
-  mountPointsLoaded_ = true;
   std::ifstream mountinfo("/proc/self/mountinfo");
   std::string line;
   while (std::getline(mountinfo, line)) {
@@ -243,7 +242,7 @@ void PosixFileSystem::loadMountPoints() {
     if (start == std::string::npos) continue;
     const std::size_t end = line.find(' ', start);
     const std::string mountPoint = unescapeMountField(line.substr(start, end - start));
-    if (mountPoint != "/") mountPoints_.insert(mountPoint);
+    if (mountPoint != "/") mountPoints_->paths.insert(mountPoint);
   }
 }
 

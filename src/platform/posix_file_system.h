@@ -10,6 +10,8 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 
@@ -38,13 +40,21 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  // Listings share only the drive map (not changed during a walk) and the set of mount
+  // points (loaded once, under a once flag).
+  bool allowsConcurrentListing() const override { return true; }
 
  private:
+  // Read from the system once, at the first question, by whichever thread asks first.
+  struct MountPoints {
+    std::once_flag loaded;
+    std::unordered_set<std::string> paths;
+  };
   void loadMountPoints();
 
   std::map<char, std::string> drives_;
-  std::unordered_set<std::string> mountPoints_;
-  bool mountPointsLoaded_ = false;
+  // Shared by copies, so that the file system stays copyable and movable.
+  std::shared_ptr<MountPoints> mountPoints_ = std::make_shared<MountPoints>();
 };
 
 // The Windows error number for a failed POSIX call's errno. `missingIsFolder` picks 3

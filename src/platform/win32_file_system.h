@@ -22,6 +22,8 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  // Each listing has its own find handle and nothing else is shared.
+  bool allowsConcurrentListing() const override { return true; }
 };
 
 }  // namespace brimwell

@@ -1,0 +1,341 @@
+// The classifying walk read ahead on a helper thread: the census gives exactly what a walk
+// that lists every folder again gives, a changed location is walked afresh, and a census
+// that stops early leaves no thread behind.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+#include "app/failure.h"
+#include "census/census.h"
+#include "census/walk_prefetch.h"
+#include "census_fixture.h"
+
+namespace brimwell::census {
+namespace {
+
+using testing::CensusFixture;
+
+const std::string kAnalyzing = "Analyzing the location...";
+
+// The real file system, listing on one thread or allowing a second, and counting the
+// listings made on a thread other than the one that made it.
+class WatchedFileSystem : public PosixFileSystem {
+ public:
+  explicit WatchedFileSystem(bool concurrent)
+      : concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
+
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+    if (std::this_thread::get_id() != owner_) ++helperListings;
+    return PosixFileSystem::listFolder(path, withSizes);
+  }
+  bool allowsConcurrentListing() const override { return concurrent_; }
+
+  std::atomic<int> helperListings = 0;
+
+ private:
+  const bool concurrent_;
+  const std::thread::id owner_;
+};
+
+// Gives `before` as the location until the classifying walk has begun, then `after`.
+class MovingLocation : public FieldReader {
+ public:
+  MovingLocation(const testing::RecordingFeedback& feedback, std::string before, std::string after)
+      : feedback_(feedback), before_(std::move(before)), after_(std::move(after)) {}
+  std::int32_t value(SpinField field) override { return FieldValues().value(field); }
+  std::string text(EditField field) override {
+    if (field != EditField::scanpath) return FieldValues().text(field);
+    return feedback_.status == kAnalyzing ? after_ : before_;
+  }
+
+ private:
+  const testing::RecordingFeedback& feedback_;
+  std::string before_;
+  std::string after_;
+};
+
+std::size_t threadCount() {
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                    std::filesystem::directory_iterator()));
+}
+
+// What one census showed and left in the template.
+struct Observed {
+  Outcome outcome = Outcome::Done;
+  std::string failure;
+  std::vector<std::string> events;  // statuses, notices, progress values and pumps, in order
+  int pumps = 0;
+  std::vector<std::string> counts;
+  std::vector<std::string> percents;
+  int helperListings = 0;
+
+  bool operator==(const Observed&) const = default;
+};
+
+// One tree for every test: nested folders of thousands of files (more than a few chunks of
+// records), hidden files and a hidden folder, empty folders, a link to a folder.
+class CensusPrefetch : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tree_ = new testing::TempDir;
+    const testing::TempDir& dir = *tree_;
+    dir.writeFile("t/.hidden", std::string(7, 'h'));
+    for (std::size_t i = 0; i < 3000; ++i) {
+      dir.writeFile("t/a/f" + std::to_string(i), std::string(i % 400, 'x'));
+    }
+    for (std::size_t i = 0; i < 2500; ++i) {
+      dir.writeFile("t/a/b/g" + std::to_string(i), std::string(i % 900, 'x'));
+    }
+    for (std::size_t i = 0; i < 3500; ++i) {
+      dir.writeFile("t/d/.hidden-folder/h" + std::to_string(i), std::string(i % 150, 'x'));
+    }
+    std::filesystem::create_directories(dir / "t/a/b/empty");
+    std::filesystem::create_directories(dir / "t/empty");
+    std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
+    // Deeper than the helper keeps folders open: at every level a file, a folder with a
+    // file and the folder going on, in whatever order the file system lists them.
+    std::string level = "deep";
+    for (std::size_t depth = 0; depth < WalkPrefetch::kOpenLevels + 6; ++depth) {
+      dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
+      dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
+      level += "/d";
+    }
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+
+  static std::string tree(const std::string& relative) { return *tree_ / relative; }
+
+  // A census of `location` with thresholds 100, 400 and `third`, listing on one thread
+  // or reading ahead on a second.
+  static Observed census(bool concurrent, const std::string& location,
+                         const std::string& third = "1000") {
+    WatchedFileSystem files(concurrent);
+    CensusFixture f(&files);
+    f.setRows({{"100", "7"}, {"400", "8"}, {third, "9"}});
+    f.fields.setText(EditField::scanpath, location);
+    f.feedback.recordProgress = true;
+    Observed seen;
+    try {
+      seen.outcome = analyse(f.context);
+    } catch (const Failure& failure) {
+      seen.failure = failure.what();
+    }
+    seen.events = f.feedback.events;
+    seen.pumps = f.feedback.pumps;
+    seen.counts = f.column(kCountCell);
+    seen.percents = f.column(kPercentCell);
+    seen.helperListings = files.helperListings;
+    return seen;
+  }
+
+  static testing::TempDir* tree_;
+};
+
+testing::TempDir* CensusPrefetch::tree_ = nullptr;
+
+TEST_F(CensusPrefetch, GivesWhatAWalkThatListsAgainGives) {
+  Observed listedAgain = census(false, tree("t"));
+  Observed readAhead = census(true, tree("t"));
+  // Every folder but the link's target through the link: t, a, b, b/empty, empty, d,
+  // .hidden-folder.
+  EXPECT_EQ(listedAgain.helperListings, 0);
+  EXPECT_EQ(readAhead.helperListings, 7);
+  readAhead.helperListings = 0;
+  EXPECT_EQ(readAhead, listedAgain);
+  EXPECT_EQ(readAhead.outcome, Outcome::Done);
+  // 9,001 files and the link; 6 folders; each folder's "." and ".." and the 6 folder
+  // entries pumped, twice.
+  EXPECT_EQ(readAhead.pumps, 2 * (9002 + 7 * 2 + 6));
+  EXPECT_EQ(readAhead.events.back(), "progress: 0");
+
+  Observed deepListedAgain = census(false, tree("deep"));
+  Observed deepReadAhead = census(true, tree("deep"));
+  deepReadAhead.helperListings = deepListedAgain.helperListings = 0;
+  EXPECT_EQ(deepReadAhead, deepListedAgain);
+  EXPECT_EQ(deepReadAhead.outcome, Outcome::Done);
+}
+
+TEST_F(CensusPrefetch, ALocationChangedDuringTheCountingWalkIsWalkedAfresh) {
+  const auto observe = [&](bool concurrent) {
+    Observed seen;
+    WatchedFileSystem files(concurrent);
+    CensusFixture f(&files);
+    MovingLocation location(f.feedback, tree("t"), tree("t/a/b"));
+    f.setRows({{"100", "7"}, {"400", "8"}, {"1000", "9"}});
+    f.feedback.recordProgress = true;
+    Context context{f.lists,  location,     f.feedback,         files,
+                    f.random, *f.collation, PathStyle::posix(), "."};
+    seen.outcome = analyse(context);
+    seen.events = f.feedback.events;
+    seen.pumps = f.feedback.pumps;
+    seen.counts = f.column(kCountCell);
+    return seen;
+  };
+  const Observed listedAgain = observe(false);
+  const Observed readAhead = observe(true);
+  EXPECT_EQ(readAhead, listedAgain);
+  // The counts are those of t/a/b alone (2,500 files), the summary's file count the
+  // counting walk's of t.
+  EXPECT_EQ(readAhead.counts, (std::vector<std::string>{"303", "900", "1297"}));
+  const std::string& summary = readAhead.events.end()[-2];  // before "progress: 0"
+  EXPECT_EQ(summary.rfind("status: Total files: 9002, total folders: 6,", 0), 0u) << summary;
+}
+
+TEST_F(CensusPrefetch, NoFilesToProcessStopsTheHelper) {
+  const std::size_t threadsBefore = threadCount();
+  for (const std::string& location : {tree("t/empty"), tree("t/a/b/empty"), tree("missing")}) {
+    const Observed listedAgain = census(false, location);
+    Observed readAhead = census(true, location);
+    readAhead.helperListings = 0;
+    EXPECT_EQ(readAhead, listedAgain) << location;
+    EXPECT_EQ(readAhead.outcome, Outcome::Stopped);
+    EXPECT_EQ(readAhead.events.back(), "notice: No files to process.");
+    EXPECT_EQ(threadCount(), threadsBefore);
+  }
+}
+
+TEST_F(CensusPrefetch, ABadThresholdMidwayLeavesTheSameCountsAndNoThreadBehind) {
+  const std::size_t threadsBefore = threadCount();
+  const Observed listedAgain = census(false, tree("t"), "lots");
+  Observed readAhead = census(true, tree("t"), "lots");
+  EXPECT_EQ(threadCount(), threadsBefore);
+  readAhead.helperListings = 0;
+  EXPECT_EQ(readAhead, listedAgain);
+  EXPECT_EQ(readAhead.failure, "'lots' is not a valid integer value");
+  EXPECT_EQ(readAhead.percents, (std::vector<std::string>{"0", "0", "0"}));
+}
+
+// The records of a classifying walk of `folder`, listed on this thread.
+void listedWalk(FileSystem& files, std::string& folder, WalkPrefetch::Chunk& records) {
+  const auto listing = files.listFolder(folder, true);
+  if (!listing) return;
+  const std::size_t length = folder.size();
+  for (DirEntry entry; listing->next(entry);) {
+    if (!entry.isDirectory) {
+      records.push_back(entry.size);
+      continue;
+    }
+    records.push_back(WalkPrefetch::kNotAFile);
+    if (entry.name == "." || entry.name == ".." || entry.isForeignDirectory) continue;
+    folder += entry.name + "/";
+    listedWalk(files, folder, records);
+    folder.resize(length);
+  }
+}
+
+WalkPrefetch::Chunk listedWalkOf(const std::string& location) {
+  PosixFileSystem files;
+  std::string folder = location;
+  WalkPrefetch::Chunk records;
+  listedWalk(files, folder, records);
+  return records;
+}
+
+TEST_F(CensusPrefetch, TheHelperWaitsForRoomAndKeepsTheWalksOrder) {
+  PosixFileSystem files;
+  for (const std::string& location : {tree("t/"), tree("deep/")}) {
+    // Room for one chunk: the helper waits after each until it is taken.
+    WalkPrefetch prefetch(files, location, '/', 1);
+    WalkPrefetch::Chunk taken;
+    WalkPrefetch::Chunk all;
+    while (prefetch.take(taken)) {
+      EXPECT_LE(taken.size(), WalkPrefetch::kChunkRecords);
+      all.insert(all.end(), taken.begin(), taken.end());
+    }
+    EXPECT_EQ(all, listedWalkOf(location)) << location;
+    EXPECT_FALSE(prefetch.take(taken));
+  }
+  EXPECT_GT(listedWalkOf(tree("t/")).size(), 2 * WalkPrefetch::kChunkRecords);
+}
+
+// The listing of one folder turns slow after its first `quick` entries (a millisecond an
+// entry, as a network drive might be) until told to speed up again.
+class SlowingFileSystem : public PosixFileSystem {
+ public:
+  SlowingFileSystem(std::string slowFolder, int quick)
+      : slowFolder_(std::move(slowFolder)), quick_(quick) {}
+
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+    auto listing = PosixFileSystem::listFolder(path, withSizes);
+    if (!listing || path != slowFolder_) return listing;
+    return std::make_unique<SlowListing>(std::move(listing), *this);
+  }
+  void speedUp() {
+    {
+      const std::lock_guard lock(mutex_);
+      fast_ = true;
+    }
+    spedUp_.notify_all();
+  }
+
+ private:
+  class SlowListing : public FolderListing {
+   public:
+    SlowListing(std::unique_ptr<FolderListing> real, SlowingFileSystem& owner)
+        : real_(std::move(real)), owner_(owner) {}
+    bool next(DirEntry& entry) override {
+      if (listed_++ >= owner_.quick_) {
+        std::unique_lock lock(owner_.mutex_);
+        owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1),
+                                [this] { return owner_.fast_; });
+      }
+      return real_->next(entry);
+    }
+
+   private:
+    std::unique_ptr<FolderListing> real_;
+    SlowingFileSystem& owner_;
+    int listed_ = 0;
+  };
+
+  const std::string slowFolder_;
+  const int quick_;
+  std::mutex mutex_;
+  std::condition_variable spedUp_;
+  bool fast_ = false;
+};
+
+TEST_F(CensusPrefetch, AWaitingTakerGetsWhatHasBeenReadWithoutAWholeChunk) {
+  // t/a holds more than a chunk of entries.
+  const std::string location = tree("t/a/");
+  SlowingFileSystem slowing(location, 10);
+  WalkPrefetch prefetch(slowing, location, '/');
+  WalkPrefetch::Chunk taken;
+  ASSERT_TRUE(prefetch.take(taken));
+  EXPECT_GE(taken.size(), 10u);
+  EXPECT_LT(taken.size(), WalkPrefetch::kChunkRecords);
+  WalkPrefetch::Chunk all = taken;
+  slowing.speedUp();
+  while (prefetch.take(taken)) all.insert(all.end(), taken.begin(), taken.end());
+  EXPECT_EQ(all, listedWalkOf(location));
+}
+
+TEST_F(CensusPrefetch, TheHelperStopsWhereverItIs) {
+  PosixFileSystem files;
+  const std::size_t threadsBefore = threadCount();
+  { WalkPrefetch untouched(files, tree("t/"), '/'); }
+  {
+    WalkPrefetch waitingForRoom(files, tree("t/"), '/', 1);
+    WalkPrefetch::Chunk taken;
+    EXPECT_TRUE(waitingForRoom.take(taken));
+  }
+  {
+    WalkPrefetch missing(files, tree("missing/"), '/');
+    WalkPrefetch::Chunk taken;
+    EXPECT_FALSE(missing.take(taken));
+  }
+  EXPECT_EQ(threadCount(), threadsBefore);
+}
+
+}  // namespace
+}  // namespace brimwell::census
