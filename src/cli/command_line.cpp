@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/fields.h"
+#include "cli/bundled_templates.h"
 
 #ifndef BRIMWELL_VERSION
 #define BRIMWELL_VERSION "unknown"
@@ -16,20 +17,22 @@ namespace {
 
 constexpr const char* kProgram = "brimwell-cli";
 constexpr const char* kNoCommand =
-    "no command given; the commands are census, build, reproduce, sort-out, erase and run";
+    "no command given; the commands are census, build, reproduce, sort-out, erase, run and "
+    "templates";
 
 struct CommandName {
   const char* name;
   Command command;
 };
 
-constexpr std::array<CommandName, 6> kCommands{{
+constexpr std::array<CommandName, 7> kCommands{{
     {"census", Command::Census},
     {"build", Command::Build},
     {"reproduce", Command::Reproduce},
     {"sort-out", Command::SortOut},
     {"erase", Command::Erase},
     {"run", Command::Run},
+    {"templates", Command::Templates},
 }};
 
 // A command-line mistake found after CLI11 has read the words.
@@ -106,6 +109,15 @@ std::string hint(const std::string& command) {
 }
 
 void finishOptions(CliOptions& options, const RawOptions& raw) {
+  if (!options.templateFile.empty()) {
+    const auto resolved = resolveTemplate(options.templateFile);
+    if (!resolved) {
+      throw UsageError{"--template: '" + options.templateFile +
+                       "' is neither a file nor a bundled template; 'brimwell-cli templates' "
+                       "lists the bundled ones"};
+    }
+    options.templateFile = *resolved;
+  }
   options.files = checkedField("--files", raw.files, SpinField::SpinEdit1);
   options.folders = checkedField("--folders", raw.folders, SpinField::SpinEdit2);
   options.percent = checkedField("--percent", raw.percent, SpinField::delprocent);
@@ -162,9 +174,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   app.get_formatter()->label("SUBCOMMAND", "COMMAND");
   app.footer(
       "Example, the whole job in one go:\n"
-      "  brimwell-cli run --template templates/default.fs --target /mnt/scratch/ --seed 1 --yes\n"
+      "  brimwell-cli run --template default --target /mnt/scratch/ --seed 1 --yes\n"
       "The same in steps:\n"
-      "  brimwell-cli build --template templates/default.fs --target /mnt/scratch/ --list job.txt\n"
+      "  brimwell-cli build --template default --target /mnt/scratch/ --list job.txt\n"
       "  brimwell-cli reproduce --list job.txt --yes\n"
       "  brimwell-cli sort-out --list job.txt --percent 15 --yes\n"
       "  brimwell-cli erase --list job.txt --yes\n"
@@ -174,18 +186,22 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       "census", "Count the files under a location by the size classes of a template");
   census->add_option("LOCATION", options.location, "Folder or drive to walk, such as /usr or c:\\")
       ->required();
-  census->add_option("--template", options.templateFile, "Size template file (.fs) to fill")
+  census
+      ->add_option("--template", options.templateFile,
+                   "Size template file (.fs) to fill, or a bundled template's name")
       ->required()
       ->type_name("FILE");
   census->add_option("--save", options.saveFile, "Save the filled template to this file")
       ->type_name("FILE");
   census->footer(
       "Prints the filled table (threshold, count, %, description) and the totals on stdout.\n"
-      "Example:\n  brimwell-cli census /usr --template templates/default.fs --save usr.fs");
+      "Example:\n  brimwell-cli census /usr --template default --save usr.fs");
 
   CLI::App* build = app.add_subcommand(
       "build", "Make the file list (paths and sizes) from a template; writes nothing else");
-  build->add_option("--template", options.templateFile, "Size template file (.fs)")
+  build
+      ->add_option("--template", options.templateFile,
+                   "Size template file (.fs), or a bundled template's name such as default")
       ->required()
       ->type_name("FILE");
   build->add_option("--list", options.listFile, "File list to write (path TAB size a line)")
@@ -200,7 +216,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       ->type_name("PATH");
   addSeedOption(*build, raw);
   build->footer(
-      "Example:\n  brimwell-cli build --template templates/default.fs --target /mnt/scratch/ "
+      "Example:\n  brimwell-cli build --template default --target /mnt/scratch/ "
       "--files 20000 --root \"Windows emul:3\" --root \"Program Files emul:6\" --list job.txt");
 
   CLI::App* reproduce = app.add_subcommand(
@@ -233,7 +249,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
 
   CLI::App* run = app.add_subcommand(
       "run", "All steps: build, write the files, pick a share at random and delete it");
-  run->add_option("--template", options.templateFile, "Size template file (.fs)")
+  run->add_option("--template", options.templateFile,
+                  "Size template file (.fs), or a bundled template's name such as default")
       ->required()
       ->type_name("FILE");
   run->add_option("--target", options.target,
@@ -249,8 +266,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   addSeedOption(*run, raw);
   addYesOption(*run, options);
   run->footer(
-      "Example:\n  brimwell-cli run --template templates/default.fs --target /mnt/scratch/ "
+      "Example:\n  brimwell-cli run --template default --target /mnt/scratch/ "
       "--files 3000 --percent 15 --seed 1 --yes");
+
+  app.add_subcommand("templates", "List the bundled templates that --template takes by name")
+      ->footer("Example:\n  brimwell-cli templates");
 
   std::string commandName;
   try {
@@ -258,8 +278,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       bool known = false;
       for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
       if (!known) {
-        throw UsageError{"unknown command '" + arguments.front() +
-                         "'; the commands are census, build, reproduce, sort-out, erase and run"};
+        throw UsageError{
+            "unknown command '" + arguments.front() +
+            "'; the commands are census, build, reproduce, sort-out, erase, run and templates"};
       }
       commandName = arguments.front();
     }

@@ -8,7 +8,10 @@
 //   erase --list FILE [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
 //       [--seed S] [--yes]
+//   templates
 //
+// A --template that is a bare name such as "default" is a bundled template
+// (bundled_templates.h).
 // Options left out keep the window's defaults. --help and --version print and end the
 // program with 0; anything wrong ends it with 2 and a message that says what to do.
 #pragma once
@@ -21,7 +24,7 @@
 
 namespace brimwell::cli {
 
-enum class Command { Census, Build, Reproduce, SortOut, Erase, Run };
+enum class Command { Census, Build, Reproduce, SortOut, Erase, Run, Templates };
 
 struct RootFolder {
   std::string name;

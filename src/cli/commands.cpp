@@ -8,6 +8,7 @@
 #include "app/failure.h"
 #include "census/census.h"
 #include "census/size_template.h"
+#include "cli/bundled_templates.h"
 #include "cli/exit_codes.h"
 #include "cli/list_figures.h"
 #include "cli/list_file.h"
@@ -175,6 +176,8 @@ int dispatch(Session& session, const CliOptions& options) {
       return sortOut(session, options);
     case Command::Erase:
       return erase(session, options);
+    case Command::Templates:
+      return listTemplates();
     case Command::Run:
       break;
   }
