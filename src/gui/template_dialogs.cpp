@@ -1,5 +1,7 @@
 #include "gui/template_dialogs.h"
 
+#include <QDir>
+
 namespace brimwell::gui {
 namespace {
 
@@ -30,7 +32,13 @@ void TemplateDialog::configure(QFileDialog& dialog) const {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   }
-  if (!lastName_.isEmpty()) dialog.selectFile(lastName_);
+  // The first time, the user's own folder rather than the working folder, which may be
+  // the folder of the bundled templates: a save there would replace one of them.
+  if (lastName_.isEmpty()) {
+    dialog.setDirectory(QDir::home());
+  } else {
+    dialog.selectFile(lastName_);
+  }
 }
 
 std::optional<std::string> TemplateDialog::choose(QWidget* parent) {

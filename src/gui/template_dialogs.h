@@ -1,9 +1,9 @@
 // The file dialogs of the size template: OpenDialog1 ("Load file sizes") and SaveDialog1
 // ("Save file sizes"), filter "file sizes (*.fs)", default suffix "fs".
 //
-// Each dialog opens with the name last chosen in it during the run. The open dialog
-// accepts a typed name of a missing file (the load then reports it); the save dialog
-// replaces an existing file without asking.
+// Each dialog opens with the name last chosen in it during the run, and the first time in
+// the user's home folder. The open dialog accepts a typed name of a missing file (the
+// load then reports it); the save dialog replaces an existing file without asking.
 #pragma once
 
 #include <QFileDialog>
