@@ -53,13 +53,15 @@ mkdir "$work/elsewhere"
 cp "$prefix/bin/brimwell-cli" "$work/elsewhere/"
 status=0
 "$work/elsewhere/brimwell-cli" templates >/dev/null 2>"$work/err" || status=$?
-[ "$status" -eq 1 ] && grep -q "No bundled templates were found" "$work/err" ||
+if [ "$status" -ne 1 ] || ! grep -q "No bundled templates were found" "$work/err"; then
   fail "a copy with no templates: exit $status, $(cat "$work/err")"
+fi
 status=0
 "$work/elsewhere/brimwell-cli" run --template default --target "$work/t/" --yes \
   >/dev/null 2>"$work/err" || status=$?
-[ "$status" -eq 2 ] && grep -q "'default' is neither a file nor a bundled template" "$work/err" ||
+if [ "$status" -ne 2 ] || ! grep -q "'default' is neither a file nor a bundled" "$work/err"; then
   fail "a copy with no templates ran --template default: exit $status, $(cat "$work/err")"
+fi
 
 # Tab completion: the commands, a command's options, and the template names.
 if [ -f /usr/share/bash-completion/bash_completion ]; then

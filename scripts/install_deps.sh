@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libicu-dev libcli11-dev libgtest-dev googletest libbenchmark-dev
   xauth xvfb fonts-dejavu-core
+  dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
   "$@"
 )
 

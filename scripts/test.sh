@@ -13,6 +13,9 @@ status=0
 echo "== Optimised build, warnings as errors"
 cmake --workflow --preset ci || status=1
 
+echo "== Debian package: build, validate, install, run, remove"
+scripts/test_package.sh || status=1
+
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   cmake --workflow --preset asan || status=1
