@@ -11,11 +11,22 @@
 namespace brimwell::testing {
 namespace {
 
+// Sets HOME for one test, and puts it back however the test ends.
+class HomeFolder {
+ public:
+  explicit HomeFolder(const std::string& path) : saved_(qgetenv("HOME")) {
+    qputenv("HOME", QByteArray::fromStdString(path));
+  }
+  ~HomeFolder() { qputenv("HOME", saved_); }
+
+ private:
+  QByteArray saved_;
+};
+
 TEST(TemplateDialogFolder, OpensInHomeFirstThenWhereTheLastChosenFileIs) {
   const TempDir home;
   const TempDir chosen;
-  const QByteArray savedHome = qgetenv("HOME");
-  qputenv("HOME", QByteArray::fromStdString(home.path()));
+  const HomeFolder homeFolder(home.path());
   const QString homePath = QDir(QString::fromStdString(home.path())).canonicalPath();
   ASSERT_NE(QDir::current().canonicalPath(), homePath);
 
@@ -33,7 +44,6 @@ TEST(TemplateDialogFolder, OpensInHomeFirstThenWhereTheLastChosenFileIs) {
     EXPECT_EQ(again.directory().canonicalPath(),
               QDir(QString::fromStdString(chosen.path())).canonicalPath());
   }
-  qputenv("HOME", savedHome);
 }
 
 }  // namespace
