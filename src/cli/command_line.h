@@ -12,6 +12,7 @@
 //
 // A --template that is a bare name such as "default" is a bundled template
 // (bundled_templates.h).
+//
 // Options left out keep the window's defaults. --help and --version print and end the
 // program with 0; anything wrong ends it with 2 and a message that says what to do.
 #pragma once
