@@ -6,7 +6,7 @@
 #include "app/cell_number.h"
 #include "census/census_walk.h"
 #include "census/size_template.h"
-#include "census/walk_prefetch.h"
+#include "walk/ordered_walk.h"
 
 namespace brimwell::census {
 
@@ -32,14 +32,14 @@ Outcome Census::analyseClick() {
   TotalFolders = 0;
   ScanPass = 0;
   const std::string counted = context_.fields.text(EditField::scanpath);
-  // The classifying walk's listings are read on the other core meanwhile.
-  std::optional<WalkPrefetch> prefetch;
+  // The classifying walk's listings are read on the pool's threads meanwhile.
+  std::optional<walk::OrderedWalk> ahead;
   if (context_.fs.allowsConcurrentListing()) {
-    prefetch.emplace(context_.fs, folderPath(counted), context_.style.separator());
+    ahead.emplace(context_.fs, folderPath(counted), context_.style.separator());
   }
   ScanFolder(counted);
   if (TotalFiles == 0) {
-    prefetch.reset();
+    ahead.reset();
     feedback.notice("No files to process.");
     return Outcome::Stopped;
   }
@@ -55,11 +55,11 @@ Outcome Census::analyseClick() {
   FilesDone = 0;
   shownProgress_ = -1;
   const std::string classified = context_.fields.text(EditField::scanpath);
-  if (prefetch && classified == counted) {
-    classifyPrefetched(*prefetch);
+  if (ahead && classified == counted) {
+    classifyWalked(*ahead);
   } else {
     // The location was changed during the counting walk: what was read ahead is not it.
-    prefetch.reset();
+    ahead.reset();
     ScanFolder(classified);
   }
   UpdatePercentages(sizes, context_.decimalSeparator);
@@ -103,13 +103,10 @@ void Census::walk(std::string& folder) {
   }
 }
 
-void Census::classifyPrefetched(WalkPrefetch& prefetch) {
-  WalkPrefetch::Chunk records;
-  while (prefetch.take(records)) {
-    for (const std::uint64_t record : records) {
-      context_.feedback.pump();
-      if (record != WalkPrefetch::kNotAFile) classify(record);
-    }
+void Census::classifyWalked(walk::OrderedWalk& walk) {
+  for (walk::WalkEntry entry; walk.next(entry);) {
+    context_.feedback.pump();
+    if (entry.kind == walk::WalkEntry::Kind::File) classify(entry.size);
   }
 }
 
