@@ -129,13 +129,21 @@ void Census::classify(std::uint64_t listedSize) {
   }
 }
 
-std::size_t Census::rowFor(std::int64_t size) const {
-  // Parsed afresh for each file, and only up to the row found: a threshold edited during
+std::size_t Census::rowFor(std::int64_t size) {
+  // Read afresh for each file, and only up to the row found: a threshold edited during
   // the walk counts for the following files, and one that does not parse fails only when
-  // a file reaches it.
+  // a file reaches it. A caption is parsed again only when its text changed.
   const TextTable& sizes = context_.lists.sizes;
+  if (thresholds_.size() < sizes.rowCount()) thresholds_.resize(sizes.rowCount());
   for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
-    if (parseInt32Cell(sizes.caption(row)) >= size) return row;
+    const std::string_view caption = sizes.caption(row);
+    Threshold& threshold = thresholds_[row];
+    if (!threshold.parsed || threshold.text != caption) {
+      threshold.value = parseInt32Cell(caption);
+      threshold.text.assign(caption);
+      threshold.parsed = true;
+    }
+    if (threshold.value >= size) return row;
   }
   return sizes.rowCount() - 1;
 }

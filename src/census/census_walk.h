@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/context.h"
 #include "app/outcome.h"
@@ -48,11 +49,19 @@ class Census {
   // `path` with the separator appended unless it ends in one.
   std::string folderPath(const std::string& path) const;
   void classify(std::uint64_t listedSize);
-  std::size_t rowFor(std::int64_t size) const;
+  std::size_t rowFor(std::int64_t size);
   std::string summary() const;
+
+  // A size row's threshold as parsed from its caption's text.
+  struct Threshold {
+    std::string text;
+    std::int64_t value = 0;
+    bool parsed = false;
+  };
 
   Context& context_;
   int shownProgress_ = -1;
+  std::vector<Threshold> thresholds_;
 };
 
 }  // namespace brimwell::census
