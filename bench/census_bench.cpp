@@ -4,6 +4,9 @@
 //       runs one whole census of PATH (both walks) with a silent feedback and prints the
 //       summary line; this is the command timed against `du` by census_vs_du.sh. With
 //       --save the filled template is written to FILE (how templates/ was measured).
+//   census_bench --walk-held=PATH
+//       runs the census's two walks as the census does (the ordered walk reading ahead
+//       while the counting walk runs) and prints what the ordered walk held at most.
 //   census_bench --tree=PATH [benchmark flags]
 //       times the counting walk, the classifying walk and the whole census of PATH
 //       separately (a small generated tree when --tree is not given).
@@ -21,6 +24,7 @@
 #include "census/census_walk.h"
 #include "census/size_template.h"
 #include "platform/posix_file_system.h"
+#include "walk/ordered_walk.h"
 
 namespace {
 
@@ -141,7 +145,29 @@ std::string option(int argc, char** argv, const std::string& name) {
 
 }  // namespace
 
+// The census's walks, with the ordered walk's figures printed at the end.
+int printWalkHeld(const std::string& location) {
+  Bench bench(location);
+  std::string folder = location;
+  if (folder.back() != '/') folder += '/';
+  walk::OrderedWalk ahead(bench.fs, folder, '/');
+  census::Census census(bench.context);
+  census.ScanFolder(location);
+  std::uint64_t total = 0;
+  for (walk::WalkEntry entry; ahead.next(entry);) total += entry.size;
+  const walk::OrderedWalk::Peak peak = ahead.peak();
+  std::printf(
+      "%d files, %llu bytes; the ordered walk (%zu threads) held at most %zu folders "
+      "read ahead and %zu bytes\n",
+      census.TotalFiles, static_cast<unsigned long long>(total), ahead.threads(), peak.folders,
+      peak.bytes);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (const std::string held = option(argc, argv, "walk-held"); !held.empty()) {
+    return printWalkHeld(held);
+  }
   const std::string location = option(argc, argv, "census");
   if (!location.empty()) {
     try {

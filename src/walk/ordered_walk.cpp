@@ -2,7 +2,6 @@
 #include "walk/ordered_walk.h"
 
 #include <algorithm>
-#include <deque>
 #include <exception>
 #include <utility>
 
@@ -15,7 +14,7 @@ struct OrderedWalk::Folder {
         depth(parentFolder ? parentFolder->depth + 1 : 0),
         ordinal(ordinalInParent) {}
 
-  // What the folder holds besides its blocks.
+  // What the folder holds besides its blocks (and 8 bytes a subfolder, 24 a block).
   std::size_t bytes() const { return sizeof(Folder) + path.capacity(); }
 
   const std::string path;  // ends in the separator
@@ -28,8 +27,12 @@ struct OrderedWalk::Folder {
   bool entered = false;  // by the caller
   bool listed = false;   // every block handed over
   std::exception_ptr failure;
-  std::deque<Block> blocks;                      // handed over, not yet taken
-  std::deque<std::unique_ptr<Folder>> children;  // subfolders not yet entered, in order
+  // Handed over, taken from `firstBlock` on (vectors: an empty one allocates nothing).
+  std::vector<Block> blocks;
+  std::size_t firstBlock = 0;
+  // Subfolders in order, entered from `firstChild` on.
+  std::vector<std::unique_ptr<Folder>> children;
+  std::size_t firstChild = 0;
 
   std::atomic<bool> hurry = false;  // the caller waits: hand over what there is
 };
@@ -75,7 +78,9 @@ OrderedWalk::~OrderedWalk() {
   std::vector<std::unique_ptr<Folder>> doomed;
   for (Frame& frame : frames_) doomed.push_back(std::move(frame.folder));
   for (std::size_t i = 0; i < doomed.size(); ++i) {
-    for (auto& child : doomed[i]->children) doomed.push_back(std::move(child));
+    for (auto& child : doomed[i]->children) {
+      if (child) doomed.push_back(std::move(child));
+    }
   }
 }
 
@@ -93,8 +98,8 @@ bool OrderedWalk::advance() {
     std::unique_ptr<Folder> child;
     {
       const std::lock_guard lock(mutex_);
-      child = std::move(parent.folder->children.front());
-      parent.folder->children.pop_front();
+      Folder& folder = *parent.folder;
+      child = std::move(folder.children[folder.firstChild++]);
       child->entered = true;
       if (child->started) --heldFolders_;
     }
@@ -123,7 +128,9 @@ bool OrderedWalk::takeBlock(Frame& frame) {
   std::unique_lock lock(mutex_);
   heldBytes_ -= frame.block.capacity() * sizeof(std::uint64_t);
   frame.block = Block();
-  const auto ready = [&folder] { return !folder.blocks.empty() || folder.listed; };
+  const auto ready = [&folder] {
+    return folder.firstBlock < folder.blocks.size() || folder.listed;
+  };
   if (!ready()) {
     if (!folder.started) {
       wanted_ = &folder;
@@ -136,9 +143,8 @@ bool OrderedWalk::takeBlock(Frame& frame) {
       blockReady_.wait(lock, ready);
     }
   }
-  if (folder.blocks.empty()) return false;
-  frame.block = std::move(folder.blocks.front());
-  folder.blocks.pop_front();
+  if (folder.firstBlock == folder.blocks.size()) return false;
+  frame.block = std::move(folder.blocks[folder.firstBlock++]);
   return true;
 }
 
