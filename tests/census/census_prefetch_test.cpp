@@ -5,12 +5,12 @@
 
 #include <atomic>
 #include <filesystem>
-#include <iterator>
 #include <thread>
 
 #include "app/failure.h"
 #include "census/census.h"
 #include "census_fixture.h"
+#include "support/thread_count.h"
 
 namespace brimwell::census {
 namespace {
@@ -56,11 +56,7 @@ class MovingLocation : public FieldReader {
   std::string after_;
 };
 
-std::size_t threadCount() {
-  return static_cast<std::size_t>(
-      std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                    std::filesystem::directory_iterator()));
-}
+using testing::threadCount;
 
 // What one census showed and left in the template.
 struct Observed {

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 
 #include "app/context.h"
 #include "app/failure.h"
@@ -17,16 +16,13 @@
 #include "support/fault_injecting_file_system.h"
 #include "support/recording_feedback.h"
 #include "support/temp_dir.h"
+#include "support/thread_count.h"
 #include "walk/ordered_walk.h"
 
 namespace brimwell {
 namespace {
 
-std::size_t threadCount() {
-  return static_cast<std::size_t>(
-      std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                    std::filesystem::directory_iterator()));
-}
+using testing::threadCount;
 
 // Six files in five folders below the location, one of them four levels down.
 struct ConcurrentCensus {

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
-#include <iterator>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -18,6 +17,7 @@
 
 #include "platform/posix_file_system.h"
 #include "support/temp_dir.h"
+#include "support/thread_count.h"
 
 namespace brimwell::walk {
 namespace {
@@ -31,11 +31,7 @@ struct Taken {
   bool operator==(const Taken&) const = default;
 };
 
-std::size_t threadCount() {
-  return static_cast<std::size_t>(
-      std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                    std::filesystem::directory_iterator()));
-}
+using testing::threadCount;
 
 // The entries of the sequential walk of `folder`, listed on this thread; `paths` gets the
 // path of every entry.
