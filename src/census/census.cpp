@@ -2,6 +2,7 @@
 #include "census/census.h"
 
 #include <optional>
+#include <system_error>
 
 #include "app/cell_number.h"
 #include "census/census_walk.h"
@@ -35,7 +36,11 @@ Outcome Census::analyseClick() {
   // The classifying walk's listings are read on the pool's threads meanwhile.
   std::optional<walk::OrderedWalk> ahead;
   if (context_.fs.allowsConcurrentListing()) {
-    ahead.emplace(context_.fs, folderPath(counted), context_.style.separator());
+    try {
+      ahead.emplace(context_.fs, folderPath(counted), context_.style.separator());
+    } catch (const std::system_error&) {
+      // No thread to be had: the classifying walk lists again.
+    }
   }
   ScanFolder(counted);
   if (TotalFiles == 0) {

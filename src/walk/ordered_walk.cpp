@@ -61,19 +61,19 @@ OrderedWalk::OrderedWalk(FileSystem& fileSystem, std::string folder, char separa
   frames_.push_back(Frame{std::move(root), {}, 0});
   const std::size_t threads = options_.threads != 0 ? options_.threads : poolThreads();
   pool_.reserve(threads);
-  for (std::size_t worker = 0; worker < threads; ++worker) {
-    pool_.emplace_back(&OrderedWalk::work, this, worker);
+  try {
+    for (std::size_t worker = 0; worker < threads; ++worker) {
+      pool_.emplace_back(&OrderedWalk::work, this, worker);
+    }
+  } catch (...) {
+    // No thread to be had: the ones started are stopped before the failure goes on.
+    stopPool();
+    throw;
   }
 }
 
 OrderedWalk::~OrderedWalk() {
-  {
-    // Set under the lock, so a thread about to wait for work cannot miss it.
-    const std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  workReady_.notify_all();
-  for (std::thread& thread : pool_) thread.join();
+  stopPool();
   // Free the tree breadth first, so that a deep one does not recurse.
   std::vector<std::unique_ptr<Folder>> doomed;
   for (Frame& frame : frames_) doomed.push_back(std::move(frame.folder));
@@ -82,6 +82,16 @@ OrderedWalk::~OrderedWalk() {
       if (child) doomed.push_back(std::move(child));
     }
   }
+}
+
+void OrderedWalk::stopPool() {
+  {
+    // Set under the lock, so a thread about to wait for work cannot miss it.
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  workReady_.notify_all();
+  for (std::thread& thread : pool_) thread.join();
 }
 
 OrderedWalk::Peak OrderedWalk::peak() const {

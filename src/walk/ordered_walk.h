@@ -134,6 +134,7 @@ class OrderedWalk {
   // The caller has taken every entry of the innermost folder.
   void leave();
 
+  void stopPool();  // tells the pool to stop and joins it
   void work(std::size_t worker);
   bool canStart() const;  // under mutex_
   void list(Folder& folder, std::size_t worker);
