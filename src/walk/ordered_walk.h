@@ -24,7 +24,8 @@
 // listing: the caller takes the entries listed before it, and then next() throws it.
 // Destroying the walk stops the pool at its next entry and joins it.
 //
-// Only for a FileSystem whose allowsConcurrentListing() is true.
+// With more than one thread, only for a FileSystem whose allowsConcurrentListing() is
+// true; with one, any file system, as long as nothing else lists while the walk runs.
 #pragma once
 
 #include <atomic>

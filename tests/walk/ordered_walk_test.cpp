@@ -145,7 +145,7 @@ TEST_F(OrderedWalkTest, TakesTheSequentialWalksEntriesWithinItsBounds) {
   const std::vector<Taken> expected = listedWalkOf(tree("t/"));
   ASSERT_GT(expected.size(), 3600u);
   // 1 folder and 1 byte ahead: only the folder the caller waits for is started.
-  for (const std::size_t threads : {2, 3, 8}) {
+  for (const std::size_t threads : {1, 2, 3, 8}) {
     for (const std::size_t folders :
          {std::size_t{1}, std::size_t{5}, WalkOptions::kMaxFoldersAhead}) {
       SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(folders) + " folders");
