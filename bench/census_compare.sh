@@ -7,7 +7,8 @@
 # BUILD is a Release build folder with census_bench and walk_floor (default build/ci);
 # BEFORE, when given, is another census_bench timed beside it (the previous version).
 # "cold" drops the page, dentry and inode caches before every command (root only).
-# Prints the median wall time, CPU time and their ratios to du, and the peak memory.
+# Prints the median wall time, CPU time and their ratios to du, and (warm) each command's
+# peak memory from one more run under /usr/bin/time.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -39,7 +40,7 @@ def once(command):
     _, status, usage = os.wait4(proc.pid, 0)
     wall = time.perf_counter() - start
     assert status == 0, command
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+    return wall, usage.ru_utime + usage.ru_stime
 if mode == "warm":
     for command in commands:
         once(command)
@@ -53,14 +54,18 @@ du = results[commands[0]]
 du_wall = statistics.median(r[0] for r in du)
 du_cpu = statistics.median(r[1] for r in du)
 print(f"{mode}, {rounds} rounds; medians")
-print(f"| Command | Wall | Ratio to du | CPU | CPU ratio | Peak RSS |")
+print(f"| Command | Wall | Ratio to du | CPU | CPU ratio | Peak memory |")
 print(f"|---|---|---|---|---|---|")
 for command in commands:
     runs = results[command]
     wall = statistics.median(r[0] for r in runs)
     cpu = statistics.median(r[1] for r in runs)
-    rss = max(r[2] for r in runs)
+    peak = "-"
+    if mode == "warm":
+        timed = subprocess.run(["/usr/bin/time", "-f", "%M", *shlex.split(command)],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        peak = f"{int(timed.stderr.split()[-1]) / 1024:.1f} MiB"
     print(f"| `{command}` | {wall * 1000:.0f} ms | {wall / du_wall:.2f} | {cpu * 1000:.0f} ms"
-          f" | {cpu / du_cpu:.2f} | {rss / 1024:.1f} MiB |")
+          f" | {cpu / du_cpu:.2f} | {peak} |")
 PY
 uptime
