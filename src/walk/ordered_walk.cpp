@@ -106,13 +106,18 @@ bool OrderedWalk::advance() {
     Frame& parent = frames_.back();
     parent.position = static_cast<std::size_t>(cursor_ - parent.block.data());
     std::unique_ptr<Folder> child;
+    bool roomMade = false;
     {
       const std::lock_guard lock(mutex_);
       Folder& folder = *parent.folder;
       child = std::move(folder.children[folder.firstChild++]);
       child->entered = true;
-      if (child->started) --heldFolders_;
+      if (child->started) {
+        --heldFolders_;  // no longer read ahead: a thread may start another
+        roomMade = true;
+      }
     }
+    if (roomMade) workReady_.notify_one();
     frames_.push_back(Frame{std::move(child), {}, 0});
     cursor_ = end_ = nullptr;
   }
