@@ -11,6 +11,11 @@
 //       the ordered walk of PATH asking every file's extent count on the pool's threads
 //       (open and FS_IOC_FIEMAP, as a measure of the tree would), to be timed against the
 //       census of the same tree.
+//   census_bench --list-once=PATH
+//       a trial of a census that lists once: the counting walk takes its entries from the
+//       ordered walk and keeps their sizes, and the classification then runs over those
+//       (thresholds of the default rows, counted into plain numbers): what listing once
+//       would save, not the census.
 //   census_bench --tree=PATH [benchmark flags]
 //       times the counting walk, the classifying walk and the whole census of PATH
 //       separately (a small generated tree when --tree is not given).
@@ -28,7 +33,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "app/cell_number.h"
 #include "app/context.h"
 #include "app/failure.h"
 #include "census/census.h"
@@ -216,7 +223,38 @@ int printExtents(std::string folder) {
   return 0;
 }
 
+int listOnce(std::string folder) {
+  if (folder.back() != '/') folder += '/';
+  Bench bench(folder);
+  walk::OrderedWalk walk(bench.fs, folder, '/');
+  std::vector<std::uint64_t> sizes;
+  std::int64_t folders = 0;
+  for (walk::WalkEntry entry; walk.next(entry);) {
+    bench.feedback.pump();
+    if (entry.kind == walk::WalkEntry::Kind::File) sizes.push_back(entry.size);
+    if (entry.kind != walk::WalkEntry::Kind::File) ++folders;
+  }
+  std::vector<std::int64_t> counts(bench.lists.sizes.rowCount());
+  std::uint64_t total = 0;
+  for (const std::uint64_t size : sizes) {
+    bench.feedback.pump();
+    std::size_t row = 0;
+    while (row + 1 < counts.size() &&
+           parseInt32Cell(bench.lists.sizes.caption(row)) < static_cast<std::int64_t>(size)) {
+      ++row;
+    }
+    ++counts[row];
+    total += size;
+  }
+  std::printf("%zu files, %lld folder entries, %llu bytes\n", sizes.size(),
+              static_cast<long long>(folders), static_cast<unsigned long long>(total));
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (const std::string tree = option(argc, argv, "list-once"); !tree.empty()) {
+    return listOnce(tree);
+  }
   if (const std::string tree = option(argc, argv, "extents"); !tree.empty()) {
     return printExtents(tree);
   }
