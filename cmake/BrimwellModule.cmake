@@ -31,14 +31,28 @@ function(brimwell_library name)
   brimwell_warnings(${name})
 endfunction()
 
-# brimwell_test(NAME DEPS ...): one GoogleTest program from every *_test.cpp of
-# the current folder, each test registered with ctest.
+# brimwell_test(NAME DEPS ... LABELS ... [SOURCES ...] [EXCLUDE ...] [ONE_PROCESS]): one
+# GoogleTest program from SOURCES (by default every *.cpp of the current folder but those
+# EXCLUDEd), each test registered with ctest; with ONE_PROCESS the whole program is one
+# ctest test, for tests that share a costly set-up made once per program.
 function(brimwell_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "ONE_PROCESS" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
+  if(ARG_SOURCES)
+    set(sources ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${excluded}$")
+  endforeach()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} brimwell_test_support GTest::gtest GTest::gtest_main)
   brimwell_warnings(${name})
-  include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  if(ARG_ONE_PROCESS)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
 endfunction()

@@ -2,11 +2,12 @@
 #include "census/census.h"
 
 #include <optional>
+#include <system_error>
 
 #include "app/cell_number.h"
 #include "census/census_walk.h"
 #include "census/size_template.h"
-#include "census/walk_prefetch.h"
+#include "walk/ordered_walk.h"
 
 namespace brimwell::census {
 
@@ -32,14 +33,18 @@ Outcome Census::analyseClick() {
   TotalFolders = 0;
   ScanPass = 0;
   const std::string counted = context_.fields.text(EditField::scanpath);
-  // The classifying walk's listings are read on the other core meanwhile.
-  std::optional<WalkPrefetch> prefetch;
+  // The classifying walk's listings are read on the pool's threads meanwhile.
+  std::optional<walk::OrderedWalk> ahead;
   if (context_.fs.allowsConcurrentListing()) {
-    prefetch.emplace(context_.fs, folderPath(counted), context_.style.separator());
+    try {
+      ahead.emplace(context_.fs, folderPath(counted), context_.style.separator());
+    } catch (const std::system_error&) {
+      // No thread to be had: the classifying walk lists again.
+    }
   }
   ScanFolder(counted);
   if (TotalFiles == 0) {
-    prefetch.reset();
+    ahead.reset();
     feedback.notice("No files to process.");
     return Outcome::Stopped;
   }
@@ -55,11 +60,11 @@ Outcome Census::analyseClick() {
   FilesDone = 0;
   shownProgress_ = -1;
   const std::string classified = context_.fields.text(EditField::scanpath);
-  if (prefetch && classified == counted) {
-    classifyPrefetched(*prefetch);
+  if (ahead && classified == counted) {
+    classifyWalked(*ahead);
   } else {
     // The location was changed during the counting walk: what was read ahead is not it.
-    prefetch.reset();
+    ahead.reset();
     ScanFolder(classified);
   }
   UpdatePercentages(sizes, context_.decimalSeparator);
@@ -103,13 +108,10 @@ void Census::walk(std::string& folder) {
   }
 }
 
-void Census::classifyPrefetched(WalkPrefetch& prefetch) {
-  WalkPrefetch::Chunk records;
-  while (prefetch.take(records)) {
-    for (const std::uint64_t record : records) {
-      context_.feedback.pump();
-      if (record != WalkPrefetch::kNotAFile) classify(record);
-    }
+void Census::classifyWalked(walk::OrderedWalk& walk) {
+  for (walk::WalkEntry entry; walk.next(entry);) {
+    context_.feedback.pump();
+    if (entry.kind == walk::WalkEntry::Kind::File) classify(entry.size);
   }
 }
 
@@ -132,13 +134,21 @@ void Census::classify(std::uint64_t listedSize) {
   }
 }
 
-std::size_t Census::rowFor(std::int64_t size) const {
-  // Parsed afresh for each file, and only up to the row found: a threshold edited during
+std::size_t Census::rowFor(std::int64_t size) {
+  // Read afresh for each file, and only up to the row found: a threshold edited during
   // the walk counts for the following files, and one that does not parse fails only when
-  // a file reaches it.
+  // a file reaches it. A caption is parsed again only when its text changed.
   const TextTable& sizes = context_.lists.sizes;
+  if (thresholds_.size() < sizes.rowCount()) thresholds_.resize(sizes.rowCount());
   for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
-    if (parseInt32Cell(sizes.caption(row)) >= size) return row;
+    const std::string_view caption = sizes.caption(row);
+    Threshold& threshold = thresholds_[row];
+    if (!threshold.parsed || threshold.text != caption) {
+      threshold.value = parseInt32Cell(caption);
+      threshold.text.assign(caption);
+      threshold.parsed = true;
+    }
+    if (threshold.value >= size) return row;
   }
   return sizes.rowCount() - 1;
 }

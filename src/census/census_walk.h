@@ -5,21 +5,24 @@
 // into the first size row whose threshold is at least the file's size. Entries are taken
 // in the order the file system lists them and folders are descended into as they are met.
 //
-// When the file system allows listings on two threads at once, the classifying walk's
-// listings are read ahead on a helper thread while the counting walk runs (WalkPrefetch),
+// When the file system allows listings on several threads at once, the classifying walk's
+// listings are read ahead on a pool of threads while the counting walk runs (OrderedWalk),
 // and the classifying walk then takes its entries from there: the same entries in the same
 // order, so the counts, pumps, progress and texts are those of a walk that lists again.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/context.h"
 #include "app/outcome.h"
 
-namespace brimwell::census {
+namespace brimwell::walk {
+class OrderedWalk;
+}
 
-class WalkPrefetch;
+namespace brimwell::census {
 
 class Census {
  public:
@@ -41,16 +44,24 @@ class Census {
  private:
   // `folder` ends in a separator; it is extended for each subfolder and restored.
   void walk(std::string& folder);
-  // The classifying walk over the entries the helper has read ahead.
-  void classifyPrefetched(WalkPrefetch& prefetch);
+  // The classifying walk over the entries the pool has read ahead.
+  void classifyWalked(walk::OrderedWalk& walk);
   // `path` with the separator appended unless it ends in one.
   std::string folderPath(const std::string& path) const;
   void classify(std::uint64_t listedSize);
-  std::size_t rowFor(std::int64_t size) const;
+  std::size_t rowFor(std::int64_t size);
   std::string summary() const;
+
+  // A size row's threshold as parsed from its caption's text.
+  struct Threshold {
+    std::string text;
+    std::int64_t value = 0;
+    bool parsed = false;
+  };
 
   Context& context_;
   int shownProgress_ = -1;
+  std::vector<Threshold> thresholds_;
 };
 
 }  // namespace brimwell::census

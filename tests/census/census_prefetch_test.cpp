@@ -1,20 +1,16 @@
-// The classifying walk read ahead on a helper thread: the census gives exactly what a walk
-// that lists every folder again gives, a changed location is walked afresh, and a census
-// that stops early leaves no thread behind.
+// The classifying walk read ahead on a pool of threads: the census gives exactly what a
+// walk that lists every folder again gives, a changed location is walked afresh, and a
+// census that stops early leaves no thread behind. (The walk itself: tests/walk.)
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <iterator>
-#include <mutex>
 #include <thread>
 
 #include "app/failure.h"
 #include "census/census.h"
-#include "census/walk_prefetch.h"
 #include "census_fixture.h"
+#include "support/thread_count.h"
 
 namespace brimwell::census {
 namespace {
@@ -60,11 +56,7 @@ class MovingLocation : public FieldReader {
   std::string after_;
 };
 
-std::size_t threadCount() {
-  return static_cast<std::size_t>(
-      std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                    std::filesystem::directory_iterator()));
-}
+using testing::threadCount;
 
 // What one census showed and left in the template.
 struct Observed {
@@ -99,10 +91,10 @@ class CensusPrefetch : public ::testing::Test {
     std::filesystem::create_directories(dir / "t/a/b/empty");
     std::filesystem::create_directories(dir / "t/empty");
     std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
-    // Deeper than the helper keeps folders open: at every level a file, a folder with a
-    // file and the folder going on, in whatever order the file system lists them.
+    // Deep: at every level a file, a folder with a file and the folder going on, in
+    // whatever order the file system lists them.
     std::string level = "deep";
-    for (std::size_t depth = 0; depth < WalkPrefetch::kOpenLevels + 6; ++depth) {
+    for (std::size_t depth = 0; depth < 70; ++depth) {
       dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
       dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
       level += "/d";
@@ -213,128 +205,6 @@ TEST_F(CensusPrefetch, ABadThresholdMidwayLeavesTheSameCountsAndNoThreadBehind) 
   EXPECT_EQ(readAhead, listedAgain);
   EXPECT_EQ(readAhead.failure, "'lots' is not a valid integer value");
   EXPECT_EQ(readAhead.percents, (std::vector<std::string>{"0", "0", "0"}));
-}
-
-// The records of a classifying walk of `folder`, listed on this thread.
-void listedWalk(FileSystem& files, std::string& folder, WalkPrefetch::Chunk& records) {
-  const auto listing = files.listFolder(folder, true);
-  if (!listing) return;
-  const std::size_t length = folder.size();
-  for (DirEntry entry; listing->next(entry);) {
-    if (!entry.isDirectory) {
-      records.push_back(entry.size);
-      continue;
-    }
-    records.push_back(WalkPrefetch::kNotAFile);
-    if (entry.name == "." || entry.name == ".." || entry.isForeignDirectory) continue;
-    folder += entry.name + "/";
-    listedWalk(files, folder, records);
-    folder.resize(length);
-  }
-}
-
-WalkPrefetch::Chunk listedWalkOf(const std::string& location) {
-  PosixFileSystem files;
-  std::string folder = location;
-  WalkPrefetch::Chunk records;
-  listedWalk(files, folder, records);
-  return records;
-}
-
-TEST_F(CensusPrefetch, TheHelperWaitsForRoomAndKeepsTheWalksOrder) {
-  PosixFileSystem files;
-  for (const std::string& location : {tree("t/"), tree("deep/")}) {
-    // Room for one chunk: the helper waits after each until it is taken.
-    WalkPrefetch prefetch(files, location, '/', 1);
-    WalkPrefetch::Chunk taken;
-    WalkPrefetch::Chunk all;
-    while (prefetch.take(taken)) {
-      EXPECT_LE(taken.size(), WalkPrefetch::kChunkRecords);
-      all.insert(all.end(), taken.begin(), taken.end());
-    }
-    EXPECT_EQ(all, listedWalkOf(location)) << location;
-    EXPECT_FALSE(prefetch.take(taken));
-  }
-  EXPECT_GT(listedWalkOf(tree("t/")).size(), 2 * WalkPrefetch::kChunkRecords);
-}
-
-// The listing of one folder turns slow after its first `quick` entries (a millisecond an
-// entry, as a network drive might be) until told to speed up again.
-class SlowingFileSystem : public PosixFileSystem {
- public:
-  SlowingFileSystem(std::string slowFolder, int quick)
-      : slowFolder_(std::move(slowFolder)), quick_(quick) {}
-
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    auto listing = PosixFileSystem::listFolder(path, withSizes);
-    if (!listing || path != slowFolder_) return listing;
-    return std::make_unique<SlowListing>(std::move(listing), *this);
-  }
-  void speedUp() {
-    {
-      const std::lock_guard lock(mutex_);
-      fast_ = true;
-    }
-    spedUp_.notify_all();
-  }
-
- private:
-  class SlowListing : public FolderListing {
-   public:
-    SlowListing(std::unique_ptr<FolderListing> real, SlowingFileSystem& owner)
-        : real_(std::move(real)), owner_(owner) {}
-    bool next(DirEntry& entry) override {
-      if (listed_++ >= owner_.quick_) {
-        std::unique_lock lock(owner_.mutex_);
-        owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1),
-                                [this] { return owner_.fast_; });
-      }
-      return real_->next(entry);
-    }
-
-   private:
-    std::unique_ptr<FolderListing> real_;
-    SlowingFileSystem& owner_;
-    int listed_ = 0;
-  };
-
-  const std::string slowFolder_;
-  const int quick_;
-  std::mutex mutex_;
-  std::condition_variable spedUp_;
-  bool fast_ = false;
-};
-
-TEST_F(CensusPrefetch, AWaitingTakerGetsWhatHasBeenReadWithoutAWholeChunk) {
-  // t/a holds more than a chunk of entries.
-  const std::string location = tree("t/a/");
-  SlowingFileSystem slowing(location, 10);
-  WalkPrefetch prefetch(slowing, location, '/');
-  WalkPrefetch::Chunk taken;
-  ASSERT_TRUE(prefetch.take(taken));
-  EXPECT_GE(taken.size(), 10u);
-  EXPECT_LT(taken.size(), WalkPrefetch::kChunkRecords);
-  WalkPrefetch::Chunk all = taken;
-  slowing.speedUp();
-  while (prefetch.take(taken)) all.insert(all.end(), taken.begin(), taken.end());
-  EXPECT_EQ(all, listedWalkOf(location));
-}
-
-TEST_F(CensusPrefetch, TheHelperStopsWhereverItIs) {
-  PosixFileSystem files;
-  const std::size_t threadsBefore = threadCount();
-  { WalkPrefetch untouched(files, tree("t/"), '/'); }
-  {
-    WalkPrefetch waitingForRoom(files, tree("t/"), '/', 1);
-    WalkPrefetch::Chunk taken;
-    EXPECT_TRUE(waitingForRoom.take(taken));
-  }
-  {
-    WalkPrefetch missing(files, tree("missing/"), '/');
-    WalkPrefetch::Chunk taken;
-    EXPECT_FALSE(missing.take(taken));
-  }
-  EXPECT_EQ(threadCount(), threadsBefore);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/failure.h"
+
 namespace brimwell::testing {
 namespace {
 
@@ -26,6 +28,18 @@ class FaultInjectingFile : public WritableFile {
   FaultInjectingFileSystem& fs_;
 };
 
+class FaultInjectingListing : public FolderListing {
+ public:
+  FaultInjectingListing(std::unique_ptr<FolderListing> real, FaultInjectingFileSystem& fs)
+      : real_(std::move(real)), fs_(fs) {}
+  ~FaultInjectingListing() override { fs_.listingClosed(); }
+  bool next(DirEntry& entry) override { return real_->next(entry); }
+
+ private:
+  std::unique_ptr<FolderListing> real_;
+  FaultInjectingFileSystem& fs_;
+};
+
 }  // namespace
 
 int FaultInjectingFileSystem::count(Op op) {
@@ -44,7 +58,19 @@ int FaultInjectingFileSystem::nextWrite(std::size_t& shortTo) {
 std::unique_ptr<FolderListing> FaultInjectingFileSystem::listFolder(const std::string& path,
                                                                     bool withSizes) {
   if (count(Op::List) != 0) return nullptr;
-  return real_.listFolder(path, withSizes);
+  if (std::this_thread::get_id() != owner_) {
+    const auto failure = helperFailures_.find(++helperListings_);
+    if (failure != helperFailures_.end()) {
+      if (failure->second.second) throw IoFailure(failure->second.first);
+      return nullptr;
+    }
+  }
+  auto listing = real_.listFolder(path, withSizes);
+  if (!listing) return nullptr;
+  const int open = ++open_;
+  for (int most = mostOpen_; open > most && !mostOpen_.compare_exchange_weak(most, open);) {
+  }
+  return std::make_unique<FaultInjectingListing>(std::move(listing), *this);
 }
 
 bool FaultInjectingFileSystem::attributes(const std::string& path, PathAttributes& out) {

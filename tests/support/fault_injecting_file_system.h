@@ -3,11 +3,18 @@
 // chosen Windows error number, and the n-th write can be made short. It counts every kind
 // of request, so a test can first run a scenario clean to learn its failure points and
 // then sweep through each of them.
+//
+// Made `concurrent`, it allows listings on several threads at once (the census then reads
+// ahead on its pool): every count is atomic, the listings made on threads other than the
+// one that made it are counted apart and can be failed by their own count, and the most
+// listings open at once is kept.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <map>
+#include <thread>
 
 #include "platform/file_system.h"
 
@@ -17,7 +24,8 @@ class FaultInjectingFileSystem : public FileSystem {
  public:
   enum class Op { Create, Write, CreateFolder, List, Read, Delete, Count };
 
-  explicit FaultInjectingFileSystem(FileSystem& real) : real_(real) {}
+  explicit FaultInjectingFileSystem(FileSystem& real, bool concurrent = false)
+      : real_(real), concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
 
   // Refuses the n-th request (counted from 1) of `op` with `error`.
   void failNth(Op op, int n, int error) { failures_[{op, n}] = error; }
@@ -26,24 +34,42 @@ class FaultInjectingFileSystem : public FileSystem {
   // How many requests of `op` were made so far.
   int calls(Op op) const { return counts_[static_cast<std::size_t>(op)]; }
 
+  // The n-th listing (counted from 1) made on another thread than the one that made this
+  // file system is refused with `error`, or with `throws` fails by throwing IoFailure(error).
+  void failNthHelperListing(int n, int error, bool throws) { helperFailures_[n] = {error, throws}; }
+  // Listings made on other threads so far, and the most listings open at once.
+  int helperListings() const { return helperListings_; }
+  int mostOpenListings() const { return mostOpen_; }
+
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  bool allowsConcurrentListing() const override {
+    return concurrent_ && real_.allowsConcurrentListing();
+  }
 
-  // Used by the files it hands out.
+  // Used by the files and listings it hands out.
   int nextWrite(std::size_t& shortTo);
+  void listingClosed() { --open_; }
 
  private:
   // Counts a request of `op`; returns the error to refuse it with, or 0.
   int count(Op op);
 
   FileSystem& real_;
+  const bool concurrent_;
+  const std::thread::id owner_;
+  // Set before a run, read during it.
   std::map<std::pair<Op, int>, int> failures_;
+  std::map<int, std::pair<int, bool>> helperFailures_;
   std::map<int, std::size_t> shortWrites_;
-  std::array<int, static_cast<std::size_t>(Op::Count)> counts_{};
+  std::array<std::atomic<int>, static_cast<std::size_t>(Op::Count)> counts_{};
+  std::atomic<int> helperListings_ = 0;
+  std::atomic<int> open_ = 0;
+  std::atomic<int> mostOpen_ = 0;
 };
 
 }  // namespace brimwell::testing

@@ -1,0 +1,290 @@
+// The pool that lists the folders, and the caller's side that takes them in walk order.
+#include "walk/ordered_walk.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace brimwell::walk {
+
+struct OrderedWalk::Folder {
+  Folder(std::string folderPath, Folder* parentFolder, std::size_t ordinalInParent)
+      : path(std::move(folderPath)),
+        parent(parentFolder),
+        depth(parentFolder ? parentFolder->depth + 1 : 0),
+        ordinal(ordinalInParent) {}
+
+  // What the folder holds besides its blocks (and 8 bytes a subfolder, 24 a block).
+  std::size_t bytes() const { return sizeof(Folder) + path.capacity(); }
+
+  const std::string path;  // ends in the separator
+  Folder* const parent;
+  const std::size_t depth;
+  const std::size_t ordinal;  // among the parent's subfolders
+
+  // Under mutex_.
+  bool started = false;
+  bool entered = false;  // by the caller
+  bool listed = false;   // every block handed over
+  std::exception_ptr failure;
+  // Handed over, taken from `firstBlock` on (vectors: an empty one allocates nothing).
+  std::vector<Block> blocks;
+  std::size_t firstBlock = 0;
+  // Subfolders in order, entered from `firstChild` on.
+  std::vector<std::unique_ptr<Folder>> children;
+  std::size_t firstChild = 0;
+
+  std::atomic<bool> hurry = false;  // the caller waits: hand over what there is
+};
+
+namespace {
+
+constexpr std::size_t kFirstBlockRecords = 32;
+constexpr std::size_t kLargestBlockRecords = 4096;
+
+}  // namespace
+
+std::size_t OrderedWalk::poolThreads() {
+  return std::max<std::size_t>(2, std::thread::hardware_concurrency());
+}
+
+OrderedWalk::OrderedWalk(FileSystem& fileSystem, std::string folder, char separator,
+                         WalkOptions options)
+    : fileSystem_(fileSystem),
+      separator_(separator),
+      options_(options),
+      stride_(options.query ? 2 : 1) {
+  auto root = std::make_unique<Folder>(std::move(folder), nullptr, 0);
+  root->entered = true;
+  pending_.push_back(root.get());
+  heldBytes_ = root->bytes();
+  frames_.push_back(Frame{std::move(root), {}, 0});
+  const std::size_t threads = options_.threads != 0 ? options_.threads : poolThreads();
+  pool_.reserve(threads);
+  try {
+    for (std::size_t worker = 0; worker < threads; ++worker) {
+      pool_.emplace_back(&OrderedWalk::work, this, worker);
+    }
+  } catch (...) {
+    // No thread to be had: the ones started are stopped before the failure goes on.
+    stopPool();
+    throw;
+  }
+}
+
+OrderedWalk::~OrderedWalk() {
+  stopPool();
+  // Free the tree breadth first, so that a deep one does not recurse.
+  std::vector<std::unique_ptr<Folder>> doomed;
+  for (Frame& frame : frames_) doomed.push_back(std::move(frame.folder));
+  for (std::size_t i = 0; i < doomed.size(); ++i) {
+    for (auto& child : doomed[i]->children) {
+      if (child) doomed.push_back(std::move(child));
+    }
+  }
+}
+
+void OrderedWalk::stopPool() {
+  {
+    // Set under the lock, so a thread about to wait for work cannot miss it.
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  workReady_.notify_all();
+  for (std::thread& thread : pool_) thread.join();
+}
+
+OrderedWalk::Peak OrderedWalk::peak() const {
+  const std::lock_guard lock(mutex_);
+  return peak_;
+}
+
+bool OrderedWalk::advance() {
+  if (frames_.empty()) return false;
+  if (descend_) {
+    descend_ = false;
+    Frame& parent = frames_.back();
+    parent.position = static_cast<std::size_t>(cursor_ - parent.block.data());
+    std::unique_ptr<Folder> child;
+    bool roomMade = false;
+    {
+      const std::lock_guard lock(mutex_);
+      Folder& folder = *parent.folder;
+      child = std::move(folder.children[folder.firstChild++]);
+      child->entered = true;
+      if (child->started) {
+        --heldFolders_;  // no longer read ahead: a thread may start another
+        roomMade = true;
+      }
+    }
+    if (roomMade) workReady_.notify_one();
+    frames_.push_back(Frame{std::move(child), {}, 0});
+    cursor_ = end_ = nullptr;
+  }
+  while (cursor_ == end_) {
+    Frame& frame = frames_.back();
+    if (takeBlock(frame)) {
+      cursor_ = frame.block.data();
+      end_ = cursor_ + frame.block.size();
+      continue;
+    }
+    if (frame.folder->failure) std::rethrow_exception(frame.folder->failure);
+    leave();
+    if (frames_.empty()) return false;
+    const Frame& parent = frames_.back();
+    cursor_ = parent.block.data() + parent.position;
+    end_ = parent.block.data() + parent.block.size();
+  }
+  return true;
+}
+
+bool OrderedWalk::takeBlock(Frame& frame) {
+  Folder& folder = *frame.folder;
+  std::unique_lock lock(mutex_);
+  heldBytes_ -= frame.block.capacity() * sizeof(std::uint64_t);
+  frame.block = Block();
+  const auto ready = [&folder] {
+    return folder.firstBlock < folder.blocks.size() || folder.listed;
+  };
+  if (!ready()) {
+    if (!folder.started) {
+      wanted_ = &folder;
+      lock.unlock();
+      workReady_.notify_all();
+      lock.lock();
+    }
+    if (!blockReady_.wait_for(lock, kPatience, ready)) {
+      folder.hurry = true;
+      blockReady_.wait(lock, ready);
+    }
+  }
+  if (folder.firstBlock == folder.blocks.size()) return false;
+  frame.block = std::move(folder.blocks[folder.firstBlock++]);
+  return true;
+}
+
+void OrderedWalk::leave() {
+  std::unique_ptr<Folder> done = std::move(frames_.back().folder);
+  frames_.pop_back();
+  {
+    const std::lock_guard lock(mutex_);
+    heldBytes_ -= done->bytes();
+  }
+  workReady_.notify_one();
+}
+
+bool OrderedWalk::canStart() const {
+  if (pending_.empty()) return false;
+  const Folder* earliest = pending_.front();
+  return earliest == wanted_ ||
+         (heldFolders_ < options_.maxFoldersAhead && heldBytes_ < options_.maxBytesAhead);
+}
+
+void OrderedWalk::work(std::size_t worker) {
+  const auto later = [](const Folder* a, const Folder* b) { return before(b, a); };
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    workReady_.wait(lock, [this] { return stop_ || canStart(); });
+    if (stop_) return;
+    std::pop_heap(pending_.begin(), pending_.end(), later);
+    Folder* folder = pending_.back();
+    pending_.pop_back();
+    folder->started = true;
+    if (wanted_ == folder) wanted_ = nullptr;
+    if (!folder->entered) ++heldFolders_;
+    noteHeld();
+    lock.unlock();
+    list(*folder, worker);
+    lock.lock();
+  }
+}
+
+void OrderedWalk::list(Folder& folder, std::size_t worker) {
+  Block filling;
+  std::size_t blockRecords = kFirstBlockRecords;
+  filling.reserve(blockRecords * stride_);
+  std::exception_ptr failure;
+  try {
+    const auto listing = fileSystem_.listFolder(folder.path, options_.withSizes);
+    std::string filePath;
+    std::size_t subfolders = 0;
+    for (DirEntry entry; listing && listing->next(entry);) {
+      if (stop_.load(std::memory_order_relaxed)) return;
+      std::uint64_t value = kSkippedFolder;
+      std::uint64_t answer = 0;
+      if (!entry.isDirectory) {
+        value = entry.size;
+        if (options_.query) {
+          filePath.assign(folder.path).append(entry.name);
+          answer = options_.query->ask(filePath, entry, worker);
+        }
+      } else if (entry.name != "." && entry.name != ".." && !entry.isForeignDirectory) {
+        value = kEnteredFolder;
+        addSubfolder(folder, entry.name, subfolders++);
+      }
+      filling.push_back(value);
+      if (stride_ == 2) filling.push_back(answer);
+      if (filling.size() == blockRecords * stride_ ||
+          folder.hurry.load(std::memory_order_relaxed)) {
+        publish(folder, filling, false);
+        blockRecords = std::min(blockRecords * 2, kLargestBlockRecords);
+        filling.reserve(blockRecords * stride_);
+      }
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  publish(folder, filling, true, failure);
+}
+
+void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::size_t ordinal) {
+  std::string path;
+  path.reserve(folder.path.size() + name.size() + 1);
+  path.append(folder.path).append(name) += separator_;
+  auto child = std::make_unique<Folder>(std::move(path), &folder, ordinal);
+  {
+    const std::lock_guard lock(mutex_);
+    heldBytes_ += child->bytes();
+    pending_.push_back(child.get());
+    std::push_heap(pending_.begin(), pending_.end(),
+                   [](const Folder* a, const Folder* b) { return before(b, a); });
+    folder.children.push_back(std::move(child));
+    noteHeld();
+  }
+  workReady_.notify_one();
+}
+
+void OrderedWalk::publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (!filling.empty()) {
+      heldBytes_ += filling.capacity() * sizeof(std::uint64_t);
+      folder.blocks.push_back(std::move(filling));
+      noteHeld();
+    }
+    folder.hurry = false;
+    if (last) {
+      folder.listed = true;
+      folder.failure = std::move(failure);
+    }
+  }
+  filling = Block();
+  blockReady_.notify_one();
+}
+
+void OrderedWalk::noteHeld() {
+  peak_.folders = std::max(peak_.folders, heldFolders_);
+  peak_.bytes = std::max(peak_.bytes, heldBytes_);
+}
+
+bool OrderedWalk::before(const Folder* a, const Folder* b) {
+  while (a->depth > b->depth) a = a->parent;
+  while (b->depth > a->depth) b = b->parent;
+  while (a->parent != b->parent) {
+    a = a->parent;
+    b = b->parent;
+  }
+  return a->ordinal < b->ordinal;
+}
+
+}  // namespace brimwell::walk

@@ -1,0 +1,172 @@
+// One walk of a folder tree, listed on a pool of threads and taken by the caller in the
+// order of the sequential walk.
+//
+// The sequential walk takes a folder's entries in the order the file system lists them
+// ("." and ".." included) and descends into each subfolder where it meets it, before the
+// entries that follow; a folder of another file system is not entered, and neither is a
+// link (the listing reports it as a file); a folder that cannot be listed is empty.
+//
+// Here the pool's threads list the folders, each whole in one go (so a thread holds one
+// listing open at a time), always taking the earliest folder in walk order that is known
+// and not yet listed. A folder's records are handed over in blocks as they are listed, and
+// the caller takes them with next() on its own thread, waiting where the pool is behind.
+// A caller kept waiting longer than kPatience has the thread listing its folder hand over
+// what it has so far, so that on a slow drive the entries still come one by one.
+//
+// Memory is bounded: a thread starts a folder only while fewer than `maxFoldersAhead`
+// folders are read ahead (started and not yet entered by the caller) and the records and
+// paths held take less than `maxBytesAhead`, except the folder the caller waits for,
+// which is always started. A record takes 8 bytes (16 with a query); the caller's blocks are freed
+// as it moves on. So the walk holds at most maxBytesAhead plus the folders being listed, and at
+// most as many listings open as it has threads.
+//
+// An exception on a pool thread (out of memory, or from the query) ends its folder's
+// listing: the caller takes the entries listed before it, and then next() throws it.
+// Destroying the walk stops the pool at its next entry and joins it.
+//
+// With more than one thread, only for a FileSystem whose allowsConcurrentListing() is
+// true; with one, any file system, as long as nothing else lists while the walk runs.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "walk/file_query.h"
+
+namespace brimwell::walk {
+
+// One entry, as the caller takes it.
+struct WalkEntry {
+  enum class Kind : std::uint8_t {
+    File,           // anything but a folder (links too)
+    Folder,         // a folder the walk enters: its entries come next
+    SkippedFolder,  // "." and "..", and a folder of another file system
+  };
+  Kind kind = Kind::File;
+  std::uint64_t size = 0;    // a file's listed size, when sizes were asked for
+  std::uint64_t answer = 0;  // the query's answer for a file, when there is a query
+};
+
+struct WalkOptions {
+  static constexpr std::size_t kMaxFoldersAhead = 16384;
+  static constexpr std::size_t kMaxBytesAhead = std::size_t{8} << 20;
+
+  bool withSizes = true;       // file entries carry their listed size
+  FileQuery* query = nullptr;  // asked about every file, on the pool's threads
+  std::size_t threads = 0;     // 0: poolThreads()
+  std::size_t maxFoldersAhead = kMaxFoldersAhead;
+  std::size_t maxBytesAhead = kMaxBytesAhead;
+};
+
+class OrderedWalk {
+ public:
+  static constexpr std::chrono::milliseconds kPatience{20};
+
+  // What the walk held at most at once.
+  struct Peak {
+    std::size_t folders = 0;  // folders read ahead: started, not yet entered by the caller
+    std::size_t bytes = 0;    // records, paths and bookkeeping of every folder held
+  };
+
+  // As many threads as the machine has cores, at least two.
+  static std::size_t poolThreads();
+
+  // Starts the pool on `folder`, which ends in `separator` (the separator it appends to
+  // each subfolder's path).
+  OrderedWalk(FileSystem& fileSystem, std::string folder, char separator, WalkOptions options = {});
+  ~OrderedWalk();
+  OrderedWalk(const OrderedWalk&) = delete;
+  OrderedWalk& operator=(const OrderedWalk&) = delete;
+
+  // The next entry in walk order; false once all were taken.
+  bool next(WalkEntry& entry) {
+    if (cursor_ == end_ || descend_) {
+      if (!advance()) return false;
+    }
+    const std::uint64_t value = *cursor_;
+    entry.answer = stride_ == 2 ? cursor_[1] : 0;
+    cursor_ += stride_;
+    if (value == kEnteredFolder) {
+      entry.kind = WalkEntry::Kind::Folder;
+      entry.size = 0;
+      descend_ = true;
+    } else if (value == kSkippedFolder) {
+      entry.kind = WalkEntry::Kind::SkippedFolder;
+      entry.size = 0;
+    } else {
+      entry.kind = WalkEntry::Kind::File;
+      entry.size = value;
+    }
+    return true;
+  }
+
+  Peak peak() const;
+  std::size_t threads() const { return pool_.size(); }
+
+ private:
+  // A file's record is its size; these two values stand for folders.
+  static constexpr std::uint64_t kEnteredFolder = std::numeric_limits<std::uint64_t>::max();
+  static constexpr std::uint64_t kSkippedFolder = kEnteredFolder - 1;
+
+  struct Folder;
+  using Block = std::vector<std::uint64_t>;
+  // A folder the caller is in, and where it is in the block it took last.
+  struct Frame {
+    std::unique_ptr<Folder> folder;
+    Block block;
+    std::size_t position = 0;
+  };
+
+  // The slow part of next(): enters a subfolder, takes the next block, leaves finished
+  // folders; false at the end of the walk.
+  bool advance();
+  // Waits for the next block of the innermost folder; false when it has none left.
+  bool takeBlock(Frame& frame);
+  // The caller has taken every entry of the innermost folder.
+  void leave();
+
+  void stopPool();  // tells the pool to stop and joins it
+  void work(std::size_t worker);
+  bool canStart() const;  // under mutex_
+  void list(Folder& folder, std::size_t worker);
+  void addSubfolder(Folder& folder, const std::string& name, std::size_t ordinal);
+  void publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure = {});
+  void noteHeld();  // under mutex_: updates peak_
+  // True when `a` comes before `b` in walk order; neither lies below the other.
+  static bool before(const Folder* a, const Folder* b);
+
+  FileSystem& fileSystem_;
+  const char separator_;
+  const WalkOptions options_;
+  const std::size_t stride_;  // numbers per record: 2 with a query
+
+  // The caller's own.
+  std::vector<Frame> frames_;
+  const std::uint64_t* cursor_ = nullptr;
+  const std::uint64_t* end_ = nullptr;
+  bool descend_ = false;
+
+  mutable std::mutex mutex_;
+  std::condition_variable workReady_;   // a folder may be started, or stop
+  std::condition_variable blockReady_;  // a block was handed over or a folder ended
+  std::vector<Folder*> pending_;        // known, not started: a heap, earliest in walk order on top
+  Folder* wanted_ = nullptr;            // the folder the caller waits for, not started yet
+  std::size_t heldFolders_ = 0;
+  std::size_t heldBytes_ = 0;
+  Peak peak_;
+  std::atomic<bool> stop_ = false;
+
+  std::vector<std::thread> pool_;  // last: started once everything above is in place
+};
+
+}  // namespace brimwell::walk

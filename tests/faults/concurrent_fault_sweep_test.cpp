@@ -1,0 +1,102 @@
+// The census with its classifying walk read ahead on the pool, through every listing the
+// pool makes: a listing that throws on a pool thread reaches the census on the main thread
+// and leaves no thread behind; a refused one counts as an empty folder; and the listings
+// open at once stay within the walks' bounds.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "app/context.h"
+#include "app/failure.h"
+#include "census/census.h"
+#include "census/size_template.h"
+#include "platform/posix_file_system.h"
+#include "platform/windows_errors.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/recording_feedback.h"
+#include "support/temp_dir.h"
+#include "support/thread_count.h"
+#include "walk/ordered_walk.h"
+
+namespace brimwell {
+namespace {
+
+using testing::threadCount;
+
+// Six files in five folders below the location, one of them four levels down.
+struct ConcurrentCensus {
+  ConcurrentCensus() : faults(real, true) {
+    for (const char* file :
+         {"alpha/a1", "alpha/a2", "alpha/deep/er/d1", "beta/b1", "beta/b2", "gamma/g1"}) {
+      dir.writeFile(std::string("place/") + file, std::string(std::strlen(file) * 300, 'x'));
+    }
+    census::readTemplate("1000\t0\r\n3000\t0\r\n9000\t0\r\n", lists.sizes);
+    fields.setText(EditField::scanpath, dir / "place");
+  }
+
+  Context context() {
+    return Context{lists, fields, feedback, faults, random, *collation, PathStyle::posix(), "."};
+  }
+  std::int64_t counted() const {
+    std::int64_t sum = 0;
+    for (std::size_t row = 0; row < 3; ++row) {
+      sum += std::stoll(std::string(lists.sizes.subCell(row, kCountCell)));
+    }
+    return sum;
+  }
+
+  testing::TempDir dir;
+  PosixFileSystem real;
+  testing::FaultInjectingFileSystem faults;
+  Workspace lists;
+  FieldValues fields;
+  testing::RecordingFeedback feedback;
+  RandomSource random;
+  std::unique_ptr<Collation> collation = userCollation();
+};
+
+TEST(ConcurrentFaultSweep, ThePoolsListingsFailAndAreRefusedInTurn) {
+  ConcurrentCensus clean;
+  auto cleanContext = clean.context();
+  ASSERT_EQ(census::analyse(cleanContext), Outcome::Done);
+  // Counted after a first run: a sanitizer's own thread starts with the first pool.
+  const std::size_t threadsBefore = threadCount();
+  EXPECT_EQ(clean.feedback.status,
+            "Total files: 6, total folders: 5, total size: 16200, avg size: 2700.");
+  EXPECT_EQ(clean.faults.calls(testing::FaultInjectingFileSystem::Op::List), 12);
+  // Every folder once by each walk; the classifying walk's on the pool.
+  const int poolListings = clean.faults.helperListings();
+  ASSERT_EQ(poolListings, 6);
+  // The counting walk holds its folders open down to the deepest (4), each pool thread one.
+  EXPECT_LE(clean.faults.mostOpenListings(),
+            4 + static_cast<int>(walk::OrderedWalk::poolThreads()));
+
+  for (int n = 1; n <= poolListings; ++n) {
+    SCOPED_TRACE("pool listing " + std::to_string(n));
+    ConcurrentCensus thrown;
+    thrown.faults.failNthHelperListing(n, winerr::kNotEnoughMemory, true);
+    auto context = thrown.context();
+    try {
+      census::analyse(context);
+      ADD_FAILURE() << "no failure";
+    } catch (const IoFailure& failure) {
+      EXPECT_EQ(failure.code(), winerr::kNotEnoughMemory);
+    }
+    // The counting walk ended; the classifying walk stopped at the folder that failed.
+    EXPECT_EQ(thrown.feedback.status, "Analyzing the location...");
+    EXPECT_LT(thrown.counted(), 6);
+    EXPECT_EQ(threadCount(), threadsBefore);
+
+    ConcurrentCensus refused;
+    refused.faults.failNthHelperListing(n, winerr::kAccessDenied, false);
+    auto refusedContext = refused.context();
+    EXPECT_EQ(census::analyse(refusedContext), Outcome::Done);
+    EXPECT_EQ(refused.feedback.status.rfind("Total files: 6, total folders: 5, ", 0), 0u);
+    EXPECT_LT(refused.counted(), 6);
+    EXPECT_EQ(threadCount(), threadsBefore);
+  }
+}
+
+}  // namespace
+}  // namespace brimwell

@@ -1,0 +1,395 @@
+// The ordered walk: the sequential walk's entries in its order, whatever the pool's size and
+// bounds; the bounds measured; a slow folder handed over bit by bit; failures and the
+// query's answers carried to the caller; a walk stopped anywhere leaves no thread behind.
+#include "walk/ordered_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/posix_file_system.h"
+#include "support/temp_dir.h"
+#include "support/thread_count.h"
+
+namespace brimwell::walk {
+namespace {
+
+using Kind = WalkEntry::Kind;
+
+struct Taken {
+  Kind kind;
+  std::uint64_t size;
+  std::uint64_t answer;
+  bool operator==(const Taken&) const = default;
+};
+
+using testing::threadCount;
+
+// The entries of the sequential walk of `folder`, listed on this thread; `paths` gets the
+// path of every entry.
+void listedWalk(FileSystem& files, std::string& folder, std::vector<Taken>& entries,
+                std::vector<std::string>& paths) {
+  const auto listing = files.listFolder(folder, true);
+  if (!listing) return;
+  const std::size_t length = folder.size();
+  for (DirEntry entry; listing->next(entry);) {
+    paths.push_back(folder + entry.name);
+    if (!entry.isDirectory) {
+      entries.push_back({Kind::File, entry.size, 0});
+    } else if (entry.name == "." || entry.name == ".." || entry.isForeignDirectory) {
+      entries.push_back({Kind::SkippedFolder, 0, 0});
+    } else {
+      entries.push_back({Kind::Folder, 0, 0});
+      folder += entry.name + "/";
+      listedWalk(files, folder, entries, paths);
+      folder.resize(length);
+    }
+  }
+}
+
+std::vector<Taken> listedWalkOf(const std::string& location,
+                                std::vector<std::string>* paths = nullptr) {
+  PosixFileSystem files;
+  std::string folder = location;
+  std::vector<Taken> entries;
+  std::vector<std::string> ignored;
+  listedWalk(files, folder, entries, paths ? *paths : ignored);
+  return entries;
+}
+
+std::vector<Taken> takeAll(OrderedWalk& walk) {
+  std::vector<Taken> entries;
+  for (WalkEntry entry; walk.next(entry);) {
+    entries.push_back({entry.kind, entry.size, entry.answer});
+  }
+  return entries;
+}
+
+// The real file system, keeping count of the listings open at once.
+class CountingFileSystem : public PosixFileSystem {
+ public:
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+    auto real = PosixFileSystem::listFolder(path, withSizes);
+    if (!real) return real;
+    return std::make_unique<Counted>(std::move(real), *this);
+  }
+  std::atomic<int> open = 0;
+  std::atomic<int> mostOpen = 0;
+
+ private:
+  class Counted : public FolderListing {
+   public:
+    Counted(std::unique_ptr<FolderListing> real, CountingFileSystem& owner)
+        : real_(std::move(real)), owner_(owner) {
+      const int now = ++owner_.open;
+      int most = owner_.mostOpen;
+      while (now > most && !owner_.mostOpen.compare_exchange_weak(most, now)) {
+      }
+    }
+    ~Counted() override { --owner_.open; }
+    bool next(DirEntry& entry) override { return real_->next(entry); }
+
+   private:
+    std::unique_ptr<FolderListing> real_;
+    CountingFileSystem& owner_;
+  };
+};
+
+// One tree for every test: folders of thousands of files, hidden files and a hidden folder,
+// empty folders, a link to a folder, and a chain of folders 70 deep.
+class OrderedWalkTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tree_ = new testing::TempDir;
+    const testing::TempDir& dir = *tree_;
+    dir.writeFile("t/.hidden", std::string(7, 'h'));
+    for (std::size_t i = 0; i < 2000; ++i) {
+      dir.writeFile("t/a/f" + std::to_string(i), std::string(i % 400, 'x'));
+    }
+    for (std::size_t i = 0; i < 1500; ++i) {
+      dir.writeFile("t/a/b/g" + std::to_string(i), std::string(i % 900, 'x'));
+    }
+    for (std::size_t i = 0; i < 40; ++i) {
+      dir.writeFile("t/d/.hidden-folder/s" + std::to_string(i) + "/h", std::string(i, 'x'));
+    }
+    std::filesystem::create_directories(dir / "t/a/b/empty");
+    std::filesystem::create_directories(dir / "t/empty");
+    std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
+    std::string level = "t/deep";
+    for (std::size_t depth = 0; depth < 70; ++depth) {
+      dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
+      dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
+      level += "/d";
+    }
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+  static std::string tree(const std::string& relative) { return *tree_ / relative; }
+
+  static testing::TempDir* tree_;
+};
+
+testing::TempDir* OrderedWalkTest::tree_ = nullptr;
+
+TEST_F(OrderedWalkTest, TakesTheSequentialWalksEntriesWithinItsBounds) {
+  const std::vector<Taken> expected = listedWalkOf(tree("t/"));
+  ASSERT_GT(expected.size(), 3600u);
+  // 1 folder and 1 byte ahead: only the folder the caller waits for is started.
+  for (const std::size_t threads : {1, 2, 3, 8}) {
+    for (const std::size_t folders :
+         {std::size_t{1}, std::size_t{5}, WalkOptions::kMaxFoldersAhead}) {
+      SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(folders) + " folders");
+      CountingFileSystem files;
+      WalkOptions options;
+      options.threads = threads;
+      options.maxFoldersAhead = folders;
+      options.maxBytesAhead = folders == 1 ? 1 : WalkOptions::kMaxBytesAhead;
+      OrderedWalk walk(files, tree("t/"), '/', options);
+      EXPECT_EQ(walk.threads(), threads);
+      EXPECT_EQ(takeAll(walk), expected);
+      WalkEntry entry;
+      EXPECT_FALSE(walk.next(entry));
+      EXPECT_LE(walk.peak().folders, folders);
+      EXPECT_LE(files.mostOpen, static_cast<int>(threads));
+      EXPECT_EQ(files.open, 0);
+    }
+  }
+  // Without sizes, files come with size 0; a missing folder is an empty walk.
+  PosixFileSystem files;
+  WalkOptions sizeless;
+  sizeless.withSizes = false;
+  OrderedWalk walk(files, tree("t/a/b/"), '/', sizeless);
+  const std::vector<Taken> taken = takeAll(walk);
+  EXPECT_EQ(taken.size(), 1500u + 5u);
+  EXPECT_TRUE(std::all_of(taken.begin(), taken.end(), [](const Taken& t) { return t.size == 0; }));
+  OrderedWalk missing(files, tree("missing/"), '/');
+  EXPECT_TRUE(takeAll(missing).empty());
+}
+
+TEST_F(OrderedWalkTest, HoldsWhatItReadsAheadWithinItsBounds) {
+  // Nobody takes anything: the pool reads ahead as far as it may and waits.
+  PosixFileSystem files;
+  for (const std::size_t folders : {1, 4, 60}) {
+    WalkOptions options;
+    options.maxFoldersAhead = folders;
+    OrderedWalk walk(files, tree("t/deep/"), '/', options);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (walk.peak().folders < folders && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(walk.peak().folders, folders);
+    EXPECT_EQ(takeAll(walk), listedWalkOf(tree("t/deep/")));
+  }
+}
+
+// The listing of one folder turns slow after its first `quick` entries (a millisecond an
+// entry, as a network drive might be) until told to speed up again.
+class SlowingFileSystem : public PosixFileSystem {
+ public:
+  SlowingFileSystem(std::string slowFolder, int quick)
+      : slowFolder_(std::move(slowFolder)), quick_(quick) {}
+
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+    auto listing = PosixFileSystem::listFolder(path, withSizes);
+    if (!listing || path != slowFolder_) return listing;
+    return std::make_unique<SlowListing>(std::move(listing), *this);
+  }
+  void speedUp() {
+    {
+      const std::lock_guard lock(mutex_);
+      fast_ = true;
+    }
+    spedUp_.notify_all();
+  }
+
+ private:
+  class SlowListing : public FolderListing {
+   public:
+    SlowListing(std::unique_ptr<FolderListing> real, SlowingFileSystem& owner)
+        : real_(std::move(real)), owner_(owner) {}
+    bool next(DirEntry& entry) override {
+      if (listed_++ >= owner_.quick_) {
+        std::unique_lock lock(owner_.mutex_);
+        owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1),
+                                [this] { return owner_.fast_; });
+      }
+      return real_->next(entry);
+    }
+
+   private:
+    std::unique_ptr<FolderListing> real_;
+    SlowingFileSystem& owner_;
+    int listed_ = 0;
+  };
+
+  const std::string slowFolder_;
+  const int quick_;
+  std::mutex mutex_;
+  std::condition_variable spedUp_;
+  bool fast_ = false;
+};
+
+TEST_F(OrderedWalkTest, AWaitingCallerGetsWhatHasBeenListedSoFar) {
+  // t/a holds 2,000 files; it would take two seconds to list at the slow pace.
+  const std::string location = tree("t/a/");
+  SlowingFileSystem slowing(location, 10);
+  OrderedWalk walk(slowing, location, '/');
+  std::vector<Taken> taken;
+  WalkEntry entry;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 40 && walk.next(entry); ++i) taken.push_back({entry.kind, entry.size, 0});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  slowing.speedUp();
+  for (const Taken& rest : takeAll(walk)) taken.push_back(rest);
+  EXPECT_EQ(taken, listedWalkOf(location));
+}
+
+// Throws from the listing of one folder, after its first `entries` entries.
+class FailingFileSystem : public PosixFileSystem {
+ public:
+  FailingFileSystem(std::string failing, int entries)
+      : failing_(std::move(failing)), entries_(entries) {}
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+    if (path != failing_) return PosixFileSystem::listFolder(path, withSizes);
+    if (entries_ == 0) throw std::runtime_error("listing failed");
+    return std::make_unique<Failing>(PosixFileSystem::listFolder(path, withSizes), entries_);
+  }
+
+ private:
+  class Failing : public FolderListing {
+   public:
+    Failing(std::unique_ptr<FolderListing> real, int entries)
+        : real_(std::move(real)), left_(entries) {}
+    bool next(DirEntry& entry) override {
+      if (left_-- == 0) throw std::runtime_error("listing failed");
+      return real_->next(entry);
+    }
+
+   private:
+    std::unique_ptr<FolderListing> real_;
+    int left_;
+  };
+  const std::string failing_;
+  const int entries_;
+};
+
+// A query that answers with the length of the path and the size, and notes its threads.
+class PathQuery : public FileQuery {
+ public:
+  std::uint64_t ask(const std::string& path, const DirEntry& entry, std::size_t worker) override {
+    if (path == throwAt) throw std::runtime_error("query failed");
+    const std::lock_guard lock(mutex_);
+    threads.insert(std::this_thread::get_id());
+    workers.insert(worker);
+    return path.size() * 1000000 + entry.size;
+  }
+  std::string throwAt;
+  std::mutex mutex_;
+  std::set<std::thread::id> threads;
+  std::set<std::size_t> workers;
+};
+
+TEST_F(OrderedWalkTest, FailuresOnThePoolReachTheCallerAfterTheEntriesBeforeThem) {
+  std::vector<std::string> paths;
+  const std::vector<Taken> expected = listedWalkOf(tree("t/"), &paths);
+  const std::size_t threadsBefore = threadCount();
+  const auto failAt = [&](const std::string& path) {
+    return static_cast<std::size_t>(std::find(paths.begin(), paths.end(), path) - paths.begin());
+  };
+  // A folder whose listing fails at once, and one failing after 30 entries.
+  for (const auto& [folder, entries] :
+       {std::pair{std::string("t/a/b"), 0}, {std::string("t/a"), 30}}) {
+    SCOPED_TRACE(folder);
+    FailingFileSystem failing(tree(folder) + "/", entries);
+    OrderedWalk walk(failing, tree("t/"), '/');
+    std::vector<Taken> taken;
+    try {
+      for (WalkEntry entry; walk.next(entry);) taken.push_back({entry.kind, entry.size, 0});
+      ADD_FAILURE() << "no failure";
+    } catch (const std::runtime_error& failure) {
+      EXPECT_STREQ(failure.what(), "listing failed");
+    }
+    // Up to the folder's entry, then its first `entries` entries with the subtrees of those
+    // that are folders.
+    const std::string prefix = tree(folder) + "/";
+    std::size_t before = failAt(tree(folder)) + 1;
+    for (int direct = 0; before < paths.size(); ++before) {
+      const bool isDirect = paths[before].rfind('/') == prefix.size() - 1 &&
+                            paths[before].compare(0, prefix.size(), prefix) == 0;
+      if (isDirect && direct++ == entries) break;
+    }
+    ASSERT_LE(before, expected.size());
+    EXPECT_EQ(taken, std::vector<Taken>(expected.begin(),
+                                        expected.begin() + static_cast<std::ptrdiff_t>(before)));
+  }
+  // The query's failure, on the file after t/.hidden.
+  PathQuery query;
+  query.throwAt = tree("t/.hidden");
+  WalkOptions options;
+  options.query = &query;
+  PosixFileSystem files;
+  OrderedWalk walk(files, tree("t/"), '/', options);
+  std::size_t taken = 0;
+  EXPECT_THROW(
+      {
+        for (WalkEntry entry; walk.next(entry);) ++taken;
+      },
+      std::runtime_error);
+  EXPECT_EQ(taken, failAt(tree("t/.hidden")));
+  EXPECT_EQ(threadCount(), threadsBefore + walk.threads());
+}
+
+TEST_F(OrderedWalkTest, AsksTheQueryOnThePoolForEveryFile) {
+  std::vector<std::string> paths;
+  std::vector<Taken> expected = listedWalkOf(tree("t/"), &paths);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (expected[i].kind == Kind::File)
+      expected[i].answer = paths[i].size() * 1000000 + expected[i].size;
+  }
+  PathQuery query;
+  WalkOptions options;
+  options.query = &query;
+  options.threads = 3;
+  PosixFileSystem files;
+  OrderedWalk walk(files, tree("t/"), '/', options);
+  EXPECT_EQ(takeAll(walk), expected);
+  EXPECT_EQ(query.threads.count(std::this_thread::get_id()), 0u);
+  EXPECT_GE(query.threads.size(), 1u);
+  EXPECT_LE(*query.workers.rbegin(), 2u);
+}
+
+TEST_F(OrderedWalkTest, StopsWhereverItIs) {
+  PosixFileSystem files;
+  const std::size_t threadsBefore = threadCount();
+  { OrderedWalk untouched(files, tree("t/"), '/'); }
+  {
+    WalkOptions options;
+    options.maxFoldersAhead = 1;
+    OrderedWalk waitingForRoom(files, tree("t/"), '/', options);
+    WalkEntry entry;
+    EXPECT_TRUE(waitingForRoom.next(entry));
+  }
+  {
+    // In the middle of a slow folder.
+    SlowingFileSystem slowing(tree("t/a/"), 10);
+    OrderedWalk slow(slowing, tree("t/"), '/');
+    WalkEntry entry;
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(slow.next(entry));
+  }
+  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_GE(OrderedWalk::poolThreads(), 2u);
+}
+
+}  // namespace
+}  // namespace brimwell::walk
