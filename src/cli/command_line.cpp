@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/fields.h"
+#include "cli/aging_options.h"
 
 #ifndef BRIMWELL_VERSION
 #define BRIMWELL_VERSION "unknown"
@@ -16,20 +17,22 @@ namespace {
 
 constexpr const char* kProgram = "brimwell-cli";
 constexpr const char* kNoCommand =
-    "no command given; the commands are census, build, reproduce, sort-out, erase and run";
+    "no command given; the commands are census, build, reproduce, sort-out, erase, run and "
+    "measure";
 
 struct CommandName {
   const char* name;
   Command command;
 };
 
-constexpr std::array<CommandName, 6> kCommands{{
+constexpr std::array<CommandName, 7> kCommands{{
     {"census", Command::Census},
     {"build", Command::Build},
     {"reproduce", Command::Reproduce},
     {"sort-out", Command::SortOut},
     {"erase", Command::Erase},
     {"run", Command::Run},
+    {"measure", Command::Measure},
 }};
 
 // A command-line mistake found after CLI11 has read the words.
@@ -45,6 +48,7 @@ struct RawOptions {
   std::vector<std::string> roots;
   std::optional<std::string> percent;
   std::optional<std::string> seed;
+  AgingRawOptions aging;
 };
 
 std::optional<std::int64_t> parseDecimal(const std::string& text) {
@@ -128,6 +132,8 @@ void finishOptions(CliOptions& options, const RawOptions& raw) {
     }
     options.roots.push_back(*root);
   }
+  const std::string problem = finishAgingOptions(options, raw.aging);
+  if (!problem.empty()) throw UsageError{problem};
 }
 
 }  // namespace
@@ -192,6 +198,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       ->required()
       ->type_name("OUT");
   addBuildOptions(*build, options, raw);
+  addFillOption(*build, raw.aging);
   build
       ->add_option("--target", options.target,
                    "Folder every path starts with, joined to the root name as given, so end "
@@ -242,6 +249,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       ->required()
       ->type_name("PATH");
   addBuildOptions(*run, options, raw);
+  addFillOption(*run, raw.aging);
+  addRoundsOption(*run, raw.aging);
   run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
       ->type_name("P");
   run->add_option("--list", options.listFile, "Also keep the file list in this file")
@@ -251,6 +260,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   run->footer(
       "Example:\n  brimwell-cli run --template templates/default.fs --target /mnt/scratch/ "
       "--files 3000 --percent 15 --seed 1 --yes");
+  addMeasureCommand(app, options, raw.aging);
 
   std::string commandName;
   try {
@@ -259,7 +269,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
       if (!known) {
         throw UsageError{"unknown command '" + arguments.front() +
-                         "'; the commands are census, build, reproduce, sort-out, erase and run"};
+                         "'; the commands are census, build, reproduce, sort-out, erase, run "
+                         "and measure"};
       }
       commandName = arguments.front();
     }

@@ -7,7 +7,10 @@
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
-//       [--seed S] [--yes]
+//       [--rounds K] [--seed S] [--yes]
+//   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
+//
+// build and run take --fill PERCENT in place of --files.
 //
 // Options left out keep the window's defaults. --help and --version print and end the
 // program with 0; anything wrong ends it with 2 and a message that says what to do.
@@ -21,7 +24,7 @@
 
 namespace brimwell::cli {
 
-enum class Command { Census, Build, Reproduce, SortOut, Erase, Run };
+enum class Command { Census, Build, Reproduce, SortOut, Erase, Run, Measure };
 
 struct RootFolder {
   std::string name;
@@ -30,7 +33,7 @@ struct RootFolder {
 
 struct CliOptions {
   Command command = Command::Run;
-  std::string location;      // census
+  std::string location;      // census, measure
   std::string templateFile;  // census, build, run
   std::string saveFile;      // census --save; empty: not saved
   std::string listFile;      // empty: none (only run may leave it out)
@@ -42,6 +45,11 @@ struct CliOptions {
   std::optional<std::int32_t> percent;
   std::optional<std::uint32_t> seed;
   bool yes = false;
+  std::optional<std::int32_t> fill;  // build, run: percent of the volume, instead of files
+  std::int32_t rounds = 1;           // run
+  std::uint64_t probeBytes = 0;      // measure; 0: no probe
+  bool json = false;                 // measure
+  std::string svgFile;               // measure; empty: none
 };
 
 // The options, or the exit code to end with when the command line asked for help or

@@ -11,6 +11,7 @@
 #include "cli/exit_codes.h"
 #include "cli/list_figures.h"
 #include "cli/list_file.h"
+#include "cli/measure_command.h"
 #include "cli/session.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
@@ -175,6 +176,8 @@ int dispatch(Session& session, const CliOptions& options) {
       return sortOut(session, options);
     case Command::Erase:
       return erase(session, options);
+    case Command::Measure:
+      return measureCommand(session, options);
     case Command::Run:
       break;
   }
