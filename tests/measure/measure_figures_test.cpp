@@ -1,0 +1,106 @@
+// The figures behind measure, from extents given by hand: extent classes, the layout score,
+// free-space median and histogram; the --probe size; and the survey template's rows.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/cell_number.h"
+#include "app/context.h"
+#include "census/size_template.h"
+#include "cli/aging_options.h"
+#include "measure/file_layout.h"
+
+namespace brimwell::testing {
+namespace {
+
+using measure::FileLayoutTally;
+
+TEST(MeasureFigures, ExtentClassesArePowersOfTwo) {
+  const std::vector<std::pair<std::int64_t, std::size_t>> cases{
+      {0, 0}, {1, 1},  {2, 2},  {3, 3},  {4, 3},  {5, 4},   {8, 4},
+      {9, 5}, {16, 5}, {17, 6}, {32, 6}, {33, 7}, {1000, 7}};
+  for (const auto& [extents, expected] : cases) {
+    EXPECT_EQ(measure::extentClass(extents), expected) << extents;
+  }
+}
+
+TEST(MeasureFigures, LayoutScoreCountsBlocksThatFollowTheirPredecessor) {
+  FileLayoutTally tally(4096);
+  tally.add({});                     // empty: no blocks
+  tally.add({{0, 409600, 4096}});    // one block: not counted in the score
+  tally.add({{0, 8192, 4 * 4096}});  // 4 blocks in one run: 3 of 3
+  tally.add({{0, 0, 2 * 4096}, {8192, 81920, 3000}, {12288, 40960, 4096}});
+  // 4 blocks in 3 runs: 1 of 3 follow (the partial block counts as a block)
+  const auto& figures = tally.figures();
+  EXPECT_EQ(figures.files, 4);
+  EXPECT_EQ(figures.fragmented, 1);
+  EXPECT_EQ(figures.extents, 5);
+  EXPECT_EQ(figures.largestExtents, 3);
+  EXPECT_EQ(figures.layoutBlocks, 6);
+  EXPECT_EQ(figures.contiguousBlocks, 4);
+  EXPECT_DOUBLE_EQ(figures.layoutScore, 4.0 / 6.0);
+  EXPECT_EQ(figures.histogram[0], 1);
+  EXPECT_EQ(figures.histogram[1], 2);
+  EXPECT_EQ(figures.histogram[3], 1);
+  EXPECT_DOUBLE_EQ(figures.fragmentedPercent(), 25.0);
+}
+
+TEST(MeasureFigures, FreeSpaceMedianLargestAndSizeClasses) {
+  const auto none = measure::freeSpaceFigures({});
+  EXPECT_TRUE(none.known);
+  EXPECT_EQ(none.extents, 0);
+  const auto figures = measure::freeSpaceFigures(
+      {{0, 0, 8192}, {0, 90000, 4096}, {0, 200000, 1 << 20}, {0, 5000000, 12288}});
+  EXPECT_EQ(figures.extents, 4);
+  EXPECT_EQ(figures.freeBytes, 8192u + 4096u + (1u << 20) + 12288u);
+  EXPECT_EQ(figures.largestBytes, 1u << 20);
+  EXPECT_EQ(figures.medianBytes, 8192u);  // the lower of the two middle ones
+  EXPECT_EQ(figures.histogram[12], 1);    // 4 KiB
+  EXPECT_EQ(figures.histogram[13], 2);    // 8 KiB and 12 KiB
+  EXPECT_EQ(figures.histogram[20], 1);    // 1 MiB
+}
+
+TEST(MeasureOptions, ProbeSizesTakeBinaryUnits) {
+  EXPECT_EQ(cli::parseByteSize("4096"), 4096u);
+  EXPECT_EQ(cli::parseByteSize("64M"), 64u << 20);
+  EXPECT_EQ(cli::parseByteSize("64MiB"), 64u << 20);
+  EXPECT_EQ(cli::parseByteSize("2g"), std::uint64_t{2} << 30);
+  EXPECT_EQ(cli::parseByteSize("512KB"), 512u << 10);
+  for (const char* bad : {"", "0", "-1", "M", "12X", "1.5M", "64 M", "99999999T"}) {
+    EXPECT_FALSE(cli::parseByteSize(bad)) << bad;
+  }
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Every threshold but the last is the survey's largest size of the row plus one, so that
+// the builder's half-open ranges hold exactly the survey's classes.
+TEST(SurveyTemplate, ThresholdsAreTheSurveyClassesAsTheBuilderDrawsThem) {
+  TextTable sizes(4);
+  census::readTemplate(readText(BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs"), sizes);
+  ASSERT_EQ(sizes.rowCount(), 33u);
+  std::int64_t total = 0;
+  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
+    const std::int64_t threshold = parseInt64Cell(sizes.caption(row));
+    const std::int64_t largest = row == 0 ? 0 : std::int64_t{1} << (row - 1);
+    if (row + 1 < sizes.rowCount()) {
+      EXPECT_EQ(threshold, largest + 1) << row;
+    } else {
+      EXPECT_EQ(threshold, 2147483647);
+    }
+    total += parseInt32Cell(sizes.subCell(row, kCountCell));
+    EXPECT_NE(sizes.subCell(row, kDescriptionCell).find("Unix file size survey, Nov 1993"),
+              std::string_view::npos);
+  }
+  EXPECT_EQ(total, 12128881);  // the survey's files
+}
+
+}  // namespace
+}  // namespace brimwell::testing
