@@ -9,6 +9,7 @@
 #include "census/census.h"
 #include "census/size_template.h"
 #include "cli/exit_codes.h"
+#include "cli/fill_level.h"
 #include "cli/list_figures.h"
 #include "cli/list_file.h"
 #include "cli/measure_command.h"
@@ -83,6 +84,7 @@ Outcome buildList(Session& session, const CliOptions& options) {
   Context& context = session.context();
   session.seedRandom(options.seed);
   census::loadTemplateFile(context, options.templateFile);
+  if (options.fill) return buildToFill(session, *options.fill);
   return fileset::build(context);
 }
 
