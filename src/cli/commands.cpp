@@ -8,6 +8,7 @@
 #include "app/failure.h"
 #include "census/census.h"
 #include "census/size_template.h"
+#include "cli/aging_rounds.h"
 #include "cli/exit_codes.h"
 #include "cli/fill_level.h"
 #include "cli/list_figures.h"
@@ -183,6 +184,7 @@ int dispatch(Session& session, const CliOptions& options) {
     case Command::Run:
       break;
   }
+  if (options.rounds > 1) return runRounds(session, options);
   return run(session, options);
 }
 

@@ -35,9 +35,15 @@ std::string percentText(double value) {
   return text;
 }
 
+// "80", or "79.25" for a level taken from a measurement.
+std::string levelText(double percent) {
+  if (percent == std::floor(percent)) return std::to_string(static_cast<int>(percent));
+  return percentText(percent);
+}
+
 }  // namespace
 
-Outcome buildToFill(Session& session, std::int32_t percent) {
+Outcome buildToFill(Session& session, double percent) {
   Context& context = session.context();
   const std::string target = context.fields.text(EditField::reprodpath);
   const VolumeSpace space = volumeOf(target);
@@ -48,11 +54,11 @@ Outcome buildToFill(Session& session, std::int32_t percent) {
     throw Failure(
         "The volume holding " + target + " is already " +
         percentText(100.0 * static_cast<double>(used) / static_cast<double>(space.totalBytes)) +
-        " % full, which --fill " + std::to_string(percent) + " cannot lower");
+        " % full, which --fill " + levelText(percent) + " cannot lower");
   }
   const std::uint64_t budget = aim - used;
   if (budget > space.availableBytes) {
-    throw Failure("--fill " + std::to_string(percent) + " needs " + std::to_string(budget) +
+    throw Failure("--fill " + levelText(percent) + " needs " + std::to_string(budget) +
                   " bytes, but only " + std::to_string(space.availableBytes) +
                   " bytes of the volume holding " + target + " are free to this user");
   }
@@ -82,7 +88,7 @@ Outcome buildToFill(Session& session, std::int32_t percent) {
   const std::uint64_t footprint =
       measure::trimToBudget(context.lists.files1, space.blockSize, folders, budget,
                             space.totalBytes / 200, context.random);
-  session.feedback().say("Fill " + std::to_string(percent) +
+  session.feedback().say("Fill " + levelText(percent) +
                          " %: " + std::to_string(context.lists.files1.rowCount()) +
                          " files taking " + std::to_string(footprint) + " bytes in " +
                          std::to_string(space.blockSize) + "-byte blocks; the volume will be " +

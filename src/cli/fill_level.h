@@ -14,6 +14,6 @@ namespace brimwell::cli {
 // (and the folders' blocks), then removes entries at random until it fits; it lands within
 // one or two points below. The same random state gives the same list. Fails before anything
 // is built when the volume is already that full or its free space cannot hold the files.
-Outcome buildToFill(Session& session, std::int32_t percent);
+Outcome buildToFill(Session& session, double percent);
 
 }  // namespace brimwell::cli

@@ -121,6 +121,8 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     why = "cannot open " + path + ": " + errnoText(errno);
     return false;
   }
+  // Blocks of files deleted in the running transaction become free when it commits.
+  ::syncfs(file.get());
   constexpr unsigned kBatch = 1024;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);

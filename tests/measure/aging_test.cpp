@@ -3,10 +3,13 @@
 // round, new files landing in the holes old ones left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
@@ -79,6 +82,51 @@ TEST(AgingFill, ALevelTheVolumeCannotReachIsRefusedBeforeWriting) {
   EXPECT_EQ(range.exitCode, 2);
   EXPECT_TRUE(contains(range.err, "--fill: '100' is not a whole number from 1 to 99"));
   EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint() + "/job"));
+}
+
+TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Ext4, 48);
+  TempDir lists;
+  const CliRun run = runCli({"run", "--template", kTemplate, "--target", volume.mountPoint() + "/",
+                             "--fill", "85", "--rounds", "3", "--percent", "15", "--folders", "100",
+                             "--seed", "1", "--yes", "--list", lists / "left.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  const std::regex roundLine(
+      "Round (\\d+): (\\d+) files of .* on disk, volume ([0-9.]+) % "
+      "used, (\\d+) free extents\n");
+  std::vector<long> freeExtents;
+  long filesLeft = 0;
+  for (std::sregex_iterator it(run.out.begin(), run.out.end(), roundLine), end; it != end; ++it) {
+    EXPECT_EQ(std::stol((*it)[1]), static_cast<long>(freeExtents.size()) + 1);
+    freeExtents.push_back(std::stol((*it)[4]));
+    filesLeft = std::stol((*it)[2]);
+  }
+  ASSERT_EQ(freeExtents.size(), 3u) << run.out;
+  EXPECT_LT(freeExtents[0], freeExtents[1]) << run.out;
+  EXPECT_LT(freeExtents[1], freeExtents[2]) << run.out;
+
+  // The list names exactly the files on disk, batches of every round among them.
+  std::set<std::string> onDisk;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(volume.mountPoint())) {
+    if (entry.is_regular_file() &&
+        entry.path().string().find("/lost+found/") == std::string::npos) {
+      onDisk.insert(entry.path().string());
+    }
+  }
+  std::set<std::string> listed;
+  for (const std::string& line : linesOf(lists.readFile("left.txt"))) {
+    if (!line.empty() && line.front() != '#') listed.insert(line.substr(0, line.rfind('\t')));
+  }
+  EXPECT_EQ(listed, onDisk);
+  EXPECT_EQ(static_cast<long>(onDisk.size()), filesLeft);
+  for (const char* batch : {"/001-0", "/001-r2-0", "/001-r3-0"}) {
+    EXPECT_TRUE(std::any_of(onDisk.begin(), onDisk.end(), [&](const std::string& path) {
+      return path.find(batch) != std::string::npos;
+    })) << batch;
+  }
 }
 
 }  // namespace
