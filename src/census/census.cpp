@@ -5,6 +5,7 @@
 
 #include "app/cell_number.h"
 #include "census/census_walk.h"
+#include "census/size_rows.h"
 #include "census/size_template.h"
 #include "census/walk_prefetch.h"
 
@@ -136,11 +137,7 @@ std::size_t Census::rowFor(std::int64_t size) const {
   // Parsed afresh for each file, and only up to the row found: a threshold edited during
   // the walk counts for the following files, and one that does not parse fails only when
   // a file reaches it.
-  const TextTable& sizes = context_.lists.sizes;
-  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
-    if (parseInt32Cell(sizes.caption(row)) >= size) return row;
-  }
-  return sizes.rowCount() - 1;
+  return censusRow(context_.lists.sizes, size);
 }
 
 std::string Census::summary() const {

@@ -61,6 +61,7 @@ std::string roundLine(int round, const TextTable& remaining, const std::string& 
   text += used < 0 ? std::string(", fill unknown") : ", volume " + std::string(percent) + " % used";
   std::vector<Extent> extents;
   std::string why;
+  settleVolume(target);
   if (readFreeExtents(target, extents, why)) {
     text += ", " + std::to_string(extents.size()) + " free extents";
   } else {

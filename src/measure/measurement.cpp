@@ -1,5 +1,7 @@
 #include "measure/measurement.h"
 
+#include <optional>
+
 #include "app/failure.h"
 #include "measure/file_layout.h"
 #include "measure/probe.h"
@@ -33,39 +35,48 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   if (!context.fs.attributes(request.target, attributes) || !attributes.isDirectory) {
     throw Failure("'" + request.target + "' is not a folder that can be measured");
   }
+  std::optional<TemplateFit> fit;
+  if (!request.templateFile.empty()) fit.emplace(context.fs, request.templateFile);
+  settleVolume(request.target);
   Measurement result;
   result.target = request.target;
   result.fill = volumeFill(request.target);
-  if (!request.templateFile.empty()) {
-    result.fit = fitTemplate(context, request.templateFile, request.target);
-  } else {
-    result.fit.why = "no template given (--template)";
-  }
 
   FileLayoutTally tally(result.fill.blockSize);
   std::vector<Extent> extents;
+  FileExtentReader reader;
   bool reported = true;
   std::string why;
-  result.fill.folders = walkFiles(context.fs, request.target, context.style.separator(),
-                                  [&](const std::string& path, std::uint64_t size) {
-                                    ++result.fill.files;
-                                    result.fill.bytes += static_cast<std::int64_t>(size);
-                                    if (!reported) return;
-                                    switch (readFileExtents(path, extents, why)) {
-                                      case ExtentsAnswer::Read:
-                                        tally.add(extents);
-                                        break;
-                                      case ExtentsAnswer::FileUnreadable:
-                                        tally.addUnreadable();
-                                        break;
-                                      case ExtentsAnswer::NotReported:
-                                        reported = false;
-                                        break;
-                                    }
-                                  });
+  result.fill.folders = walkFiles(
+      context.fs, request.target, context.style.separator(), [&](const std::string& path) {
+        std::uint64_t size = 0;
+        switch (reader.read(path, extents, size, why)) {
+          case ExtentsAnswer::Read:
+            tally.add(extents);
+            break;
+          case ExtentsAnswer::FileUnreadable:
+            tally.addUnreadable();
+            if (PathAttributes listed; context.fs.attributes(path, listed)) size = listed.size;
+            break;
+          case ExtentsAnswer::NotReported:
+            // The size was read before the file system declined; the file is still counted.
+            if (reported) result.files.why = why;
+            reported = false;
+            break;
+        }
+        ++result.fill.files;
+        result.fill.bytes += static_cast<std::int64_t>(size);
+        if (fit) fit->add(size);
+      });
+  const std::string notReported = result.files.why;
   result.files = tally.figures();
   result.files.known = reported;
-  if (!reported) result.files.why = why;
+  if (!reported) result.files.why = notReported;
+  if (fit) {
+    result.fit = fit->figures();
+  } else {
+    result.fit.why = "no template given (--template)";
+  }
 
   if (readFreeExtents(request.target, extents, result.freeSpace.why)) {
     result.freeSpace = freeSpaceFigures(std::move(extents));

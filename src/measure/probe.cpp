@@ -54,7 +54,9 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
     probe.why = "the probe file could not be written: " + ioErrorMessage(error);
   } else {
     std::vector<Extent> extents;
-    if (readFileExtents(path, extents, probe.why) == ExtentsAnswer::Read) {
+    settleVolume(folder);
+    std::uint64_t size = 0;
+    if (FileExtentReader().read(path, extents, size, probe.why) == ExtentsAnswer::Read) {
       probe.known = true;
       probe.extents = static_cast<std::int64_t>(extents.size());
     }

@@ -8,12 +8,12 @@ namespace {
 struct Walk {
   FileSystem& fs;
   char separator;
-  const std::function<void(const std::string&, std::uint64_t)>& onFile;
+  const std::function<void(const std::string&)>& onFile;
   std::int64_t folders = 0;
 
   // `folder` ends in a separator; it is extended for each entry and restored.
   void visit(std::string& folder) {
-    const auto listing = fs.listFolder(folder, true);
+    const auto listing = fs.listFolder(folder, false);
     if (!listing) return;
     const std::size_t length = folder.size();
     DirEntry entry;
@@ -21,7 +21,7 @@ struct Walk {
       if (entry.name == "." || entry.name == "..") continue;
       folder.append(entry.name);
       if (!entry.isDirectory) {
-        onFile(folder, entry.size);
+        onFile(folder);
       } else {
         ++folders;
         if (!entry.isForeignDirectory) {
@@ -37,7 +37,7 @@ struct Walk {
 }  // namespace
 
 std::int64_t walkFiles(FileSystem& fs, const std::string& root, char separator,
-                       const std::function<void(const std::string&, std::uint64_t)>& onFile) {
+                       const std::function<void(const std::string&)>& onFile) {
   Walk walk{fs, separator, onFile};
   std::string folder = root;
   if (!PathStyle::endsWithSeparator(folder)) folder += separator;

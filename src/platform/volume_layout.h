@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,35 @@ struct Extent {
 // Size and free space of the volume holding `path` (statvfs; GetDiskFreeSpaceExA).
 bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why);
 
-// The extents of the regular file `path` in logical order, with neighbours that continue
-// each other both logically and physically merged into one (so one contiguous file is one
-// extent, whatever the file system's own record size). Pending writes are allocated first,
-// so a file just written shows where it will lie. A link is not followed. An empty file
-// has no extents. NotReported: the file system does not tell (asking again is pointless).
+// Writes out what is pending on the volume holding `path`, so that files just written have
+// their final places and the blocks of files just deleted are free again. Call it once
+// before reading extents (POSIX: syncfs; Windows allocates at once and needs nothing).
+void settleVolume(const std::string& path);
+
 enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
-ExtentsAnswer readFileExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+// Reads the extents of files one after another, keeping what consecutive files share (the
+// folder last opened, the buffers, the volume's allocation unit), so a walk pays for them
+// once per folder rather than once per file.
+class FileExtentReader {
+ public:
+  FileExtentReader();
+  ~FileExtentReader();
+  FileExtentReader(const FileExtentReader&) = delete;
+  FileExtentReader& operator=(const FileExtentReader&) = delete;
+
+  // The extents of the regular file `path` in logical order, with neighbours that continue
+  // each other both logically and physically merged into one (so one contiguous file is
+  // one extent, whatever the file system's own record size), and its size in bytes. A link
+  // is not followed. An empty file has no extents. NotReported: the file system does not
+  // tell (asking again is pointless).
+  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
+                     std::string& why);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
 // merged; only `physical` and `length` are set.

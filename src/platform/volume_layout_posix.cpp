@@ -5,12 +5,15 @@
 #include <linux/fs.h>
 #include <linux/fsmap.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/volume_layout.h"
 
@@ -56,15 +59,24 @@ void appendMerged(std::vector<Extent>& out, const Extent& next, bool logicalToo)
   out.push_back(next);
 }
 
+constexpr unsigned kMapBatch = 64;  // extents asked for at a time
+
 // Opens a file to read its map without touching its access time (allowed to its owner).
-int openForReading(const std::string& path) {
+int openForReading(int folderFd, const char* name) {
   const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
-  const int fd = ::open(path.c_str(), flags | O_NOATIME);
+  const int fd = ::openat(folderFd, name, flags | O_NOATIME);
   if (fd >= 0 || errno != EPERM) return fd;
-  return ::open(path.c_str(), flags);
+  return ::openat(folderFd, name, flags);
 }
 
 }  // namespace
+
+void settleVolume(const std::string& path) {
+  // Delayed allocation places written data only when it is written out, and the blocks of
+  // deleted files become free when the running transaction commits.
+  const FileDescriptor folder(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (folder.get() >= 0) ::syncfs(folder.get());
+}
 
 bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
   struct statvfs info {};
@@ -80,24 +92,59 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   return true;
 }
 
-ExtentsAnswer readFileExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
+struct FileExtentReader::State {
+  std::string folder;  // the folder `folderFd` is open on, with its trailing separator
+  int folderFd = -1;
+  std::vector<std::uint64_t> buffer;
+  ~State() {
+    if (folderFd >= 0) ::close(folderFd);
+  }
+};
+
+FileExtentReader::FileExtentReader() : state_(std::make_unique<State>()) {
+  constexpr std::size_t kBytes = sizeof(fiemap) + kMapBatch * sizeof(fiemap_extent);
+  state_->buffer.resize(kBytes / sizeof(std::uint64_t) + 1);
+}
+
+FileExtentReader::~FileExtentReader() = default;
+
+ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
+                                     std::uint64_t& size, std::string& why) {
   out.clear();
-  const FileDescriptor file(openForReading(path));
+  // Opened relative to its folder, which stays open for the folder's next file.
+  const std::size_t slash = path.rfind('/');
+  const std::string_view folder(path.data(), slash == std::string::npos ? 0 : slash + 1);
+  if (folder != state_->folder) {
+    if (state_->folderFd >= 0) ::close(state_->folderFd);
+    state_->folder.assign(folder);
+    state_->folderFd =
+        ::open(folder.empty() ? "." : state_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
+  const char* name = path.c_str() + folder.size();
+  const FileDescriptor file(state_->folderFd >= 0 ? openForReading(state_->folderFd, name)
+                                                  : openForReading(AT_FDCWD, path.c_str()));
   if (file.get() < 0) {
     why = "cannot open " + path + ": " + errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
-  constexpr unsigned kBatch = 64;
-  const std::size_t bytes = sizeof(fiemap) + kBatch * sizeof(fiemap_extent);
-  const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);
-  auto* map = reinterpret_cast<fiemap*>(buffer.get());
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) {
+    why = "cannot read " + path + ": " + errnoText(errno);
+    return ExtentsAnswer::FileUnreadable;
+  }
+  size = static_cast<std::uint64_t>(info.st_size);
+  // At least one byte, so that a file system without extents says so also for an empty file.
+  const auto end = std::max<std::uint64_t>(size, 1);
+  const std::size_t bytes = state_->buffer.size() * sizeof(std::uint64_t);
+  auto* map = reinterpret_cast<fiemap*>(state_->buffer.data());
   std::uint64_t start = 0;
   for (;;) {
     std::memset(map, 0, bytes);
     map->fm_start = start;
-    map->fm_length = FIEMAP_MAX_OFFSET - start;
-    map->fm_flags = FIEMAP_FLAG_SYNC;
-    map->fm_extent_count = kBatch;
+    // Up to the end of the file: a map asked for far beyond it costs the file system time.
+    map->fm_length = end - start;
+    map->fm_flags = 0;
+    map->fm_extent_count = kMapBatch;
     if (::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0) {
       why = unsupportedWhy("file extents", errno);
       return ExtentsAnswer::NotReported;
@@ -110,7 +157,7 @@ ExtentsAnswer readFileExtents(const std::string& path, std::vector<Extent>& out,
       start = record.fe_logical + record.fe_length;
       last = last || (record.fe_flags & FIEMAP_EXTENT_LAST) != 0;
     }
-    if (last) return ExtentsAnswer::Read;
+    if (last || start >= end) return ExtentsAnswer::Read;
   }
 }
 
@@ -121,8 +168,6 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     why = "cannot open " + path + ": " + errnoText(errno);
     return false;
   }
-  // Blocks of files deleted in the running transaction become free when it commits.
-  ::syncfs(file.get());
   constexpr unsigned kBatch = 1024;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);

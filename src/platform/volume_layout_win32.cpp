@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "platform/volume_layout.h"
 
@@ -69,6 +70,8 @@ void appendMerged(std::vector<Extent>& out, const Extent& next) {
 
 }  // namespace
 
+void settleVolume(const std::string&) {}
+
 bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
   ULARGE_INTEGER available{};
   ULARGE_INTEGER total{};
@@ -84,9 +87,27 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   return true;
 }
 
-ExtentsAnswer readFileExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
+struct FileExtentReader::State {
+  std::string root;  // the volume last asked about, and its cluster size
+  std::uint64_t cluster = 0;
+  std::vector<std::uint64_t> buffer;
+};
+
+FileExtentReader::FileExtentReader() : state_(std::make_unique<State>()) {
+  state_->buffer.resize(64 * 1024 / sizeof(std::uint64_t));
+}
+
+FileExtentReader::~FileExtentReader() = default;
+
+ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
+                                     std::uint64_t& size, std::string& why) {
   out.clear();
-  const std::uint64_t cluster = clusterBytes(path);
+  const std::string root = volumeRoot(path);
+  if (root != state_->root) {
+    state_->root = root;
+    state_->cluster = clusterBytes(path);
+  }
+  const std::uint64_t cluster = state_->cluster;
   const Handle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -94,9 +115,14 @@ ExtentsAnswer readFileExtents(const std::string& path, std::vector<Extent>& out,
     why = errorWhy("file extents", GetLastError());
     return ExtentsAnswer::FileUnreadable;
   }
-  constexpr DWORD kBytes = 64 * 1024;
-  const auto buffer = std::make_unique<std::uint64_t[]>(kBytes / sizeof(std::uint64_t));
-  auto* pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(buffer.get());
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(file.get(), &length)) {
+    why = errorWhy("file extents", GetLastError());
+    return ExtentsAnswer::FileUnreadable;
+  }
+  size = static_cast<std::uint64_t>(length.QuadPart);
+  const auto kBytes = static_cast<DWORD>(state_->buffer.size() * sizeof(std::uint64_t));
+  auto* pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(state_->buffer.data());
   STARTING_VCN_INPUT_BUFFER input{};
   input.StartingVcn.QuadPart = 0;
   for (;;) {
