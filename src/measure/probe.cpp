@@ -51,7 +51,8 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   error = writeRandom(context, *file, bytes);
   file->close();
   if (error != 0) {
-    probe.why = "the probe file could not be written: " + ioErrorMessage(error);
+    probe.why = "the probe file could not be written: " +
+                (error == 112 ? std::string("not enough free space") : ioErrorMessage(error));
   } else {
     std::vector<Extent> extents;
     settleVolume(folder);
