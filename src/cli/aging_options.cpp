@@ -6,21 +6,12 @@
 namespace brimwell::cli {
 namespace {
 
-std::optional<std::int64_t> wholeNumber(const std::string& text) {
-  std::int64_t value = 0;
-  const char* end = text.data() + text.size();
-  if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return value;
-}
-
 // The value of `given` from `minimum` to `maximum`, or the problem in `problem`.
 std::optional<std::int32_t> inRange(const char* option, const std::optional<std::string>& given,
                                     std::int32_t minimum, std::int32_t maximum,
                                     std::string& problem) {
   if (!given || !problem.empty()) return std::nullopt;
-  const auto value = wholeNumber(*given);
+  const auto value = parseWholeNumber(*given);
   if (!value || *value < minimum || *value > maximum) {
     problem = std::string(option) + ": '" + *given + "' is not a whole number from " +
               std::to_string(minimum) + " to " + std::to_string(maximum);

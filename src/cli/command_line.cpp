@@ -146,6 +146,8 @@ std::optional<RootFolder> parseRootFolder(const std::string& text) {
   return RootFolder{text.substr(0, colon), static_cast<std::int32_t>(*depth)};
 }
 
+std::optional<std::int64_t> parseWholeNumber(const std::string& text) { return parseDecimal(text); }
+
 std::optional<std::uint32_t> parseSeed(const std::string& text) {
   const auto value = parseDecimal(text);
   if (!value || *value > 4294967295LL) return std::nullopt;

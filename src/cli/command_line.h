@@ -65,6 +65,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
 
 // "NAME:DEPTH", the depth after the last ":" (0 to 99); nothing when malformed.
 std::optional<RootFolder> parseRootFolder(const std::string& text);
+// A whole decimal number, digits only (no sign, no blank); nothing otherwise.
+std::optional<std::int64_t> parseWholeNumber(const std::string& text);
 // A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
 std::optional<std::uint32_t> parseSeed(const std::string& text);
 
