@@ -23,6 +23,9 @@ VolumeSpace volumeOf(const std::string& target) {
   while (!std::filesystem::is_directory(folder, error) && folder.has_relative_path()) {
     folder = folder.parent_path();
   }
+  // Blocks of files just deleted count as free only once the volume has written them out;
+  // settled, the level (and so the list) does not depend on when that happens.
+  settleVolume(folder.string());
   VolumeSpace space;
   std::string why;
   if (!readVolumeSpace(folder.string(), space, why)) throw Failure("--fill: " + why);
