@@ -140,10 +140,13 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     for (DWORD i = 0; i < pointers->ExtentCount; ++i) {
       const LONGLONG next = pointers->Extents[i].NextVcn.QuadPart;
       const LONGLONG lcn = pointers->Extents[i].Lcn.QuadPart;
-      if (lcn >= 0) {  // -1: a hole or compressed run, with no clusters of its own
-        appendMerged(out, {static_cast<std::uint64_t>(vcn) * cluster,
-                           static_cast<std::uint64_t>(lcn) * cluster,
-                           static_cast<std::uint64_t>(next - vcn) * cluster});
+      // Runs past the file's last cluster (which some file systems report) are not its own.
+      const std::uint64_t from = static_cast<std::uint64_t>(vcn) * cluster;
+      const std::uint64_t allocated = (size + cluster - 1) / cluster * cluster;
+      if (lcn >= 0 && from < allocated) {  // -1: a hole or compressed run, with no clusters
+        const std::uint64_t run = static_cast<std::uint64_t>(next - vcn) * cluster;
+        appendMerged(out, {from, static_cast<std::uint64_t>(lcn) * cluster,
+                           std::min(run, allocated - from)});
       }
       vcn = next;
     }
