@@ -7,6 +7,7 @@
 
 #include "app/fields.h"
 #include "cli/bundled_templates.h"
+#include "cli/aging_options.h"
 
 #ifndef BRIMWELL_VERSION
 #define BRIMWELL_VERSION "unknown"
@@ -16,16 +17,16 @@ namespace brimwell::cli {
 namespace {
 
 constexpr const char* kProgram = "brimwell-cli";
-constexpr const char* kNoCommand =
-    "no command given; the commands are census, build, reproduce, sort-out, erase, run and "
-    "templates";
+constexpr const char* kCommandList =
+    "census, build, reproduce, sort-out, erase, run, templates and measure";
+const std::string kNoCommand = std::string("no command given; the commands are ") + kCommandList;
 
 struct CommandName {
   const char* name;
   Command command;
 };
 
-constexpr std::array<CommandName, 7> kCommands{{
+constexpr std::array<CommandName, 8> kCommands{{
     {"census", Command::Census},
     {"build", Command::Build},
     {"reproduce", Command::Reproduce},
@@ -33,6 +34,7 @@ constexpr std::array<CommandName, 7> kCommands{{
     {"erase", Command::Erase},
     {"run", Command::Run},
     {"templates", Command::Templates},
+    {"measure", Command::Measure},
 }};
 
 // A command-line mistake found after CLI11 has read the words.
@@ -48,6 +50,7 @@ struct RawOptions {
   std::vector<std::string> roots;
   std::optional<std::string> percent;
   std::optional<std::string> seed;
+  AgingRawOptions aging;
 };
 
 std::optional<std::int64_t> parseDecimal(const std::string& text) {
@@ -140,6 +143,8 @@ void finishOptions(CliOptions& options, const RawOptions& raw) {
     }
     options.roots.push_back(*root);
   }
+  const std::string problem = finishAgingOptions(options, raw.aging);
+  if (!problem.empty()) throw UsageError{problem};
 }
 
 }  // namespace
@@ -151,6 +156,8 @@ std::optional<RootFolder> parseRootFolder(const std::string& text) {
   if (!depth || *depth > 99) return std::nullopt;
   return RootFolder{text.substr(0, colon), static_cast<std::int32_t>(*depth)};
 }
+
+std::optional<std::int64_t> parseWholeNumber(const std::string& text) { return parseDecimal(text); }
 
 std::optional<std::uint32_t> parseSeed(const std::string& text) {
   const auto value = parseDecimal(text);
@@ -208,6 +215,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       ->required()
       ->type_name("OUT");
   addBuildOptions(*build, options, raw);
+  addFillOption(*build, raw.aging);
   build
       ->add_option("--target", options.target,
                    "Folder every path starts with, joined to the root name as given, so end "
@@ -259,6 +267,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       ->required()
       ->type_name("PATH");
   addBuildOptions(*run, options, raw);
+  addFillOption(*run, raw.aging);
+  addRoundsOption(*run, raw.aging);
   run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
       ->type_name("P");
   run->add_option("--list", options.listFile, "Also keep the file list in this file")
@@ -268,6 +278,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   run->footer(
       "Example:\n  brimwell-cli run --template default --target /mnt/scratch/ "
       "--files 3000 --percent 15 --seed 1 --yes");
+  addMeasureCommand(app, options, raw.aging);
 
   app.add_subcommand("templates", "List the bundled templates that --template takes by name")
       ->footer("Example:\n  brimwell-cli templates");
@@ -278,9 +289,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       bool known = false;
       for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
       if (!known) {
-        throw UsageError{
-            "unknown command '" + arguments.front() +
-            "'; the commands are census, build, reproduce, sort-out, erase, run and templates"};
+        throw UsageError{"unknown command '" + arguments.front() + "'; the commands are " +
+                         kCommandList};
       }
       commandName = arguments.front();
     }

@@ -7,11 +7,12 @@
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
-//       [--seed S] [--yes]
+//       [--rounds K] [--seed S] [--yes]
 //   templates
+//   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
 //
 // A --template that is a bare name such as "default" is a bundled template
-// (bundled_templates.h).
+// (bundled_templates.h). build and run take --fill PERCENT in place of --files.
 //
 // Options left out keep the window's defaults. --help and --version print and end the
 // program with 0; anything wrong ends it with 2 and a message that says what to do.
@@ -25,7 +26,7 @@
 
 namespace brimwell::cli {
 
-enum class Command { Census, Build, Reproduce, SortOut, Erase, Run, Templates };
+enum class Command { Census, Build, Reproduce, SortOut, Erase, Run, Templates, Measure };
 
 struct RootFolder {
   std::string name;
@@ -34,7 +35,7 @@ struct RootFolder {
 
 struct CliOptions {
   Command command = Command::Run;
-  std::string location;      // census
+  std::string location;      // census, measure
   std::string templateFile;  // census, build, run
   std::string saveFile;      // census --save; empty: not saved
   std::string listFile;      // empty: none (only run may leave it out)
@@ -46,6 +47,11 @@ struct CliOptions {
   std::optional<std::int32_t> percent;
   std::optional<std::uint32_t> seed;
   bool yes = false;
+  std::optional<std::int32_t> fill;  // build, run: percent of the volume, instead of files
+  std::int32_t rounds = 1;           // run
+  std::uint64_t probeBytes = 0;      // measure; 0: no probe
+  bool json = false;                 // measure
+  std::string svgFile;               // measure; empty: none
 };
 
 // The options, or the exit code to end with when the command line asked for help or
@@ -61,6 +67,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
 
 // "NAME:DEPTH", the depth after the last ":" (0 to 99); nothing when malformed.
 std::optional<RootFolder> parseRootFolder(const std::string& text);
+// A whole decimal number, digits only (no sign, no blank); nothing otherwise.
+std::optional<std::int64_t> parseWholeNumber(const std::string& text);
 // A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
 std::optional<std::uint32_t> parseSeed(const std::string& text);
 

@@ -9,9 +9,12 @@
 #include "census/census.h"
 #include "census/size_template.h"
 #include "cli/bundled_templates.h"
+#include "cli/aging_rounds.h"
 #include "cli/exit_codes.h"
+#include "cli/fill_level.h"
 #include "cli/list_figures.h"
 #include "cli/list_file.h"
+#include "cli/measure_command.h"
 #include "cli/session.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
@@ -83,6 +86,7 @@ Outcome buildList(Session& session, const CliOptions& options) {
   Context& context = session.context();
   session.seedRandom(options.seed);
   census::loadTemplateFile(context, options.templateFile);
+  if (options.fill) return buildToFill(session, *options.fill);
   return fileset::build(context);
 }
 
@@ -178,9 +182,12 @@ int dispatch(Session& session, const CliOptions& options) {
       return erase(session, options);
     case Command::Templates:
       return listTemplates();
+    case Command::Measure:
+      return measureCommand(session, options);
     case Command::Run:
       break;
   }
+  if (options.rounds > 1) return runRounds(session, options);
   return run(session, options);
 }
 

@@ -22,6 +22,7 @@ class Session {
 
   Context& context() { return context_; }
   Workspace& lists() { return lists_; }
+  FieldValues& fields() { return fields_; }
   TerminalFeedback& feedback() { return feedback_; }
 
   // Sets the random source's state to `seed`, or takes one from the clock and prints it

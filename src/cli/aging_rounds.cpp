@@ -1,0 +1,125 @@
+#include "cli/aging_rounds.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/failure.h"
+#include "census/size_template.h"
+#include "cli/exit_codes.h"
+#include "cli/fill_level.h"
+#include "cli/list_figures.h"
+#include "cli/list_file.h"
+#include "cli/measure_report.h"
+#include "diskops/fragmentation.h"
+#include "diskops/writer.h"
+#include "fileset/builder.h"
+#include "measure/file_layout.h"
+#include "platform/volume_layout.h"
+
+namespace brimwell::cli {
+namespace {
+
+void appendRows(const TextTable& from, TextTable& to) {
+  to.reserve(to.rowCount() + from.rowCount(), 0);
+  for (std::size_t row = 0; row < from.rowCount(); ++row) {
+    const std::size_t added = to.addRow(from.caption(row));
+    to.addSubCell(added, from.cellText(row, 1 + kSizeCell));
+  }
+}
+
+// The entries of `all` that are not in `deleted`, a subsequence of it in the same order.
+void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& remaining) {
+  remaining.clear();
+  std::size_t next = 0;
+  for (std::size_t row = 0; row < all.rowCount(); ++row) {
+    if (next < deleted.rowCount() && all.caption(row) == deleted.caption(next)) {
+      ++next;
+      continue;
+    }
+    const std::size_t added = remaining.addRow(all.caption(row));
+    remaining.addSubCell(added, all.cellText(row, 1 + kSizeCell));
+  }
+}
+
+// The used share of the volume holding `target`, or a negative number when unknown.
+double usedPercent(const std::string& target) {
+  VolumeSpace space;
+  std::string why;
+  if (!readVolumeSpace(target, space, why) || space.totalBytes == 0) return -1;
+  return 100.0 * static_cast<double>(space.totalBytes - space.freeBytes) /
+         static_cast<double>(space.totalBytes);
+}
+
+std::string roundLine(int round, const TextTable& remaining, const std::string& target) {
+  const ListFigures figures = measureFileList(remaining, target);
+  std::string text = "Round " + std::to_string(round) + ": " + std::to_string(figures.files) +
+                     " files of " + bytesWithUnit(static_cast<std::uint64_t>(figures.bytes)) +
+                     " on disk";
+  char percent[32];
+  const double used = usedPercent(target);
+  std::snprintf(percent, sizeof percent, "%.2f", used);
+  text += used < 0 ? std::string(", fill unknown") : ", volume " + std::string(percent) + " % used";
+  std::vector<Extent> extents;
+  std::string why;
+  settleVolume(target);
+  if (readFreeExtents(target, extents, why)) {
+    text += ", " + std::to_string(extents.size()) + " free extents";
+  } else {
+    text += ", free extents unavailable (" + why + ")";
+  }
+  return text + "\n";
+}
+
+void printOut(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int runRounds(Session& session, const CliOptions& options) {
+  Context& context = session.context();
+  const std::string target = context.fields.text(EditField::reprodpath);
+  const std::string note = unmappedDriveNote(target);
+  if (!note.empty()) throw Failure(note);
+  if (!options.listFile.empty()) checkFileListFolder(options.listFile);
+  const std::string prefix = context.fields.text(EditField::id);
+
+  session.seedRandom(options.seed);
+  census::loadTemplateFile(context, options.templateFile);
+  TextTable& files1 = session.lists().files1;
+  TextTable remaining{2};
+  TextTable all{2};
+  double level = options.fill ? *options.fill : 0;
+  for (int round = 1; round <= options.rounds; ++round) {
+    session.fields().setText(EditField::id,
+                             round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
+    Outcome outcome = Outcome::Done;
+    if (round == 1 && !options.fill) {
+      outcome = fileset::build(context);
+    } else {
+      outcome = buildToFill(session, level);
+    }
+    if (outcome == Outcome::Done) outcome = diskops::reproduce(context);
+    if (outcome != Outcome::Done) return exitCodeFor(outcome);
+    // Without --fill, the later rounds refill to the level the first one reached.
+    if (round == 1 && !options.fill) level = usedPercent(target);
+
+    all.clear();
+    appendRows(remaining, all);
+    appendRows(files1, all);
+    files1.clear();
+    appendRows(all, files1);
+    outcome = diskops::sortOut(context);
+    if (outcome != Outcome::Done) return exitCodeFor(outcome);
+    const TextTable deleted = files1;
+    const diskops::EraseResult erased = diskops::erase(context);
+    if (erased.outcome != Outcome::Done) return exitCodeFor(erased.outcome);
+    keepUndeleted(all, deleted, remaining);
+    if (!options.listFile.empty()) writeFileList(options.listFile, remaining);
+    printOut(roundLine(round, remaining, target));
+  }
+  return kExitDone;
+}
+
+}  // namespace brimwell::cli

@@ -1,0 +1,104 @@
+#include "cli/fill_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/failure.h"
+#include "cli/list_figures.h"
+#include "fileset/builder.h"
+#include "measure/fill_trim.h"
+#include "platform/volume_layout.h"
+
+namespace brimwell::cli {
+namespace {
+
+constexpr std::int64_t kMostFiles = 1000000;  // the builder's largest number of files
+
+// The volume of `target`, which need not exist yet: its nearest existing folder's.
+VolumeSpace volumeOf(const std::string& target) {
+  std::filesystem::path folder = std::filesystem::absolute(target);
+  std::error_code error;
+  while (!std::filesystem::is_directory(folder, error) && folder.has_relative_path()) {
+    folder = folder.parent_path();
+  }
+  // Blocks of files just deleted count as free only once the volume has written them out;
+  // settled, the level (and so the list) does not depend on when that happens.
+  settleVolume(folder.string());
+  VolumeSpace space;
+  std::string why;
+  if (!readVolumeSpace(folder.string(), space, why)) throw Failure("--fill: " + why);
+  return space;
+}
+
+std::string percentText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+// "80", or "79.25" for a level taken from a measurement.
+std::string levelText(double percent) {
+  if (percent == std::floor(percent)) return std::to_string(static_cast<int>(percent));
+  return percentText(percent);
+}
+
+}  // namespace
+
+Outcome buildToFill(Session& session, double percent) {
+  Context& context = session.context();
+  const std::string target = context.fields.text(EditField::reprodpath);
+  const VolumeSpace space = volumeOf(target);
+  const std::uint64_t used = space.totalBytes - space.freeBytes;
+  const auto aim =
+      static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
+  if (aim <= used) {
+    throw Failure(
+        "The volume holding " + target + " is already " +
+        percentText(100.0 * static_cast<double>(used) / static_cast<double>(space.totalBytes)) +
+        " % full, which --fill " + levelText(percent) + " cannot lower");
+  }
+  const std::uint64_t budget = aim - used;
+  if (budget > space.availableBytes) {
+    throw Failure("--fill " + levelText(percent) + " needs " + std::to_string(budget) +
+                  " bytes, but only " + std::to_string(space.availableBytes) +
+                  " bytes of the volume holding " + target + " are free to this user");
+  }
+
+  const double mean = measure::meanFileFootprint(context.lists.sizes, space.blockSize);
+  auto files = static_cast<std::int64_t>(
+      std::ceil(static_cast<double>(budget) / std::max(mean, 1.0) * 1.03));
+  const std::uint32_t state = context.random.state();
+  std::int64_t folders = 0;
+  // Rows whose share rounds to no file make the first estimate short; a build or two more,
+  // each from the same random state, close the gap.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    files = std::clamp<std::int64_t>(files, 1, kMostFiles);
+    session.fields().setValue(SpinField::SpinEdit1, static_cast<std::int32_t>(files));
+    context.random.setState(state);
+    const Outcome outcome = fileset::build(context);
+    if (outcome != Outcome::Done) return outcome;
+    folders = measureFileList(context.lists.files1, target).folders;
+    const std::uint64_t footprint =
+        measure::listFootprint(context.lists.files1, space.blockSize, folders);
+    if (footprint >= budget || files == kMostFiles) break;
+    files = static_cast<std::int64_t>(
+                std::ceil(static_cast<double>(files) * static_cast<double>(budget) /
+                          static_cast<double>(footprint) * 1.03)) +
+            1;
+  }
+  const std::uint64_t footprint =
+      measure::trimToBudget(context.lists.files1, space.blockSize, folders, budget,
+                            space.totalBytes / 200, context.random);
+  session.feedback().say("Fill " + levelText(percent) +
+                         " %: " + std::to_string(context.lists.files1.rowCount()) +
+                         " files taking " + std::to_string(footprint) + " bytes in " +
+                         std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
+                         percentText(100.0 * static_cast<double>(used + footprint) /
+                                     static_cast<double>(space.totalBytes)) +
+                         " % full.");
+  return Outcome::Done;
+}
+
+}  // namespace brimwell::cli

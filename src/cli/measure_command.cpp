@@ -1,0 +1,48 @@
+#include "cli/measure_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/failure.h"
+#include "cli/exit_codes.h"
+#include "cli/measure_report.h"
+
+namespace brimwell::cli {
+namespace {
+
+// Writes `text` beside `path` and renames it over, so a failed write leaves no half picture.
+void writeWhole(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) throw Failure("Cannot write the picture " + path);
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw Failure("Cannot write the picture " + path);
+  }
+}
+
+}  // namespace
+
+int measureCommand(Session& session, const CliOptions& options) {
+  measure::MeasureRequest request;
+  request.target = options.location;
+  request.templateFile = options.templateFile;
+  request.probeBytes = options.probeBytes;
+  if (request.probeBytes > 0) session.seedRandom(std::optional<std::uint32_t>{1});
+  const measure::Measurement measurement = measure::measure(request, session.context());
+  if (!options.svgFile.empty()) writeWhole(options.svgFile, measurementSvg(measurement));
+  const std::string text =
+      options.json ? measurementJson(measurement) : measurementTable(measurement);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+  return kExitDone;
+}
+
+}  // namespace brimwell::cli

@@ -1,0 +1,30 @@
+// Aiming a file list at a fill level: what the listed files take on a volume, how many
+// files a template needs for a number of bytes, and trimming a built list to a budget.
+#pragma once
+
+#include <cstdint>
+
+#include "app/random_source.h"
+#include "app/text_table.h"
+
+namespace brimwell::measure {
+
+// The bytes the files of `files1` take on a volume of `blockSize`-byte blocks: each size
+// rounded up to whole blocks, and the folders' own blocks (one per folder in
+// `folderCount`, and the directory entries of the files).
+std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
+                            std::int64_t folderCount);
+
+// The footprint one file drawn from the template `sizes` takes on average (each row's
+// sizes drawn evenly from the previous threshold up to its own, rounded up to whole blocks).
+double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize);
+
+// Removes entries of `files1`, chosen at random, until listFootprint is at most `budget`.
+// An entry whose removal would take the footprint below `budget - tolerance` is passed over
+// while others can be taken, so the result lands between the two where the sizes allow;
+// entries are never cut off the end, which would empty whole folders. The list keeps its
+// order. Returns the footprint left.
+std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int64_t folderCount,
+                           std::uint64_t budget, std::uint64_t tolerance, RandomSource& random);
+
+}  // namespace brimwell::measure

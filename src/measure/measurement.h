@@ -1,0 +1,110 @@
+// A measurement of a folder and the volume it lies on: how full the volume is, how well the
+// file sizes under the folder fit a template, how fragmented those files are, how the free
+// space is split up, and, on request, how a new large file gets laid out.
+//
+// Every group of figures says whether it is known; one that is not carries the reason
+// (`why`), so a file system that reports less (tmpfs, a network share) still gives the rest.
+// The measurement reads, except for the probe file, which it writes and deletes again.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+
+namespace brimwell::measure {
+
+struct FillFigures {
+  bool known = false;
+  std::string why;
+  std::uint64_t volumeBytes = 0;
+  std::uint64_t usedBytes = 0;
+  std::uint64_t freeBytes = 0;
+  std::uint32_t blockSize = 0;
+  double usedPercent = 0;
+  // Under the measured folder (known also when the volume's figures are not).
+  std::int64_t files = 0;
+  std::int64_t bytes = 0;
+  std::int64_t folders = 0;
+};
+
+struct FitRow {
+  std::string threshold;       // as the template gives it
+  double templatePercent = 0;  // the row's share of the template's counts
+  std::int64_t files = 0;      // files measured in the row
+  double achievedPercent = 0;  // their share of the files measured
+};
+
+struct FitFigures {
+  bool known = false;  // false: no template given, or no files to classify
+  std::string why;
+  std::vector<FitRow> rows;
+  double largestDifference = 0;  // in points, achieved minus template, largest in size
+  std::size_t largestRow = 0;
+};
+
+// Files by extent count: 0 (empty), 1, 2, 3-4, 5-8, 9-16, 17-32, 33 and more.
+inline constexpr std::size_t kExtentClasses = 8;
+const char* extentClassName(std::size_t index);
+
+struct FileLayoutFigures {
+  bool known = false;
+  std::string why;
+  std::int64_t files = 0;           // files whose extents were read
+  std::int64_t unreadable = 0;      // files that could not be opened
+  std::int64_t fragmented = 0;      // files of more than one extent
+  std::int64_t extents = 0;         // over all files read
+  std::int64_t largestExtents = 0;  // most extents of one file
+  std::array<std::int64_t, kExtentClasses> histogram{};
+  // Over files of two blocks or more: blocks that follow the file's previous block on the
+  // volume, out of all blocks but each file's first (1.0: every file contiguous).
+  std::int64_t layoutBlocks = 0;
+  std::int64_t contiguousBlocks = 0;
+  double layoutScore = 1.0;
+  double fragmentedPercent() const;
+  double meanExtents() const;
+};
+
+struct FreeSpaceFigures {
+  bool known = false;
+  std::string why;
+  std::int64_t extents = 0;
+  std::uint64_t freeBytes = 0;
+  std::uint64_t medianBytes = 0;
+  std::uint64_t largestBytes = 0;
+  // histogram[k]: free extents of 2^k bytes up to (not including) 2^(k+1) bytes.
+  std::array<std::int64_t, 64> histogram{};
+};
+
+struct ProbeFigures {
+  bool requested = false;
+  bool known = false;
+  std::string why;
+  std::uint64_t bytes = 0;
+  std::int64_t extents = 0;
+};
+
+struct Measurement {
+  std::string target;
+  FillFigures fill;
+  FitFigures fit;
+  FileLayoutFigures files;
+  FreeSpaceFigures freeSpace;
+  ProbeFigures probe;
+};
+
+struct MeasureRequest {
+  std::string target;            // the folder to measure, a native path
+  std::string templateFile;      // empty: no fit
+  std::uint64_t probeBytes = 0;  // 0: no probe
+};
+
+// Measures. Fails (Failure) only when the target is not a folder, the template cannot be
+// read, or the probe cannot be written; whatever the file system does not report is marked
+// unknown with its reason.
+Measurement measure(const MeasureRequest& request, Context& context);
+
+}  // namespace brimwell::measure

@@ -1,0 +1,66 @@
+// Where a volume keeps a file's bytes and its free space, as the operating system tells it.
+//
+// Paths are native paths. Every call answers what it can and otherwise returns false with
+// `why` saying, in a few words a user can act on, why the figure is not available (the file
+// system does not report it, it needs administrator rights, ...). Nothing here writes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brimwell {
+
+struct VolumeSpace {
+  std::uint64_t totalBytes = 0;
+  std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
+  std::uint64_t availableBytes = 0;  // free for this user
+  std::uint32_t blockSize = 0;       // the allocation unit
+};
+
+// One run of bytes, logical (in the file) and physical (on the volume), in bytes.
+struct Extent {
+  std::uint64_t logical = 0;
+  std::uint64_t physical = 0;
+  std::uint64_t length = 0;
+};
+
+// Size and free space of the volume holding `path` (statvfs; GetDiskFreeSpaceExA).
+bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why);
+
+// Writes out what is pending on the volume holding `path`, so that files just written have
+// their final places and the blocks of files just deleted are free again. Call it once
+// before reading extents (POSIX: syncfs; Windows allocates at once and needs nothing).
+void settleVolume(const std::string& path);
+
+enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
+
+// Reads the extents of files one after another, keeping what consecutive files share (the
+// folder last opened, the buffers, the volume's allocation unit), so a walk pays for them
+// once per folder rather than once per file.
+class FileExtentReader {
+ public:
+  FileExtentReader();
+  ~FileExtentReader();
+  FileExtentReader(const FileExtentReader&) = delete;
+  FileExtentReader& operator=(const FileExtentReader&) = delete;
+
+  // The extents of the regular file `path` in logical order, with neighbours that continue
+  // each other both logically and physically merged into one (so one contiguous file is
+  // one extent, whatever the file system's own record size), and its size in bytes. A link
+  // is not followed. An empty file has no extents. NotReported: the file system does not
+  // tell (asking again is pointless).
+  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
+                     std::string& why);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The free extents of the whole volume holding `path`, in physical order, adjacent ones
+// merged; only `physical` and `length` are set.
+bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+}  // namespace brimwell

@@ -1,0 +1,203 @@
+// Volume layout on Windows: GetDiskFreeSpaceExA, FSCTL_GET_RETRIEVAL_POINTERS for a file's
+// clusters and FSCTL_GET_VOLUME_BITMAP for the free ones (the bitmap needs administrator
+// rights, as it opens the volume itself).
+#include <windows.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "platform/volume_layout.h"
+
+namespace brimwell {
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string errorWhy(const char* what, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED) return std::string(what) + " needs administrator rights";
+  if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) {
+    return std::string("the file system does not report ") + what;
+  }
+  return std::string(what) + ": Windows error " + std::to_string(error);
+}
+
+// The root of the volume holding `path`, such as "C:\\".
+std::string volumeRoot(const std::string& path) {
+  char root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameA(path.c_str(), root, MAX_PATH)) return path.substr(0, 3);
+  return root;
+}
+
+std::uint64_t clusterBytes(const std::string& path) {
+  DWORD sectorsPerCluster = 0;
+  DWORD bytesPerSector = 0;
+  DWORD freeClusters = 0;
+  DWORD clusters = 0;
+  if (!GetDiskFreeSpaceA(volumeRoot(path).c_str(), &sectorsPerCluster, &bytesPerSector,
+                         &freeClusters, &clusters)) {
+    return 0;
+  }
+  return static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+}
+
+void appendMerged(std::vector<Extent>& out, const Extent& next) {
+  if (!out.empty()) {
+    Extent& last = out.back();
+    if (last.physical + last.length == next.physical &&
+        last.logical + last.length == next.logical) {
+      last.length += next.length;
+      return;
+    }
+  }
+  out.push_back(next);
+}
+
+}  // namespace
+
+void settleVolume(const std::string&) {}
+
+bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
+  ULARGE_INTEGER available{};
+  ULARGE_INTEGER total{};
+  ULARGE_INTEGER free{};
+  if (!GetDiskFreeSpaceExA(path.c_str(), &available, &total, &free)) {
+    why = errorWhy("the volume's size", GetLastError());
+    return false;
+  }
+  out.totalBytes = total.QuadPart;
+  out.freeBytes = free.QuadPart;
+  out.availableBytes = available.QuadPart;
+  out.blockSize = static_cast<std::uint32_t>(clusterBytes(path));
+  return true;
+}
+
+struct FileExtentReader::State {
+  std::string root;  // the volume last asked about, and its cluster size
+  std::uint64_t cluster = 0;
+  std::vector<std::uint64_t> buffer;
+};
+
+FileExtentReader::FileExtentReader() : state_(std::make_unique<State>()) {
+  state_->buffer.resize(64 * 1024 / sizeof(std::uint64_t));
+}
+
+FileExtentReader::~FileExtentReader() = default;
+
+ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
+                                     std::uint64_t& size, std::string& why) {
+  out.clear();
+  const std::string root = volumeRoot(path);
+  if (root != state_->root) {
+    state_->root = root;
+    state_->cluster = clusterBytes(path);
+  }
+  const std::uint64_t cluster = state_->cluster;
+  const Handle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid() || cluster == 0) {
+    why = errorWhy("file extents", GetLastError());
+    return ExtentsAnswer::FileUnreadable;
+  }
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(file.get(), &length)) {
+    why = errorWhy("file extents", GetLastError());
+    return ExtentsAnswer::FileUnreadable;
+  }
+  size = static_cast<std::uint64_t>(length.QuadPart);
+  const auto kBytes = static_cast<DWORD>(state_->buffer.size() * sizeof(std::uint64_t));
+  auto* pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(state_->buffer.data());
+  STARTING_VCN_INPUT_BUFFER input{};
+  input.StartingVcn.QuadPart = 0;
+  for (;;) {
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(file.get(), FSCTL_GET_RETRIEVAL_POINTERS, &input, sizeof input,
+                                    pointers, kBytes, &returned, nullptr);
+    const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    // A file small enough to live in its own record has no clusters.
+    if (error == ERROR_HANDLE_EOF) return ExtentsAnswer::Read;
+    if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
+      why = errorWhy("file extents", error);
+      return ExtentsAnswer::NotReported;
+    }
+    LONGLONG vcn = pointers->StartingVcn.QuadPart;
+    for (DWORD i = 0; i < pointers->ExtentCount; ++i) {
+      const LONGLONG next = pointers->Extents[i].NextVcn.QuadPart;
+      const LONGLONG lcn = pointers->Extents[i].Lcn.QuadPart;
+      // Runs past the file's last cluster (which some file systems report) are not its own.
+      const std::uint64_t from = static_cast<std::uint64_t>(vcn) * cluster;
+      const std::uint64_t allocated = (size + cluster - 1) / cluster * cluster;
+      if (lcn >= 0 && from < allocated) {  // -1: a hole or compressed run, with no clusters
+        const std::uint64_t run = static_cast<std::uint64_t>(next - vcn) * cluster;
+        appendMerged(out, {from, static_cast<std::uint64_t>(lcn) * cluster,
+                           std::min(run, allocated - from)});
+      }
+      vcn = next;
+    }
+    if (error == ERROR_SUCCESS) return ExtentsAnswer::Read;
+    input.StartingVcn.QuadPart = vcn;
+  }
+}
+
+bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
+  out.clear();
+  const std::uint64_t cluster = clusterBytes(path);
+  std::string root = volumeRoot(path);
+  if (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
+  const Handle volume(CreateFileA(("\\\\.\\" + root).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
+  if (!volume.valid() || cluster == 0) {
+    why = errorWhy("free-space extents", GetLastError());
+    return false;
+  }
+  constexpr DWORD kBytes = 1024 * 1024;
+  const auto buffer = std::make_unique<std::uint64_t[]>(kBytes / sizeof(std::uint64_t));
+  auto* bitmap = reinterpret_cast<VOLUME_BITMAP_BUFFER*>(buffer.get());
+  STARTING_LCN_INPUT_BUFFER input{};
+  input.StartingLcn.QuadPart = 0;
+  for (;;) {
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(volume.get(), FSCTL_GET_VOLUME_BITMAP, &input, sizeof input,
+                                    bitmap, kBytes, &returned, nullptr);
+    const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
+      why = errorWhy("free-space extents", error);
+      return false;
+    }
+    const auto first = static_cast<std::uint64_t>(bitmap->StartingLcn.QuadPart);
+    const std::uint64_t available =
+        (returned - offsetof(VOLUME_BITMAP_BUFFER, Buffer)) * std::uint64_t{8};
+    const std::uint64_t bits =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(bitmap->BitmapSize.QuadPart), available);
+    for (std::uint64_t bit = 0; bit < bits; ++bit) {
+      if ((bitmap->Buffer[bit / 8] >> (bit % 8) & 1) != 0) continue;
+      const std::uint64_t lcn = first + bit;
+      if (!out.empty() && out.back().physical + out.back().length == lcn * cluster) {
+        out.back().length += cluster;
+      } else {
+        out.push_back({0, lcn * cluster, cluster});
+      }
+    }
+    if (error == ERROR_SUCCESS) return true;
+    input.StartingLcn.QuadPart = static_cast<LONGLONG>(first + bits);
+  }
+}
+
+}  // namespace brimwell

@@ -1,0 +1,170 @@
+// brimwell-cli measure on real file systems: its figures agree with filefrag and e2freefrag
+// on an ext4 image, a tmpfs gives fill and fit and names the rest unavailable, the fit puts
+// each file on the row the builder draws it for, and bad input is refused.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "cli/cli_runner.h"
+#include "measure/measure_json.h"
+#include "measure/scratch_volume.h"
+#include "support/temp_dir.h"
+
+namespace brimwell::testing {
+namespace {
+
+const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
+                const std::string& seed) {
+  return runCli({"run", "--template", kTemplate, "--target", target + "/", "--files", files,
+                 "--folders", "40", "--prefix", prefix, "--percent", "40", "--seed", seed,
+                 "--yes"});
+}
+
+TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Ext4, 64);
+  const std::string& mnt = volume.mountPoint();
+  // Two batches, the second into the holes the first left, for fragmented files and free
+  // space.
+  ASSERT_EQ(runFiles(mnt, "1200", "001-", "5").exitCode, 0);
+  ASSERT_EQ(runFiles(mnt, "900", "002-", "6").exitCode, 0);
+
+  // Mounted afresh, the allocator holds no space in reserve for the files just written, so
+  // its free space is what the bitmaps on disk say.
+  volume.unmount();
+  volume.mount();
+  const CliRun measured = runCli({"measure", mnt, "--template", kTemplate, "--json"});
+  ASSERT_EQ(measured.exitCode, 0) << measured.err;
+  const std::string& json = measured.out;
+  for (const char* group : {"fill", "fit", "file_fragmentation", "free_space"}) {
+    EXPECT_TRUE(jsonKnown(json, group)) << group << "\n" << json;
+  }
+
+  // filefrag, file by file: "PATH: N extents found".
+  const std::string frag = shellOutput("find '" + mnt + "' -type f -exec filefrag {} +");
+  const std::regex line(": (\\d+) extents? found");
+  std::int64_t files = 0;
+  std::int64_t extents = 0;
+  std::int64_t fragmented = 0;
+  for (std::sregex_iterator it(frag.begin(), frag.end(), line), end; it != end; ++it) {
+    const std::int64_t count = std::stoll((*it)[1]);
+    ++files;
+    extents += count;
+    if (count > 1) ++fragmented;
+  }
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "files"), files);
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "extents"), extents);
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "fragmented_files"), fragmented);
+  EXPECT_GT(fragmented, 0) << "the second batch should have split some files";
+
+  // e2freefrag reads the image's bitmaps, which are whole once unmounted.
+  volume.unmount();
+  const std::string free = shellOutput("e2freefrag '" + volume.image() + "'");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(free, match, std::regex("Num\\. free extent: (\\d+)"))) << free;
+  EXPECT_EQ(jsonNumber(json, "free_space", "extents"), std::stoll(match[1]));
+  EXPECT_GT(std::stoll(match[1]), 1);
+  ASSERT_TRUE(std::regex_search(free, match, std::regex("Max\\. free extent: (\\d+) KB"))) << free;
+  EXPECT_EQ(jsonNumber(json, "free_space", "largest_bytes"), std::stoll(match[1]) * 1024);
+
+  volume.mount();
+  const CliRun probed = runCli({"measure", mnt, "--probe", "4M", "--json"});
+  EXPECT_TRUE(jsonKnown(probed.out, "probe")) << probed.out;
+  EXPECT_GE(jsonNumber(probed.out, "probe", "extents"), 1);
+  EXPECT_EQ(jsonNumber(probed.out, "fill", "files"), files);
+}
+
+TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 16);
+  ASSERT_EQ(runFiles(volume.mountPoint(), "60", "001-", "3").exitCode, 0);
+  const std::string svg = volume.mountPoint() + "/../drive.svg";
+
+  const CliRun json = runCli({"measure", volume.mountPoint(), "--template", kTemplate, "--json",
+                              "--svg", svg, "--probe", "1M"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_TRUE(jsonKnown(json.out, "fill"));
+  EXPECT_TRUE(jsonKnown(json.out, "fit"));
+  EXPECT_FALSE(jsonKnown(json.out, "file_fragmentation"));
+  EXPECT_FALSE(jsonKnown(json.out, "free_space"));
+  EXPECT_FALSE(jsonKnown(json.out, "probe"));
+  EXPECT_TRUE(contains(json.out, "the file system does not report file extents")) << json.out;
+  // The probe was deleted again.
+  EXPECT_EQ(jsonNumber(json.out, "fill", "files"), 36);
+
+  std::ifstream picture(svg);
+  std::stringstream text;
+  text << picture.rdbuf();
+  EXPECT_EQ(text.str().rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+  EXPECT_TRUE(contains(text.str(), "Free extents unavailable: the file system does not report"));
+  EXPECT_TRUE(contains(text.str(), "</svg>\n"));
+
+  const CliRun table = runCli({"measure", volume.mountPoint()});
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_TRUE(contains(table.out, "under the target    36 files of ")) << table.out;
+  EXPECT_TRUE(contains(table.out, "Fit to the template")) << table.out;
+  EXPECT_TRUE(contains(table.out, "  unavailable: no template given (--template)"));
+  EXPECT_TRUE(contains(table.out, "  unavailable: the file system does not report free-space"));
+}
+
+// The builder draws a row's sizes below its threshold; the fit counts them there, where the
+// census itself would count a file of exactly the previous threshold one row lower.
+TEST(MeasureFit, EachFileCountsOnTheRowItsSizeIsDrawnFor) {
+  TempDir dir;
+  dir.writeFile("small.fs", "512\t10\r\n4096\t30\r\n65536\t20\r\n");
+  for (const auto& [name, size] : std::vector<std::pair<std::string, std::size_t>>{
+           {"a", 0}, {"b", 511}, {"c", 512}, {"d", 4095}, {"e", 4096}}) {
+    dir.writeFile("tree/sub/" + name, std::string(size, 'x'));
+  }
+  const CliRun run = runCli({"measure", dir / "tree", "--template", dir / "small.fs", "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(contains(run.out,
+                       "{\"threshold\": \"512\", \"template_percent\": 16.667, "
+                       "\"files\": 2, \"achieved_percent\": 40.000, \"difference\": "
+                       "23.333}"))
+      << run.out;
+  EXPECT_TRUE(contains(run.out,
+                       "{\"threshold\": \"4096\", \"template_percent\": 50.000, "
+                       "\"files\": 2, \"achieved_percent\": 40.000"));
+  EXPECT_TRUE(contains(run.out,
+                       "{\"threshold\": \"65536\", \"template_percent\": 33.333, "
+                       "\"files\": 1, \"achieved_percent\": 20.000"));
+  EXPECT_EQ(jsonNumber(run.out, "fill", "files"), 5);
+  EXPECT_EQ(jsonNumber(run.out, "fill", "bytes"), 511 + 512 + 4095 + 4096);
+  EXPECT_EQ(jsonNumber(run.out, "fill", "folders"), 1);
+  EXPECT_EQ(jsonNumber(run.out, "fit", "largest_difference"), 23.333);
+}
+
+TEST(MeasureFit, BadInputIsRefusedClearlyAndNothingIsWritten) {
+  TempDir dir;
+  dir.writeFile("tree/a", "abc");
+  dir.writeFile("bad.fs", "512\t10\r\nabc\t30\r\n");
+  const CliRun missing = runCli({"measure", dir / "nowhere"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(contains(missing.err, "is not a folder that can be measured")) << missing.err;
+  const CliRun badTemplate = runCli({"measure", dir / "tree", "--template", dir / "bad.fs"});
+  EXPECT_EQ(badTemplate.exitCode, 1);
+  EXPECT_TRUE(contains(badTemplate.err, "'abc' is not a valid integer value")) << badTemplate.err;
+  const CliRun badProbe = runCli({"measure", dir / "tree", "--probe", "12X"});
+  EXPECT_EQ(badProbe.exitCode, 2);
+  EXPECT_TRUE(contains(badProbe.err, "--probe: '12X' is not a size in bytes")) << badProbe.err;
+  const CliRun badSvg = runCli({"measure", dir / "tree", "--svg", dir / "no/such/folder/x.svg"});
+  EXPECT_EQ(badSvg.exitCode, 1);
+  EXPECT_TRUE(contains(badSvg.err, "Cannot write the picture")) << badSvg.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "tree"), {}), 1);
+}
+
+}  // namespace
+}  // namespace brimwell::testing

@@ -1,0 +1,79 @@
+#include "measure/scratch_volume.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace brimwell::testing {
+namespace {
+
+void run(const std::string& command) {
+  if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) {
+    throw std::runtime_error("failed: " + command);
+  }
+}
+
+bool onPath(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+std::string ScratchVolume::skipReason(Kind kind) {
+  if (::geteuid() != 0) return "mounting a scratch volume needs root";
+  if (kind == Kind::Tmpfs) return {};
+  if (!std::filesystem::exists("/dev/loop-control")) return "no loop devices (/dev/loop-control)";
+  for (const char* tool : {"mkfs.ext4", "filefrag", "e2freefrag"}) {
+    if (!onPath(tool)) return std::string(tool) + " is not installed (e2fsprogs)";
+  }
+  return {};
+}
+
+ScratchVolume::ScratchVolume(Kind kind, int megabytes)
+    : kind_(kind), megabytes_(megabytes), mountPoint_(dir_ / "mnt"), image_(dir_ / "volume.img") {
+  std::filesystem::create_directory(mountPoint_);
+  if (kind_ == Kind::Ext4) {
+    run("truncate -s " + std::to_string(megabytes_) + "M '" + image_ + "'");
+    run("mkfs.ext4 -q -F -b 4096 -m 0 '" + image_ + "'");
+  }
+  mount();
+}
+
+ScratchVolume::~ScratchVolume() {
+  if (mounted_ && std::system(("umount '" + mountPoint_ + "' >/dev/null 2>&1").c_str()) != 0) {
+    // Left mounted: the next mkdtemp folder is a new one, nothing collides.
+  }
+}
+
+void ScratchVolume::mount() {
+  if (kind_ == Kind::Ext4) {
+    run("mount -o loop '" + image_ + "' '" + mountPoint_ + "'");
+  } else {
+    run("mount -t tmpfs -o size=" + std::to_string(megabytes_) + "m tmpfs '" + mountPoint_ + "'");
+  }
+  mounted_ = true;
+}
+
+void ScratchVolume::unmount() {
+  run("umount '" + mountPoint_ + "'");
+  mounted_ = false;
+}
+
+std::string shellOutput(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+  char buffer[4096];
+  std::size_t read = 0;
+  while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+  const int status = ::pclose(pipe);
+  EXPECT_EQ(status, 0) << command;
+  return output;
+}
+
+}  // namespace brimwell::testing

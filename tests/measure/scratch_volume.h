@@ -1,0 +1,46 @@
+// A small file system of its own for a test: an ext4 image loop-mounted, or a tmpfs mount,
+// in a temporary folder, unmounted and removed afterwards. Needs root and (for ext4) a loop
+// device; skipReason() says what is missing.
+#pragma once
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace brimwell::testing {
+
+class ScratchVolume {
+ public:
+  enum class Kind { Ext4, Tmpfs };
+
+  // Empty when volumes of `kind` can be made here; otherwise why not.
+  static std::string skipReason(Kind kind);
+
+  // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks).
+  ScratchVolume(Kind kind, int megabytes);
+  ~ScratchVolume();
+  ScratchVolume(const ScratchVolume&) = delete;
+  ScratchVolume& operator=(const ScratchVolume&) = delete;
+
+  // The mount point, without a trailing separator.
+  const std::string& mountPoint() const { return mountPoint_; }
+  // The image file (ext4 only).
+  const std::string& image() const { return image_; }
+  // Unmounts (so tools that read the image see it whole) and mounts again.
+  void unmount();
+  void mount();
+
+ private:
+  Kind kind_;
+  int megabytes_;
+  TempDir dir_;
+  std::string mountPoint_;
+  std::string image_;
+  bool mounted_ = false;
+};
+
+// Runs a shell command and returns what it printed on stdout; fails the test on a non-zero
+// exit.
+std::string shellOutput(const std::string& command);
+
+}  // namespace brimwell::testing
