@@ -1,5 +1,7 @@
 #include "gui/template_dialogs.h"
 
+#include "gui/system_text.h"
+
 namespace brimwell::gui {
 namespace {
 
@@ -39,7 +41,7 @@ std::optional<std::string> TemplateDialog::choose(QWidget* parent) {
   const std::optional<QString> chosen = runner_(dialog);
   if (!chosen || chosen->isEmpty()) return std::nullopt;
   lastName_ = *chosen;
-  return chosen->toStdString();
+  return toSystemText(*chosen);
 }
 
 }  // namespace brimwell::gui
