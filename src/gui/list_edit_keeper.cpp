@@ -45,7 +45,8 @@ void ListEditKeeper::beforeReset() {
 void ListEditKeeper::afterReset() {
   if (rowToSelect_ < 0 || rowToSelect_ >= model_.rowCount()) return;
   view_.selectionModel()->setCurrentIndex(
-      model_.index(rowToSelect_, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      model_.index(rowToSelect_, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 }  // namespace brimwell::gui

@@ -119,9 +119,8 @@ bool SpinFieldEdit::acceptsTyped(const QKeyEvent& event) const {
   if (isEnter(event) || typed.contains(u'\r')) return false;
   // A shortcut (copy, paste, undo ...): Ctrl, or Ctrl+Shift, types no character into the
   // field. Ctrl+Alt does: it is how AltGr reaches Windows programs ("@", "{" ...).
-  const Qt::KeyboardModifiers chord =
-      event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier |
-                           Qt::MetaModifier);
+  const Qt::KeyboardModifiers chord = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                           Qt::ShiftModifier | Qt::MetaModifier);
   if (chord == Qt::ControlModifier || chord == (Qt::ControlModifier | Qt::ShiftModifier)) {
     return true;
   }

@@ -54,9 +54,13 @@ bool WindowFeedback::carryOn() {
   return !stopRequested_;
 }
 
-void WindowFeedback::notice(std::string_view text) { showNotice(&window_, title_, fromSystemText(text)); }
+void WindowFeedback::notice(std::string_view text) {
+  showNotice(&window_, title_, fromSystemText(text));
+}
 
-bool WindowFeedback::confirm(std::string_view text) { return askConfirm(&window_, fromSystemText(text)); }
+bool WindowFeedback::confirm(std::string_view text) {
+  return askConfirm(&window_, fromSystemText(text));
+}
 
 std::optional<std::string> WindowFeedback::chooseTemplateToLoad() {
   return openDialog_.choose(&window_);

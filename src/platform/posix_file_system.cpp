@@ -98,7 +98,9 @@ class PosixListing : public FolderListing {
     bool statted = false;
     if (type == DT_UNKNOWN) {
       statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-      type = !statted ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+      type = DT_REG;
+      if (statted && S_ISDIR(st.st_mode)) type = DT_DIR;
+      if (statted && S_ISLNK(st.st_mode)) type = DT_LNK;
     }
     if (type == DT_LNK) {
       // Listed as Windows lists a link: a link to a folder is a folder that is not entered,

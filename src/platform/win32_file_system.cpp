@@ -78,9 +78,9 @@ void fillEntryFromFindData(const WIN32_FIND_DATAA& found, bool withSizes, DirEnt
   // symbolic link. Cloud placeholders, deduplicated and projected folders carry the
   // reparse attribute too, and hold real files: they are entered.
   const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  entry.isForeignDirectory =
-      entry.isDirectory && reparse &&
-      (found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT || found.dwReserved0 == IO_REPARSE_TAG_SYMLINK);
+  entry.isForeignDirectory = entry.isDirectory && reparse &&
+                             (found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT ||
+                              found.dwReserved0 == IO_REPARSE_TAG_SYMLINK);
   entry.size =
       withSizes ? (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
 }

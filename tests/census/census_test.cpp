@@ -162,8 +162,7 @@ TEST(Census, LinksAreNotFollowedAndCountAsWindowsListsThem) {
   // "a" once and the link to it as an empty file; the two links to folders are folders
   // that are not entered.
   EXPECT_EQ(f.feedback.texts("notice"), std::vector<std::string>{});
-  EXPECT_EQ(f.feedback.status,
-            "Total files: 2, total folders: 3, total size: 150, avg size: 75.");
+  EXPECT_EQ(f.feedback.status, "Total files: 2, total folders: 3, total size: 150, avg size: 75.");
 }
 
 // Refuses the listing of any folder whose path holds `refused`.

@@ -117,7 +117,8 @@ CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::st
   char buffer[4096];
   // Reads what the terminal shows until the program has closed it, or the deadline.
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     pollfd shown{terminal, POLLIN, 0};
     const int ready = poll(&shown, 1, static_cast<int>(left.count()));

@@ -19,7 +19,7 @@ TEST(PosixPaths, AColonInAFileOrFolderNameIsAnOrdinaryCharacter) {
   auto context = op.context(PathStyle::posix());
   // A file prefix such as "12:00-", and a root folder named with a time.
   op.setFiles({{dir / "Windows emul/12:00-00000001.DAT", "5"},
-                {dir / "At 12:00/deep/12:00-00000002.DAT", "3"}});
+               {dir / "At 12:00/deep/12:00-00000002.DAT", "3"}});
   ASSERT_EQ(diskops::reproduce(context), Outcome::Done);
   EXPECT_EQ(std::filesystem::file_size(dir / "Windows emul/12:00-00000001.DAT"), 5u);
   EXPECT_EQ(std::filesystem::file_size(dir / "At 12:00/deep/12:00-00000002.DAT"), 3u);

@@ -335,7 +335,7 @@ TEST(FaultSweep, CensusTreatsAnUnlistableFolderAsEmpty) {
     run.fields.setText(EditField::scanpath, "d:\\");
     run.faults.failNth(Op::List, n, winerr::kAccessDenied);
     ListingRecorder recorder(run.faults);
-    Context recorded{run.lists,  run.fields,     run.feedback,          recorder,
+    Context recorded{run.lists,  run.fields,     run.feedback,         recorder,
                      run.random, *run.collation, PathStyle::windows(), "."};
     const Outcome outcome = census::analyse(recorded);
     if (n == 1) {

@@ -48,9 +48,10 @@ std::string titleWhenStartedAs(const char* name) {
 }
 
 TEST(ApplicationTitle, ComesFromTheExecutablesFileNameNotTheNameTyped) {
-  // This program's file is gui_tests: "Gui_tests", however it was started.
-  EXPECT_EQ(titleWhenStartedAs("brimwell"), "Gui_tests\n");
-  EXPECT_EQ(titleWhenStartedAs("C:\\Tools\\BRIMWELL.EXE"), "Gui_tests\n");
+  // This program's file is gui_tests, so its title is "gui_tests" however it was started
+  // (started as "brimwell" the old way gave "brimwell", as "BRIMWELL.EXE" "Brimwell").
+  EXPECT_EQ(titleWhenStartedAs("brimwell"), "gui_tests\n");
+  EXPECT_EQ(titleWhenStartedAs("C:\\Tools\\BRIMWELL.EXE"), "gui_tests\n");
 }
 
 }  // namespace

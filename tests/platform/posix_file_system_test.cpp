@@ -35,8 +35,8 @@ TEST(PosixFileSystem, LinksAreListedAsWindowsListsThem) {
   std::filesystem::create_symlink(dir / "sub/inner", dir / "file-link");
   std::filesystem::create_symlink(dir / "missing", dir / "dangling");
   PosixFileSystem fs;
-  EXPECT_EQ(listNames(fs, dir.path()), (std::set<std::string>{"./", "../", "sub/", "link/",
-                                                               "file-link", "dangling"}));
+  EXPECT_EQ(listNames(fs, dir.path()),
+            (std::set<std::string>{"./", "../", "sub/", "link/", "file-link", "dangling"}));
   // A link to a folder is not entered; any other link is a file of size 0, not the
   // length of the link's text.
   auto listing = fs.listFolder(dir.path(), true);
@@ -48,8 +48,8 @@ TEST(PosixFileSystem, LinksAreListedAsWindowsListsThem) {
     seen.insert(entry.name + (entry.isForeignDirectory ? " not entered " : " ") +
                 std::to_string(entry.size));
   }
-  EXPECT_EQ(seen, (std::set<std::string>{"sub 0", "link not entered 0", "file-link 0",
-                                         "dangling 0"}));
+  EXPECT_EQ(seen,
+            (std::set<std::string>{"sub 0", "link not entered 0", "file-link 0", "dangling 0"}));
   // The attributes of a link are those of what it names.
   PathAttributes attributes;
   ASSERT_TRUE(fs.attributes(dir / "link", attributes));

@@ -175,8 +175,12 @@ TEST(Win32FileSystem, OnlyLinkReparsePointsAreNotEntered) {
 TEST(Win32Locale, TheWindowsTextReachesTheFileSystemInTheAnsiCodePage) {
   ASSERT_EQ(GetACP(), 1252u) << "the expected bytes below are those of code page 1252";
   // "Données Ünï" as the window hands them over (UTF-8), and in code page 1252.
-  const std::string utf8 = "Donn\xC3\xA9" "es \xC3\x9Cn\xC3\xAF";
-  const std::string ansi = "Donn\xE9" "es \xDCn\xEF";
+  const std::string utf8 =
+      "Donn\xC3\xA9"
+      "es \xC3\x9Cn\xC3\xAF";
+  const std::string ansi =
+      "Donn\xE9"
+      "es \xDCn\xEF";
   EXPECT_EQ(systemTextFromUtf8(utf8), ansi);
   EXPECT_EQ(utf8FromSystemText(ansi), utf8);
   EXPECT_EQ(systemTextFromUtf8("plain"), "plain");
@@ -191,8 +195,9 @@ TEST(Win32Locale, TheWindowsTextReachesTheFileSystemInTheAnsiCodePage) {
   file->close();
   // On disk the names are the ones the user typed, as Unicode sees them.
   const std::wstring wideFolder(dir.path().begin(), dir.path().end());
-  EXPECT_NE(GetFileAttributesW((wideFolder + L"\\Donn\u00e9es \u00dcn\u00ef\\caf\u00e9.DAT").c_str()),
-            INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(
+      GetFileAttributesW((wideFolder + L"\\Donn\u00e9es \u00dcn\u00ef\\caf\u00e9.DAT").c_str()),
+      INVALID_FILE_ATTRIBUTES);
   // The listing gives the name back, which the window shows as it was typed.
   auto listing = fs->listFolder(dir.path(), false);
   ASSERT_TRUE(listing);

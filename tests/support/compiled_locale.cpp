@@ -26,8 +26,8 @@ CompiledLocale::CompiledLocale(const std::string& source, const std::string& cha
                                std::string name)
     : name_(std::move(name)) {
   // localedef writes a folder of files where its output names a path.
-  const std::string command = "localedef --no-archive -i '" + source + "' -f '" + charmap +
-                              "' '" + (folder_ / name_) + "' >/dev/null 2>&1";
+  const std::string command = "localedef --no-archive -i '" + source + "' -f '" + charmap + "' '" +
+                              (folder_ / name_) + "' >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   if (status != 0) {
     error_ = "localedef could not compile " + name_ +
