@@ -31,5 +31,10 @@ for target in build/fuzz/tests/fuzz/fuzz_*; do
     tail -n 30 build/fuzz/"$name".log
   fi
   grep -E 'stat::number_of_executed_units' build/fuzz/"$name".log || true
+  ran=$((${ran:-0} + 1))
 done
+if [ "${ran:-0}" -eq 0 ]; then
+  echo "No fuzz target was built in build/fuzz/tests/fuzz: nothing was fuzzed." >&2
+  exit 1
+fi
 exit "$status"

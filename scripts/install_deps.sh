@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev libgl-dev
   libicu-dev libcli11-dev libgtest-dev googletest libbenchmark-dev
+  locales
   xauth xvfb fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
   "$@"

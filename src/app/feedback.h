@@ -19,6 +19,11 @@ class Feedback {
   virtual void setProgress(int percent) = 0;
   // Lets the user interface handle what is pending (repaint, input) and returns.
   virtual void pump() = 0;
+  // Called by the long loops (the writer and the erase) after each file: the user
+  // interface may handle what is pending, now and then. False when the user asked the
+  // running operation to stop: it then ends after the file it is on. By default (the
+  // command line, the tests) nothing is handled and the operation goes on.
+  virtual bool carryOn() { return true; }
   // A box with the text and one OK button.
   virtual void notice(std::string_view text) = 0;
   // An OK/Cancel question; true only when the user chose OK.

@@ -21,7 +21,7 @@ bool FolderMaker::make(std::string_view folderPart) {
   std::string_view folder = folderPart;
   if (PathStyle::isSeparator(folder.back())) folder.remove_suffix(1);
   if (style_.isRoot(folder)) return true;
-  const std::string_view parent = PathStyle::folderPart(folder);
+  const std::string_view parent = style_.folderPartOf(folder);
   if (parent == folder) return true;
 
   scratch_.assign(folder);

@@ -13,6 +13,7 @@
 
 #include "app/cell_number.h"
 #include "diskops/removal_picker.h"
+#include "diskops/writer.h"
 
 namespace brimwell::diskops {
 
@@ -78,6 +79,11 @@ EraseResult erase(Context& context) {
         ++result.erased;
       } else {
         ++result.failed;
+      }
+      // Stopped by the user: the list stays as it is.
+      if (!feedback.carryOn()) {
+        result.outcome = stoppedByUser(feedback);
+        return result;
       }
     }
     list.clear();

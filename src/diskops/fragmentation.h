@@ -17,7 +17,8 @@ struct EraseResult {
   std::int64_t failed = 0;  // listed files the erase could not delete
 };
 
-// The "d) Delete files to add fragmentation" handler.
+// The "d) Delete files to add fragmentation" handler. Like the writer, it asks the
+// feedback whether to carry on after each file; when stopped, the list stays as it is.
 EraseResult erase(Context& context);
 
 }  // namespace brimwell::diskops

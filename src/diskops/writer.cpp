@@ -37,9 +37,9 @@ std::int64_t byteTotal(const TextTable& list) {
   return total;
 }
 
-std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, FolderMaker& folders,
-                                                const std::string& path) {
-  const std::string_view folder = PathStyle::folderPart(path);
+std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
+                                                FolderMaker& folders, const std::string& path) {
+  const std::string_view folder = style.folderPartOf(path);
   const bool remembered = folders.isRemembered(folder);
   folders.ensure(folder);
   int error = 0;
@@ -74,6 +74,13 @@ FileResult writeContent(WritableFile& file, std::int32_t size, RandomSource& ran
 
 }  // namespace
 
+Outcome stoppedByUser(Feedback& feedback) {
+  feedback.setProgress(0);
+  feedback.setStatus("Stopped.");
+  feedback.pump();
+  return Outcome::Stopped;
+}
+
 Outcome reproduce(Context& context) {
   TextTable& list = context.lists.files1;
   Feedback& feedback = context.feedback;
@@ -94,7 +101,7 @@ Outcome reproduce(Context& context) {
   std::string path;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     path.assign(list.caption(row));
-    auto file = createWithFolders(context.fs, folders, path);
+    auto file = createWithFolders(context.fs, context.style, folders, path);
     const FileResult result = writeContent(*file, fileSize(list, row), context.random, buffer);
     if (result == FileResult::WriteFailed || file->close() != 0) {
       feedback.notice("Write error, possibly not enough space. Operation canceled.");
@@ -105,6 +112,7 @@ Outcome reproduce(Context& context) {
       return Outcome::Failed;
     }
     feedback.setProgress(percentOf(row + 1, list.rowCount()));
+    if (!feedback.carryOn()) return stoppedByUser(feedback);
   }
   feedback.setProgress(0);
   feedback.setStatus("Done.");

@@ -6,7 +6,12 @@
 
 namespace brimwell::diskops {
 
-// The "b) Reproduce to drive" handler.
+// The "b) Reproduce to drive" handler. It asks the feedback whether to carry on after
+// each file; when told to stop, it ends there with the status "Stopped.".
 Outcome reproduce(Context& context);
+
+// Ends an operation that the user stopped between two files: progress 0, status
+// "Stopped.", pump.
+Outcome stoppedByUser(Feedback& feedback);
 
 }  // namespace brimwell::diskops

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "gui/message_boxes.h"
+#include "gui/system_text.h"
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
 
@@ -113,30 +114,35 @@ QTableView& TForm1::view(const TextTable& table) {
 
 std::int32_t TForm1::value(SpinField field) { return spinEdit(field).value(); }
 
-std::string TForm1::text(EditField field) { return edit(field).text().toStdString(); }
+std::string TForm1::text(EditField field) { return toSystemText(edit(field).text()); }
 
 void TForm1::runHandler(const std::function<void(Context&)>& body) {
   // The operations are not written to run inside each other.
   if (running_) return;
   running_ = true;
+  feedback_->clearStop();
   Context context{workspace_, *this,       *feedback_,          *fileSystem_,
                   random_,    *collation_, PathStyle::native(), decimalSeparator_};
   try {
     body(context);
   } catch (const std::exception& failure) {
-    showErrorBox(this, applicationTitle_, QString::fromStdString(failure.what()));
+    showErrorBox(this, applicationTitle_, fromSystemText(failure.what()));
   }
   running_ = false;
   if (closeRequested_) {
     closeRequested_ = false;
-    close();
+    // A writer or an erase that the close stopped leaves the window open, saying so.
+    if (!feedback_->stoppedOperation()) close();
   }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (running_) {
-    // The running operation still uses the lists and fields: close once it returns.
+    // The running operation still uses the lists and fields: the writer and the erase
+    // stop after the file they are on, and the window stays open to show where they
+    // stopped; any other operation runs to its end, and the window closes then.
     closeRequested_ = true;
+    feedback_->requestStop();
     event->ignore();
     return;
   }
@@ -146,7 +152,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::changeEvent(QEvent* event) {
   if (event->type() == QEvent::LocaleChange) {
     decimalSeparator_ = userDecimalSeparator();
-    const QString separator = QString::fromStdString(decimalSeparator_);
+    const QString separator = fromSystemText(decimalSeparator_);
     for (auto* field : {SpinEdit1, SpinEdit2, subf1, subf2, subf3, subf4, subf5, delprocent}) {
       field->setDecimalSeparator(separator);
     }

@@ -5,7 +5,8 @@
 // (the window is the operations' FieldReader, reading its widgets afresh at each use),
 // calls its operation and shows any failure that escapes in the error box. One operation
 // runs at a time: a click that would start another while one runs (it pumps events) is
-// ignored, and closing the window meanwhile waits until the running operation returns.
+// ignored; closing the window meanwhile stops the writer or the erase after the file it is
+// on (the window stays open), and waits for any other operation to return.
 #pragma once
 
 #include <QFrame>
@@ -49,7 +50,8 @@ class TForm1 : public QWidget, public FieldReader {
 
   // How every handler runs its operation: not at all while another one runs; with a
   // fresh Context; a failure that escapes is shown in the error box and the window goes
-  // on waiting for input; a close asked for meanwhile happens afterwards.
+  // on waiting for input; a close asked for meanwhile happens afterwards, unless it
+  // stopped a writer or an erase.
   void runHandler(const std::function<void(Context&)>& body);
 
   std::int32_t value(SpinField field) override;

@@ -3,6 +3,8 @@
 #include <QIcon>
 
 #include "gui/form1.h"
+#include "gui/list_edit_keeper.h"
+#include "gui/system_text.h"
 
 namespace brimwell::gui {
 namespace {
@@ -42,7 +44,7 @@ SpinFieldEdit* makeSpin(QWidget* page, SpinField field, QRect place, const std::
   const SpinFieldInfo& info = spinFieldInfo(field);
   auto* spin =
       named(new SpinFieldEdit(info.minimum, info.maximum, info.defaultValue, page), info.name);
-  spin->setDecimalSeparator(QString::fromStdString(separator));
+  spin->setDecimalSeparator(fromSystemText(separator));
   spin->setGeometry(place);
   return spin;
 }
@@ -63,11 +65,13 @@ QFrame* makeBevel(QWidget* page, const char* name, int y) {
 }
 
 // A report-style list: rows of text under column headers, one selected row at a time,
-// the caption edited in place by clicking the selected row.
+// the caption edited in place by clicking the selected row; an edit and the selection
+// outlast the end of an operation.
 QTableView* makeList(QWidget* page, const char* name, TextTableModel& model,
                      std::initializer_list<int> widths, QRect place) {
   auto* list = named(new QTableView(page), name);
   list->setModel(&model);
+  new ListEditKeeper(*list, model);
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEditTriggers(QAbstractItemView::SelectedClicked);

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "app/failure.h"
 #include "gui/display_check.h"
 #include "gui/form1.h"
+#include "gui/message_boxes.h"
 
 int main(int argc, char** argv) {
   if (const auto message =
@@ -15,8 +15,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   application.setFont(brimwell::gui::windowFont());
-  const std::string title = brimwell::applicationTitle(argc > 0 ? argv[0] : "Brimwell");
-  brimwell::gui::TForm1 form(QString::fromStdString(title));
+  brimwell::gui::TForm1 form(brimwell::gui::executableTitle());
   form.show();
   return application.exec();
 }

@@ -1,5 +1,7 @@
 #include "gui/message_boxes.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "app/failure.h"
@@ -46,6 +48,11 @@ std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
   auto box = makeBox(parent, QMessageBox::Critical, title, text);
   addOkButton(*box);
   return box;
+}
+
+QString executableTitle() {
+  const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  return QString::fromStdString(applicationTitle(name.toStdString()));
 }
 
 void showNotice(QWidget* parent, const QString& title, const QString& text) {

@@ -114,10 +114,16 @@ void SpinFieldEdit::clampText() {
 }
 
 bool SpinFieldEdit::acceptsTyped(const QKeyEvent& event) const {
-  if (isEnter(event)) return false;
-  // A chord with Ctrl types a control character (copy, paste, undo ...).
-  if (event.modifiers() & Qt::ControlModifier) return true;
   const QString typed = event.text();
+  // Enter, also as the carriage return that Ctrl+M types.
+  if (isEnter(event) || typed.contains(u'\r')) return false;
+  // A shortcut (copy, paste, undo ...): Ctrl, or Ctrl+Shift, types no character into the
+  // field. Ctrl+Alt does: it is how AltGr reaches Windows programs ("@", "{" ...).
+  const Qt::KeyboardModifiers chord = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                           Qt::ShiftModifier | Qt::MetaModifier);
+  if (chord == Qt::ControlModifier || chord == (Qt::ControlModifier | Qt::ShiftModifier)) {
+    return true;
+  }
   if (typed == decimalSeparator_) return true;
   return std::all_of(typed.begin(), typed.end(), [](QChar c) {
     return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
@@ -132,6 +138,7 @@ void SpinFieldEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if ((!event->text().isEmpty() || isEnter(*event)) && !acceptsTyped(*event)) {
+    ++droppedKeys_;
     QApplication::beep();
     event->accept();
     return;

@@ -1,9 +1,11 @@
 // A spin field: an edit field for a whole number between a minimum and a maximum, with
 // up and down buttons at its right end.
 //
-// Typing is filtered: digits, "+", "-", the decimal separator and control characters
-// other than Enter pass; any other typed character, Enter included, is dropped with a
-// beep. Keys that type nothing and pasted text are not filtered. The buttons and the Up
+// Typing is filtered by the text a key types: digits, "+", "-", the decimal separator and
+// control characters other than Enter (or the carriage return of Ctrl+M) pass; any other
+// typed character, Enter included, is dropped with a beep. Keys that type nothing
+// (Ctrl shortcuts among them, but not Ctrl+Alt, which is AltGr on Windows) and pasted
+// text are not filtered. The buttons and the Up
 // and Down keys step by 1 from the value as read and write the clamped result back as
 // decimal text; holding a button repeats the step after 400 ms, then every 100 ms, while
 // the pointer stays on it. Leaving the field clamps a value that parses; a text that does
@@ -66,6 +68,8 @@ class SpinFieldEdit : public QLineEdit {
   // The locale's decimal separator, accepted as a typed character.
   void setDecimalSeparator(const QString& separator) { decimalSeparator_ = separator; }
   SpinButtons& buttons() { return *buttons_; }
+  // How many typed keys were dropped with a beep.
+  int droppedKeys() const { return droppedKeys_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -79,6 +83,7 @@ class SpinFieldEdit : public QLineEdit {
   std::int32_t maximum_;
   QString decimalSeparator_ = QStringLiteral(".");
   SpinButtons* buttons_;
+  int droppedKeys_ = 0;
 };
 
 }  // namespace brimwell::gui

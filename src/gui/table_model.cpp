@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "gui/system_text.h"
+
 namespace brimwell::gui {
 namespace {
 
@@ -37,8 +39,7 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const {
   const auto row = static_cast<std::size_t>(index.row());
   const auto column = static_cast<std::size_t>(index.column());
   if (row >= table_.rowCount() || column >= table_.columnCount()) return QString();
-  const std::string_view text = table_.cellText(row, column);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return fromSystemText(table_.cellText(row, column));
 }
 
 QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -62,15 +63,17 @@ Qt::ItemFlags TextTableModel::flags(const QModelIndex& index) const {
 bool TextTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::EditRole || !index.isValid() || index.column() != 0) return false;
   if (!captionEditable(index.row())) return false;
-  table_.setCaption(static_cast<std::size_t>(index.row()), value.toString().toStdString());
+  table_.setCaption(static_cast<std::size_t>(index.row()), toSystemText(value.toString()));
   return true;
 }
 
 void TextTableModel::resetToTable() {
+  if (beforeReset_) beforeReset_();
   beginResetModel();
   resetPending_ = false;
   shownRows_ = clampedRowCount(table_);
   endResetModel();
+  if (afterReset_) afterReset_();
 }
 
 void TextTableModel::tableBatchEnded() { resetToTable(); }

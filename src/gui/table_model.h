@@ -15,6 +15,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 
 #include "app/text_table.h"
 
@@ -27,6 +28,11 @@ class TextTableModel : public QAbstractTableModel, public TableListener {
   ~TextTableModel() override;
 
   TextTable& table() { return table_; }
+  // Called just before and just after each reset (see ListEditKeeper).
+  void setResetHooks(std::function<void()> before, std::function<void()> after) {
+    beforeReset_ = std::move(before);
+    afterReset_ = std::move(after);
+  }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,6 +54,8 @@ class TextTableModel : public QAbstractTableModel, public TableListener {
   QStringList headers_;
   int shownRows_ = 0;
   bool resetPending_ = false;
+  std::function<void()> beforeReset_;
+  std::function<void()> afterReset_;
 };
 
 }  // namespace brimwell::gui

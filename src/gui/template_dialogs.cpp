@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "gui/system_text.h"
+
 namespace brimwell::gui {
 namespace {
 
@@ -47,7 +49,7 @@ std::optional<std::string> TemplateDialog::choose(QWidget* parent) {
   const std::optional<QString> chosen = runner_(dialog);
   if (!chosen || chosen->isEmpty()) return std::nullopt;
   lastName_ = *chosen;
-  return chosen->toStdString();
+  return toSystemText(*chosen);
 }
 
 }  // namespace brimwell::gui

@@ -4,15 +4,9 @@
 #include <algorithm>
 
 #include "gui/message_boxes.h"
+#include "gui/system_text.h"
 
 namespace brimwell::gui {
-namespace {
-
-QString fromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 WindowFeedback::WindowFeedback(QWidget& window, QLineEdit& status, QProgressBar& progress,
                                TemplateDialog& openDialog, TemplateDialog& saveDialog,
@@ -25,7 +19,7 @@ WindowFeedback::WindowFeedback(QWidget& window, QLineEdit& status, QProgressBar&
       title_(std::move(title)) {}
 
 void WindowFeedback::setStatus(std::string_view text) {
-  status_.setText(fromUtf8(text));
+  status_.setText(fromSystemText(text));
   status_.setToolTip(QString());
   shownChanged_ = true;
 }
@@ -48,9 +42,25 @@ void WindowFeedback::pump() {
   ++pumpsRun_;
 }
 
-void WindowFeedback::notice(std::string_view text) { showNotice(&window_, title_, fromUtf8(text)); }
+bool WindowFeedback::carryOn() {
+  if (!stopRequested_ &&
+      (!sinceLastPump_.isValid() || sinceLastPump_.elapsed() >= keepAliveSpacingMs_)) {
+    QCoreApplication::processEvents();
+    sinceLastPump_.start();
+    shownChanged_ = false;
+    ++pumpsRun_;
+  }
+  if (stopRequested_) stopped_ = true;
+  return !stopRequested_;
+}
 
-bool WindowFeedback::confirm(std::string_view text) { return askConfirm(&window_, fromUtf8(text)); }
+void WindowFeedback::notice(std::string_view text) {
+  showNotice(&window_, title_, fromSystemText(text));
+}
+
+bool WindowFeedback::confirm(std::string_view text) {
+  return askConfirm(&window_, fromSystemText(text));
+}
 
 std::optional<std::string> WindowFeedback::chooseTemplateToLoad() {
   return openDialog_.choose(&window_);

@@ -1,10 +1,11 @@
 // The user locale's collation through ICU.
 //
-// Order: ICU's collator for the default locale (which follows LC_ALL, LC_MESSAGES and
-// LANG; the C and POSIX locales give ICU's "en_US_POSIX" order, which for ASCII is byte
-// order), at tertiary strength (case-sensitive), with numeric collation off, so digits
-// are compared one by one as characters. Punctuation such as "-" and "'" weighs like any
-// other character.
+// Order: ICU's collator for the locale of the collation category (LC_ALL, then
+// LC_COLLATE, then LANG, as the C library reads them; not ICU's own default, which follows
+// LC_MESSAGES), at tertiary strength (case-sensitive), with numeric collation off, so
+// digits are compared one by one as characters. Punctuation such as "-" and "'" weighs
+// like any other character. Under the C and POSIX locales (and C.UTF-8) the order is plain
+// byte order, as the C library's own comparison gives there.
 //
 // A text that is valid UTF-8 is read as UTF-8; any other text is read byte by byte as
 // Latin-1, so every path has a place in the order.
@@ -14,10 +15,11 @@
 // order (the builder knows its paths' folders), checking each neighbour pair is enough
 // and no key is made.
 #include <unicode/ucol.h>
-#include <unicode/uloc.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -56,9 +58,26 @@ void widen(std::string_view text, std::vector<UChar>& wide) {
   }
 }
 
+// A sort key of the bytes themselves: byte order, with 0 and 1 written as two bytes so
+// the key holds no zero before its end and keeps the order.
+std::size_t byteKey(std::string_view text, std::uint8_t* buffer, std::size_t capacity) {
+  std::size_t length = 1;
+  for (const char c : text) length += static_cast<std::uint8_t>(c) <= 1 ? 2 : 1;
+  if (length > capacity) return length;
+  for (const char c : text) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    if (byte <= 1) *buffer++ = 1;
+    *buffer++ = byte <= 1 ? static_cast<std::uint8_t>(byte + 1) : byte;
+  }
+  *buffer = 0;
+  return length;
+}
+
 class IcuCollation : public Collation {
  public:
+  // A null `locale` gives byte order, without ICU.
   explicit IcuCollation(const char* locale) {
+    if (locale == nullptr) return;
     UErrorCode status = U_ZERO_ERROR;
     collator_ = ucol_open(locale, &status);
     if (U_FAILURE(status)) {
@@ -70,7 +89,9 @@ class IcuCollation : public Collation {
     ucol_setAttribute(collator_, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
     if (U_FAILURE(status)) throw std::runtime_error("The locale's collation is not available");
   }
-  ~IcuCollation() override { ucol_close(collator_); }
+  ~IcuCollation() override {
+    if (collator_ != nullptr) ucol_close(collator_);
+  }
   IcuCollation(const IcuCollation&) = delete;
   IcuCollation& operator=(const IcuCollation&) = delete;
 
@@ -82,6 +103,13 @@ class IcuCollation : public Collation {
     SortKeys keys(count);
     std::vector<UChar> wide;
     for (std::size_t i = 0; i < count; ++i) {
+      if (collator_ == nullptr) {
+        const std::string_view text = textAt(i);
+        keys.add([&](std::uint8_t* buffer, std::size_t capacity) {
+          return byteKey(text, buffer, capacity);
+        });
+        continue;
+      }
       widen(textAt(i), wide);
       const auto length = static_cast<std::int32_t>(wide.size());
       keys.add([&](std::uint8_t* buffer, std::size_t capacity) {
@@ -114,6 +142,18 @@ class IcuCollation : public Collation {
   // position. ucol_strcoll skips the beginning two texts share, so neighbours in a sorted
   // list of paths compare quickly.
   bool inOrder(const std::vector<std::uint32_t>& positions, const TextAt& textAt) const {
+    if (collator_ == nullptr) {
+      std::string previousText;
+      for (std::size_t k = 0; k < positions.size(); ++k) {
+        const std::string_view text = textAt(positions[k]);
+        if (k > 0) {
+          const int result = std::string_view(previousText).compare(text);
+          if (result > 0 || (result == 0 && positions[k - 1] > positions[k])) return false;
+        }
+        previousText.assign(text);
+      }
+      return true;
+    }
     std::vector<UChar> previous;
     std::vector<UChar> current;
     for (std::size_t k = 0; k < positions.size(); ++k) {
@@ -139,6 +179,21 @@ std::unique_ptr<Collation> icuCollation(const char* locale) {
   return std::make_unique<IcuCollation>(locale);
 }
 
-std::unique_ptr<Collation> userCollation() { return icuCollation(uloc_getDefault()); }
+std::string collationLocaleName() {
+  for (const char* name : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    // "de_DE.UTF-8@euro" names the ICU locale "de_DE".
+    const std::string locale(value, std::strcspn(value, ".@"));
+    if (locale == "C" || locale == "POSIX") return {};
+    return locale;
+  }
+  return {};
+}
+
+std::unique_ptr<Collation> userCollation() {
+  const std::string locale = collationLocaleName();
+  return std::make_unique<IcuCollation>(locale.empty() ? nullptr : locale.c_str());
+}
 
 }  // namespace brimwell

@@ -14,11 +14,14 @@
 
 namespace brimwell {
 
-// One entry of a folder listing. "." and ".." are listed like any other entry.
+// One entry of a folder listing. "." and ".." are listed like any other entry. A link is
+// listed as Windows lists one: a link to a folder as a folder that is not entered, any
+// other link as a file of size 0.
 struct DirEntry {
   std::string name;
   bool isDirectory = false;
-  // The folder lies on another file system (a mount point): walks do not enter it.
+  // The folder lies on another file system (a mount point) or is a link to a folder
+  // (a symbolic link, a junction): walks count it but do not enter it.
   bool isForeignDirectory = false;
   // Size in bytes as the listing reports it; 0 unless sizes were asked for.
   std::uint64_t size = 0;

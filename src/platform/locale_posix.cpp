@@ -14,4 +14,8 @@ std::string userDecimalSeparator() {
   return separator.empty() ? "." : separator;
 }
 
+std::string systemTextFromUtf8(std::string_view utf8) { return std::string(utf8); }
+
+std::string utf8FromSystemText(std::string_view text) { return std::string(text); }
+
 }  // namespace brimwell

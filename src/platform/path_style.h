@@ -24,8 +24,12 @@ class PathStyle {
     return !path.empty() && isSeparator(path.back());
   }
   // Everything up to and including the last separator or ":", whichever stands later;
-  // empty when the path has neither.
+  // empty when the path has neither. This is the Windows style's rule.
   static std::string_view folderPart(std::string_view path);
+  // The folder part of `path` under this style. Windows: folderPart(). POSIX: everything
+  // up to and including the last separator; without one, a drive ("c:") at the start;
+  // else empty. ":" is an ordinary character of a POSIX name ("12:00-1.DAT").
+  std::string_view folderPartOf(std::string_view path) const;
   // True for a folder path (its trailing separator removed) that always exists and is
   // never created: a bare drive such as "d:" (any text shorter than 3 characters under
   // the Windows style), or the root "/" and a bare drive under the POSIX style.

@@ -98,7 +98,16 @@ class PosixListing : public FolderListing {
     bool statted = false;
     if (type == DT_UNKNOWN) {
       statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-      type = statted && S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+      type = DT_REG;
+      if (statted && S_ISDIR(st.st_mode)) type = DT_DIR;
+      if (statted && S_ISLNK(st.st_mode)) type = DT_LNK;
+    }
+    if (type == DT_LNK) {
+      // Listed as Windows lists a link: a link to a folder is a folder that is not entered,
+      // any other link (to a file, dangling) a file of size 0.
+      entry.isDirectory = fstatat(fd_, raw->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      entry.isForeignDirectory = entry.isDirectory;
+      return true;
     }
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {

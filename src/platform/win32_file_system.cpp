@@ -16,15 +16,6 @@ bool holdsNul(const std::string& path) { return path.find('\0') != std::string::
 
 int lastError() { return static_cast<int>(GetLastError()); }
 
-void fillEntry(const WIN32_FIND_DATAA& found, bool withSizes, DirEntry& entry) {
-  entry.name = found.cFileName;
-  entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isForeignDirectory =
-      entry.isDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  entry.size =
-      withSizes ? (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
-}
-
 class Win32Listing : public FolderListing {
  public:
   // `handle` is null for a folder that exists but has no entry (an empty drive root).
@@ -38,7 +29,7 @@ class Win32Listing : public FolderListing {
 
   bool next(DirEntry& entry) override {
     if (!hasPending_) return false;
-    fillEntry(pending_, withSizes_, entry);
+    fillEntryFromFindData(pending_, withSizes_, entry);
     hasPending_ = FindNextFileA(handle_, &pending_) != 0;
     return true;
   }
@@ -79,6 +70,20 @@ class Win32WritableFile : public WritableFile {
 };
 
 }  // namespace
+
+void fillEntryFromFindData(const WIN32_FIND_DATAA& found, bool withSizes, DirEntry& entry) {
+  entry.name = found.cFileName;
+  entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // Only links lead elsewhere: a mount point (a junction or a mounted volume) or a
+  // symbolic link. Cloud placeholders, deduplicated and projected folders carry the
+  // reparse attribute too, and hold real files: they are entered.
+  const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  entry.isForeignDirectory = entry.isDirectory && reparse &&
+                             (found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT ||
+                              found.dwReserved0 == IO_REPARSE_TAG_SYMLINK);
+  entry.size =
+      withSizes ? (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
+}
 
 std::unique_ptr<FolderListing> Win32FileSystem::listFolder(const std::string& path,
                                                            bool withSizes) {

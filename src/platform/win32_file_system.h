@@ -5,14 +5,22 @@
 // request reports GetLastError's number unchanged, so the failure messages are the ones
 // Windows itself would pick.
 //
-// Folder links (junctions, symbolic links to folders: entries carrying the reparse-point
-// attribute) are listed as foreign folders: a walk counts them but does not enter them,
-// so a link that leads back to an ancestor cannot make it go round forever.
+// Folder links (junctions and mounted volumes, symbolic links to folders: entries with
+// the reparse-point attribute and the mount-point or symbolic-link tag) are listed as
+// foreign folders: a walk counts them but does not enter them, so a link that leads back
+// to an ancestor cannot make it go round forever. Other folders with a reparse point
+// (cloud placeholders, deduplicated or projected folders) are entered like any other.
 #pragma once
 
 #include "platform/file_system.h"
 
+// windows.h's find data, without windows.h.
+struct _WIN32_FIND_DATAA;
+
 namespace brimwell {
+
+// The listing entry of one FindFirstFileA / FindNextFileA result.
+void fillEntryFromFindData(const _WIN32_FIND_DATAA& found, bool withSizes, DirEntry& entry);
 
 class Win32FileSystem : public FileSystem {
  public:

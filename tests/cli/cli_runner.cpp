@@ -1,13 +1,18 @@
 #include "cli/cli_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -37,10 +42,27 @@ std::vector<char*> argvOf(std::vector<std::string>& words) {
   return argv;
 }
 
-int exitCodeOf(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
+using Clock = std::chrono::steady_clock;
+
+int exitCodeFromStatus(int status) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Waits for `pid` until `deadline`; kills it then. Sets `run.exitCode` and `run.timedOut`.
+void waitUntil(pid_t pid, Clock::time_point deadline, CliRun& run) {
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid || (done < 0 && errno != EINTR)) break;
+    if (Clock::now() >= deadline) {
+      run.timedOut = true;
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  run.exitCode = exitCodeFromStatus(status);
 }
 
 }  // namespace
@@ -67,7 +89,7 @@ CliRun runCli(const std::vector<std::string>& arguments, const std::string& work
   if (spawned != 0) throw std::runtime_error("cannot start " + words[0]);
 
   CliRun run;
-  run.exitCode = exitCodeOf(pid);
+  waitUntil(pid, Clock::now() + std::chrono::seconds(kCliDeadlineSeconds), run);
   run.out = readAll(out);
   run.err = readAll(err);
   std::fclose(out);
@@ -75,7 +97,9 @@ CliRun runCli(const std::vector<std::string>& arguments, const std::string& work
   return run;
 }
 
-CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed) {
+CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed,
+                        int deadlineSeconds) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds);
   std::vector<std::string> words = commandWords(arguments);
   std::vector<char*> argv = argvOf(words);
   int terminal = -1;
@@ -91,11 +115,21 @@ CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::st
   }
   CliRun run;
   char buffer[4096];
-  for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;) {
+  // Reads what the terminal shows until the program has closed it, or the deadline.
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    pollfd shown{terminal, POLLIN, 0};
+    const int ready = poll(&shown, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
+    if (got <= 0) break;
     run.out.append(buffer, static_cast<std::size_t>(got));
   }
+  waitUntil(pid, deadline, run);
   close(terminal);
-  run.exitCode = exitCodeOf(pid);
   return run;
 }
 

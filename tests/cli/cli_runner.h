@@ -11,14 +11,20 @@ struct CliRun {
   int exitCode = -1;
   std::string out;
   std::string err;
+  // The run did not end within its time and was killed (exitCode is then 128 + SIGKILL).
+  bool timedOut = false;
 };
+
+// How long a run may take before it is killed: a hung command fails its test in seconds.
+inline constexpr int kCliDeadlineSeconds = 60;
 
 // Runs in `workingFolder` when it is not empty.
 CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder = "");
 
 // Runs with stdin, stdout and stderr on a new pseudo-terminal, on which `typed` is typed;
-// everything shown on the terminal comes back in `out`.
-CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed);
+// everything shown on the terminal comes back in `out`. Killed after `deadlineSeconds`.
+CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed,
+                        int deadlineSeconds = kCliDeadlineSeconds);
 
 // Every line of `text` (without the LF).
 std::vector<std::string> linesOf(const std::string& text);

@@ -1,4 +1,5 @@
 // brimwell-cli on a terminal: questions are asked there and the progress bar is drawn.
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +28,18 @@ TEST_F(CliTest, OnATerminalTheUserAnswersTheQuestionAndSeesTheProgressBar) {
   EXPECT_TRUE(contains(accepted.out, "\r[########################################] 100%"))
       << accepted.out;
   EXPECT_EQ(filesOnDisk().size(), 30u);
+}
+
+TEST_F(CliTest, ACommandThatHangsIsKilledAtItsDeadline) {
+  ASSERT_EQ(build("a.txt", "3", 3).exitCode, 0);
+  // Nothing is typed, so the question waits for ever.
+  const auto started = std::chrono::steady_clock::now();
+  const CliRun hung = runCliOnTerminal({"reproduce", "--list", path("a.txt")}, "", 2);
+  EXPECT_TRUE(hung.timedOut);
+  EXPECT_NE(hung.exitCode, 0);
+  EXPECT_TRUE(contains(hung.out, "OK to go ahead? [y/N] ")) << hung.out;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+  EXPECT_FALSE(std::filesystem::exists(target()));
 }
 
 }  // namespace

@@ -57,14 +57,27 @@ TEST(CollationOrder, EqualTextsKeepTheirPlaces) {
 TEST(CollationOrder, AGuessIsTakenOnlyWhenRight) {
   const auto english = icuCollation("en_US");
   const std::vector<std::string_view> texts{"d:\\b\\2", "d:\\a\\1", "d:\\B\\3", "d:\\a\\1"};
-  const auto at = [&texts](std::size_t i) { return texts[i]; };
+  // Which texts were read, in order: a guess that is taken is read in its own order, once
+  // through, and no text is read again to sort.
+  std::vector<std::size_t> reads;
+  const auto at = [&](std::size_t i) {
+    reads.push_back(i);
+    return texts[i];
+  };
   const std::vector<std::uint32_t> right = english->orderAt(texts.size(), at);
   EXPECT_EQ(right, (std::vector<std::uint32_t>{1, 3, 0, 2}));
+  reads.clear();
   EXPECT_EQ(english->orderFromGuess(texts.size(), at, right), right);
-  // Out of order, ties the wrong way round, a repeated position, the wrong size.
+  EXPECT_EQ(reads, (std::vector<std::size_t>{1, 3, 0, 2}));
+  // Out of order, ties the wrong way round, a repeated position, the wrong size: each is
+  // sorted, which reads every text in turn.
   for (const auto& guess : std::vector<std::vector<std::uint32_t>>{
            {1, 3, 2, 0}, {3, 1, 0, 2}, {1, 1, 0, 2}, {1, 3, 0}, {}}) {
+    reads.clear();
     EXPECT_EQ(english->orderFromGuess(texts.size(), at, guess), right);
+    ASSERT_GE(reads.size(), 4u);
+    EXPECT_EQ(std::vector<std::size_t>(reads.end() - 4, reads.end()),
+              (std::vector<std::size_t>{0, 1, 2, 3}));
   }
 }
 

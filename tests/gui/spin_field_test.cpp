@@ -186,5 +186,33 @@ TEST_F(SpinFields, PressingAButtonClampsTheEditedFieldBeforeTheHandlerReadsIt) {
   EXPECT_EQ(form->workspace().files1.rowCount(), 10u);
 }
 
+// A key as a keyboard layout delivers it: the key, its modifiers and the text it types.
+void typeKey(QWidget& field, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QCoreApplication::sendEvent(&field, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+  QCoreApplication::sendEvent(&field, &release);
+}
+
+TEST_F(SpinFields, TheTypedTextIsFilteredWhateverTheModifiers) {
+  gui::SpinFieldEdit& field = *form->SpinEdit1;
+  typeInto(field, "12");
+  const int dropped = field.droppedKeys();
+  // AltGr arrives as Ctrl+Alt: "@" and "{" are typed characters like any other.
+  typeKey(field, Qt::Key_At, Qt::ControlModifier | Qt::AltModifier, "@");
+  typeKey(field, Qt::Key_BraceLeft, Qt::ControlModifier | Qt::AltModifier, "{");
+  EXPECT_EQ(field.text(), "12");
+  // Ctrl+M types a carriage return: Enter, dropped as Enter is.
+  typeKey(field, Qt::Key_M, Qt::ControlModifier, "\r");
+  EXPECT_EQ(field.droppedKeys(), dropped + 3);
+  // AltGr can type an allowed character too, and Ctrl shortcuts type nothing.
+  typeKey(field, Qt::Key_Minus, Qt::ControlModifier | Qt::AltModifier, "-");
+  EXPECT_EQ(field.text(), "12-");
+  field.selectAll();
+  typeKey(field, Qt::Key_C, Qt::ControlModifier, "\x03");
+  typeKey(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Z");
+  EXPECT_EQ(field.droppedKeys(), dropped + 3);
+}
+
 }  // namespace
 }  // namespace brimwell::testing

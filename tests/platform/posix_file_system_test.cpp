@@ -28,12 +28,28 @@ std::set<std::string> listNames(FileSystem& fs, const std::string& path) {
   return names;
 }
 
-TEST(PosixFileSystem, LinksAreListedAsFilesAndNotFollowed) {
+TEST(PosixFileSystem, LinksAreListedAsWindowsListsThem) {
   TempDir dir;
-  dir.writeFile("sub/inner", "");
+  dir.writeFile("sub/inner", "12345");
   std::filesystem::create_symlink(dir / "sub", dir / "link");
+  std::filesystem::create_symlink(dir / "sub/inner", dir / "file-link");
+  std::filesystem::create_symlink(dir / "missing", dir / "dangling");
   PosixFileSystem fs;
-  EXPECT_EQ(listNames(fs, dir.path()), (std::set<std::string>{"./", "../", "sub/", "link"}));
+  EXPECT_EQ(listNames(fs, dir.path()),
+            (std::set<std::string>{"./", "../", "sub/", "link/", "file-link", "dangling"}));
+  // A link to a folder is not entered; any other link is a file of size 0, not the
+  // length of the link's text.
+  auto listing = fs.listFolder(dir.path(), true);
+  ASSERT_TRUE(listing);
+  DirEntry entry;
+  std::set<std::string> seen;
+  while (listing->next(entry)) {
+    if (entry.name == "." || entry.name == "..") continue;
+    seen.insert(entry.name + (entry.isForeignDirectory ? " not entered " : " ") +
+                std::to_string(entry.size));
+  }
+  EXPECT_EQ(seen,
+            (std::set<std::string>{"sub 0", "link not entered 0", "file-link 0", "dangling 0"}));
   // The attributes of a link are those of what it names.
   PathAttributes attributes;
   ASSERT_TRUE(fs.attributes(dir / "link", attributes));

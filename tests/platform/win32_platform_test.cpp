@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/collation.h"
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
+#include "platform/win32_file_system.h"
 #include "support/temp_dir.h"
 
 namespace brimwell {
@@ -85,9 +87,16 @@ TEST(Win32Locale, DecimalSeparatorIsTheUserLocales) {
 }
 
 TEST(Win32Clock, SeedsFollowThePerformanceCounter) {
+  // The seed is the counter's low 32 bits, read between these two readings.
   LARGE_INTEGER before;
+  LARGE_INTEGER after;
   ASSERT_TRUE(QueryPerformanceCounter(&before));
   const std::uint32_t first = seedClockValue();
+  ASSERT_TRUE(QueryPerformanceCounter(&after));
+  const auto low = [](const LARGE_INTEGER& value) {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(value.QuadPart));
+  };
+  EXPECT_LE(first - low(before), low(after) - low(before));
   Sleep(2);
   EXPECT_NE(seedClockValue(), first);
 }
@@ -138,6 +147,69 @@ TEST(Win32FileSystem, FolderLinksAreListedAsForeignFolders) {
   }
   EXPECT_TRUE(sawLink);
   RemoveDirectoryA(link.c_str());
+}
+
+TEST(Win32FileSystem, OnlyLinkReparsePointsAreNotEntered) {
+  // Which folders carry which reparse tag cannot be set up here (Wine makes no cloud
+  // placeholders), so the find data is made by hand.
+  WIN32_FIND_DATAA found{};
+  std::strcpy(found.cFileName, "folder");
+  found.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  const auto notEntered = [&](DWORD tag) {
+    found.dwReserved0 = tag;
+    DirEntry entry;
+    fillEntryFromFindData(found, true, entry);
+    EXPECT_TRUE(entry.isDirectory);
+    return entry.isForeignDirectory;
+  };
+  EXPECT_TRUE(notEntered(IO_REPARSE_TAG_MOUNT_POINT));
+  EXPECT_TRUE(notEntered(IO_REPARSE_TAG_SYMLINK));
+  // A cloud placeholder, a deduplicated folder, a projected one: real files inside.
+  EXPECT_FALSE(notEntered(0x9000001AL));  // IO_REPARSE_TAG_CLOUD_1
+  EXPECT_FALSE(notEntered(0x80000013L));  // IO_REPARSE_TAG_DEDUP
+  EXPECT_FALSE(notEntered(0x9000001CL));  // IO_REPARSE_TAG_PROJFS
+  found.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  EXPECT_FALSE(notEntered(IO_REPARSE_TAG_SYMLINK)) << "the tag counts only with the attribute";
+}
+
+TEST(Win32Locale, TheWindowsTextReachesTheFileSystemInTheAnsiCodePage) {
+  ASSERT_EQ(GetACP(), 1252u) << "the expected bytes below are those of code page 1252";
+  // "Données Ünï" as the window hands them over (UTF-8), and in code page 1252.
+  const std::string utf8 =
+      "Donn\xC3\xA9"
+      "es \xC3\x9Cn\xC3\xAF";
+  const std::string ansi =
+      "Donn\xE9"
+      "es \xDCn\xEF";
+  EXPECT_EQ(systemTextFromUtf8(utf8), ansi);
+  EXPECT_EQ(utf8FromSystemText(ansi), utf8);
+  EXPECT_EQ(systemTextFromUtf8("plain"), "plain");
+
+  TempDir dir;
+  auto fs = makeNativeFileSystem();
+  const std::string folder = dir.path() + "\\" + systemTextFromUtf8(utf8);
+  ASSERT_EQ(fs->createFolder(folder), 0);
+  int error = 0;
+  auto file = fs->createFile(folder + "\\" + systemTextFromUtf8("caf\xC3\xA9.DAT"), error);
+  ASSERT_TRUE(file) << error;
+  file->close();
+  // On disk the names are the ones the user typed, as Unicode sees them.
+  const std::wstring wideFolder(dir.path().begin(), dir.path().end());
+  EXPECT_NE(
+      GetFileAttributesW((wideFolder + L"\\Donn\u00e9es \u00dcn\u00ef\\caf\u00e9.DAT").c_str()),
+      INVALID_FILE_ATTRIBUTES);
+  // The listing gives the name back, which the window shows as it was typed.
+  auto listing = fs->listFolder(dir.path(), false);
+  ASSERT_TRUE(listing);
+  DirEntry entry;
+  std::set<std::string> shown;
+  while (listing->next(entry)) shown.insert(utf8FromSystemText(entry.name));
+  EXPECT_TRUE(shown.count(utf8)) << "the folder is listed as typed";
+  // A character the code page lacks fails the name rather than naming another file.
+  EXPECT_EQ(systemTextFromUtf8("\xCE\xA9"), "?");
+  EXPECT_EQ(fs->createFolder(dir.path() + "\\" + systemTextFromUtf8("\xCE\xA9")),
+            ERROR_INVALID_NAME);
+  EXPECT_EQ(fs->deleteFile(folder + "\\" + systemTextFromUtf8("caf\xC3\xA9.DAT")), 0);
 }
 
 TEST(Win32FileSystem, ADriveRootIsListedWithAndWithoutItsSeparator) {
