@@ -6,6 +6,9 @@
 // empty file and counts as 0 bytes, so the total asked about is what will be written.
 // A file whose closing fails ends the run like a failed block write, since what was
 // written may not have reached the disk.
+//
+// No link below the target is followed (Confinement): a link where a folder or a listed
+// file should be refuses the file like a read-only one, and nothing is written through it.
 #include "diskops/writer.h"
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include "app/cell_number.h"
 #include "app/failure.h"
 #include "app/random_bytes.h"
+#include "diskops/confinement.h"
 #include "diskops/folder_maker.h"
 #include "diskops/percent.h"
 #include "platform/windows_errors.h"
@@ -88,6 +92,7 @@ Outcome reproduce(Context& context) {
   feedback.setProgress(0);
   feedback.pump();
 
+  const Confinement confinement(context);
   FolderMaker folders(context.fs, context.style);
   // Aligned to its size, the buffer never straddles a page: each write copies from one page.
   alignas(kBlockSize) std::array<std::uint8_t, kBlockSize> buffer{};

@@ -7,11 +7,16 @@
 //
 // A file without any write permission bit is read-only: replacing or deleting it is
 // refused with 5, also for root, as Windows refuses administrators on read-only files.
+//
+// Confined (confineTo), folders are made, files created and deleted through descriptors
+// opened one folder at a time without following links below the trusted folders; the
+// folder that held the last file is kept open for the next request in it.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -36,8 +41,10 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
+  void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
   // Listings share only the drive map (not changed during a walk) and the set of mount
@@ -51,6 +58,23 @@ class PosixFileSystem : public FileSystem {
     std::unordered_set<std::string> paths;
   };
   void loadMountPoints();
+
+  // The folder of the last confined request, kept open (shared by copies, like the above).
+  struct OpenFolder {
+    std::string path;
+    int fd = -1;
+    ~OpenFolder();
+  };
+  // Opens (or takes the kept) folder holding `native`'s last component, confined; `fresh`
+  // opens it again. Returns the Windows error number, 0 on success; the folder stays owned
+  // by the file system.
+  int confinedParent(const std::string& native, bool fresh, int& folderFd, std::string& leaf);
+  std::unique_ptr<WritableFile> createConfined(const std::string& native, int& error);
+  int deleteConfined(const std::string& native);
+
+  // The native folder links are trusted in; nothing when requests are not confined.
+  std::optional<std::string> trusted_;
+  std::shared_ptr<OpenFolder> openFolder_ = std::make_shared<OpenFolder>();
 
   std::map<char, std::string> drives_;
   // Shared by copies, so that the file system stays copyable and movable.

@@ -8,7 +8,14 @@
 // Folder links (junctions, symbolic links to folders: entries carrying the reparse-point
 // attribute) are listed as foreign folders: a walk counts them but does not enter them,
 // so a link that leads back to an ancestor cannot make it go round forever.
+//
+// Confined (confineTo), a request checks the attributes of every existing folder below the
+// trusted ones and refuses one that is a reparse point; the file itself is opened with
+// FILE_FLAG_OPEN_REPARSE_POINT and refused when it is one, and a link is deleted as itself.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -18,12 +25,21 @@ class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
+  void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
   // Each listing has its own find handle and nothing else is shared.
   bool allowsConcurrentListing() const override { return true; }
+
+ private:
+  // 5 when a folder of `path` below the trusted ones, or (with `leafToo`) the last
+  // component itself, is a reparse point; 0 otherwise.
+  int refuseLinks(const std::string& path, bool leafToo) const;
+
+  std::optional<std::string> trusted_;
 };
 
 }  // namespace brimwell
