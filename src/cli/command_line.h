@@ -3,9 +3,9 @@
 //   census LOCATION --template FILE [--save FILE]
 //   build --template FILE --list OUT [--files N] [--folders N] [--root NAME:DEPTH]...
 //         [--prefix TEXT] [--target PATH] [--seed S]
-//   reproduce --list FILE [--seed S] [--yes]
+//   reproduce --list FILE [--target DIR] [--seed S] [--yes]
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
-//   erase --list FILE [--yes]
+//   erase --list FILE [--target DIR] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
 //       [--seed S] [--yes]
 //

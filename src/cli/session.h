@@ -23,6 +23,7 @@ class Session {
   Context& context() { return context_; }
   Workspace& lists() { return lists_; }
   TerminalFeedback& feedback() { return feedback_; }
+  FieldValues& fields() { return fields_; }
 
   // Sets the random source's state to `seed`, or takes one from the clock and prints it
   // as "seed: S" so the run can be repeated.

@@ -21,6 +21,7 @@
 #include "app/failure.h"
 #include "app/random_bytes.h"
 #include "diskops/confinement.h"
+#include "diskops/file_failure.h"
 #include "diskops/folder_maker.h"
 #include "diskops/percent.h"
 #include "platform/windows_errors.h"
@@ -54,8 +55,20 @@ std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, FolderMaker& fol
     folders.ensure(folder);
     file = fs.createFile(path, error);
   }
-  if (!file) throw IoFailure(error);
+  if (!file) throw FileIoFailure(error, path);
   return file;
+}
+
+// createWithFolders, with the failures of the folder chain naming the file too.
+std::unique_ptr<WritableFile> createNamingFailures(FileSystem& fs, FolderMaker& folders,
+                                                   const std::string& path) {
+  try {
+    return createWithFolders(fs, folders, path);
+  } catch (const FileIoFailure&) {
+    throw;
+  } catch (const Failure& failure) {
+    throw FileFailure(failure.what(), path);
+  }
 }
 
 enum class FileResult { Written, WriteFailed };
@@ -99,7 +112,7 @@ Outcome reproduce(Context& context) {
   std::string path;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     path.assign(list.caption(row));
-    auto file = createWithFolders(context.fs, folders, path);
+    auto file = createNamingFailures(context.fs, folders, path);
     const FileResult result = writeContent(*file, fileSize(list, row), context.random, buffer);
     if (result == FileResult::WriteFailed || file->close() != 0) {
       feedback.notice("Write error, possibly not enough space. Operation canceled.");

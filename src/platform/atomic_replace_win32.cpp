@@ -88,8 +88,8 @@ class Win32Replacement : public ReplacementFile {
 
 }  // namespace
 
-std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath,
-                                                       int& error) {
+std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error,
+                                                       std::string_view fixedSuffix) {
   error = 0;
   const std::string destination = linkDestination(nativePath);
   const DWORD old = GetFileAttributesA(destination.c_str());
@@ -100,18 +100,27 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
   }
   const std::size_t slash = destination.find_last_of("\\/:");
   std::string folder = slash == std::string::npos ? "." : destination.substr(0, slash + 1);
-  char temporary[MAX_PATH];
-  // Makes a new file of a unique name in the folder, exclusively.
-  if (GetTempFileNameA(folder.c_str(), "bw", 0, temporary) == 0) {
-    error = lastError();
-    return nullptr;
+  std::string temporary;
+  DWORD disposition = CREATE_NEW;
+  if (fixedSuffix.empty()) {
+    // Makes a new file of a unique name in the folder, exclusively.
+    char unique[MAX_PATH];
+    if (GetTempFileNameA(folder.c_str(), "bw", 0, unique) == 0) {
+      error = lastError();
+      return nullptr;
+    }
+    temporary = unique;
+    disposition = TRUNCATE_EXISTING;
+  } else {
+    temporary = destination + std::string(fixedSuffix);
+    DeleteFileA(temporary.c_str());  // one left behind; a link goes as itself
   }
   const HANDLE handle =
-      CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+      CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = lastError();
-    DeleteFileA(temporary);
+    if (disposition == TRUNCATE_EXISTING) DeleteFileA(temporary.c_str());
     return nullptr;
   }
   return std::make_unique<Win32Replacement>(handle, temporary, destination,

@@ -105,7 +105,7 @@ class PosixListing : public FolderListing {
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
-        entry.isForeignDirectory = fs_.isMountPointOf(folder_, entry.name);
+        entry.isForeignDirectory = fs_.isMountPointOf(fd_, entry.name, folderDevice_);
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -131,6 +131,7 @@ class PosixListing : public FolderListing {
   bool withSizes_;
   PosixFileSystem& fs_;
   bool checkMounts_;
+  std::uint64_t folderDevice_ = 0;
   std::size_t offset_ = 0;
   std::size_t filled_ = 0;
   alignas(struct dirent64) char buffer_[32768];
@@ -217,18 +218,18 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   return true;
 }
 
-bool PosixFileSystem::isMountPointOf(const std::string& nativeFolder, const std::string& name) {
+bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
+                                     std::uint64_t& folderDevice) {
   std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
-  if (mountPoints_->paths.empty()) return false;
-  std::string full = nativeFolder;
-  if (full.empty() || full.back() != '/') full += '/';
-  full += name;
-  if (full.front() != '/') {
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd) == nullptr) return false;
-    full = std::string(cwd) + "/" + full;
+  if (mountPoints_->names.count(name) == 0) return false;
+  if (folderDevice == 0) {
+    struct stat folder {};
+    if (::fstat(folderFd, &folder) != 0) return false;
+    folderDevice = static_cast<std::uint64_t>(folder.st_dev) + 1;  // never 0 once read
   }
-  return mountPoints_->paths.count(full) != 0;
+  struct stat st {};
+  if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  return static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice;
 }
 
 void PosixFileSystem::loadMountPoints() {
@@ -244,7 +245,10 @@ void PosixFileSystem::loadMountPoints() {
     if (start == std::string::npos) continue;
     const std::size_t end = line.find(' ', start);
     const std::string mountPoint = unescapeMountField(line.substr(start, end - start));
-    if (mountPoint != "/") mountPoints_->paths.insert(mountPoint);
+    if (mountPoint == "/") continue;
+    const std::size_t slash = mountPoint.find_last_of('/');
+    mountPoints_->names.insert(slash == std::string::npos ? mountPoint
+                                                          : mountPoint.substr(slash + 1));
   }
 }
 

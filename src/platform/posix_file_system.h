@@ -31,9 +31,12 @@ class PosixFileSystem : public FileSystem {
   // Maps drive `letter` (either case) to the native folder `root`.
   void mapDrive(char letter, std::string root);
 
-  // True when `name` in the native folder `nativeFolder` is where another file system is
-  // mounted; walks count such a folder but do not enter it.
-  bool isMountPointOf(const std::string& nativeFolder, const std::string& name);
+  // True when the folder `name` in the open folder `folderFd` is where another file system
+  // is mounted; walks count such a folder but do not enter it. Decided by device numbers,
+  // so however the location is spelled ("/./", "//", "a/../a", through a link); only names
+  // that some mount point ends in are looked at. `folderDevice` caches the open folder's
+  // device (0 until it is read).
+  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice);
 
   // The native path for a tool path, or false when it names an unmapped drive or holds a
   // NUL character (`error` then says which Windows error that is).
@@ -55,7 +58,7 @@ class PosixFileSystem : public FileSystem {
   // Read from the system once, at the first question, by whichever thread asks first.
   struct MountPoints {
     std::once_flag loaded;
-    std::unordered_set<std::string> paths;
+    std::unordered_set<std::string> names;  // the last component of every mount point
   };
   void loadMountPoints();
 
