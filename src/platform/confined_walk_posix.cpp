@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "platform/posix_file_system.h"
 #include "platform/windows_errors.h"
@@ -32,6 +33,9 @@ std::string enclosing(const std::string& folder) {
 
 int openConfinedParent(const std::string& native, const std::string& trusted, int& folderFd,
                        std::string& leaf) {
+  // The walk could go deeper than the system's path limit; a path beyond it stays refused
+  // as a whole path would be.
+  if (native.size() >= PATH_MAX) return windowsErrorFromErrno(ENAMETOOLONG, true);
   std::string path = native;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.find_last_of('/');
