@@ -68,7 +68,7 @@ int stoppedStep(Session& session, Outcome outcome, const char* step) {
 }
 
 std::string failureText(const Failure& failure) {
-  std::string text = errorBoxText(shownMessage(failure.what()));
+  std::string text = errorBoxText(shownMessage(failure.message()));
   if (const auto* about = dynamic_cast<const diskops::AboutFile*>(&failure)) {
     text = quotedCell(about->file()) + ": " + text;
   }
