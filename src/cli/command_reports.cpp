@@ -52,17 +52,17 @@ int reportRefusals(Session& session, const diskops::EraseResult& result, const c
     paths += (row == 0 ? "" : ", ") + quotedCell(kept.caption(row));
   }
   if (kept.rowCount() > kPathsShown) paths += ", ...";
-  session.feedback().say("brimwell-cli: " + std::string(command) + ": " +
-                         count(refused, "listed file exists and was", "listed files exist and were") +
-                         " not deleted: " + paths + ".");
+  session.feedback().say(
+      "brimwell-cli: " + std::string(command) + ": " +
+      count(refused, "listed file exists and was", "listed files exist and were") +
+      " not deleted: " + paths + ".");
   return kExitFailed;
 }
 
 int stoppedStep(Session& session, Outcome outcome, const char* step) {
   const std::string stepName(step);
-  const std::string left = stepName == "reproduce"
-                               ? "the list was built, nothing was written"
-                               : "the files written so far stay on the disk";
+  const std::string left = stepName == "reproduce" ? "the list was built, nothing was written"
+                                                   : "the files written so far stay on the disk";
   session.feedback().say("brimwell-cli: run: stopped at the " + stepName + " step; " + left + ".");
   return exitCodeFor(outcome);
 }

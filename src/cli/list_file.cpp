@@ -75,7 +75,10 @@ using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 // The target of a first line "# target: DIR", or nothing.
 std::optional<std::string_view> targetLine(std::string_view line) {
   if (line.substr(0, kTargetLinePrefix.size()) != kTargetLinePrefix) return std::nullopt;
-  return line.substr(kTargetLinePrefix.size());
+  line.remove_prefix(kTargetLinePrefix.size());
+  // A stray CR cannot be written back as part of the line: it is not part of the folder.
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 }  // namespace

@@ -32,15 +32,16 @@ std::string asTargetFolder(const std::string& target) {
   if (target.empty() || PathStyle::endsWithSeparator(target) || target.back() == ':') {
     return target;
   }
-  const bool backslashes = target.find('\\') != std::string::npos &&
-                           target.find('/') == std::string::npos;
+  const bool backslashes =
+      target.find('\\') != std::string::npos && target.find('/') == std::string::npos;
   return target + (backslashes ? '\\' : '/');
 }
 
 std::optional<std::string> outsideTargetReason(std::string_view path, std::string_view target) {
   bool starts = path.size() >= target.size();
   for (std::size_t i = 0; starts && i < target.size(); ++i) {
-    const bool bothSeparators = PathStyle::isSeparator(path[i]) && PathStyle::isSeparator(target[i]);
+    const bool bothSeparators =
+        PathStyle::isSeparator(path[i]) && PathStyle::isSeparator(target[i]);
     starts = bothSeparators || path[i] == target[i];
   }
   if (!starts) return "it does not start with the target folder";

@@ -12,9 +12,8 @@ namespace {
 constexpr std::int64_t kLargestGap = std::numeric_limits<std::int32_t>::max();
 
 std::string rowText(std::size_t row, std::string_view threshold) {
-  return "The size template cannot be built from: row " + std::to_string(row + 1) +
-         " (threshold " + std::string(threshold.substr(0, 40)) +
-         (threshold.size() > 40 ? "...)" : ")");
+  return "The size template cannot be built from: row " + std::to_string(row + 1) + " (threshold " +
+         std::string(threshold.substr(0, 40)) + (threshold.size() > 40 ? "...)" : ")");
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ std::string linkDestination(std::string path) {
     if (length <= 0) return path;
     const std::string next(target.data(), static_cast<std::size_t>(length));
     const std::size_t slash = path.find_last_of('/');
-    path = next.front() == '/' || slash == std::string::npos ? next
-                                                             : path.substr(0, slash + 1) + next;
+    path =
+        next.front() == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
   }
   return path;
 }
@@ -53,14 +53,7 @@ class PosixReplacement : public ReplacementFile {
   }
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    written = 0;
-    ssize_t result;
-    do {
-      result = ::write(fd_, data, size);
-    } while (result < 0 && errno == EINTR);
-    if (result < 0) return windowsErrorFromErrno(errno, true);
-    written = static_cast<std::size_t>(result);
-    return 0;
+    return writeToDescriptor(fd_, data, size, written);
   }
 
   int commit() override {

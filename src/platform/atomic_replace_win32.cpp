@@ -1,9 +1,7 @@
 #include <windows.h>
 
-#include <algorithm>
-#include <limits>
-
 #include "platform/atomic_replace.h"
+#include "platform/win32_file_system.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
@@ -29,8 +27,7 @@ std::string linkDestination(const std::string& path) {
 
 class Win32Replacement : public ReplacementFile {
  public:
-  Win32Replacement(HANDLE handle, std::string temporary, std::string destination,
-                   DWORD attributes)
+  Win32Replacement(HANDLE handle, std::string temporary, std::string destination, DWORD attributes)
       : handle_(handle),
         temporary_(std::move(temporary)),
         destination_(std::move(destination)),
@@ -43,12 +40,7 @@ class Win32Replacement : public ReplacementFile {
   Win32Replacement& operator=(const Win32Replacement&) = delete;
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    const auto request =
-        static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-    DWORD done = 0;
-    const BOOL ok = WriteFile(handle_, data, request, &done, nullptr);
-    written = done;
-    return ok ? 0 : lastError();
+    return writeToHandle(handle_, data, size, written);
   }
 
   int commit() override {
@@ -115,16 +107,14 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
     temporary = destination + std::string(fixedSuffix);
     DeleteFileA(temporary.c_str());  // one left behind; a link goes as itself
   }
-  const HANDLE handle =
-      CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = lastError();
     if (disposition == TRUNCATE_EXISTING) DeleteFileA(temporary.c_str());
     return nullptr;
   }
-  return std::make_unique<Win32Replacement>(handle, temporary, destination,
-                                            old);
+  return std::make_unique<Win32Replacement>(handle, temporary, destination, old);
 }
 
 }  // namespace brimwell

@@ -58,6 +58,17 @@ int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
   }
 }
 
+int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written) {
+  written = 0;
+  ssize_t result;
+  do {
+    result = ::write(fd, data, size);
+  } while (result < 0 && errno == EINTR);
+  if (result < 0) return windowsErrorFromErrno(errno, true);
+  written = static_cast<std::size_t>(result);
+  return 0;
+}
+
 namespace {
 
 bool folderOfExists(const std::string& native) {
@@ -143,14 +154,7 @@ class PosixWritableFile : public WritableFile {
   ~PosixWritableFile() override { close(); }
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    written = 0;
-    ssize_t result;
-    do {
-      result = ::write(fd_, data, size);
-    } while (result < 0 && errno == EINTR);
-    if (result < 0) return windowsErrorFromErrno(errno, true);
-    written = static_cast<std::size_t>(result);
-    return 0;
+    return writeToDescriptor(fd_, data, size, written);
   }
 
   int close() override {
@@ -328,8 +332,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
       error = winerr::kAccessDenied;
       return nullptr;
     }
-    int fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0666);
+    int fd =
+        ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) {
       struct stat st {};
       if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -88,4 +88,7 @@ class PosixFileSystem : public FileSystem {
 // over 2 for ENOENT (a path through a missing folder rather than a missing file).
 int windowsErrorFromErrno(int errnoValue, bool missingIsFolder);
 
+// One write request to the descriptor `fd`, as WritableFile::write makes it.
+int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written);
+
 }  // namespace brimwell

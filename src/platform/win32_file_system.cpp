@@ -11,6 +11,17 @@
 #include "platform/windows_errors.h"
 
 namespace brimwell {
+
+int writeToHandle(void* handle, const void* data, std::size_t size, std::size_t& written) {
+  // One request carries at most 4 GiB - 1; more is reported as a short write.
+  const auto request =
+      static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+  DWORD done = 0;
+  const BOOL ok = WriteFile(handle, data, request, &done, nullptr);
+  written = done;
+  return ok ? 0 : static_cast<int>(GetLastError());
+}
+
 namespace {
 
 // A NUL inside a path would cut it short at the call and name another file.
@@ -60,13 +71,7 @@ class Win32WritableFile : public WritableFile {
   Win32WritableFile& operator=(const Win32WritableFile&) = delete;
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    // One request carries at most 4 GiB - 1; more is reported as a short write.
-    const auto request =
-        static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-    DWORD done = 0;
-    const BOOL ok = WriteFile(handle_, data, request, &done, nullptr);
-    written = done;
-    return ok ? 0 : lastError();
+    return writeToHandle(handle_, data, size, written);
   }
 
   int close() override {

@@ -14,6 +14,7 @@
 // FILE_FLAG_OPEN_REPARSE_POINT and refused when it is one, and a link is deleted as itself.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -41,5 +42,8 @@ class Win32FileSystem : public FileSystem {
 
   std::optional<std::string> trusted_;
 };
+
+// One write request to the file `handle` (a HANDLE), as WritableFile::write makes it.
+int writeToHandle(void* handle, const void* data, std::size_t size, std::size_t& written);
 
 }  // namespace brimwell

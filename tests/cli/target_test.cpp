@@ -24,8 +24,8 @@ bool contains(const std::string& text, const std::string& part) {
 
 TEST_F(CliTest, ATargetWithoutTrailingSeparatorIsAFolderAndTheListRecordsIt) {
   const std::string bare = dir / "out";
-  const CliRun run = runCli({"run", "--template", templatePath(), "--target", bare, "--files",
-                             "20", "--seed", "1", "--yes", "--list", path("run.txt")});
+  const CliRun run = runCli({"run", "--template", templatePath(), "--target", bare, "--files", "20",
+                             "--seed", "1", "--yes", "--list", path("run.txt")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   for (const auto& entry : fs::directory_iterator(dir.path())) {
     EXPECT_EQ(entry.path().filename().string().rfind("outWindows", 0), std::string::npos);
@@ -75,8 +75,8 @@ TEST_F(CliTest, AListWithoutARecordedTargetNeedsOneAndItMustMatch) {
   EXPECT_EQ(bare.exitCode, 1);
   EXPECT_TRUE(contains(bare.err, "does not record its target folder")) << bare.err;
   EXPECT_EQ(read("512"), "keep");
-  const CliRun elsewhere = runCli(
-      {"erase", "--list", path("template-as-list.txt"), "--target", target(), "--yes"});
+  const CliRun elsewhere =
+      runCli({"erase", "--list", path("template-as-list.txt"), "--target", target(), "--yes"});
   EXPECT_EQ(elsewhere.exitCode, 1);
   EXPECT_TRUE(contains(elsewhere.err, "line 1: '512' lies outside")) << elsewhere.err;
   EXPECT_EQ(read("512"), "keep");
@@ -86,18 +86,21 @@ TEST_F(CliTest, AListWithoutARecordedTargetNeedsOneAndItMustMatch) {
   EXPECT_EQ(mismatch.exitCode, 1);
   EXPECT_TRUE(contains(mismatch.err, "--target names another")) << mismatch.err;
 
-  const CliRun given = runCli({"reproduce", "--list", path("hand.txt"), "--target",
-                               dir / "drive", "--seed", "1", "--yes"});
+  const CliRun given = runCli(
+      {"reproduce", "--list", path("hand.txt"), "--target", dir / "drive", "--seed", "1", "--yes"});
   ASSERT_EQ(given.exitCode, 0) << given.err;
   EXPECT_EQ(filesOnDisk().size(), 6u);
 }
 
 TEST_F(CliTest, RootsAndPrefixesThatClimbOutOfTheTargetAreUsageErrors) {
   for (const std::vector<std::string>& option :
-       {std::vector<std::string>{"--prefix", "../../../X-"}, {"--prefix", "a/b"},
-        {"--prefix", "a\\b"}, {"--root", "../../R:1"}, {"--root", "a/../..:0"}}) {
-    std::vector<std::string> arguments{"build", "--template", templatePath(), "--list",
-                                       path("a.txt"), "--target", target()};
+       {std::vector<std::string>{"--prefix", "../../../X-"},
+        {"--prefix", "a/b"},
+        {"--prefix", "a\\b"},
+        {"--root", "../../R:1"},
+        {"--root", "a/../..:0"}}) {
+    std::vector<std::string> arguments{"build",       "--template", templatePath(), "--list",
+                                       path("a.txt"), "--target",   target()};
     arguments.insert(arguments.end(), option.begin(), option.end());
     const CliRun run = runCli(arguments);
     EXPECT_EQ(run.exitCode, 2) << option[1];
@@ -135,8 +138,9 @@ TEST_F(CliTest, EraseExitsWithOneForRefusedFilesAndKeepsThemForARetry) {
 
   const CliRun run = runCli({"erase", "--list", path("a.txt"), "--yes"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_TRUE(contains(run.out, "Deleted 8 files; 2 listed files could not be deleted "
-                                "(1 already missing)"))
+  EXPECT_TRUE(contains(run.out,
+                       "Deleted 8 files; 2 listed files could not be deleted "
+                       "(1 already missing)"))
       << run.out;
   EXPECT_TRUE(contains(run.err, "1 listed file exists and was not deleted: " + locked)) << run.err;
   EXPECT_EQ(read("a.txt"), "# target: " + target() + "\n" + entries[3] + "\n");
@@ -172,21 +176,21 @@ TEST_F(CliTest, AnEmptyLocationIsRefusedAndAClosedOutputPipeDoesNotStopTheSave) 
   EXPECT_TRUE(contains(empty.err, "Enter file path to scan (or disk drive letter)")) << empty.err;
 
   dir.writeFile("walked/a", "12345");
-  const std::string command = "'" + std::string(BRIMWELL_CLI_PATH) + "' census '" +
-                              dir / "walked" + "' --template '" + templatePath() + "' --save '" +
-                              path("saved.fs") + "' 2>/dev/null | true";
+  const std::string command = "'" + std::string(BRIMWELL_CLI_PATH) + "' census '" + dir / "walked" +
+                              "' --template '" + templatePath() + "' --save '" + path("saved.fs") +
+                              "' 2>/dev/null | true";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(read("saved.fs"), "512\t1\tsmall\r\n4096\t0\r\n65536\t0\tlarge\r\n");
 }
 
 TEST_F(CliTest, CellsQuotedInMessagesAreEscapedAndCut) {
-  dir.writeFile("bad.fs", std::string("512\t1\r\n1024\tx\x01y\0z", 17) + std::string(300, 'w') +
-                              "\r\n");
+  dir.writeFile("bad.fs",
+                std::string("512\t1\r\n1024\tx\x01y\0z", 17) + std::string(300, 'w') + "\r\n");
   const CliRun run = runCli({"build", "--template", path("bad.fs"), "--list", path("a.txt"),
                              "--target", target(), "--seed", "1"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_TRUE(contains(run.err, "'x\\x01y\\0z" + std::string(195, 'w') +
-                                    "...' is not a valid integer value.\n"))
+  EXPECT_TRUE(contains(
+      run.err, "'x\\x01y\\0z" + std::string(195, 'w') + "...' is not a valid integer value.\n"))
       << run.err;
 }
 

@@ -148,7 +148,6 @@ TEST(RealFaults, NamesThatAreNotUtf8GoThroughEveryOperation) {
   EXPECT_EQ(erased.failed, 0);
 }
 
-
 TEST(RealFaults, ASaveThatFillsTheDriveLeavesTheOldTemplateWholeAndNothingBeside) {
   SmallDrive drive(64 * 1024);
   if (!drive.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root and mount rights";
@@ -180,14 +179,14 @@ TEST(RealFaults, TheCensusStaysOnItsFileSystemHoweverTheLocationIsSpelled) {
   }
   std::ofstream(dir / "a/m/foreign") << "xyz";
   fs::create_directory_symlink(dir / "a", dir / "link");
-  for (const std::string& location :
-       {dir / "a", dir / "a/", dir / "a/./", dir.path() + "//a//", dir / "a/b/../",
-        dir / "link/"}) {
+  for (const std::string& location : {dir / "a", dir / "a/", dir / "a/./", dir.path() + "//a//",
+                                      dir / "a/b/../", dir / "link/"}) {
     Operations census;
     census::readTemplate("100\t0\r\n", census.lists.sizes);
     census.fields.setText(EditField::scanpath, location);
     ASSERT_EQ(census::analyse(census.context), Outcome::Done) << location;
-    EXPECT_EQ(census.feedback.status, "Total files: 2, total folders: 2, total size: 3, avg size: 1.")
+    EXPECT_EQ(census.feedback.status,
+              "Total files: 2, total folders: 2, total size: 3, avg size: 1.")
         << location;
   }
   ::umount2((dir / "a/m").c_str(), MNT_DETACH);
