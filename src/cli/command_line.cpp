@@ -170,6 +170,13 @@ std::optional<RootFolder> parseRootFolder(const std::string& text) {
   return RootFolder{text.substr(0, colon), static_cast<std::int32_t>(*depth)};
 }
 
+const char* commandName(Command command) {
+  for (const CommandName& entry : kCommands) {
+    if (entry.command == command) return entry.name;
+  }
+  return "";
+}
+
 std::optional<std::uint32_t> parseSeed(const std::string& text) {
   const auto value = parseDecimal(text);
   if (!value || *value > 4294967295LL) return std::nullopt;

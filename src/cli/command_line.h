@@ -57,6 +57,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
 
 // "NAME:DEPTH", the depth after the last ":" (0 to 99); nothing when malformed.
 std::optional<RootFolder> parseRootFolder(const std::string& text);
+// The name of `command` as it is typed ("sort-out").
+const char* commandName(Command command);
 // A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
 std::optional<std::uint32_t> parseSeed(const std::string& text);
 

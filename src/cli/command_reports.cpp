@@ -67,10 +67,10 @@ int stoppedStep(Session& session, Outcome outcome, const char* step) {
   return exitCodeFor(outcome);
 }
 
-std::string failureText(const Failure& failure) {
+std::string failureText(const Failure& failure, const char* command) {
   std::string text = errorBoxText(shownMessage(failure.message()));
   if (const auto* about = dynamic_cast<const diskops::AboutFile*>(&failure)) {
-    text = quotedCell(about->file()) + ": " + text;
+    text = "brimwell-cli: " + std::string(command) + ": " + quotedCell(about->file()) + ": " + text;
   }
   return text;
 }

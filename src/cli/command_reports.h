@@ -21,8 +21,8 @@ int reportRefusals(Session& session, const diskops::EraseResult& result, const c
 // The exit code for a step of run that ended with `outcome` (declined or stopped), saying
 // which step it was and what the earlier steps left.
 int stoppedStep(Session& session, Outcome outcome, const char* step);
-// The failure as the command line shows it: the error-box text, with the file it is about
-// in front, a quoted cell cut to 200 characters, and control bytes escaped.
-std::string failureText(const Failure& failure);
+// The failure as the command line shows it: the error-box text, with the command and the
+// file it is about in front, a quoted cell cut to 200 characters, and control bytes escaped.
+std::string failureText(const Failure& failure, const char* command);
 
 }  // namespace brimwell::cli

@@ -196,7 +196,7 @@ int runCommand(const CliOptions& options) {
   try {
     return dispatch(session, options);
   } catch (const Failure& failure) {
-    session.feedback().say(failureText(failure));
+    session.feedback().say(failureText(failure, commandName(options.command)));
     if (options.command == Command::Reproduce) {
       const std::string note = driveNoteForList(session);
       if (!note.empty()) session.feedback().say(note + ".");

@@ -13,6 +13,8 @@
 #endif
 
 namespace brimwell::cli {
+#ifndef _WIN32
+
 namespace {
 
 [[noreturn]] void failInUse(const std::string& path) {
@@ -21,8 +23,6 @@ namespace {
 }
 
 }  // namespace
-
-#ifndef _WIN32
 
 ListLock::ListLock(std::string path, bool rewrites) : path_(std::move(path)) {
   // The list is replaced by renaming: after taking the lock, make sure the file locked is
