@@ -74,7 +74,11 @@ using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 // The target of a first line "# target: DIR", or nothing.
 std::optional<std::string_view> targetLine(std::string_view line) {
-  if (line.substr(0, kTargetLinePrefix.size()) != kTargetLinePrefix) return std::nullopt;
+  // An entry always holds a TAB, so a line with one is an entry whatever it starts with.
+  if (line.substr(0, kTargetLinePrefix.size()) != kTargetLinePrefix ||
+      line.find('\t') != std::string_view::npos) {
+    return std::nullopt;
+  }
   line.remove_prefix(kTargetLinePrefix.size());
   // A stray CR cannot be written back as part of the line: it is not part of the folder.
   while (!line.empty() && line.back() == '\r') line.remove_suffix(1);

@@ -6,8 +6,9 @@
 // A line that does not have this shape fails with its line number before anything is
 // added to the table, so a bad list never reaches an operation.
 //
-// The first line may record the job's target folder, "# target: DIR" (list_target.h); a
-// list without it is read as before. An empty list is written as an empty file.
+// The first line may record the job's target folder, "# target: DIR" without a TAB (a line
+// with a TAB is an entry); a list without it is read as before. An empty list is written as an
+// empty file.
 //
 // Writing replaces the file in one piece: the text goes to a new file beside it (the list's
 // name with ".new", created exclusively, never through a link), which is synced and then

@@ -69,8 +69,8 @@ std::optional<std::string> escapingNameReason(std::string_view name, bool isPref
 }
 
 std::optional<std::string> unrecordableTargetReason(std::string_view target) {
-  if (target.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
-    return "a target folder cannot hold a line end or NUL";
+  if (target.find_first_of(std::string_view("\r\n\t\0", 4)) != std::string_view::npos) {
+    return "a target folder cannot hold a line end, a TAB or NUL";
   }
   return std::nullopt;
 }

@@ -27,7 +27,8 @@ std::optional<std::string> outsideTargetReason(std::string_view path, std::strin
 // out of the target: a ".." component, or for the prefix any separator; nothing when fine.
 std::optional<std::string> escapingNameReason(std::string_view name, bool isPrefix);
 
-// Why a target cannot be recorded in a list (a line end or NUL in it); nothing when fine.
+// Why a target cannot be recorded in a list (a line end, TAB or NUL in it); nothing when
+// fine.
 std::optional<std::string> unrecordableTargetReason(std::string_view target);
 
 }  // namespace brimwell::cli
