@@ -60,6 +60,8 @@ int reportRefusals(Session& session, const diskops::EraseResult& result, const c
 }
 
 int stoppedStep(Session& session, Outcome outcome, const char* step) {
+  // A write error has said so in its own notice.
+  if (outcome == Outcome::Failed) return exitCodeFor(outcome);
   const std::string stepName(step);
   const std::string left = stepName == "reproduce" ? "the list was built, nothing was written"
                                                    : "the files written so far stay on the disk";
