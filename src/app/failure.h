@@ -12,7 +12,12 @@ namespace brimwell {
 
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& message) : std::runtime_error(message) {}
+  explicit Failure(const std::string& message) : std::runtime_error(message), message_(message) {}
+  // The whole message; what() ends at a NUL that a quoted cell may hold.
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // A refused input/output request, with the Windows error number that picks its message.

@@ -1,4 +1,7 @@
 // Loading and saving the size template: the file dialogs, the file system, the % column.
+//
+// Saving replaces the file in one piece (FileSystem::replaceFile): a save that fails, on a
+// full drive for example, leaves the old template whole and no new file behind.
 #include "app/failure.h"
 #include "census/size_template.h"
 #include "platform/windows_errors.h"
@@ -22,7 +25,7 @@ void loadTemplateFile(Context& context, const std::string& path) {
 void saveTemplateFile(Context& context, const std::string& path) {
   const std::string bytes = writeTemplate(context.lists.sizes);
   int error = 0;
-  const auto file = context.fs.createFile(path, error);
+  const auto file = context.fs.replaceFile(path, error);
   if (!file) throw IoFailure(error);
   std::size_t done = 0;
   while (done < bytes.size()) {

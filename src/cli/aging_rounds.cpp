@@ -5,14 +5,15 @@
 
 #include "app/failure.h"
 #include "census/size_template.h"
+#include "cli/command_reports.h"
 #include "cli/exit_codes.h"
 #include "cli/fill_level.h"
 #include "cli/list_figures.h"
-#include "cli/list_file.h"
+#include "cli/job_list.h"
 #include "cli/measure_report.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
-#include "fileset/builder.h"
+#include "fileset/template_check.h"
 #include "measure/file_layout.h"
 #include "platform/volume_layout.h"
 
@@ -83,6 +84,8 @@ int runRounds(Session& session, const CliOptions& options) {
   const std::string note = unmappedDriveNote(target);
   if (!note.empty()) throw Failure(note);
   if (!options.listFile.empty()) checkFileListFolder(options.listFile);
+  JobList list(options.listFile, true);
+  list.setTarget(target);
   const std::string prefix = context.fields.text(EditField::id);
 
   session.seedRandom(options.seed);
@@ -96,7 +99,7 @@ int runRounds(Session& session, const CliOptions& options) {
                              round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     if (round == 1 && !options.fill) {
-      outcome = fileset::build(context);
+      outcome = fileset::buildChecked(context);
     } else {
       outcome = buildToFill(session, level);
     }
@@ -112,12 +115,24 @@ int runRounds(Session& session, const CliOptions& options) {
     appendRows(all, files1);
     outcome = diskops::sortOut(context);
     if (outcome != Outcome::Done) return exitCodeFor(outcome);
-    const TextTable deleted = files1;
-    const diskops::EraseResult erased = diskops::erase(context);
+    const TextTable chosen = files1;
+    const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
     if (erased.outcome != Outcome::Done) return exitCodeFor(erased.outcome);
+    // The erase left the chosen files it could not delete in the list: they stay on disk.
+    TextTable deleted{2};
+    keepUndeleted(chosen, files1, deleted);
     keepUndeleted(all, deleted, remaining);
-    if (!options.listFile.empty()) writeFileList(options.listFile, remaining);
+    const bool refused = files1.rowCount() > 0;
+    const TextTable refusedEntries = files1;
+    files1.clear();
+    appendRows(remaining, files1);
+    list.write(session);
     printOut(roundLine(round, remaining, target));
+    if (refused) {
+      files1.clear();
+      appendRows(refusedEntries, files1);
+      return reportRefusals(session, erased, "run");
+    }
   }
   return kExitDone;
 }

@@ -8,6 +8,7 @@
 #include "app/fields.h"
 #include "cli/bundled_templates.h"
 #include "cli/aging_options.h"
+#include "cli/list_target.h"
 
 #ifndef BRIMWELL_VERSION
 #define BRIMWELL_VERSION "unknown"
@@ -111,6 +112,34 @@ std::string hint(const std::string& command) {
          " --help' to see the options.";
 }
 
+// --target names a folder; --root and --prefix must not lead out of it.
+void checkStaysInTarget(CliOptions& options) {
+  if (options.target) {
+    options.target = asTargetFolder(*options.target);
+    if (const auto reason = unrecordableTargetReason(*options.target)) {
+      throw UsageError{"--target: " + *reason};
+    }
+  }
+  for (const RootFolder& root : options.roots) {
+    if (const auto reason = escapingNameReason(root.name, false)) {
+      throw UsageError{"--root: '" + root.name + "': " + *reason};
+    }
+  }
+  if (options.prefix) {
+    if (const auto reason = escapingNameReason(*options.prefix, true)) {
+      throw UsageError{"--prefix: '" + *options.prefix + "': " + *reason};
+    }
+  }
+}
+
+void addListTargetOption(CLI::App& command, CliOptions& options) {
+  command
+      .add_option("--target", options.target,
+                  "The folder the list's files must lie in, for a list that does not record "
+                  "it (a list made by build does); it must match a recorded one")
+      ->type_name("DIR");
+}
+
 void finishOptions(CliOptions& options, const RawOptions& raw) {
   if (!options.templateFile.empty()) {
     const auto resolved = resolveTemplate(options.templateFile);
@@ -145,6 +174,7 @@ void finishOptions(CliOptions& options, const RawOptions& raw) {
   }
   const std::string problem = finishAgingOptions(options, raw.aging);
   if (!problem.empty()) throw UsageError{problem};
+  checkStaysInTarget(options);
 }
 
 }  // namespace
@@ -158,6 +188,12 @@ std::optional<RootFolder> parseRootFolder(const std::string& text) {
 }
 
 std::optional<std::int64_t> parseWholeNumber(const std::string& text) { return parseDecimal(text); }
+const char* commandName(Command command) {
+  for (const CommandName& entry : kCommands) {
+    if (entry.command == command) return entry.name;
+  }
+  return "";
+}
 
 std::optional<std::uint32_t> parseSeed(const std::string& text) {
   const auto value = parseDecimal(text);
@@ -187,7 +223,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       "  brimwell-cli reproduce --list job.txt --yes\n"
       "  brimwell-cli sort-out --list job.txt --percent 15 --yes\n"
       "  brimwell-cli erase --list job.txt --yes\n"
-      "Exit codes: 0 done, 1 failed, 2 wrong command line, 3 declined or stopped by a notice.");
+      "Exit codes: 0 done, 1 failed (erase: a listed file that exists was not deleted), 2 wrong\n"
+      "command line, 3 declined or stopped by a notice.");
 
   CLI::App* census = app.add_subcommand(
       "census", "Count the files under a location by the size classes of a template");
@@ -218,9 +255,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   addFillOption(*build, raw.aging);
   build
       ->add_option("--target", options.target,
-                   "Folder every path starts with, joined to the root name as given, so end "
-                   "it with \"/\"; a relative one is taken from the current folder (default "
-                   "\"d:\\\", a drive that this system does not map)")
+                   "Folder every path starts with (a trailing \"/\" is added when missing; "
+                   "a relative one is taken from the current folder; default \"d:\\\", "
+                   "a drive that this system does not map). The list records it")
       ->type_name("PATH");
   addSeedOption(*build, raw);
   build->footer(
@@ -232,6 +269,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   reproduce->add_option("--list", options.listFile, "File list to write out")
       ->required()
       ->type_name("FILE");
+  addListTargetOption(*reproduce, options);
   addSeedOption(*reproduce, raw);
   addYesOption(*reproduce, options);
   reproduce->footer("Example:\n  brimwell-cli reproduce --list job.txt --seed 7 --yes");
@@ -252,6 +290,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   erase->add_option("--list", options.listFile, "File list of the files to delete")
       ->required()
       ->type_name("FILE");
+  addListTargetOption(*erase, options);
   addYesOption(*erase, options);
   erase->footer("Example:\n  brimwell-cli erase --list job.txt --yes");
 

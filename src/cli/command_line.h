@@ -3,9 +3,9 @@
 //   census LOCATION --template FILE [--save FILE]
 //   build --template FILE --list OUT [--files N] [--folders N] [--root NAME:DEPTH]...
 //         [--prefix TEXT] [--target PATH] [--seed S]
-//   reproduce --list FILE [--seed S] [--yes]
+//   reproduce --list FILE [--target DIR] [--seed S] [--yes]
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
-//   erase --list FILE [--yes]
+//   erase --list FILE [--target DIR] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
 //       [--rounds K] [--seed S] [--yes]
 //   templates
@@ -69,6 +69,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
 std::optional<RootFolder> parseRootFolder(const std::string& text);
 // A whole decimal number, digits only (no sign, no blank); nothing otherwise.
 std::optional<std::int64_t> parseWholeNumber(const std::string& text);
+// The name of `command` as it is typed ("sort-out").
+const char* commandName(Command command);
 // A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
 std::optional<std::uint32_t> parseSeed(const std::string& text);
 

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -10,15 +11,17 @@
 #include "census/size_template.h"
 #include "cli/bundled_templates.h"
 #include "cli/aging_rounds.h"
+#include "cli/command_reports.h"
 #include "cli/exit_codes.h"
 #include "cli/fill_level.h"
+#include "cli/job_list.h"
 #include "cli/list_figures.h"
 #include "cli/list_file.h"
 #include "cli/measure_command.h"
 #include "cli/session.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
-#include "fileset/builder.h"
+#include "fileset/template_check.h"
 
 namespace brimwell::cli {
 namespace {
@@ -43,11 +46,6 @@ std::string bytesText(std::int64_t bytes) {
   char shown[32];
   std::snprintf(shown, sizeof shown, " (%.1f %s)", scaled, kUnits[unit - 1]);
   return text + shown;
-}
-
-std::string couldNotDeleteText(const diskops::EraseResult& result) {
-  if (result.failed == 0) return {};
-  return "; " + plural(result.failed, "listed file", "listed files") + " could not be deleted";
 }
 
 // The template table as the window shows it: threshold, count, %, description.
@@ -87,15 +85,17 @@ Outcome buildList(Session& session, const CliOptions& options) {
   session.seedRandom(options.seed);
   census::loadTemplateFile(context, options.templateFile);
   if (options.fill) return buildToFill(session, *options.fill);
-  return fileset::build(context);
+  return fileset::buildChecked(context);
 }
 
 int build(Session& session, const CliOptions& options) {
   checkFileListFolder(options.listFile);
+  JobList list(options.listFile, true);
   const Outcome outcome = buildList(session, options);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  writeFileList(options.listFile, session.lists().files1);
   const std::string target = session.context().fields.text(EditField::reprodpath);
+  list.setTarget(target);
+  list.write(session);
   const ListFigures figures = measureFileList(session.lists().files1, target);
   printOut("Listed " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
            " in all in " + options.listFile + "\n");
@@ -105,17 +105,19 @@ int build(Session& session, const CliOptions& options) {
 }
 
 int reproduce(Session& session, const CliOptions& options) {
-  readFileList(options.listFile, session.lists().files1);
+  JobList list(options.listFile, false);
+  list.readInsideTarget(session, options.target.has_value());
   session.seedRandom(options.seed);
   return exitCodeFor(diskops::reproduce(session.context()));
 }
 
 int sortOut(Session& session, const CliOptions& options) {
-  readFileList(options.listFile, session.lists().files1);
+  JobList list(options.listFile, true);
+  list.read(session);
   session.seedRandom(options.seed);
   const Outcome outcome = diskops::sortOut(session.context());
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  writeFileList(options.listFile, session.lists().files1);
+  list.write(session);
   printOut(
       "Kept " +
       plural(static_cast<std::int64_t>(session.lists().files1.rowCount()), "entry", "entries") +
@@ -124,17 +126,15 @@ int sortOut(Session& session, const CliOptions& options) {
 }
 
 int erase(Session& session, const CliOptions& options) {
-  readFileList(options.listFile, session.lists().files1);
-  const diskops::EraseResult result = diskops::erase(session.context());
+  JobList list(options.listFile, true);
+  list.readInsideTarget(session, options.target.has_value());
+  const diskops::EraseResult result =
+      diskops::erase(session.context(), diskops::EraseKeeps::Refused);
   if (result.outcome != Outcome::Done) return exitCodeFor(result.outcome);
-  writeFileList(options.listFile, session.lists().files1);
+  list.write(session);
   printOut("Deleted " + plural(result.erased, "file", "files") + couldNotDeleteText(result) +
-           "; the list " + options.listFile + " is now empty.\n");
-  return kExitDone;
-}
-
-void keepList(Session& session, const CliOptions& options) {
-  if (!options.listFile.empty()) writeFileList(options.listFile, session.lists().files1);
+           listAfterEraseText(options.listFile, result) + "\n");
+  return reportRefusals(session, result, "erase");
 }
 
 int run(Session& session, const CliOptions& options) {
@@ -142,30 +142,32 @@ int run(Session& session, const CliOptions& options) {
   const std::string note = unmappedDriveNote(target);
   if (!note.empty()) throw Failure(note);
   if (!options.listFile.empty()) checkFileListFolder(options.listFile);
+  JobList list(options.listFile, true);
+  list.setTarget(target);
 
   Context& context = session.context();
   Outcome outcome = buildList(session, options);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
   const ListFigures figures = measureFileList(session.lists().files1, target);
-  keepList(session, options);
+  list.write(session);
 
   outcome = diskops::reproduce(context);
-  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  if (outcome != Outcome::Done) return stoppedStep(session, outcome, "reproduce");
   printOut("Wrote " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
            " in all, in " + plural(figures.folders, "folder", "folders") + " under " + target +
            "\n");
 
   outcome = diskops::sortOut(context);
-  if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  keepList(session, options);
-  const diskops::EraseResult erased = diskops::erase(context);
-  if (erased.outcome != Outcome::Done) return exitCodeFor(erased.outcome);
-  keepList(session, options);
+  if (outcome != Outcome::Done) return stoppedStep(session, outcome, "sort-out");
+  list.write(session);
+  const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
+  if (erased.outcome != Outcome::Done) return stoppedStep(session, erased.outcome, "erase");
+  list.write(session);
   printOut("Deleted " + std::to_string(erased.erased) + " of them, chosen at random (" +
            std::to_string(context.fields.value(SpinField::delprocent)) + " %)" +
            couldNotDeleteText(erased) + ", to leave gaps in the free space; " +
            plural(figures.files - erased.erased, "file", "files") + " remain.\n");
-  return kExitDone;
+  return reportRefusals(session, erased, "run");
 }
 
 int dispatch(Session& session, const CliOptions& options) {
@@ -194,11 +196,15 @@ int dispatch(Session& session, const CliOptions& options) {
 }  // namespace
 
 int runCommand(const CliOptions& options) {
+#ifndef _WIN32
+  // A closed output pipe (`... | head`) ends no command half way: writes to it just fail.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   Session session(options);
   try {
     return dispatch(session, options);
   } catch (const Failure& failure) {
-    session.feedback().say(errorBoxText(failure.what()));
+    session.feedback().say(failureText(failure, commandName(options.command)));
     if (options.command == Command::Reproduce) {
       const std::string note = driveNoteForList(session);
       if (!note.empty()) session.feedback().say(note + ".");

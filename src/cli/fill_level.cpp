@@ -8,6 +8,7 @@
 #include "app/failure.h"
 #include "cli/list_figures.h"
 #include "fileset/builder.h"
+#include "fileset/template_check.h"
 #include "measure/fill_trim.h"
 #include "platform/volume_layout.h"
 
@@ -77,7 +78,7 @@ Outcome buildToFill(Session& session, double percent) {
     files = std::clamp<std::int64_t>(files, 1, kMostFiles);
     session.fields().setValue(SpinField::SpinEdit1, static_cast<std::int32_t>(files));
     context.random.setState(state);
-    const Outcome outcome = fileset::build(context);
+    const Outcome outcome = fileset::buildChecked(context);
     if (outcome != Outcome::Done) return outcome;
     folders = measureFileList(context.lists.files1, target).folders;
     const std::uint64_t footprint =

@@ -10,6 +10,11 @@
 
 #include "app/context.h"
 #include "app/failure.h"
+#include "cli/list_lock.h"
+#include "cli/list_target.h"
+#include "cli/message_text.h"
+#include "platform/atomic_replace.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::cli {
 namespace {
@@ -63,34 +68,51 @@ using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
   throw Failure("Cannot write the file list '" + path + "': " + std::strerror(errnoValue));
 }
 
-[[noreturn]] void failWriting(const std::string& path, const std::error_code& error) {
-  throw Failure("Cannot write the file list '" + path + "': " + error.message());
+[[noreturn]] void failWritingCode(const std::string& path, int windowsError) {
+  throw Failure("Cannot write the file list '" + path + "': " + ioErrorMessage(windowsError));
 }
 
-// Writes `text` to `path` (created or truncated) in one request; fails with the reason.
-void writeWhole(const std::string& path, const std::string& text, const std::string& shownPath) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) failWriting(shownPath, errno);
-  std::setvbuf(file, nullptr, _IONBF, 0);  // the text goes out in one write, unbuffered
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const int writeError = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written) failWriting(shownPath, writeError);
-  if (!closed) failWriting(shownPath, errno);
+// The target of a first line "# target: DIR", or nothing.
+std::optional<std::string_view> targetLine(std::string_view line) {
+  // An entry always holds a TAB, so a line with one is an entry whatever it starts with.
+  if (line.substr(0, kTargetLinePrefix.size()) != kTargetLinePrefix ||
+      line.find('\t') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  line.remove_prefix(kTargetLinePrefix.size());
+  // A stray CR cannot be written back as part of the line: it is not part of the folder.
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 }  // namespace
 
 void parseFileList(std::string_view text, std::string_view name, TextTable& files1) {
+  ListHeader header;
+  parseFileList(text, name, files1, header, nullptr);
+}
+
+void parseFileList(std::string_view text, std::string_view name, TextTable& files1,
+                   ListHeader& header, const EntryCheck& check) {
   // A first pass checks every line and measures the list, so a bad line changes nothing
   // and the table is sized once.
+  std::optional<std::string> target;
   std::size_t rows = 0;
   std::size_t textBytes = 0;
   forEachLine(text, [&](std::size_t number, std::string_view line) {
+    if (number == 1 && targetLine(line)) {
+      target = std::string(*targetLine(line));
+      header.target = target;
+      return;
+    }
     if (line.empty()) return;
     ListLine parts;
-    const std::string problem = checkLine(line, parts);
+    std::string problem = checkLine(line, parts);
+    if (problem.empty() && check) {
+      if (const auto refused = check(parts.path)) {
+        problem = "'" + quotedCell(parts.path) + "' lies outside the target folder: " + *refused;
+      }
+    }
     if (!problem.empty()) {
       throw Failure("The file list '" + std::string(name) + "', line " + std::to_string(number) +
                     ": " + problem);
@@ -99,10 +121,11 @@ void parseFileList(std::string_view text, std::string_view name, TextTable& file
     textBytes += line.size();
   });
 
+  header.target = std::move(target);
   files1.clear();
   files1.reserve(rows, textBytes);
-  forEachLine(text, [&](std::size_t, std::string_view line) {
-    if (line.empty()) return;
+  forEachLine(text, [&](std::size_t number, std::string_view line) {
+    if (line.empty() || (number == 1 && targetLine(line))) return;
     ListLine parts;
     checkLine(line, parts);
     const std::size_t row = files1.addRow(parts.path);
@@ -110,13 +133,21 @@ void parseFileList(std::string_view text, std::string_view name, TextTable& file
   });
 }
 
-std::string fileListText(const TextTable& files1) {
+std::string fileListText(const TextTable& files1) { return fileListText(files1, ListHeader()); }
+
+std::string fileListText(const TextTable& files1, const ListHeader& header) {
   std::size_t bytes = 0;
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
     bytes += files1.caption(row).size() + files1.cellText(row, 1 + kSizeCell).size() + 2;
   }
   std::string text;
-  text.reserve(bytes);
+  const bool withTarget = header.target && files1.rowCount() != 0;
+  text.reserve(bytes + (withTarget ? kTargetLinePrefix.size() + header.target->size() + 1 : 0));
+  if (withTarget) {
+    text += kTargetLinePrefix;
+    text += *header.target;
+    text += '\n';
+  }
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
     text += files1.caption(row);
     text += '\t';
@@ -127,6 +158,12 @@ std::string fileListText(const TextTable& files1) {
 }
 
 void readFileList(const std::string& path, TextTable& files1) {
+  ListHeader header;
+  readFileList(path, files1, header, nullptr);
+}
+
+void readFileList(const std::string& path, TextTable& files1, ListHeader& header,
+                  const EntryCheck& check) {
   errno = 0;
   FilePointer file(std::fopen(path.c_str(), "rb"));
   if (!file) {
@@ -145,32 +182,33 @@ void readFileList(const std::string& path, TextTable& files1) {
   if (std::ferror(file.get()) != 0) {
     throw Failure("Cannot read the file list '" + path + "': " + std::strerror(errno));
   }
-  parseFileList(text, path, files1);
+  parseFileList(text, path, files1, header, check);
 }
 
 void writeFileList(const std::string& path, const TextTable& files1) {
-  const std::string text = fileListText(files1);
+  writeFileList(path, files1, ListHeader(), nullptr);
+}
 
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    writeWhole(path, text, path);
-    return;
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
+                   ListLock* lock) {
+  const std::string text = fileListText(files1, header);
+  int error = 0;
+  const auto file = ReplacementFile::open(path, error, ".new");
+  if (!file) failWritingCode(path, error);
+  if (lock != nullptr) lock->lockReplacement(*file);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    std::size_t written = 0;
+    error = file->write(text.data() + done, text.size() - done, written);
+    if (error == 0 && written == 0) error = winerr::kDiskFull;
+    if (error != 0) failWritingCode(path, error);
+    done += written;
   }
-
-  const std::string temporary = path + ".new";
-  try {
-    writeWhole(temporary, text, path);
-  } catch (...) {
-    fs::remove(temporary, error);
-    throw;
-  }
-  fs::rename(temporary, path, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    failWriting(path, error);
-  }
+  error = file->commit();
+  if (error != 0) failWritingCode(path, error);
+  if (lock != nullptr) lock->replaced(*file);
+  error = file->close();
+  if (error != 0) failWritingCode(path, error);
 }
 
 void checkFileListFolder(const std::string& path) {

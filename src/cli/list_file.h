@@ -6,12 +6,20 @@
 // A line that does not have this shape fails with its line number before anything is
 // added to the table, so a bad list never reaches an operation.
 //
-// Writing replaces the file in one piece: the text goes to a temporary file beside it,
-// which is then renamed over the old one, so a failed write leaves the old list whole.
-// A path that names something other than a regular file (a device, a pipe) is written
-// in place.
+// The first line may record the job's target folder, "# target: DIR" without a TAB (a line
+// with a TAB is an entry); a list without it is read as before. An empty list is written as an
+// empty file.
+//
+// Writing replaces the file in one piece: the text goes to a new file beside it (the list's
+// name with ".new", created exclusively, never through a link), which is synced and then
+// renamed over the old one, so a failed write leaves the old list whole. A list that is a
+// link is replaced at the link's target, and keeps its permissions. A path that names
+// something other than a regular file (a device, a pipe) is written in place; commands that
+// rewrite a list refuse such a path (ListLock).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,20 +27,42 @@
 
 namespace brimwell::cli {
 
+class ListLock;
+
+// What a list file holds besides its entries.
+struct ListHeader {
+  std::optional<std::string> target;  // the folder of "# target: DIR"
+};
+
+// Asked about every entry's path while a list is read (after its header line): the reason
+// the entry is refused, or nothing.
+using EntryCheck = std::function<std::optional<std::string>(std::string_view path)>;
+
 // Replaces the rows of `files1` by the entries of `text`; `name` names the list in
 // messages. Fails with "The file list NAME, line N: ..." on a malformed line, leaving
 // `files1` unchanged.
 void parseFileList(std::string_view text, std::string_view name, TextTable& files1);
+// The same, putting the recorded target in `header` and refusing, with its line number, the
+// first entry that `check` (when given) refuses.
+void parseFileList(std::string_view text, std::string_view name, TextTable& files1,
+                   ListHeader& header, const EntryCheck& check);
 
 // The text of the list: caption TAB size LF for every row (an empty size for a row that
 // has none).
 std::string fileListText(const TextTable& files1);
+// The same with the header's target line first, unless the list is empty.
+std::string fileListText(const TextTable& files1, const ListHeader& header);
 
 // Reads the list file at the native path `path` into `files1`.
 void readFileList(const std::string& path, TextTable& files1);
+void readFileList(const std::string& path, TextTable& files1, ListHeader& header,
+                  const EntryCheck& check);
 
-// Writes `files1` to the native path `path`, replacing the file as described above.
+// Writes `files1` to the native path `path`, replacing the file as described above; with a
+// `lock` the new file is locked before it takes the list's place.
 void writeFileList(const std::string& path, const TextTable& files1);
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
+                   ListLock* lock);
 
 // Fails unless the folder that would hold the list file `path` exists, so a long build
 // does not end in an unwritable list.

@@ -58,7 +58,10 @@ void putOptionsIntoFields(const CliOptions& options, FieldValues& fields) {
   if (options.prefix) fields.setText(EditField::id, *options.prefix);
   if (options.target) fields.setText(EditField::reprodpath, targetFolder(*options.target));
   if (options.percent) fields.setValue(SpinField::delprocent, *options.percent);
-  if (!options.location.empty()) fields.setText(EditField::scanpath, options.location);
+  // An empty location is the user's, as in the window's field: the census says so.
+  if (options.command == Command::Census || !options.location.empty()) {
+    fields.setText(EditField::scanpath, options.location);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "diskops/folder_maker.h"
 
 #include "app/failure.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::diskops {
 
@@ -29,7 +30,10 @@ bool FolderMaker::make(std::string_view folderPart) {
   if (fs_.attributes(scratch_, attributes) && attributes.isDirectory) return true;
   if (!make(parent)) return false;
   scratch_.assign(folder);  // the recursion reused the scratch path
-  return fs_.createFolder(scratch_) == 0;
+  const int error = fs_.createFolder(scratch_);
+  if (error != winerr::kAlreadyExists && error != winerr::kFileExists) return error == 0;
+  // Another process made it since the check: a folder there counts as made.
+  return fs_.attributes(scratch_, attributes) && attributes.isDirectory;
 }
 
 }  // namespace brimwell::diskops

@@ -6,6 +6,7 @@
 // existing directory or a path that is its own folder part needs nothing; any other folder
 // has its own folder part made first and is then created. A refused creation is not
 // reported: the folders inside it are skipped, and the file creation that follows fails.
+// A folder that another process makes between the check and the creation counts as made.
 //
 // Files of one folder usually come one after another, so the last folder made is
 // remembered and not checked again; forget() drops it when it turns out to have vanished.

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "app/cell_number.h"
+#include "diskops/confinement.h"
 #include "diskops/removal_picker.h"
 #include "diskops/writer.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::diskops {
 
@@ -59,7 +61,7 @@ Outcome sortOut(Context& context) {
   return Outcome::Done;
 }
 
-EraseResult erase(Context& context) {
+EraseResult erase(Context& context, EraseKeeps keeps) {
   TextTable& list = context.lists.files1;
   Feedback& feedback = context.feedback;
   if (!feedback.confirm("Erasing " + formatInteger(static_cast<std::int64_t>(list.rowCount())) +
@@ -71,14 +73,22 @@ EraseResult erase(Context& context) {
   EraseResult result;
   {
     TableBatch batch(list);
+    const Confinement confinement(context);
+    std::vector<bool> leaves(keeps == EraseKeeps::Refused ? list.rowCount() : 0, true);
     std::string path;
     for (std::size_t row = 0; row < list.rowCount(); ++row) {
       path.assign(list.caption(row));
       // A missing, locked or read-only file is passed over; it is only counted.
-      if (context.fs.deleteFile(path) == 0) {
+      const int error = context.fs.deleteFile(path);
+      if (error == 0) {
         ++result.erased;
       } else {
         ++result.failed;
+        if (error == winerr::kFileNotFound || error == winerr::kPathNotFound) {
+          ++result.missing;
+        } else if (!leaves.empty()) {
+          leaves[row] = false;
+        }
       }
       // Stopped by the user: the list stays as it is.
       if (!feedback.carryOn()) {
@@ -86,7 +96,11 @@ EraseResult erase(Context& context) {
         return result;
       }
     }
-    list.clear();
+    if (leaves.empty()) {
+      list.clear();
+    } else {
+      list.removeRows(leaves);
+    }
   }
   feedback.setStatus("Done.");
   feedback.pump();

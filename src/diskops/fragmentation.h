@@ -13,12 +13,21 @@ Outcome sortOut(Context& context);
 
 struct EraseResult {
   Outcome outcome = Outcome::Done;
-  std::int64_t erased = 0;  // files deleted
-  std::int64_t failed = 0;  // listed files the erase could not delete
+  std::int64_t erased = 0;   // files deleted
+  std::int64_t failed = 0;   // listed files the erase could not delete (missing ones too)
+  std::int64_t missing = 0;  // of those, files (or their folders) that were not there
 };
 
-// The "d) Delete files to add fragmentation" handler. Like the writer, it asks the
-// feedback whether to carry on after each file; when stopped, the list stays as it is.
-EraseResult erase(Context& context);
+// What the erase leaves in the list.
+enum class EraseKeeps {
+  Nothing,  // the window's erase: the list is emptied
+  Refused,  // the entries whose files exist and could not be deleted, for a retry
+};
+
+// The "d) Delete files to add fragmentation" handler. No link below the target folder is
+// followed: a file in a linked folder is not deleted (it is refused), and a listed file
+// that is itself a link is deleted as the link. Like the writer, it asks the feedback
+// whether to carry on after each file; when stopped, the list stays as it is.
+EraseResult erase(Context& context, EraseKeeps keeps = EraseKeeps::Nothing);
 
 }  // namespace brimwell::diskops

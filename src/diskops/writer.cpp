@@ -6,6 +6,9 @@
 // empty file and counts as 0 bytes, so the total asked about is what will be written.
 // A file whose closing fails ends the run like a failed block write, since what was
 // written may not have reached the disk.
+//
+// No link below the target is followed (Confinement): a link where a folder or a listed
+// file should be refuses the file like a read-only one, and nothing is written through it.
 #include "diskops/writer.h"
 
 #include <algorithm>
@@ -17,6 +20,8 @@
 #include "app/cell_number.h"
 #include "app/failure.h"
 #include "app/random_bytes.h"
+#include "diskops/confinement.h"
+#include "diskops/file_failure.h"
 #include "diskops/folder_maker.h"
 #include "diskops/percent.h"
 #include "platform/windows_errors.h"
@@ -50,8 +55,20 @@ std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
     folders.ensure(folder);
     file = fs.createFile(path, error);
   }
-  if (!file) throw IoFailure(error);
+  if (!file) throw FileIoFailure(error, path);
   return file;
+}
+
+// createWithFolders, with the failures of the folder chain naming the file too.
+std::unique_ptr<WritableFile> createNamingFailures(FileSystem& fs, PathStyle style,
+                                                   FolderMaker& folders, const std::string& path) {
+  try {
+    return createWithFolders(fs, style, folders, path);
+  } catch (const FileIoFailure&) {
+    throw;
+  } catch (const Failure& failure) {
+    throw FileFailure(failure.what(), path);
+  }
 }
 
 enum class FileResult { Written, WriteFailed };
@@ -95,13 +112,14 @@ Outcome reproduce(Context& context) {
   feedback.setProgress(0);
   feedback.pump();
 
+  const Confinement confinement(context);
   FolderMaker folders(context.fs, context.style);
   // Aligned to its size, the buffer never straddles a page: each write copies from one page.
   alignas(kBlockSize) std::array<std::uint8_t, kBlockSize> buffer{};
   std::string path;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     path.assign(list.caption(row));
-    auto file = createWithFolders(context.fs, context.style, folders, path);
+    auto file = createNamingFailures(context.fs, context.style, folders, path);
     const FileResult result = writeContent(*file, fileSize(list, row), context.random, buffer);
     if (result == FileResult::WriteFailed || file->close() != 0) {
       feedback.notice("Write error, possibly not enough space. Operation canceled.");

@@ -5,6 +5,7 @@
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
 #include "fileset/builder.h"
+#include "fileset/template_check.h"
 #include "gui/form1.h"
 
 namespace brimwell::gui {
@@ -24,7 +25,8 @@ void TForm1::Save1Click() {
 }
 
 void TForm1::buildClick() {
-  runHandler([](Context& context) { fileset::build(context); });
+  // A template the builder cannot model gets a notice naming the row; nothing is built.
+  runHandler([](Context& context) { fileset::buildChecked(context); });
 }
 
 void TForm1::reproduceClick() {

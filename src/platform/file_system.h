@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace brimwell {
@@ -65,6 +66,15 @@ class FileSystem {
   // cannot be read.
   virtual bool attributes(const std::string& path, PathAttributes& out) = 0;
 
+  // Keeps the requests that make folders, create files and delete files from following
+  // links (symbolic links; on Windows, reparse points) below `target`, a folder the user
+  // named (ending in a separator or ":"; empty for the current folder). Links are followed
+  // only in the leading folders a request's path shares with `target`; any further folder,
+  // and the file itself, is entered or opened without following a link, and a link met
+  // there refuses the request with 5 (a file that is a link is deleted as the link only).
+  // Nothing (the default) lifts the confinement: every link is followed.
+  virtual void confineTo(const std::optional<std::string>& target) { (void)target; }
+
   // Creates one folder (not its parents). Returns the Windows error number, 0 on success.
   virtual int createFolder(const std::string& path) = 0;
 
@@ -72,6 +82,16 @@ class FileSystem {
   // read and write it. A read-only file is refused with 5. Returns null and sets `error`
   // on refusal.
   virtual std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) = 0;
+
+  // Opens a new file that replaces `path` when it is closed: it is created exclusively
+  // beside `path` under a unique name and never through a link, and closing it flushes it
+  // to the disk, gives it the old file's permissions and renames it over `path` (over a
+  // link's target when `path` is a link). A failed close, or destroying it unclosed,
+  // removes the new file and leaves the old one whole. A read-only file is refused with 5.
+  // A file system that cannot do that creates (truncates) `path` itself.
+  virtual std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) {
+    return createFile(path, error);
+  }
 
   // Reads a whole file into `contents`. Returns the Windows error number, 0 on success.
   virtual int readFile(const std::string& path, std::string& contents) = 0;

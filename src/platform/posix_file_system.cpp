@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <fstream>
 
+#include "platform/atomic_replace.h"
+#include "platform/confined_walk_posix.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
@@ -54,6 +56,17 @@ int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
     default:
       return winerr::kGeneralFailure;
   }
+}
+
+int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written) {
+  written = 0;
+  ssize_t result;
+  do {
+    result = ::write(fd, data, size);
+  } while (result < 0 && errno == EINTR);
+  if (result < 0) return windowsErrorFromErrno(errno, true);
+  written = static_cast<std::size_t>(result);
+  return 0;
 }
 
 namespace {
@@ -112,7 +125,7 @@ class PosixListing : public FolderListing {
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
-        entry.isForeignDirectory = fs_.isMountPointOf(folder_, entry.name);
+        entry.isForeignDirectory = fs_.isMountPointOf(fd_, entry.name, folderDevice_);
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -138,6 +151,7 @@ class PosixListing : public FolderListing {
   bool withSizes_;
   PosixFileSystem& fs_;
   bool checkMounts_;
+  std::uint64_t folderDevice_ = 0;
   std::size_t offset_ = 0;
   std::size_t filled_ = 0;
   alignas(struct dirent64) char buffer_[32768];
@@ -149,14 +163,7 @@ class PosixWritableFile : public WritableFile {
   ~PosixWritableFile() override { close(); }
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    written = 0;
-    ssize_t result;
-    do {
-      result = ::write(fd_, data, size);
-    } while (result < 0 && errno == EINTR);
-    if (result < 0) return windowsErrorFromErrno(errno, true);
-    written = static_cast<std::size_t>(result);
-    return 0;
+    return writeToDescriptor(fd_, data, size, written);
   }
 
   int close() override {
@@ -224,18 +231,18 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   return true;
 }
 
-bool PosixFileSystem::isMountPointOf(const std::string& nativeFolder, const std::string& name) {
+bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
+                                     std::uint64_t& folderDevice) {
   std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
-  if (mountPoints_->paths.empty()) return false;
-  std::string full = nativeFolder;
-  if (full.empty() || full.back() != '/') full += '/';
-  full += name;
-  if (full.front() != '/') {
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd) == nullptr) return false;
-    full = std::string(cwd) + "/" + full;
+  if (mountPoints_->names.count(name) == 0) return false;
+  if (folderDevice == 0) {
+    struct stat folder {};
+    if (::fstat(folderFd, &folder) != 0) return false;
+    folderDevice = static_cast<std::uint64_t>(folder.st_dev) + 1;  // never 0 once read
   }
-  return mountPoints_->paths.count(full) != 0;
+  struct stat st {};
+  if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  return static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice;
 }
 
 void PosixFileSystem::loadMountPoints() {
@@ -251,7 +258,10 @@ void PosixFileSystem::loadMountPoints() {
     if (start == std::string::npos) continue;
     const std::size_t end = line.find(' ', start);
     const std::string mountPoint = unescapeMountField(line.substr(start, end - start));
-    if (mountPoint != "/") mountPoints_->paths.insert(mountPoint);
+    if (mountPoint == "/") continue;
+    const std::size_t slash = mountPoint.find_last_of('/');
+    mountPoints_->names.insert(slash == std::string::npos ? mountPoint
+                                                          : mountPoint.substr(slash + 1));
   }
 }
 
@@ -278,18 +288,130 @@ bool PosixFileSystem::attributes(const std::string& path, PathAttributes& out) {
   return true;
 }
 
+PosixFileSystem::OpenFolder::~OpenFolder() {
+  if (fd >= 0) ::close(fd);
+}
+
+void PosixFileSystem::confineTo(const std::optional<std::string>& target) {
+  if (openFolder_->fd >= 0) ::close(openFolder_->fd);
+  openFolder_->fd = -1;
+  openFolder_->path.clear();
+  trusted_.reset();
+  if (!target) return;
+  std::string native;
+  int error = 0;
+  // An empty target is the current folder; a drive that is not mapped trusts no folder
+  // but the root.
+  if (target->empty() || !toNative(*target, native, error)) native.clear();
+  if (!native.empty() && native.back() != '/') {
+    const std::size_t slash = native.find_last_of('/');
+    native.resize(slash == std::string::npos ? 0 : slash + 1);
+  }
+  trusted_ = native;
+}
+
+int PosixFileSystem::confinedParent(const std::string& native, bool fresh, int& folderFd,
+                                    std::string& leaf) {
+  const std::size_t slash = native.find_last_of('/');
+  const std::string_view parent =
+      slash == std::string::npos ? std::string_view() : std::string_view(native).substr(0, slash);
+  OpenFolder& kept = *openFolder_;
+  if (!fresh && kept.fd >= 0 && kept.path == parent) {
+    folderFd = kept.fd;
+    leaf = native.substr(slash + 1);
+    return 0;
+  }
+  if (kept.fd >= 0) ::close(kept.fd);
+  kept.fd = -1;
+  const int error = openConfinedParent(native, *trusted_, kept.fd, leaf);
+  if (error != 0) return error;
+  kept.path.assign(parent);
+  folderFd = kept.fd;
+  return 0;
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string& native,
+                                                              int& error) {
+  for (const bool fresh : {false, true}) {
+    int folder = -1;
+    std::string leaf;
+    error = confinedParent(native, fresh, folder, leaf);
+    if (error != 0) return nullptr;
+    if (leaf.empty() || native.back() == '/') {
+      error = winerr::kAccessDenied;
+      return nullptr;
+    }
+    int fd =
+        ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+      struct stat st {};
+      if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+          (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode) || isReadOnly(st))) {
+        error = winerr::kAccessDenied;
+        return nullptr;
+      }
+      fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+    }
+    if (fd >= 0) return std::make_unique<PosixWritableFile>(fd);
+    // A folder kept open may have been removed since: open it afresh once.
+    if (errno == ENOENT && !fresh) continue;
+    error = errno == ELOOP ? winerr::kAccessDenied : windowsErrorFromErrno(errno, true);
+    return nullptr;
+  }
+  return nullptr;
+}
+
+int PosixFileSystem::deleteConfined(const std::string& native) {
+  for (const bool fresh : {false, true}) {
+    int folder = -1;
+    std::string leaf;
+    const int error = confinedParent(native, fresh, folder, leaf);
+    if (error != 0) return error;
+    struct stat st {};
+    if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT && !fresh) continue;
+      return windowsErrorFromErrno(errno, false);
+    }
+    if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && isReadOnly(st))) {
+      return winerr::kAccessDenied;
+    }
+    if (::unlinkat(folder, leaf.c_str(), 0) == 0) return 0;
+    return windowsErrorFromErrno(errno, false);
+  }
+  return winerr::kFileNotFound;
+}
+
 int PosixFileSystem::createFolder(const std::string& path) {
   std::string native;
   int error = 0;
   if (!toNative(path, native, error)) return error;
+  if (trusted_) {
+    int folder = -1;
+    std::string leaf;
+    error = openConfinedParent(native, *trusted_, folder, leaf);
+    if (error != 0) return error;
+    const int result = ::mkdirat(folder, leaf.c_str(), 0777);
+    const int mkdirError = errno;
+    ::close(folder);
+    return result == 0 ? 0 : windowsErrorFromErrno(mkdirError, true);
+  }
   if (::mkdir(native.c_str(), 0777) == 0) return 0;
   return windowsErrorFromErrno(errno, true);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::replaceFile(const std::string& path, int& error) {
+  std::string native;
+  error = 0;
+  if (!toNative(path, native, error)) return nullptr;
+  return ReplacementFile::open(native, error);
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& path, int& error) {
   std::string native;
   error = 0;
   if (!toNative(path, native, error)) return nullptr;
+  if (trusted_) return createConfined(native, error);
   // A new file takes one call; only an existing one is checked for the read-only rule
   // before it is truncated.
   int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -340,6 +462,7 @@ int PosixFileSystem::deleteFile(const std::string& path) {
   std::string native;
   int error = 0;
   if (!toNative(path, native, error)) return error;
+  if (trusted_) return deleteConfined(native);
   struct stat st {};
   if (::lstat(native.c_str(), &st) != 0) return errorForPath(errno, native);
   if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && isReadOnly(st))) {

@@ -7,11 +7,16 @@
 //
 // A file without any write permission bit is read-only: replacing or deleting it is
 // refused with 5, also for root, as Windows refuses administrators on read-only files.
+//
+// Confined (confineTo), folders are made, files created and deleted through descriptors
+// opened one folder at a time without following links below the trusted folders; the
+// folder that held the last file is kept open for the next request in it.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -26,9 +31,12 @@ class PosixFileSystem : public FileSystem {
   // Maps drive `letter` (either case) to the native folder `root`.
   void mapDrive(char letter, std::string root);
 
-  // True when `name` in the native folder `nativeFolder` is where another file system is
-  // mounted; walks count such a folder but do not enter it.
-  bool isMountPointOf(const std::string& nativeFolder, const std::string& name);
+  // True when the folder `name` in the open folder `folderFd` is where another file system
+  // is mounted; walks count such a folder but do not enter it. Decided by device numbers,
+  // so however the location is spelled ("/./", "//", "a/../a", through a link); only names
+  // that some mount point ends in are looked at. `folderDevice` caches the open folder's
+  // device (0 until it is read).
+  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice);
 
   // The native path for a tool path, or false when it names an unmapped drive or holds a
   // NUL character (`error` then says which Windows error that is).
@@ -36,8 +44,10 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
+  void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
   // Listings share only the drive map (not changed during a walk) and the set of mount
@@ -48,9 +58,26 @@ class PosixFileSystem : public FileSystem {
   // Read from the system once, at the first question, by whichever thread asks first.
   struct MountPoints {
     std::once_flag loaded;
-    std::unordered_set<std::string> paths;
+    std::unordered_set<std::string> names;  // the last component of every mount point
   };
   void loadMountPoints();
+
+  // The folder of the last confined request, kept open (shared by copies, like the above).
+  struct OpenFolder {
+    std::string path;
+    int fd = -1;
+    ~OpenFolder();
+  };
+  // Opens (or takes the kept) folder holding `native`'s last component, confined; `fresh`
+  // opens it again. Returns the Windows error number, 0 on success; the folder stays owned
+  // by the file system.
+  int confinedParent(const std::string& native, bool fresh, int& folderFd, std::string& leaf);
+  std::unique_ptr<WritableFile> createConfined(const std::string& native, int& error);
+  int deleteConfined(const std::string& native);
+
+  // The native folder links are trusted in; nothing when requests are not confined.
+  std::optional<std::string> trusted_;
+  std::shared_ptr<OpenFolder> openFolder_ = std::make_shared<OpenFolder>();
 
   std::map<char, std::string> drives_;
   // Shared by copies, so that the file system stays copyable and movable.
@@ -60,5 +87,8 @@ class PosixFileSystem : public FileSystem {
 // The Windows error number for a failed POSIX call's errno. `missingIsFolder` picks 3
 // over 2 for ENOENT (a path through a missing folder rather than a missing file).
 int windowsErrorFromErrno(int errnoValue, bool missingIsFolder);
+
+// One write request to the descriptor `fd`, as WritableFile::write makes it.
+int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written);
 
 }  // namespace brimwell

@@ -3,12 +3,25 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
+#include "platform/atomic_replace.h"
 #include "platform/path_style.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
+
+int writeToHandle(void* handle, const void* data, std::size_t size, std::size_t& written) {
+  // One request carries at most 4 GiB - 1; more is reported as a short write.
+  const auto request =
+      static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+  DWORD done = 0;
+  const BOOL ok = WriteFile(handle, data, request, &done, nullptr);
+  written = done;
+  return ok ? 0 : static_cast<int>(GetLastError());
+}
+
 namespace {
 
 // A NUL inside a path would cut it short at the call and name another file.
@@ -49,13 +62,7 @@ class Win32WritableFile : public WritableFile {
   Win32WritableFile& operator=(const Win32WritableFile&) = delete;
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
-    // One request carries at most 4 GiB - 1; more is reported as a short write.
-    const auto request =
-        static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-    DWORD done = 0;
-    const BOOL ok = WriteFile(handle_, data, request, &done, nullptr);
-    written = done;
-    return ok ? 0 : lastError();
+    return writeToHandle(handle_, data, size, written);
   }
 
   int close() override {
@@ -115,8 +122,43 @@ bool Win32FileSystem::attributes(const std::string& path, PathAttributes& out) {
   return true;
 }
 
+void Win32FileSystem::confineTo(const std::optional<std::string>& target) {
+  trusted_.reset();
+  if (target) trusted_ = std::string(PathStyle::folderPart(*target));
+}
+
+int Win32FileSystem::refuseLinks(const std::string& path, bool leafToo) const {
+  if (!trusted_) return 0;
+  // The leading folders shared with the trusted folder (names compared without case).
+  const auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+  std::size_t shared = 0;
+  for (std::size_t i = 0; i < path.size() && i < trusted_->size(); ++i) {
+    const char a = path[i];
+    const char b = (*trusted_)[i];
+    const bool bothSeparators = PathStyle::isSeparator(a) && PathStyle::isSeparator(b);
+    if (!bothSeparators && upper(a) != upper(b)) break;
+    if (PathStyle::isSeparator(a) || a == ':') shared = i + 1;
+  }
+  std::size_t end = path.size();
+  while (end > shared && PathStyle::isSeparator(path[end - 1])) --end;
+  std::size_t at = shared;
+  while (at < end) {
+    std::size_t stop = path.find_first_of("\\/", at);
+    if (stop == std::string::npos || stop > end) stop = end;
+    if (stop == end && !leafToo) break;
+    if (stop > at) {
+      const DWORD attributes = GetFileAttributesA(path.substr(0, stop).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) break;  // made from here on by the request
+      if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return winerr::kAccessDenied;
+    }
+    at = stop + 1;
+  }
+  return 0;
+}
+
 int Win32FileSystem::createFolder(const std::string& path) {
   if (holdsNul(path)) return winerr::kInvalidName;
+  if (const int refused = refuseLinks(path, false); refused != 0) return refused;
   return CreateDirectoryA(path.c_str(), nullptr) ? 0 : lastError();
 }
 
@@ -126,13 +168,26 @@ std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& pat
     error = winerr::kInvalidName;
     return nullptr;
   }
+  error = refuseLinks(path, true);
+  if (error != 0) return nullptr;
+  // Confined, a link made after the check is opened as itself, not followed.
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (trusted_ ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    nullptr, CREATE_ALWAYS, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = lastError();
     return nullptr;
   }
   return std::make_unique<Win32WritableFile>(handle);
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& path, int& error) {
+  error = 0;
+  if (holdsNul(path)) {
+    error = winerr::kInvalidName;
+    return nullptr;
+  }
+  return ReplacementFile::open(path, error);
 }
 
 int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
@@ -162,6 +217,8 @@ int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
 
 int Win32FileSystem::deleteFile(const std::string& path) {
   if (holdsNul(path)) return winerr::kInvalidName;
+  // The file itself may be a link: DeleteFileA removes the link, not what it leads to.
+  if (const int refused = refuseLinks(path, false); refused != 0) return refused;
   return DeleteFileA(path.c_str()) ? 0 : lastError();
 }
 

@@ -26,7 +26,7 @@ TEST_F(CliTest, BuildWritesPathTabSizeLinesInListOrder) {
   const std::string text = read("a.txt");
   EXPECT_EQ(text.back(), '\n');
   EXPECT_FALSE(contains(text, "\r"));
-  const auto lines = linesOf(text);
+  const auto lines = entriesOf(text);
   ASSERT_EQ(lines.size(), 60u);
   for (const std::string& line : lines) {
     const std::size_t tab = line.find('\t');
@@ -63,7 +63,7 @@ TEST_F(CliTest, RootsGivenReplaceAllFiveAndTheOthersAreLeftEmpty) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   int underRoot = 0;
   int inTarget = 0;
-  for (const std::string& line : linesOf(read("a.txt"))) {
+  for (const std::string& line : entriesOf(read("a.txt"))) {
     const std::string rest = line.substr(target().size(), line.find('\t') - target().size());
     if (rest.rfind("disk:one/", 0) == 0) {
       ++underRoot;
@@ -84,7 +84,7 @@ TEST_F(CliTest, TheDefaultTargetIsTheWindowsDriveAndTheNoteSaysItIsNotMapped) {
                              "--files", "5", "--seed", "1"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(contains(run.err, "not mapped on this system")) << run.err;
-  for (const std::string& line : linesOf(read("a.txt"))) EXPECT_EQ(line.rfind("d:\\", 0), 0u);
+  for (const std::string& line : entriesOf(read("a.txt"))) EXPECT_EQ(line.rfind("d:\\", 0), 0u);
 }
 
 TEST_F(CliTest, BuildFailsBeforeWorkingWhenTheListCannotBeWritten) {

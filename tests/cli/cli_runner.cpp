@@ -145,4 +145,10 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
+std::vector<std::string> entriesOf(const std::string& listText) {
+  std::vector<std::string> lines = linesOf(listText);
+  if (!lines.empty() && lines.front().rfind("# target: ", 0) == 0) lines.erase(lines.begin());
+  return lines;
+}
+
 }  // namespace brimwell::testing

@@ -28,5 +28,7 @@ CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::st
 
 // Every line of `text` (without the LF).
 std::vector<std::string> linesOf(const std::string& text);
+// The entry lines of a list file's text: its lines without the "# target: DIR" header.
+std::vector<std::string> entriesOf(const std::string& listText);
 
 }  // namespace brimwell::testing

@@ -15,7 +15,7 @@ bool contains(const std::string& text, const std::string& part) {
 // The paths of a list file's lines, in order.
 std::vector<std::string> pathsOf(const std::string& listText) {
   std::vector<std::string> paths;
-  for (const std::string& line : linesOf(listText))
+  for (const std::string& line : entriesOf(listText))
     paths.push_back(line.substr(0, line.rfind('\t')));
   return paths;
 }
@@ -26,7 +26,7 @@ TEST_F(CliTest, ReproduceWithASeedWritesTheSameBytesTwiceAndTheListedSizes) {
   ASSERT_EQ(first.exitCode, 0) << first.err;
   const auto written = filesOnDisk();
   ASSERT_EQ(written.size(), 60u);
-  for (const std::string& line : linesOf(read("a.txt"))) {
+  for (const std::string& line : entriesOf(read("a.txt"))) {
     const std::string relative =
         line.substr(dir.path().size() + 1, line.rfind('\t') - dir.path().size() - 1);
     ASSERT_EQ(written.count(relative), 1u) << relative;
@@ -69,7 +69,7 @@ TEST_F(CliTest, SortOutWithASeedKeepsTheSameEntriesInListOrder) {
   EXPECT_TRUE(contains(run.out, "Kept 15 entries")) << run.out;
 
   // The kept lines are lines of the built list, unchanged and in the same order.
-  const auto kept = linesOf(read("a.txt"));
+  const auto kept = entriesOf(read("a.txt"));
   ASSERT_EQ(kept.size(), 15u);
   const auto all = linesOf(built);
   auto next = all.begin();

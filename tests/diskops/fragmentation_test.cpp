@@ -166,5 +166,25 @@ TEST(Erase, ADeclinedQuestionChangesNothingAndAnEmptyListIsAsked) {
                                       "status: Please wait, erasing files...", "status: Done."}));
 }
 
+TEST(Erase, KeepingRefusedEntriesLeavesOnlyFilesThatExistAndWereRefused) {
+  TempDir dir;
+  dir.writeFile("a/one.DAT", "1");
+  dir.writeFile("a/locked.DAT", "2");
+  ASSERT_EQ(::chmod((dir / "a/locked.DAT").c_str(), 0444), 0);
+  Operation op;
+  op.fields.setText(EditField::reprodpath, dir.path() + "/");
+  op.setFiles({{dir / "a/one.DAT", "1"},
+               {dir / "a/missing.DAT", "1"},
+               {dir / "gone/missing.DAT", "1"},
+               {dir / "a/locked.DAT", "1"}});
+  auto context = op.context(PathStyle::posix());
+  const diskops::EraseResult result = diskops::erase(context, diskops::EraseKeeps::Refused);
+  EXPECT_EQ(result.erased, 1);
+  EXPECT_EQ(result.failed, 3);
+  EXPECT_EQ(result.missing, 2);
+  EXPECT_EQ(op.paths(), (std::vector<std::string>{dir / "a/locked.DAT"}));
+  EXPECT_EQ(op.lists.files1.subCell(0, kSizeCell), "1");
+}
+
 }  // namespace
 }  // namespace brimwell

@@ -38,6 +38,7 @@ class ObservingFileSystem : public FileSystem {
     ++attributeReads;
     return real_.attributes(path, out);
   }
+  void confineTo(const std::optional<std::string>& target) override { real_.confineTo(target); }
   int createFolder(const std::string& path) override { return real_.createFolder(path); }
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/context.h"
 #include "app/failure.h"
@@ -144,6 +146,76 @@ TEST(RealFaults, NamesThatAreNotUtf8GoThroughEveryOperation) {
   const auto erased = diskops::erase(ops.context);
   EXPECT_EQ(erased.erased, 200);
   EXPECT_EQ(erased.failed, 0);
+}
+
+TEST(RealFaults, ASaveThatFillsTheDriveLeavesTheOldTemplateWholeAndNothingBeside) {
+  SmallDrive drive(64 * 1024);
+  if (!drive.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root and mount rights";
+  Operations ops;
+  census::readTemplate("512\t1\r\n1024\t2\r\n", ops.lists.sizes);
+  census::saveTemplateFile(ops.context, drive.path("t.fs"));
+  const std::string saved = "512\t1\r\n1024\t2\r\n";
+  std::string big;
+  for (int i = 0; i < 8000; ++i) big += std::to_string(i) + "\t1\tdescription\r\n";
+  census::readTemplate(big, ops.lists.sizes);
+  try {
+    census::saveTemplateFile(ops.context, drive.path("t.fs"));
+    FAIL() << "no failure";
+  } catch (const IoFailure& failure) {
+    EXPECT_EQ(errorBoxText(failure.what()), "I/O error 112.");
+  }
+  std::ifstream in(drive.path("t.fs"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), saved);
+  EXPECT_EQ(std::distance(fs::directory_iterator(drive.path("")), fs::directory_iterator()), 1);
+}
+
+TEST(RealFaults, TheCensusStaysOnItsFileSystemHoweverTheLocationIsSpelled) {
+  testing::TempDir dir;
+  dir.writeFile("a/one", "1");
+  dir.writeFile("a/b/two", "22");
+  fs::create_directory(dir / "a/m");
+  if (::mount("tmpfs", (dir / "a/m").c_str(), "tmpfs", 0, "size=65536") != 0) {
+    GTEST_SKIP() << "mounting a tmpfs needs root and mount rights";
+  }
+  std::ofstream(dir / "a/m/foreign") << "xyz";
+  fs::create_directory_symlink(dir / "a", dir / "link");
+  for (const std::string& location : {dir / "a", dir / "a/", dir / "a/./", dir.path() + "//a//",
+                                      dir / "a/b/../", dir / "link/"}) {
+    Operations census;
+    census::readTemplate("100\t0\r\n", census.lists.sizes);
+    census.fields.setText(EditField::scanpath, location);
+    ASSERT_EQ(census::analyse(census.context), Outcome::Done) << location;
+    EXPECT_EQ(census.feedback.status,
+              "Total files: 2, total folders: 2, total size: 3, avg size: 1.")
+        << location;
+  }
+  ::umount2((dir / "a/m").c_str(), MNT_DETACH);
+}
+
+TEST(RealFaults, APlantedLinkStopsTheWriterAndTheEraseAtTheTarget) {
+  testing::TempDir dir;
+  dir.writeFile("elsewhere/victim.DAT", "victim");
+  Operations ops;
+  ops.fields.setText(EditField::reprodpath, dir / "out/");
+  fs::create_directory(dir / "out");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "out/Windows emul");
+  ops.list(dir / "out/Program Files emul/a.DAT", 10);
+  ops.list(dir / "out/Windows emul/victim.DAT", 10);
+  try {
+    diskops::reproduce(ops.context);
+    FAIL() << "no failure";
+  } catch (const IoFailure& failure) {
+    EXPECT_EQ(errorBoxText(failure.what()), "File access denied.");
+  }
+  EXPECT_EQ(fs::file_size(dir / "out/Program Files emul/a.DAT"), 10u);
+  EXPECT_EQ(fs::file_size(dir / "elsewhere/victim.DAT"), 6u);
+
+  const auto erased = diskops::erase(ops.context);
+  EXPECT_EQ(erased.erased, 1);
+  EXPECT_EQ(erased.failed, 1);
+  EXPECT_EQ(erased.missing, 0);
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/victim.DAT"));
+  EXPECT_TRUE(ops.lists.files1.empty());  // the window's erase empties the list
 }
 
 }  // namespace

@@ -71,5 +71,21 @@ TEST_F(Handlers, TheButtonsRunCensusBuildReproductionAndFragmentation) {
   EXPECT_EQ(questions, (QStringList{"Total", "Removing", "Erasing"}));
 }
 
+TEST_F(Handlers, BuildShowsTheNoticeForATemplateItCannotModelAndBuildsNothing) {
+  TempDir dir;
+  dir.writeFile("falling.fs", "4096\t5\r\n512\t5\r\n");
+  ModalWatch watch;
+  form->OpenDialog1.setRunner(
+      [&](QFileDialog&) { return QString::fromStdString(dir / "falling.fs"); });
+  form->sizeload->click();
+  form->PageControl1->setCurrentWidget(form->TabSheet2);
+  form->build->click();
+  QApplication::processEvents();
+  ASSERT_EQ(watch.seen.size(), 1u);
+  EXPECT_TRUE(watch.seen[0].text.contains("row 2 (threshold 512) is below the threshold before it"))
+      << watch.seen[0].text.toStdString();
+  EXPECT_EQ(form->files1->model()->rowCount(), 0);
+}
+
 }  // namespace
 }  // namespace brimwell::testing

@@ -310,5 +310,38 @@ TEST(FileSystemContract, DeletionRemovesTheFileAndLeavesItsFolder) {
   EXPECT_TRUE(attributes.isDirectory);
 }
 
+TEST(FileSystemContract, AReplacementTakesThePlaceOnlyWhenClosedAndConfinementKeepsTheRest) {
+  TempDir dir;
+  const auto fs = makeNativeFileSystem();
+  const std::string path = join(dir.path(), "t.fs");
+  dir.writeFile("t.fs", "old");
+  int error = 0;
+  auto file = fs->replaceFile(path, error);
+  ASSERT_TRUE(file) << error;
+  std::size_t written = 0;
+  ASSERT_EQ(file->write("new", 3, written), 0);
+  EXPECT_EQ(dir.readFile("t.fs"), "old");
+  ASSERT_EQ(file->close(), 0);
+  EXPECT_EQ(dir.readFile("t.fs"), "new");
+  file = fs->replaceFile(path, error);
+  ASSERT_TRUE(file) << error;
+  file->write("lost", 4, written);
+  file.reset();
+  EXPECT_EQ(dir.readFile("t.fs"), "new");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+
+  // Confined to the folder, a normal tree is made, written and deleted as before.
+  fs->confineTo(join(dir.path(), ""));
+  EXPECT_EQ(fs->createFolder(join(dir.path(), "a")), 0);
+  auto made = fs->createFile(join(join(dir.path(), "a"), "f.DAT"), error);
+  ASSERT_TRUE(made) << error;
+  ASSERT_EQ(made->close(), 0);
+  EXPECT_EQ(fs->deleteFile(join(join(dir.path(), "a"), "f.DAT")), 0);
+  EXPECT_EQ(fs->deleteFile(join(join(dir.path(), "a"), "f.DAT")), winerr::kFileNotFound);
+  fs->confineTo(std::nullopt);
+}
+
 }  // namespace
 }  // namespace brimwell

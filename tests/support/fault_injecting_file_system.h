@@ -2,7 +2,8 @@
 // the n-th create, write, folder creation, listing, read or deletion can be refused with a
 // chosen Windows error number, and the n-th write can be made short. It counts every kind
 // of request, so a test can first run a scenario clean to learn its failure points and
-// then sweep through each of them.
+// then sweep through each of them. Confinement passes through; a replacement (replaceFile)
+// is made as a created file, so its writes can be refused and shortened like any other.
 //
 // Made `concurrent`, it allows listings on several threads at once (the census then reads
 // ahead on its pool): every count is atomic, the listings made on threads other than the
@@ -43,6 +44,7 @@ class FaultInjectingFileSystem : public FileSystem {
 
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
+  void confineTo(const std::optional<std::string>& target) override { real_.confineTo(target); }
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;

@@ -263,7 +263,9 @@ TEST_F(CliOnDriveD, AFolderThatCannotBeMadeStopsTheRunWithItsMessage) {
   ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
   CloseHandle(blocker);
 
-  CliResult reproduced = runCli({"reproduce", "--list", list, "--seed", "1", "--yes"}, scratch_);
+  // A list made by hand records no target: --target names it.
+  CliResult reproduced =
+      runCli({"reproduce", "--list", list, "--target", target, "--seed", "1", "--yes"}, scratch_);
   EXPECT_EQ(reproduced.exitCode, 1);
   EXPECT_NE(reproduced.output.find("Invalid filename."), std::string::npos) << reproduced.output;
   EXPECT_EQ(sizeOnDisk(target + "a first.dat"), 10);

@@ -1,0 +1,80 @@
+#include "cli/command_reports.h"
+
+#include <string_view>
+
+#include "cli/exit_codes.h"
+#include "cli/message_text.h"
+#include "diskops/file_failure.h"
+
+namespace brimwell::cli {
+namespace {
+
+constexpr std::size_t kPathsShown = 3;
+
+std::string count(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "'CELL' is not a valid integer value" with CELL cut and escaped.
+std::string shownMessage(std::string_view message) {
+  constexpr std::string_view kInvalid = "' is not a valid integer value";
+  if (message.size() > kInvalid.size() + 1 && message.front() == '\'' &&
+      message.substr(message.size() - kInvalid.size()) == kInvalid) {
+    const std::string_view cell = message.substr(1, message.size() - 1 - kInvalid.size());
+    return "'" + quotedCell(cell) + std::string(kInvalid);
+  }
+  return printableMessage(message);
+}
+
+}  // namespace
+
+std::string couldNotDeleteText(const diskops::EraseResult& result) {
+  if (result.failed == 0) return {};
+  std::string text =
+      "; " + count(result.failed, "listed file", "listed files") + " could not be deleted";
+  if (result.missing != 0) text += " (" + std::to_string(result.missing) + " already missing)";
+  return text;
+}
+
+std::string listAfterEraseText(const std::string& listPath, const diskops::EraseResult& result) {
+  const std::int64_t refused = result.failed - result.missing;
+  if (refused == 0) return "; the list " + listPath + " is now empty.";
+  return "; the list " + listPath + " keeps the " + count(refused, "file", "files") +
+         " that exist and were refused, for a retry.";
+}
+
+int reportRefusals(Session& session, const diskops::EraseResult& result, const char* command) {
+  const std::int64_t refused = result.failed - result.missing;
+  if (refused == 0) return kExitDone;
+  const TextTable& kept = session.lists().files1;
+  std::string paths;
+  for (std::size_t row = 0; row < kept.rowCount() && row < kPathsShown; ++row) {
+    paths += (row == 0 ? "" : ", ") + quotedCell(kept.caption(row));
+  }
+  if (kept.rowCount() > kPathsShown) paths += ", ...";
+  session.feedback().say(
+      "brimwell-cli: " + std::string(command) + ": " +
+      count(refused, "listed file exists and was", "listed files exist and were") +
+      " not deleted: " + paths + ".");
+  return kExitFailed;
+}
+
+int stoppedStep(Session& session, Outcome outcome, const char* step) {
+  // A write error has said so in its own notice.
+  if (outcome == Outcome::Failed) return exitCodeFor(outcome);
+  const std::string stepName(step);
+  const std::string left = stepName == "reproduce" ? "the list was built, nothing was written"
+                                                   : "the files written so far stay on the disk";
+  session.feedback().say("brimwell-cli: run: stopped at the " + stepName + " step; " + left + ".");
+  return exitCodeFor(outcome);
+}
+
+std::string failureText(const Failure& failure, const char* command) {
+  std::string text = errorBoxText(shownMessage(failure.message()));
+  if (const auto* about = dynamic_cast<const diskops::AboutFile*>(&failure)) {
+    text = "brimwell-cli: " + std::string(command) + ": " + quotedCell(about->file()) + ": " + text;
+  }
+  return text;
+}
+
+}  // namespace brimwell::cli
