@@ -24,7 +24,6 @@ class Session {
   Workspace& lists() { return lists_; }
   FieldValues& fields() { return fields_; }
   TerminalFeedback& feedback() { return feedback_; }
-  FieldValues& fields() { return fields_; }
 
   // Sets the random source's state to `seed`, or takes one from the clock and prints it
   // as "seed: S" so the run can be repeated.

@@ -57,6 +57,7 @@ class MovingLocation : public FieldReader {
 };
 
 using testing::threadCount;
+using testing::threadCountSettledAt;
 
 // What one census showed and left in the template.
 struct Observed {
@@ -193,7 +194,7 @@ TEST_F(CensusPrefetch, NoFilesToProcessStopsTheHelper) {
     EXPECT_EQ(readAhead, listedAgain) << location;
     EXPECT_EQ(readAhead.outcome, Outcome::Stopped);
     EXPECT_EQ(readAhead.events.back(), "notice: No files to process.");
-    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   }
 }
 
@@ -201,7 +202,7 @@ TEST_F(CensusPrefetch, ABadThresholdMidwayLeavesTheSameCountsAndNoThreadBehind) 
   const std::size_t threadsBefore = threadCount();
   const Observed listedAgain = census(false, tree("t"), "lots");
   Observed readAhead = census(true, tree("t"), "lots");
-  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   readAhead.helperListings = 0;
   EXPECT_EQ(readAhead, listedAgain);
   EXPECT_EQ(readAhead.failure, "'lots' is not a valid integer value");

@@ -67,7 +67,7 @@ TEST_F(CliTest, AFileNamedLikeABundledTemplateComesFirstAndAnUnknownNameIsRefuse
                    dir.path())
                 .exitCode,
             0);
-  for (const std::string& line : linesOf(read("a.txt"))) {
+  for (const std::string& line : entriesOf(read("a.txt"))) {
     EXPECT_LT(std::stoll(line.substr(line.find('\t') + 1)), 8) << line;
   }
 

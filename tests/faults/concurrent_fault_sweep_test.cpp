@@ -23,6 +23,7 @@ namespace brimwell {
 namespace {
 
 using testing::threadCount;
+using testing::threadCountSettledAt;
 
 // Six files in five folders below the location, one of them four levels down.
 struct ConcurrentCensus {
@@ -86,7 +87,7 @@ TEST(ConcurrentFaultSweep, ThePoolsListingsFailAndAreRefusedInTurn) {
     // The counting walk ended; the classifying walk stopped at the folder that failed.
     EXPECT_EQ(thrown.feedback.status, "Analyzing the location...");
     EXPECT_LT(thrown.counted(), 6);
-    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
 
     ConcurrentCensus refused;
     refused.faults.failNthHelperListing(n, winerr::kAccessDenied, false);
@@ -94,7 +95,7 @@ TEST(ConcurrentFaultSweep, ThePoolsListingsFailAndAreRefusedInTurn) {
     EXPECT_EQ(census::analyse(refusedContext), Outcome::Done);
     EXPECT_EQ(refused.feedback.status.rfind("Total files: 6, total folders: 5, ", 0), 0u);
     EXPECT_LT(refused.counted(), 6);
-    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   }
 }
 

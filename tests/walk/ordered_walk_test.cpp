@@ -32,6 +32,7 @@ struct Taken {
 };
 
 using testing::threadCount;
+using testing::threadCountSettledAt;
 
 // The entries of the sequential walk of `folder`, listed on this thread; `paths` gets the
 // path of every entry.
@@ -387,7 +388,7 @@ TEST_F(OrderedWalkTest, StopsWhereverItIs) {
     WalkEntry entry;
     for (int i = 0; i < 20; ++i) EXPECT_TRUE(slow.next(entry));
   }
-  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   EXPECT_GE(OrderedWalk::poolThreads(), 2u);
 }
 
