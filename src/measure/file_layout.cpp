@@ -49,6 +49,23 @@ void FileLayoutTally::add(const std::vector<Extent>& extents) {
       static_cast<double>(figures_.contiguousBlocks) / static_cast<double>(figures_.layoutBlocks);
 }
 
+void FileLayoutTally::merge(const FileLayoutTally& other) {
+  const FileLayoutFigures& more = other.figures_;
+  figures_.files += more.files;
+  figures_.unreadable += more.unreadable;
+  figures_.fragmented += more.fragmented;
+  figures_.extents += more.extents;
+  figures_.largestExtents = std::max(figures_.largestExtents, more.largestExtents);
+  for (std::size_t i = 0; i < kExtentClasses; ++i) figures_.histogram[i] += more.histogram[i];
+  figures_.layoutBlocks += more.layoutBlocks;
+  figures_.contiguousBlocks += more.contiguousBlocks;
+  // As add() leaves it: the share over all files of two blocks or more, 1.0 with none.
+  if (figures_.layoutBlocks > 0) {
+    figures_.layoutScore =
+        static_cast<double>(figures_.contiguousBlocks) / static_cast<double>(figures_.layoutBlocks);
+  }
+}
+
 FreeSpaceFigures freeSpaceFigures(std::vector<Extent> extents) {
   FreeSpaceFigures figures;
   figures.known = true;

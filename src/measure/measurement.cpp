@@ -1,8 +1,10 @@
 #include "measure/measurement.h"
 
+#include <memory>
 #include <optional>
 
 #include "app/failure.h"
+#include "measure/extent_query.h"
 #include "measure/file_layout.h"
 #include "measure/probe.h"
 #include "measure/template_fit.h"
@@ -42,43 +44,33 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   result.target = request.target;
   result.fill = volumeFill(request.target);
 
-  FileLayoutTally tally(result.fill.blockSize);
-  std::vector<Extent> extents;
-  FileExtentReader reader;
-  bool reported = true;
-  std::string why;
-  result.fill.folders = walkFiles(
-      context.fs, request.target, context.style.separator(), [&](const std::string& path) {
-        std::uint64_t size = 0;
-        switch (reader.read(path, extents, size, why)) {
-          case ExtentsAnswer::Read:
-            tally.add(extents);
-            break;
-          case ExtentsAnswer::FileUnreadable:
-            tally.addUnreadable();
-            if (PathAttributes listed; context.fs.attributes(path, listed)) size = listed.size;
-            break;
-          case ExtentsAnswer::NotReported:
-            // The size was read before the file system declined; the file is still counted.
-            if (reported) result.files.why = why;
-            reported = false;
-            break;
-        }
-        ++result.fill.files;
-        result.fill.bytes += static_cast<std::int64_t>(size);
-        if (fit) fit->add(size);
-      });
-  const std::string notReported = result.files.why;
-  result.files = tally.figures();
-  result.files.known = reported;
-  if (!reported) result.files.why = notReported;
+  // Each file's extents and size are read on the walk's threads; the sums follow in walk
+  // order here.
+  const char separator = context.style.separator();
+  const auto onFile = [&](std::uint64_t size) {
+    ++result.fill.files;
+    result.fill.bytes += static_cast<std::int64_t>(size);
+    if (fit) fit->add(size);
+  };
+  std::size_t threads = walkThreads(context.fs);
+  auto query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+  std::optional<std::int64_t> folders =
+      walkFiles(context.fs, request.target, separator, *query, threads, onFile);
+  if (!folders) {
+    // No threads to be had: once more on this one.
+    threads = 1;
+    query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+    folders = walkFiles(context.fs, request.target, separator, *query, threads, onFile);
+  }
+  result.fill.folders = *folders;
+  result.files = query->figures();
   if (fit) {
     result.fit = fit->figures();
   } else {
     result.fit.why = "no template given (--template)";
   }
 
-  if (readFreeExtents(request.target, extents, result.freeSpace.why)) {
+  if (std::vector<Extent> extents; readFreeExtents(request.target, extents, result.freeSpace.why)) {
     result.freeSpace = freeSpaceFigures(std::move(extents));
   }
   if (request.probeBytes > 0) {

@@ -5,7 +5,6 @@
 #include "app/cell_number.h"
 #include "app/context.h"
 #include "app/failure.h"
-#include "census/size_rows.h"
 #include "census/size_template.h"
 
 namespace brimwell::measure {
@@ -20,12 +19,23 @@ TemplateFit::TemplateFit(FileSystem& fs, const std::string& path) {
     thresholds_.emplace_back(sizes_.caption(row));
     templateCounts_.push_back(parseInt32Cell(sizes_.subCell(row, kCountCell)));
     sizes_.setCaption(row, formatInteger(parseInt64Cell(sizes_.caption(row)) - 1));
+    const auto limit = tryParseInt32(sizes_.caption(row));
+    limits_.push_back(limit ? *limit : kLimitUnparsed);
   }
   counts_.assign(sizes_.rowCount(), 0);
 }
 
 void TemplateFit::add(std::uint64_t size) {
-  ++counts_[census::censusRow(sizes_, static_cast<std::int64_t>(size))];
+  // The census's own rule (census::censusRow), on thresholds parsed once.
+  const auto value = static_cast<std::int64_t>(size);
+  for (std::size_t row = 0; row < limits_.size(); ++row) {
+    if (limits_[row] == kLimitUnparsed) parseInt32Cell(sizes_.caption(row));  // fails as it does
+    if (limits_[row] >= value) {
+      ++counts_[row];
+      return;
+    }
+  }
+  ++counts_.back();
 }
 
 FitFigures TemplateFit::figures() const {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ class TemplateFit {
  private:
   TextTable sizes_{4};  // the template with its thresholds lowered by one
   std::vector<std::string> thresholds_;
+  // The lowered thresholds, parsed once (the template does not change while it is measured);
+  // a row whose threshold is not a 32-bit number is kLimitUnparsed and fails when reached.
+  static constexpr std::int64_t kLimitUnparsed = std::numeric_limits<std::int64_t>::min();
+  std::vector<std::int64_t> limits_;
   std::vector<std::int64_t> templateCounts_;
   std::vector<std::int64_t> counts_;
 };

@@ -1,14 +1,19 @@
 #include "measure/tree_walk.h"
 
+#include <system_error>
+
 #include "platform/path_style.h"
+#include "walk/ordered_walk.h"
 
 namespace brimwell::measure {
 namespace {
 
+// On this thread, for a file system that lists one folder at a time.
 struct Walk {
   FileSystem& fs;
   char separator;
-  const std::function<void(const std::string&)>& onFile;
+  walk::FileQuery& query;
+  const std::function<void(std::uint64_t)>& onFile;
   std::int64_t folders = 0;
 
   // `folder` ends in a separator; it is extended for each entry and restored.
@@ -21,7 +26,7 @@ struct Walk {
       if (entry.name == "." || entry.name == "..") continue;
       folder.append(entry.name);
       if (!entry.isDirectory) {
-        onFile(folder);
+        onFile(query.ask(folder, entry, 0));
       } else {
         ++folders;
         if (!entry.isForeignDirectory) {
@@ -36,13 +41,45 @@ struct Walk {
 
 }  // namespace
 
-std::int64_t walkFiles(FileSystem& fs, const std::string& root, char separator,
-                       const std::function<void(const std::string&)>& onFile) {
-  Walk walk{fs, separator, onFile};
+std::size_t walkThreads(const FileSystem& fs) {
+  return fs.allowsConcurrentListing() ? walk::OrderedWalk::poolThreads() : 1;
+}
+
+std::optional<std::int64_t> walkFiles(FileSystem& fs, const std::string& root, char separator,
+                                      walk::FileQuery& query, std::size_t threads,
+                                      const std::function<void(std::uint64_t)>& onFile) {
   std::string folder = root;
   if (!PathStyle::endsWithSeparator(folder)) folder += separator;
-  walk.visit(folder);
-  return walk.folders;
+  if (threads <= 1) {
+    Walk sequential{fs, separator, query, onFile};
+    sequential.visit(folder);
+    return sequential.folders;
+  }
+  walk::WalkOptions options;
+  options.withSizes = false;  // the query reads each file's size as it opens the file
+  options.query = &query;
+  options.threads = threads;
+  std::optional<walk::OrderedWalk> pool;
+  try {
+    pool.emplace(fs, std::move(folder), separator, options);
+  } catch (const std::system_error&) {
+    return std::nullopt;
+  }
+  std::int64_t folders = 0;
+  for (walk::WalkEntry entry; pool->next(entry);) {
+    switch (entry.kind) {
+      case walk::WalkEntry::Kind::File:
+        onFile(entry.answer);
+        break;
+      case walk::WalkEntry::Kind::Folder:
+        ++folders;
+        break;
+      case walk::WalkEntry::Kind::SkippedFolder:
+        if (entry.foreign) ++folders;  // counted, not entered
+        break;
+    }
+  }
+  return folders;
 }
 
 }  // namespace brimwell::measure

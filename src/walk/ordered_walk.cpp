@@ -218,7 +218,11 @@ void OrderedWalk::list(Folder& folder, std::size_t worker) {
           filePath.assign(folder.path).append(entry.name);
           answer = options_.query->ask(filePath, entry, worker);
         }
-      } else if (entry.name != "." && entry.name != ".." && !entry.isForeignDirectory) {
+      } else if (entry.name == "." || entry.name == "..") {
+        // kSkippedFolder, whatever lies beyond ".." (the parent of a mounted root)
+      } else if (entry.isForeignDirectory) {
+        value = kForeignFolder;
+      } else {
         value = kEnteredFolder;
         addSubfolder(folder, entry.name, subfolders++);
       }

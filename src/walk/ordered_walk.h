@@ -55,6 +55,7 @@ struct WalkEntry {
   Kind kind = Kind::File;
   std::uint64_t size = 0;    // a file's listed size, when sizes were asked for
   std::uint64_t answer = 0;  // the query's answer for a file, when there is a query
+  bool foreign = false;      // a SkippedFolder of another file system (or a link to a folder)
 };
 
 struct WalkOptions {
@@ -99,13 +100,16 @@ class OrderedWalk {
     if (value == kEnteredFolder) {
       entry.kind = WalkEntry::Kind::Folder;
       entry.size = 0;
+      entry.foreign = false;
       descend_ = true;
-    } else if (value == kSkippedFolder) {
+    } else if (value == kSkippedFolder || value == kForeignFolder) {
       entry.kind = WalkEntry::Kind::SkippedFolder;
       entry.size = 0;
+      entry.foreign = value == kForeignFolder;
     } else {
       entry.kind = WalkEntry::Kind::File;
       entry.size = value;
+      entry.foreign = false;
     }
     return true;
   }
@@ -114,9 +118,10 @@ class OrderedWalk {
   std::size_t threads() const { return pool_.size(); }
 
  private:
-  // A file's record is its size; these two values stand for folders.
+  // A file's record is its size; these three values stand for folders.
   static constexpr std::uint64_t kEnteredFolder = std::numeric_limits<std::uint64_t>::max();
-  static constexpr std::uint64_t kSkippedFolder = kEnteredFolder - 1;
+  static constexpr std::uint64_t kSkippedFolder = kEnteredFolder - 1;  // "." and ".."
+  static constexpr std::uint64_t kForeignFolder = kEnteredFolder - 2;
 
   struct Folder;
   using Block = std::vector<std::uint64_t>;

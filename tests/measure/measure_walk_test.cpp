@@ -1,0 +1,86 @@
+// The measure walk on the pool's threads gives the figures the walk on one thread gives: the
+// same files' sizes in the same order, the same folders, the same merged extent figures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "measure/extent_query.h"
+#include "measure/scratch_volume.h"
+#include "measure/tree_walk.h"
+#include "platform/posix_file_system.h"
+
+namespace brimwell::testing {
+namespace {
+
+struct Walked {
+  std::vector<std::uint64_t> sizes;
+  std::int64_t folders = 0;
+  measure::FileLayoutFigures figures;
+};
+
+Walked walkOn(FileSystem& fs, const std::string& root, std::size_t threads) {
+  measure::ExtentQuery query(fs, 4096, threads);
+  Walked walked;
+  const auto folders = measure::walkFiles(
+      fs, root, '/', query, threads, [&](std::uint64_t size) { walked.sizes.push_back(size); });
+  EXPECT_TRUE(folders.has_value());
+  walked.folders = folders.value_or(-1);
+  walked.figures = query.figures();
+  return walked;
+}
+
+TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Ext4, 64);
+  const std::string root = volume.mountPoint() + "/";
+  // Two batches, the second partly into the holes the first left: files of many extents.
+  for (const char* seed : {"3", "4"}) {
+    const std::string prefix = std::string("00") + seed + "-";
+    const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/default.fs",
+                               "--target", root, "--files", "600", "--folders", "30", "--prefix",
+                               prefix, "--percent", "40", "--seed", seed, "--yes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+  }
+  // A link to a folder is counted as a folder and not entered; a sparse file has holes.
+  std::filesystem::create_directory_symlink(root + "lost+found", root + "linked");
+  {
+    std::ofstream sparse(root + "sparse.dat", std::ios::binary);
+    for (int part = 0; part < 4; ++part) {
+      sparse.seekp(part * 65536);
+      sparse << "data";
+    }
+  }
+  settleVolume(root);
+
+  PosixFileSystem fs;
+  const Walked one = walkOn(fs, root, 1);
+  ASSERT_GT(one.sizes.size(), 500u);
+  ASSERT_TRUE(one.figures.known) << one.figures.why;
+  EXPECT_GT(one.figures.fragmented, 0);
+  EXPECT_GT(one.folders, 30);
+  for (const std::size_t threads : {2, 3}) {
+    const Walked many = walkOn(fs, root, threads);
+    EXPECT_EQ(many.sizes, one.sizes) << threads;
+    EXPECT_EQ(many.folders, one.folders) << threads;
+    const auto& a = one.figures;
+    const auto& b = many.figures;
+    EXPECT_TRUE(b.known);
+    EXPECT_EQ(b.files, a.files);
+    EXPECT_EQ(b.unreadable, a.unreadable);
+    EXPECT_EQ(b.fragmented, a.fragmented);
+    EXPECT_EQ(b.extents, a.extents);
+    EXPECT_EQ(b.largestExtents, a.largestExtents);
+    EXPECT_EQ(b.histogram, a.histogram);
+    EXPECT_EQ(b.layoutBlocks, a.layoutBlocks);
+    EXPECT_EQ(b.contiguousBlocks, a.contiguousBlocks);
+    EXPECT_DOUBLE_EQ(b.layoutScore, a.layoutScore);
+  }
+}
+
+}  // namespace
+}  // namespace brimwell::testing
