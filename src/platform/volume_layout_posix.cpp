@@ -95,6 +95,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
+  bool reportsExtents = false;  // the volume has answered FIEMAP once
   std::vector<std::uint64_t> buffer;
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
@@ -121,6 +122,20 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
         ::open(folder.empty() ? "." : state_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   const char* name = path.c_str() + folder.size();
+  if (state_->reportsExtents) {
+    // An empty file, or one of a block or more that owns no block (a hole end to end), has
+    // no extent: the stat answers without an open, the costly part of a sparse tree. Smaller
+    // ones are still opened, since a file system may keep their data inline in the inode.
+    struct stat listed {};
+    const int statFolder = state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD;
+    if (::fstatat(statFolder, state_->folderFd >= 0 ? name : path.c_str(), &listed,
+                  AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(listed.st_mode) && listed.st_blocks == 0 &&
+        (listed.st_size == 0 || listed.st_size >= listed.st_blksize)) {
+      size = static_cast<std::uint64_t>(listed.st_size);
+      return ExtentsAnswer::Read;
+    }
+  }
   const FileDescriptor file(state_->folderFd >= 0 ? openForReading(state_->folderFd, name)
                                                   : openForReading(AT_FDCWD, path.c_str()));
   if (file.get() < 0) {
@@ -149,6 +164,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
       why = unsupportedWhy("file extents", errno);
       return ExtentsAnswer::NotReported;
     }
+    state_->reportsExtents = true;
     if (map->fm_mapped_extents == 0) return ExtentsAnswer::Read;
     bool last = false;
     for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
