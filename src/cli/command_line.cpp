@@ -6,8 +6,8 @@
 #include <ostream>
 
 #include "app/fields.h"
-#include "cli/bundled_templates.h"
 #include "cli/aging_options.h"
+#include "cli/bundled_templates.h"
 #include "cli/list_target.h"
 
 #ifndef BRIMWELL_VERSION
