@@ -6,6 +6,7 @@
 #include <linux/fsmap.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -69,6 +70,18 @@ int openForReading(int folderFd, const char* name) {
   return ::openat(folderFd, name, flags);
 }
 
+// Whether a file that owns no block has no extent either, whatever its size. ext4 counts
+// data kept inline in the inode in the stat's blocks, and XFS keeps no file data inline.
+// Elsewhere (btrfs, unknown file systems) a small blockless file may still map to one
+// extent, and only the map can tell.
+bool blocklessMeansNoExtent(int folderFd) {
+  constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
+  constexpr long kXfs = 0x58465342;
+  struct statfs volume {};
+  if (folderFd < 0 || ::fstatfs(folderFd, &volume) != 0) return false;
+  return volume.f_type == kExt4 || volume.f_type == kXfs;
+}
+
 }  // namespace
 
 void settleVolume(const std::string& path) {
@@ -96,6 +109,7 @@ struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
   bool reportsExtents = false;  // the volume has answered FIEMAP once
+  int blocklessKnown = -1;      // blocklessMeansNoExtent(), asked once: -1 until then
   std::vector<std::uint64_t> buffer;
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
@@ -122,32 +136,30 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
         ::open(folder.empty() ? "." : state_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   const char* name = path.c_str() + folder.size();
-  if (state_->reportsExtents) {
-    // An empty file, or one of a block or more that owns no block (a hole end to end), has
-    // no extent: the stat answers without an open, the costly part of a sparse tree. Smaller
-    // ones are still opened, since a file system may keep their data inline in the inode.
-    struct stat listed {};
-    const int statFolder = state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD;
-    if (::fstatat(statFolder, state_->folderFd >= 0 ? name : path.c_str(), &listed,
-                  AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(listed.st_mode) && listed.st_blocks == 0 &&
-        (listed.st_size == 0 || listed.st_size >= listed.st_blksize)) {
-      size = static_cast<std::uint64_t>(listed.st_size);
-      return ExtentsAnswer::Read;
-    }
-  }
-  const FileDescriptor file(state_->folderFd >= 0 ? openForReading(state_->folderFd, name)
-                                                  : openForReading(AT_FDCWD, path.c_str()));
-  if (file.get() < 0) {
-    why = "cannot open " + path + ": " + errnoText(errno);
-    return ExtentsAnswer::FileUnreadable;
-  }
+  const bool inFolder = state_->folderFd >= 0;
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
+  if (::fstatat(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(), &info,
+                AT_SYMLINK_NOFOLLOW) != 0) {
     why = "cannot read " + path + ": " + errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
   size = static_cast<std::uint64_t>(info.st_size);
+  if (state_->reportsExtents && S_ISREG(info.st_mode) && info.st_blocks == 0) {
+    // A file that owns no block has no extent when it is empty or a hole of a block or more
+    // (no file system keeps that much inline), or when the volume counts inline data in the
+    // blocks. The stat answers without an open, the costly part of a sparse tree.
+    if (state_->blocklessKnown < 0)
+      state_->blocklessKnown = blocklessMeansNoExtent(state_->folderFd);
+    if (size == 0 || info.st_size >= info.st_blksize || state_->blocklessKnown == 1) {
+      return ExtentsAnswer::Read;
+    }
+  }
+  const FileDescriptor file(inFolder ? openForReading(state_->folderFd, name)
+                                     : openForReading(AT_FDCWD, path.c_str()));
+  if (file.get() < 0) {
+    why = "cannot open " + path + ": " + errnoText(errno);
+    return ExtentsAnswer::FileUnreadable;
+  }
   // At least one byte, so that a file system without extents says so also for an empty file.
   const auto end = std::max<std::uint64_t>(size, 1);
   const std::size_t bytes = state_->buffer.size() * sizeof(std::uint64_t);

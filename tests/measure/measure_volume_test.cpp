@@ -30,6 +30,26 @@ CliRun runFiles(const std::string& target, const std::string& files, const std::
                  "--yes"});
 }
 
+struct FilefragTotals {
+  std::int64_t files = 0;
+  std::int64_t extents = 0;
+  std::int64_t fragmented = 0;
+};
+
+// filefrag, file by file: "PATH: N extents found".
+FilefragTotals filefragTotals(const std::string& folder) {
+  const std::string frag = shellOutput("find '" + folder + "' -type f -exec filefrag {} +");
+  const std::regex line(": (\\d+) extents? found");
+  FilefragTotals totals;
+  for (std::sregex_iterator it(frag.begin(), frag.end(), line), end; it != end; ++it) {
+    const std::int64_t count = std::stoll((*it)[1]);
+    ++totals.files;
+    totals.extents += count;
+    if (count > 1) ++totals.fragmented;
+  }
+  return totals;
+}
+
 TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
   if (!skip.empty()) GTEST_SKIP() << skip;
@@ -51,22 +71,11 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
     EXPECT_TRUE(jsonKnown(json, group)) << group << "\n" << json;
   }
 
-  // filefrag, file by file: "PATH: N extents found".
-  const std::string frag = shellOutput("find '" + mnt + "' -type f -exec filefrag {} +");
-  const std::regex line(": (\\d+) extents? found");
-  std::int64_t files = 0;
-  std::int64_t extents = 0;
-  std::int64_t fragmented = 0;
-  for (std::sregex_iterator it(frag.begin(), frag.end(), line), end; it != end; ++it) {
-    const std::int64_t count = std::stoll((*it)[1]);
-    ++files;
-    extents += count;
-    if (count > 1) ++fragmented;
-  }
-  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "files"), files);
-  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "extents"), extents);
-  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "fragmented_files"), fragmented);
-  EXPECT_GT(fragmented, 0) << "the second batch should have split some files";
+  const FilefragTotals frag = filefragTotals(mnt);
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "files"), frag.files);
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "extents"), frag.extents);
+  EXPECT_EQ(jsonNumber(json, "file_fragmentation", "fragmented_files"), frag.fragmented);
+  EXPECT_GT(frag.fragmented, 0) << "the second batch should have split some files";
 
   // e2freefrag reads the image's bitmaps, which are whole once unmounted.
   volume.unmount();
@@ -82,7 +91,37 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   const CliRun probed = runCli({"measure", mnt, "--probe", "4M", "--json"});
   EXPECT_TRUE(jsonKnown(probed.out, "probe")) << probed.out;
   EXPECT_GE(jsonNumber(probed.out, "probe", "extents"), 1);
-  EXPECT_EQ(jsonNumber(probed.out, "fill", "files"), files);
+  EXPECT_EQ(jsonNumber(probed.out, "fill", "files"), frag.files);
+}
+
+// Files that own no block are answered from their stat; data kept inline in the inode must
+// still count as the one extent filefrag reports.
+TEST(MeasureVolume, BlocklessAndInlineFilesCountAsFilefragSays) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  for (const std::string features : {"", "inline_data"}) {
+    SCOPED_TRACE("mkfs.ext4 -O " + features);
+    ScratchVolume volume(ScratchVolume::Kind::Ext4, 16, features);
+    const std::filesystem::path mnt = volume.mountPoint();
+    std::ofstream(mnt / "empty").flush();
+    std::ofstream(mnt / "ten-bytes") << "ten bytes.";
+    std::ofstream(mnt / "hole-small").flush();
+    std::filesystem::resize_file(mnt / "hole-small", 100);
+    std::ofstream(mnt / "hole-large").flush();
+    std::filesystem::resize_file(mnt / "hole-large", 1 << 20);
+    std::ofstream tail(mnt / "hole-then-data");
+    tail.seekp(1 << 20);
+    tail << "data";
+    tail.close();
+
+    const CliRun measured = runCli({"measure", mnt.string(), "--json"});
+    ASSERT_EQ(measured.exitCode, 0) << measured.err;
+    const FilefragTotals frag = filefragTotals(mnt.string());
+    EXPECT_EQ(frag.files, 5);
+    EXPECT_EQ(frag.extents, 2) << "one for the ten bytes, inline or not, one for the tail";
+    EXPECT_EQ(jsonNumber(measured.out, "file_fragmentation", "files"), frag.files);
+    EXPECT_EQ(jsonNumber(measured.out, "file_fragmentation", "extents"), frag.extents);
+  }
 }
 
 TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {

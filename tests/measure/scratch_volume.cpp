@@ -34,12 +34,13 @@ std::string ScratchVolume::skipReason(Kind kind) {
   return {};
 }
 
-ScratchVolume::ScratchVolume(Kind kind, int megabytes)
+ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features)
     : kind_(kind), megabytes_(megabytes), mountPoint_(dir_ / "mnt"), image_(dir_ / "volume.img") {
   std::filesystem::create_directory(mountPoint_);
   if (kind_ == Kind::Ext4) {
     run("truncate -s " + std::to_string(megabytes_) + "M '" + image_ + "'");
-    run("mkfs.ext4 -q -F -b 4096 -m 0 '" + image_ + "'");
+    const std::string features = ext4Features.empty() ? "" : " -O " + ext4Features;
+    run("mkfs.ext4 -q -F -b 4096 -m 0" + features + " '" + image_ + "'");
   }
   mount();
 }

@@ -16,8 +16,9 @@ class ScratchVolume {
   // Empty when volumes of `kind` can be made here; otherwise why not.
   static std::string skipReason(Kind kind);
 
-  // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks).
-  ScratchVolume(Kind kind, int megabytes);
+  // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks, and the
+  // mkfs.ext4 -O features given, such as "inline_data").
+  ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features = {});
   ~ScratchVolume();
   ScratchVolume(const ScratchVolume&) = delete;
   ScratchVolume& operator=(const ScratchVolume&) = delete;
