@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang pkg-config
+  cmake ninja-build g++ clang pkg-config ccache
   qt6-base-dev libgl-dev
   libicu-dev libcli11-dev libgtest-dev googletest libbenchmark-dev
   locales

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -94,15 +93,14 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
                              "--seed", "1", "--yes", "--list", lists / "left.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
-  const std::regex roundLine(
-      "Round (\\d+): (\\d+) files of .* on disk, volume ([0-9.]+) % "
-      "used, (\\d+) free extents\n");
-  std::vector<long> freeExtents;
-  long filesLeft = 0;
-  for (std::sregex_iterator it(run.out.begin(), run.out.end(), roundLine), end; it != end; ++it) {
-    EXPECT_EQ(std::stol((*it)[1]), static_cast<long>(freeExtents.size()) + 1);
-    freeExtents.push_back(std::stol((*it)[4]));
-    filesLeft = std::stol((*it)[2]);
+  // "Round N: FILES files of ... on disk, volume P % used, E free extents"
+  std::vector<std::int64_t> freeExtents;
+  std::int64_t filesLeft = 0;
+  for (std::size_t at = 0; (at = run.out.find("Round ", at)) != std::string::npos;) {
+    EXPECT_EQ(numberAfter(run.out, "Round ", at), static_cast<long>(freeExtents.size()) + 1);
+    filesLeft = numberAfter(run.out, ": ", at);
+    freeExtents.push_back(numberAfter(run.out, "% used, ", at));
+    EXPECT_EQ(run.out.compare(at, 14, " free extents\n"), 0) << run.out;
   }
   ASSERT_EQ(freeExtents.size(), 3u) << run.out;
   EXPECT_LT(freeExtents[0], freeExtents[1]) << run.out;

@@ -1,5 +1,6 @@
 #include "measure/measure_json.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace brimwell::testing {
@@ -28,6 +29,18 @@ bool jsonKnown(const std::string& json, const std::string& group) {
   const std::size_t end = json.find("\n  \"", start + 1);
   const std::size_t known = json.find("\"known\": true", start);
   return known != std::string::npos && known < end;
+}
+
+std::int64_t numberAfter(const std::string& text, const std::string& label, std::size_t& from) {
+  const std::size_t at = text.find(label, from);
+  if (at == std::string::npos) return -1;
+  std::size_t end = at + label.size();
+  std::int64_t number = -1;
+  for (; end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0; ++end) {
+    number = (number < 0 ? 0 : number * 10) + (text[end] - '0');
+  }
+  from = end;
+  return number;
 }
 
 }  // namespace brimwell::testing

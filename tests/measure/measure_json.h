@@ -1,6 +1,8 @@
-// Reading figures out of `brimwell-cli measure --json` in tests, by group and name.
+// Reading figures out of `brimwell-cli measure --json` in tests, by group and name, and
+// numbers out of the lines of other tools' reports.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace brimwell::testing {
@@ -9,5 +11,9 @@ namespace brimwell::testing {
 double jsonNumber(const std::string& json, const std::string& group, const std::string& name);
 // True when the group says "known": true.
 bool jsonKnown(const std::string& json, const std::string& group);
+
+// The whole number right after the first `label` in `text` at or after `from`, which moves
+// past it (so calls in a row read along a line); -1 when the label or the number is missing.
+std::int64_t numberAfter(const std::string& text, const std::string& label, std::size_t& from);
 
 }  // namespace brimwell::testing
