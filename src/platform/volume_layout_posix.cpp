@@ -74,11 +74,11 @@ int openForReading(int folderFd, const char* name) {
 // data kept inline in the inode in the stat's blocks, and XFS keeps no file data inline.
 // Elsewhere (btrfs, unknown file systems) a small blockless file may still map to one
 // extent, and only the map can tell.
-bool blocklessMeansNoExtent(int folderFd) {
+bool blocklessMeansNoExtent(int fd) {
   constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
   constexpr long kXfs = 0x58465342;
   struct statfs volume {};
-  if (folderFd < 0 || ::fstatfs(folderFd, &volume) != 0) return false;
+  if (::fstatfs(fd, &volume) != 0) return false;
   return volume.f_type == kExt4 || volume.f_type == kXfs;
 }
 
@@ -108,8 +108,8 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
-  bool reportsExtents = false;  // the volume has answered FIEMAP once
-  int blocklessKnown = -1;      // blocklessMeansNoExtent(), asked once: -1 until then
+  bool reportsExtents = false;        // the volume has answered FIEMAP once
+  bool blocklessHasNoExtent = false;  // blocklessMeansNoExtent(), asked with that answer
   std::vector<std::uint64_t> buffer;
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
@@ -148,9 +148,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     // A file that owns no block has no extent when it is empty or a hole of a block or more
     // (no file system keeps that much inline), or when the volume counts inline data in the
     // blocks. The stat answers without an open, the costly part of a sparse tree.
-    if (state_->blocklessKnown < 0)
-      state_->blocklessKnown = blocklessMeansNoExtent(state_->folderFd);
-    if (size == 0 || info.st_size >= info.st_blksize || state_->blocklessKnown == 1) {
+    if (size == 0 || info.st_size >= info.st_blksize || state_->blocklessHasNoExtent) {
       return ExtentsAnswer::Read;
     }
   }
@@ -176,7 +174,10 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
       why = unsupportedWhy("file extents", errno);
       return ExtentsAnswer::NotReported;
     }
-    state_->reportsExtents = true;
+    if (!state_->reportsExtents) {
+      state_->reportsExtents = true;
+      state_->blocklessHasNoExtent = blocklessMeansNoExtent(file.get());
+    }
     if (map->fm_mapped_extents == 0) return ExtentsAnswer::Read;
     bool last = false;
     for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
