@@ -32,16 +32,13 @@ FillFigures volumeFill(const std::string& target) {
   return fill;
 }
 
-struct FreeSpaceRead {
+FreeSpaceFigures volumeFreeSpace(const std::string& target) {
   std::vector<Extent> extents;
   std::string why;
-  bool read = false;
-};
-
-FreeSpaceRead readFreeSpace(const std::string& target) {
-  FreeSpaceRead result;
-  result.read = readFreeExtents(target, result.extents, result.why);
-  return result;
+  if (readFreeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
+  FreeSpaceFigures unknown;
+  unknown.why = std::move(why);
+  return unknown;
 }
 
 }  // namespace
@@ -59,9 +56,9 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   result.fill = volumeFill(request.target);
   // The free-space map is the volume's, not the tree's, and on a large volume takes a good
   // part of a census's time: it is read beside the walk (here, when no thread is to be had).
-  std::future<FreeSpaceRead> freeSpace;
+  std::future<FreeSpaceFigures> freeSpace;
   try {
-    freeSpace = std::async(std::launch::async, readFreeSpace, request.target);
+    freeSpace = std::async(std::launch::async, volumeFreeSpace, request.target);
   } catch (const std::system_error&) {
   }
 
@@ -91,12 +88,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
     result.fit.why = "no template given (--template)";
   }
 
-  FreeSpaceRead free = freeSpace.valid() ? freeSpace.get() : readFreeSpace(request.target);
-  if (free.read) {
-    result.freeSpace = freeSpaceFigures(std::move(free.extents));
-  } else {
-    result.freeSpace.why = std::move(free.why);
-  }
+  result.freeSpace = freeSpace.valid() ? freeSpace.get() : volumeFreeSpace(request.target);
   if (request.probeBytes > 0) {
     std::string folder = request.target;
     if (!PathStyle::endsWithSeparator(folder)) folder += context.style.separator();

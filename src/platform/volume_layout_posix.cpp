@@ -148,7 +148,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     // A file that owns no block has no extent when it is empty or a hole of a block or more
     // (no file system keeps that much inline), or when the volume counts inline data in the
     // blocks. The stat answers without an open, the costly part of a sparse tree.
-    if (size == 0 || info.st_size >= info.st_blksize || state_->blocklessHasNoExtent) {
+    if (info.st_size == 0 || info.st_size >= info.st_blksize || state_->blocklessHasNoExtent) {
       return ExtentsAnswer::Read;
     }
   }
