@@ -9,8 +9,8 @@
 
 #include "app/context.h"
 #include "census/size_template.h"
-#include "cli/list_file.h"
 #include "fileset/builder.h"
+#include "joblist/list_file.h"
 #include "platform/posix_file_system.h"
 #include "silent_feedback.h"
 
@@ -61,7 +61,7 @@ void BM_BuildMillionFiles(benchmark::State& state) {
 void BM_WriteMillionFileList(benchmark::State& state) {
   MillionFileBuild job;
   job.build(1);
-  for (auto _ : state) cli::writeFileList(listPath(), job.lists.files1);
+  for (auto _ : state) joblist::writeFileList(listPath(), job.lists.files1);
   state.counters["MB"] =
       static_cast<double>(std::filesystem::file_size(listPath())) / (1024.0 * 1024.0);
 }
@@ -70,10 +70,10 @@ void BM_ReadMillionFileList(benchmark::State& state) {
   {
     MillionFileBuild job;
     job.build(1);
-    cli::writeFileList(listPath(), job.lists.files1);
+    joblist::writeFileList(listPath(), job.lists.files1);
   }
   TextTable files1(2);
-  for (auto _ : state) cli::readFileList(listPath(), files1);
+  for (auto _ : state) joblist::readFileList(listPath(), files1);
   state.counters["rows"] = static_cast<double>(files1.rowCount());
   std::filesystem::remove(listPath());
 }

@@ -3,12 +3,14 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <ostream>
 
 #include "app/fields.h"
 #include "cli/aging_options.h"
 #include "cli/bundled_templates.h"
-#include "cli/list_target.h"
+#include "joblist/list_target.h"
+#include "platform/path_style.h"
 
 #ifndef BRIMWELL_VERSION
 #define BRIMWELL_VERSION "unknown"
@@ -112,24 +114,47 @@ std::string hint(const std::string& command) {
          " --help' to see the options.";
 }
 
-// --target names a folder; --root and --prefix must not lead out of it.
+// A relative target is taken from the current folder, so that the list holds paths that
+// still lead to the files when a later step runs elsewhere. Drive paths ("d:\\"), absolute
+// paths and the empty path stay as given.
+std::string absoluteTarget(const std::string& target) {
+  const bool hasDrive = target.size() >= 2 && target[1] == ':';
+  if (target.empty() || hasDrive || PathStyle::isSeparator(target.front())) return target;
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  if (error) return target;
+  return (here / target).string();
+}
+
+// --target names a folder, normalised once; --root and --prefix must not lead out of it.
 void checkStaysInTarget(CliOptions& options) {
   if (options.target) {
-    options.target = asTargetFolder(*options.target);
-    if (const auto reason = unrecordableTargetReason(*options.target)) {
+    options.target = joblist::asTargetFolder(absoluteTarget(*options.target));
+    if (const auto reason = joblist::unrecordableTargetReason(*options.target)) {
+      throw UsageError{"--target: " + *reason};
+    }
+    // An unmapped drive is named by the command itself, which says why it cannot be used.
+    const bool drive = options.target->size() >= 2 && (*options.target)[1] == ':';
+    if (const auto reason =
+            joblist::refusedTargetReason(*options.target, options.allowRoot || drive)) {
       throw UsageError{"--target: " + *reason};
     }
   }
   for (const RootFolder& root : options.roots) {
-    if (const auto reason = escapingNameReason(root.name, false)) {
+    if (const auto reason = joblist::escapingNameReason(root.name, false)) {
       throw UsageError{"--root: '" + root.name + "': " + *reason};
     }
   }
   if (options.prefix) {
-    if (const auto reason = escapingNameReason(*options.prefix, true)) {
+    if (const auto reason = joblist::escapingNameReason(*options.prefix, true)) {
       throw UsageError{"--prefix: '" + *options.prefix + "': " + *reason};
     }
   }
+}
+
+void addAllowRootOption(CLI::App& command, CliOptions& options) {
+  command.add_flag("--allow-root", options.allowRoot,
+                   "Let the target folder be the root of the tree (/, c:\\); refused otherwise");
 }
 
 void addListTargetOption(CLI::App& command, CliOptions& options) {
@@ -138,6 +163,7 @@ void addListTargetOption(CLI::App& command, CliOptions& options) {
                   "The folder the list's files must lie in, for a list that does not record "
                   "it (a list made by build does); it must match a recorded one")
       ->type_name("DIR");
+  addAllowRootOption(command, options);
 }
 
 void finishOptions(CliOptions& options, const RawOptions& raw) {
@@ -259,6 +285,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
                    "a relative one is taken from the current folder; default \"d:\\\", "
                    "a drive that this system does not map). The list records it")
       ->type_name("PATH");
+  addAllowRootOption(*build, options);
   addSeedOption(*build, raw);
   build->footer(
       "Example:\n  brimwell-cli build --template default --target /mnt/scratch/ "
@@ -310,8 +337,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   addRoundsOption(*run, raw.aging);
   run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
       ->type_name("P");
-  run->add_option("--list", options.listFile, "Also keep the file list in this file")
+  run->add_option("--list", options.listFile,
+                  "Keep the list of every file still on disk in this file (default: beside the "
+                  "target, such as /mnt/scratch.brimwell-list.txt)")
       ->type_name("OUT");
+  addAllowRootOption(*run, options);
   addSeedOption(*run, raw);
   addYesOption(*run, options);
   run->footer(

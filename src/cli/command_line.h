@@ -43,7 +43,8 @@ struct CliOptions {
   std::optional<std::int32_t> folders;
   std::vector<RootFolder> roots;  // empty: the window's five
   std::optional<std::string> prefix;
-  std::optional<std::string> target;
+  std::optional<std::string> target;  // absolute and normalised (joblist/list_target.h)
+  bool allowRoot = false;             // the target may be the root of the tree
   std::optional<std::int32_t> percent;
   std::optional<std::uint32_t> seed;
   bool yes = false;

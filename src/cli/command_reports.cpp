@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "app/message_text.h"
 #include "cli/exit_codes.h"
-#include "cli/message_text.h"
 #include "diskops/file_failure.h"
 
 namespace brimwell::cli {
@@ -59,13 +59,16 @@ int reportRefusals(Session& session, const diskops::EraseResult& result, const c
   return kExitFailed;
 }
 
-int stoppedStep(Session& session, Outcome outcome, const char* step) {
+std::string listNamesEveryFileText(const std::string& listPath) {
+  return "The list " + listPath + " names every file written; 'brimwell-cli erase --list " +
+         listPath + "' removes them.";
+}
+
+int stoppedStep(Session& session, Outcome outcome, const char* step, const std::string& listPath) {
   // A write error has said so in its own notice.
-  if (outcome == Outcome::Failed) return exitCodeFor(outcome);
-  const std::string stepName(step);
-  const std::string left = stepName == "reproduce" ? "the list was built, nothing was written"
-                                                   : "the files written so far stay on the disk";
-  session.feedback().say("brimwell-cli: run: stopped at the " + stepName + " step; " + left + ".");
+  const std::string how = outcome == Outcome::Failed ? "failed" : "stopped";
+  session.feedback().say("brimwell-cli: run: " + how + " at the " + std::string(step) + " step. " +
+                         listNamesEveryFileText(listPath));
   return exitCodeFor(outcome);
 }
 

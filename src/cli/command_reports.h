@@ -18,9 +18,11 @@ std::string listAfterEraseText(const std::string& listPath, const diskops::Erase
 // Exit 1 with the count and the first few paths (the entries the list kept) when listed
 // files that exist could not be deleted; 0 otherwise. `command` names the command.
 int reportRefusals(Session& session, const diskops::EraseResult& result, const char* command);
-// The exit code for a step of run that ended with `outcome`; when it was declined or
-// stopped, says which step it was and what the earlier steps left.
-int stoppedStep(Session& session, Outcome outcome, const char* step);
+// The exit code for a step of run that ended with `outcome`; says which step it was and
+// that the list at `listPath` names every file written.
+int stoppedStep(Session& session, Outcome outcome, const char* step, const std::string& listPath);
+// "The list L names every file written; 'brimwell-cli erase --list L' removes them."
+std::string listNamesEveryFileText(const std::string& listPath);
 // The failure as the command line shows it: the error-box text, with the command and the
 // file it is about in front, a quoted cell cut to 200 characters, and control bytes escaped.
 std::string failureText(const Failure& failure, const char* command);

@@ -1,27 +1,29 @@
 #include "cli/commands.h"
 
-#include <array>
 #include <csignal>
 #include <cstdio>
 #include <new>
 #include <string>
 
+#include "aging/fill_level.h"
+#include "aging/list_figures.h"
+#include "aging/volume_plan.h"
 #include "app/failure.h"
 #include "census/census.h"
 #include "census/size_template.h"
-#include "cli/aging_rounds.h"
 #include "cli/bundled_templates.h"
 #include "cli/command_reports.h"
 #include "cli/exit_codes.h"
-#include "cli/fill_level.h"
-#include "cli/job_list.h"
-#include "cli/list_figures.h"
-#include "cli/list_file.h"
 #include "cli/measure_command.h"
+#include "cli/measure_report.h"
+#include "cli/run_command.h"
 #include "cli/session.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
+#include "joblist/job_list.h"
+#include "joblist/list_target.h"
+#include "platform/stop_signals.h"
 
 namespace brimwell::cli {
 namespace {
@@ -33,19 +35,6 @@ void printOut(const std::string& text) {
 
 std::string plural(std::int64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-// "1234567 bytes (1.2 MiB)": the exact count, and its size at a glance.
-std::string bytesText(std::int64_t bytes) {
-  std::string text = plural(bytes, "byte", "bytes");
-  constexpr std::array<const char*, 4> kUnits{"KiB", "MiB", "GiB", "TiB"};
-  double scaled = static_cast<double>(bytes);
-  std::size_t unit = 0;
-  for (; scaled >= 1024.0 && unit < kUnits.size(); ++unit) scaled /= 1024.0;
-  if (unit == 0) return text;
-  char shown[32];
-  std::snprintf(shown, sizeof shown, " (%.1f %s)", scaled, kUnits[unit - 1]);
-  return text + shown;
 }
 
 // The template table as the window shows it: threshold, count, %, description.
@@ -84,40 +73,53 @@ Outcome buildList(Session& session, const CliOptions& options) {
   Context& context = session.context();
   session.seedRandom(options.seed);
   census::loadTemplateFile(context, options.templateFile);
-  if (options.fill) return buildToFill(session, *options.fill);
+  if (options.fill) return aging::buildToFill(context, session.fields(), *options.fill, true);
   return fileset::buildChecked(context);
 }
 
 int build(Session& session, const CliOptions& options) {
-  checkFileListFolder(options.listFile);
-  JobList list(options.listFile, true);
+  joblist::checkFileListFolder(options.listFile);
+  joblist::JobList list(options.listFile, true);
   const Outcome outcome = buildList(session, options);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
   const std::string target = session.context().fields.text(EditField::reprodpath);
   list.setTarget(target);
-  list.write(session);
-  const ListFigures figures = measureFileList(session.lists().files1, target);
-  printOut("Listed " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
-           " in all in " + options.listFile + "\n");
+  list.write(session.lists().files1);
+  const aging::ListFigures figures = aging::measureFileList(session.lists().files1, target);
+  printOut("Listed " + plural(figures.files, "file", "files") + " of " +
+           bytesWithUnit(static_cast<std::uint64_t>(figures.bytes)) + " in all in " +
+           options.listFile + "\n");
   const std::string note = unmappedDriveNote(target);
   if (!note.empty()) session.feedback().say("Note: " + note + ", before you reproduce the list.");
   return kExitDone;
 }
 
+// Reads the list of a command that writes or deletes files and makes its target the one
+// the operation keeps to; says which folder that is.
+void readListInsideTarget(Session& session, const CliOptions& options, joblist::JobList& list) {
+  const std::string target =
+      list.readInsideTarget(session.context(), options.target, options.allowRoot);
+  session.fields().setText(EditField::reprodpath, target);
+  session.feedback().say("Target: " + target);
+}
+
 int reproduce(Session& session, const CliOptions& options) {
-  JobList list(options.listFile, false);
-  list.readInsideTarget(session, options.target.has_value());
+  joblist::JobList list(options.listFile, false);
+  readListInsideTarget(session, options, list);
+  aging::checkPlanFits(session.lists().files1,
+                       session.context().fields.text(EditField::reprodpath));
   session.seedRandom(options.seed);
   return exitCodeFor(diskops::reproduce(session.context()));
 }
 
 int sortOut(Session& session, const CliOptions& options) {
-  JobList list(options.listFile, true);
-  list.read(session);
+  joblist::JobList list(options.listFile, true);
+  list.read(session.context());
+  if (list.target()) session.feedback().say("Target: " + joblist::asTargetFolder(*list.target()));
   session.seedRandom(options.seed);
   const Outcome outcome = diskops::sortOut(session.context());
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  list.write(session);
+  list.write(session.lists().files1);
   printOut(
       "Kept " +
       plural(static_cast<std::int64_t>(session.lists().files1.rowCount()), "entry", "entries") +
@@ -126,48 +128,23 @@ int sortOut(Session& session, const CliOptions& options) {
 }
 
 int erase(Session& session, const CliOptions& options) {
-  JobList list(options.listFile, true);
-  list.readInsideTarget(session, options.target.has_value());
+  joblist::JobList list(options.listFile, true);
+  readListInsideTarget(session, options, list);
   const diskops::EraseResult result =
       diskops::erase(session.context(), diskops::EraseKeeps::Refused);
   if (result.outcome != Outcome::Done) return exitCodeFor(result.outcome);
-  list.write(session);
-  printOut("Deleted " + plural(result.erased, "file", "files") + couldNotDeleteText(result) +
-           listAfterEraseText(options.listFile, result) + "\n");
+  const std::string deleted =
+      "Deleted " + plural(result.erased, "file", "files") + couldNotDeleteText(result);
+  try {
+    list.write(session.lists().files1);
+  } catch (const Failure& failure) {
+    // The files are gone whether or not the list says so.
+    printOut(deleted + "; the list " + options.listFile + " could not be rewritten and still " +
+             "names them.\n");
+    throw;
+  }
+  printOut(deleted + listAfterEraseText(options.listFile, result) + "\n");
   return reportRefusals(session, result, "erase");
-}
-
-int run(Session& session, const CliOptions& options) {
-  const std::string target = session.context().fields.text(EditField::reprodpath);
-  const std::string note = unmappedDriveNote(target);
-  if (!note.empty()) throw Failure(note);
-  if (!options.listFile.empty()) checkFileListFolder(options.listFile);
-  JobList list(options.listFile, true);
-  list.setTarget(target);
-
-  Context& context = session.context();
-  Outcome outcome = buildList(session, options);
-  if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  const ListFigures figures = measureFileList(session.lists().files1, target);
-  list.write(session);
-
-  outcome = diskops::reproduce(context);
-  if (outcome != Outcome::Done) return stoppedStep(session, outcome, "reproduce");
-  printOut("Wrote " + plural(figures.files, "file", "files") + " of " + bytesText(figures.bytes) +
-           " in all, in " + plural(figures.folders, "folder", "folders") + " under " + target +
-           "\n");
-
-  outcome = diskops::sortOut(context);
-  if (outcome != Outcome::Done) return stoppedStep(session, outcome, "sort-out");
-  list.write(session);
-  const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
-  if (erased.outcome != Outcome::Done) return stoppedStep(session, erased.outcome, "erase");
-  list.write(session);
-  printOut("Deleted " + std::to_string(erased.erased) + " of them, chosen at random (" +
-           std::to_string(context.fields.value(SpinField::delprocent)) + " %)" +
-           couldNotDeleteText(erased) + ", to leave gaps in the free space; " +
-           plural(figures.files - erased.erased, "file", "files") + " remain.\n");
-  return reportRefusals(session, erased, "run");
 }
 
 int dispatch(Session& session, const CliOptions& options) {
@@ -189,8 +166,7 @@ int dispatch(Session& session, const CliOptions& options) {
     case Command::Run:
       break;
   }
-  if (options.rounds > 1) return runRounds(session, options);
-  return run(session, options);
+  return runJob(session, options);
 }
 
 }  // namespace
@@ -200,11 +176,16 @@ int runCommand(const CliOptions& options) {
   // A closed output pipe (`... | head`) ends no command half way: writes to it just fail.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+  // Ctrl-C stops a job after the file it is on, with its list true.
+  catchStopSignals();
   Session session(options);
   try {
     return dispatch(session, options);
   } catch (const Failure& failure) {
     session.feedback().say(failureText(failure, commandName(options.command)));
+    if (!session.listForMessages().empty()) {
+      session.feedback().say(listNamesEveryFileText(session.listForMessages()));
+    }
     if (options.command == Command::Reproduce) {
       const std::string note = driveNoteForList(session);
       if (!note.empty()) session.feedback().say(note + ".");

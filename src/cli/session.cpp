@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
@@ -31,18 +30,6 @@ Answering answeringFor(const CliOptions& options) {
   return isTerminal(stdin) ? Answering::AskUser : Answering::NoOneToAsk;
 }
 
-// A relative target is taken from the current folder, so that the list holds paths that
-// still lead to the files when a later step runs elsewhere. Drive paths ("d:\\"), absolute
-// paths and the empty path stay as given.
-std::string targetFolder(const std::string& target) {
-  const bool hasDrive = target.size() >= 2 && target[1] == ':';
-  if (target.empty() || hasDrive || PathStyle::isSeparator(target.front())) return target;
-  std::error_code error;
-  const std::filesystem::path here = std::filesystem::current_path(error);
-  if (error) return target;
-  return (here / target).string();
-}
-
 void putOptionsIntoFields(const CliOptions& options, FieldValues& fields) {
   if (options.files) fields.setValue(SpinField::SpinEdit1, *options.files);
   if (options.folders) fields.setValue(SpinField::SpinEdit2, *options.folders);
@@ -56,7 +43,7 @@ void putOptionsIntoFields(const CliOptions& options, FieldValues& fields) {
     }
   }
   if (options.prefix) fields.setText(EditField::id, *options.prefix);
-  if (options.target) fields.setText(EditField::reprodpath, targetFolder(*options.target));
+  if (options.target) fields.setText(EditField::reprodpath, *options.target);
   if (options.percent) fields.setValue(SpinField::delprocent, *options.percent);
   // An empty location is the user's, as in the window's field: the census says so.
   if (options.command == Command::Census || !options.location.empty()) {

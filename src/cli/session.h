@@ -29,7 +29,12 @@ class Session {
   // as "seed: S" so the run can be repeated.
   void seedRandom(std::optional<std::uint32_t> seed);
 
+  // The list a job keeps, named again in every failure message; empty when none.
+  void keepListForMessages(std::string path) { listForMessages_ = std::move(path); }
+  const std::string& listForMessages() const { return listForMessages_; }
+
  private:
+  std::string listForMessages_;
   Workspace lists_;
   FieldValues fields_;
   TerminalFeedback feedback_;

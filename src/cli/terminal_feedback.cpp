@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/stop_signals.h"
+
 namespace brimwell::cli {
 namespace {
 
@@ -49,6 +51,8 @@ void TerminalFeedback::setProgress(int percent) {
 }
 
 void TerminalFeedback::pump() { std::fflush(messages_); }
+
+bool TerminalFeedback::carryOn() { return !stopRequested(); }
 
 void TerminalFeedback::notice(std::string_view text) { printLine(text); }
 

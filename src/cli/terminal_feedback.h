@@ -33,6 +33,8 @@ class TerminalFeedback : public Feedback {
   void setStatus(std::string_view text) override;
   void setProgress(int percent) override;
   void pump() override;
+  // False once Ctrl-C or SIGTERM has come (catchStopSignals).
+  bool carryOn() override;
   void notice(std::string_view text) override;
   bool confirm(std::string_view text) override;
   std::optional<std::string> chooseTemplateToLoad() override;

@@ -13,7 +13,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -22,21 +21,12 @@ namespace brimwell {
 class ReplacementFile : public WritableFile {
  public:
   // Opens the new file for `nativePath`. Returns null and sets `error` (the Windows error
-  // number) when it cannot be made. With `fixedSuffix` the new file is the destination's
-  // name with that suffix rather than a unique name (for a file only one process rewrites
-  // at a time, under a lock); a file or link of that name left behind is removed first
-  // (a link as itself), while a folder there is a failure.
-  static std::unique_ptr<ReplacementFile> open(const std::string& nativePath, int& error,
-                                               std::string_view fixedSuffix = {});
+  // number) when it cannot be made.
+  static std::unique_ptr<ReplacementFile> open(const std::string& nativePath, int& error);
 
   // Flushes the new file, renames it over the destination and keeps it open; returns the
   // Windows error number (0 on success). On failure the new file is removed.
   virtual int commit() = 0;
-  // After a successful commit(): hands the open file's descriptor (POSIX; -1 elsewhere) to
-  // the caller, who closes it. Used to keep a lock held on the new file.
-  virtual int releaseDescriptor() = 0;
-  // Takes an exclusive advisory lock on the new file (POSIX flock); false when it cannot.
-  virtual bool lockExclusive() { return true; }
 };
 
 }  // namespace brimwell

@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,14 +91,6 @@ class PosixReplacement : public ReplacementFile {
     return error;
   }
 
-  bool lockExclusive() override { return fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }
-
-  int releaseDescriptor() override {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
  private:
   int abandon(int errnoValue) {
     const int error = windowsErrorFromErrno(errnoValue, true);
@@ -121,8 +112,7 @@ class PosixReplacement : public ReplacementFile {
 
 }  // namespace
 
-std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error,
-                                                       std::string_view fixedSuffix) {
+std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error) {
   error = 0;
   const std::string destination = linkDestination(nativePath);
   struct stat old {};
@@ -143,22 +133,9 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
   const mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
-  std::string temporary;
-  int fd = -1;
-  if (fixedSuffix.empty()) {
-    // mkostemp creates the file exclusively (O_EXCL), so never through a planted link.
-    temporary = folder + "." + name.substr(0, 200) + ".XXXXXX";
-    fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  } else {
-    temporary = destination + std::string(fixedSuffix);
-    for (int attempt = 0; attempt < 2 && fd < 0; ++attempt) {
-      fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-      struct stat left {};
-      if (fd >= 0 || errno != EEXIST || attempt > 0) break;
-      if (::lstat(temporary.c_str(), &left) != 0 || S_ISDIR(left.st_mode)) break;
-      ::unlink(temporary.c_str());
-    }
-  }
+  // mkostemp creates the file exclusively (O_EXCL), so never through a planted link.
+  std::string temporary = folder + "." + name.substr(0, 200) + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
     error = windowsErrorFromErrno(errno, true);
     if (errno == ENOENT) error = winerr::kPathNotFound;

@@ -60,7 +60,6 @@ class Win32Replacement : public ReplacementFile {
   }
 
   int close() override { return commit(); }
-  int releaseDescriptor() override { return -1; }
 
  private:
   int abandon(int error) {
@@ -80,8 +79,7 @@ class Win32Replacement : public ReplacementFile {
 
 }  // namespace
 
-std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error,
-                                                       std::string_view fixedSuffix) {
+std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error) {
   error = 0;
   const std::string destination = linkDestination(nativePath);
   const DWORD old = GetFileAttributesA(destination.c_str());
@@ -92,26 +90,18 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
   }
   const std::size_t slash = destination.find_last_of("\\/:");
   std::string folder = slash == std::string::npos ? "." : destination.substr(0, slash + 1);
-  std::string temporary;
-  DWORD disposition = CREATE_NEW;
-  if (fixedSuffix.empty()) {
-    // Makes a new file of a unique name in the folder, exclusively.
-    char unique[MAX_PATH];
-    if (GetTempFileNameA(folder.c_str(), "bw", 0, unique) == 0) {
-      error = lastError();
-      return nullptr;
-    }
-    temporary = unique;
-    disposition = TRUNCATE_EXISTING;
-  } else {
-    temporary = destination + std::string(fixedSuffix);
-    DeleteFileA(temporary.c_str());  // one left behind; a link goes as itself
+  // Makes a new file of a unique name in the folder, exclusively.
+  char unique[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "bw", 0, unique) == 0) {
+    error = lastError();
+    return nullptr;
   }
-  const HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+  const std::string temporary = unique;
+  const HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = lastError();
-    if (disposition == TRUNCATE_EXISTING) DeleteFileA(temporary.c_str());
+    DeleteFileA(temporary.c_str());
     return nullptr;
   }
   return std::make_unique<Win32Replacement>(handle, temporary, destination, old);

@@ -17,6 +17,8 @@ struct VolumeSpace {
   std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
   std::uint64_t availableBytes = 0;  // free for this user
   std::uint32_t blockSize = 0;       // the allocation unit
+  std::string mountPoint;            // the folder the volume is mounted on ("/mnt/scratch", "D:\\")
+  bool foldersTakeBlocks = true;     // false where folders live in memory only (tmpfs)
 };
 
 // One run of bytes, logical (in the file) and physical (on the volume), in bytes.

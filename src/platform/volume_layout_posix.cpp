@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -82,6 +84,22 @@ bool blocklessMeansNoExtent(int fd) {
   return volume.f_type == kExt4 || volume.f_type == kXfs;
 }
 
+// The folder the volume holding the folder `path` is mounted on: the highest folder of the
+// resolved path that still lies on the same device.
+std::string mountPointOf(const std::string& path, dev_t device) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return path;
+  std::string folder = resolved;
+  while (folder != "/") {
+    const std::size_t slash = folder.find_last_of('/');
+    const std::string parent = slash == 0 ? "/" : folder.substr(0, slash);
+    struct stat above {};
+    if (::stat(parent.c_str(), &above) != 0 || above.st_dev != device) break;
+    folder = parent;
+  }
+  return folder;
+}
+
 }  // namespace
 
 void settleVolume(const std::string& path) {
@@ -102,6 +120,11 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.freeBytes = static_cast<std::uint64_t>(info.f_bfree) * unit;
   out.availableBytes = static_cast<std::uint64_t>(info.f_bavail) * unit;
   out.blockSize = static_cast<std::uint32_t>(unit);
+  struct stat here {};
+  out.mountPoint = ::stat(path.c_str(), &here) == 0 ? mountPointOf(path, here.st_dev) : path;
+  constexpr long kTmpfs = 0x01021994;
+  struct statfs volume {};
+  out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   return true;
 }
 

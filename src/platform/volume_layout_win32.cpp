@@ -84,6 +84,8 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.freeBytes = free.QuadPart;
   out.availableBytes = available.QuadPart;
   out.blockSize = static_cast<std::uint32_t>(clusterBytes(path));
+  char mount[MAX_PATH * 4];
+  out.mountPoint = GetVolumePathNameA(path.c_str(), mount, sizeof mount) ? mount : path;
   return true;
 }
 

@@ -156,7 +156,7 @@ TEST_F(CliTest, EraseExitsWithOneForRefusedFilesAndKeepsThemForARetry) {
 TEST_F(CliTest, OneCommandPerListAndARewrittenListMustBeARegularFile) {
   ASSERT_EQ(build("a.txt", "3", 10).exitCode, 0);
   const std::string before = read("a.txt");
-  const int held = ::open(path("a.txt").c_str(), O_RDONLY);
+  const int held = ::open(path("a.txt.lock").c_str(), O_RDWR | O_CREAT, 0600);
   ASSERT_GE(held, 0);
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
   const CliRun busy = runCli({"sort-out", "--list", path("a.txt"), "--seed", "1", "--yes"});

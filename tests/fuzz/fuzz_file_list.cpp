@@ -8,26 +8,26 @@
 #include <string>
 
 #include "app/failure.h"
-#include "cli/list_file.h"
-#include "cli/list_target.h"
+#include "joblist/list_file.h"
+#include "joblist/list_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   brimwell::TextTable table(2);
   table.addRow("kept\tentry");
   table.addSubCell(0, "1");
-  brimwell::cli::ListHeader header;
+  brimwell::joblist::ListHeader header;
   try {
-    brimwell::cli::parseFileList(text, "fuzz", table, header, nullptr);
+    brimwell::joblist::parseFileList(text, "fuzz", table, header, nullptr);
   } catch (const brimwell::Failure&) {
     if (table.rowCount() != 1 || table.caption(0) != "kept\tentry") std::abort();
     return 0;
   }
-  const std::string written = brimwell::cli::fileListText(table, header);
+  const std::string written = brimwell::joblist::fileListText(table, header);
   brimwell::TextTable again(2);
-  brimwell::cli::ListHeader againHeader;
-  brimwell::cli::parseFileList(written, "again", again, againHeader, nullptr);
-  if (brimwell::cli::fileListText(again, againHeader) != written) std::abort();
+  brimwell::joblist::ListHeader againHeader;
+  brimwell::joblist::parseFileList(written, "again", again, againHeader, nullptr);
+  if (brimwell::joblist::fileListText(again, againHeader) != written) std::abort();
   if (!again.empty() && againHeader.target != header.target) std::abort();
 
   // Read once more, keeping every entry inside the recorded target: a list it takes holds
@@ -35,17 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!header.target) return 0;
   const std::string target = *header.target;
   brimwell::TextTable checked(2);
-  brimwell::cli::ListHeader checkedHeader;
+  brimwell::joblist::ListHeader checkedHeader;
   try {
-    brimwell::cli::parseFileList(
-        written, "checked", checked, checkedHeader,
-        [&](std::string_view path) { return brimwell::cli::outsideTargetReason(path, target); });
+    brimwell::joblist::parseFileList(written, "checked", checked, checkedHeader,
+                                     [&](std::string_view path) {
+                                       return brimwell::joblist::outsideTargetReason(path, target);
+                                     });
   } catch (const brimwell::Failure&) {
     if (!checked.empty()) std::abort();
     return 0;
   }
   for (std::size_t row = 0; row < checked.rowCount(); ++row) {
-    if (brimwell::cli::outsideTargetReason(checked.caption(row), target)) std::abort();
+    if (brimwell::joblist::outsideTargetReason(checked.caption(row), target)) std::abort();
   }
   return 0;
 }

@@ -7,13 +7,13 @@
 #include <sstream>
 #include <vector>
 
+#include "aging/fill_trim.h"
 #include "app/cell_number.h"
 #include "app/context.h"
 #include "app/random_source.h"
 #include "census/size_template.h"
 #include "cli/aging_options.h"
 #include "measure/file_layout.h"
-#include "measure/fill_trim.h"
 
 namespace brimwell::testing {
 namespace {
@@ -89,14 +89,14 @@ TextTable listOfFiles() {
 
 TEST(FillTrim, RemovesAtRandomUntilTheListFitsAndLandsAboveTheFloor) {
   TextTable files1 = listOfFiles();
-  const std::uint64_t whole = measure::listFootprint(files1, 4096, 2);
+  const std::uint64_t whole = aging::listFootprint(files1, 4096, 2);
   const std::uint64_t budget = whole / 2;
   const std::uint64_t tolerance = 40 * 4096;
   RandomSource random(7);
-  const std::uint64_t left = measure::trimToBudget(files1, 4096, 2, budget, tolerance, random);
+  const std::uint64_t left = aging::trimToBudget(files1, 4096, 2, budget, tolerance, random);
   EXPECT_LE(left, budget);
   EXPECT_GE(left, budget - tolerance);
-  EXPECT_EQ(left, measure::listFootprint(files1, 4096, 2));
+  EXPECT_EQ(left, aging::listFootprint(files1, 4096, 2));
   // Removed from everywhere, not cut off the end, and the order kept.
   std::vector<int> kept;
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
@@ -110,7 +110,7 @@ TEST(FillTrim, RemovesAtRandomUntilTheListFitsAndLandsAboveTheFloor) {
   // The same random state gives the same list.
   TextTable again = listOfFiles();
   RandomSource same(7);
-  measure::trimToBudget(again, 4096, 2, budget, tolerance, same);
+  aging::trimToBudget(again, 4096, 2, budget, tolerance, same);
   ASSERT_EQ(again.rowCount(), files1.rowCount());
   for (std::size_t row = 0; row < again.rowCount(); ++row) {
     EXPECT_EQ(again.caption(row), files1.caption(row));
@@ -121,11 +121,11 @@ TEST(FillTrim, ABudgetBelowTheLargestFilesStillFits) {
   TextTable files1 = listOfFiles();
   RandomSource random(1);
   const std::uint64_t budget = 200 * 4096;  // less than one of the two large files
-  EXPECT_LE(measure::trimToBudget(files1, 4096, 2, budget, 4096, random), budget);
+  EXPECT_LE(aging::trimToBudget(files1, 4096, 2, budget, 4096, random), budget);
   // A list that already fits is left alone.
   TextTable whole = listOfFiles();
-  EXPECT_EQ(measure::trimToBudget(whole, 4096, 2, ~std::uint64_t{0}, 0, random),
-            measure::listFootprint(listOfFiles(), 4096, 2));
+  EXPECT_EQ(aging::trimToBudget(whole, 4096, 2, ~std::uint64_t{0}, 0, random),
+            aging::listFootprint(listOfFiles(), 4096, 2));
   EXPECT_EQ(whole.rowCount(), 202u);
 }
 
@@ -133,7 +133,7 @@ TEST(FillTrim, MeanFootprintCountsWholeBlocks) {
   TextTable sizes(4);
   census::readTemplate("1\t10\r\n4097\t10\r\n", sizes);
   // Half the files are 0 bytes (no block), half 1 to 4096 bytes (one block).
-  EXPECT_DOUBLE_EQ(measure::meanFileFootprint(sizes, 4096), 2048.0);
+  EXPECT_DOUBLE_EQ(aging::meanFileFootprint(sizes, 4096), 2048.0);
 }
 
 std::string readText(const std::string& path) {

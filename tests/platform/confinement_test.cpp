@@ -142,20 +142,20 @@ TEST(Replacement, ANewFileTakesThePlaceWholeKeepingPermissionsAndTheLink) {
   EXPECT_EQ(error, winerr::kAccessDenied);
 }
 
-TEST(Replacement, ALinkLeftAtTheFixedNameIsRemovedNotWrittenThrough) {
+TEST(Replacement, ALinkPlantedBesideTheFileIsNotWrittenThrough) {
   TempDir dir;
   dir.writeFile("list.txt", "old");
   dir.writeFile("victim", "victim");
   fs::create_symlink(dir / "victim", dir / "list.txt.new");
   int error = 0;
-  auto file = ReplacementFile::open(dir / "list.txt", error, ".new");
+  auto file = ReplacementFile::open(dir / "list.txt", error);
   ASSERT_TRUE(file) << error;
   std::size_t written = 0;
   file->write("fresh", 5, written);
   ASSERT_EQ(file->close(), 0);
   EXPECT_EQ(dir.readFile("list.txt"), "fresh");
   EXPECT_EQ(dir.readFile("victim"), "victim");
-  EXPECT_FALSE(fs::exists(dir / "list.txt.new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "list.txt.new"));
 }
 
 }  // namespace

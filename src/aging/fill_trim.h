@@ -7,7 +7,7 @@
 #include "app/random_source.h"
 #include "app/text_table.h"
 
-namespace brimwell::measure {
+namespace brimwell::aging {
 
 // The bytes the files of `files1` take on a volume of `blockSize`-byte blocks: each size
 // rounded up to whole blocks, and the folders' own blocks (one per folder in
@@ -27,4 +27,4 @@ double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize);
 std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int64_t folderCount,
                            std::uint64_t budget, std::uint64_t tolerance, RandomSource& random);
 
-}  // namespace brimwell::measure
+}  // namespace brimwell::aging

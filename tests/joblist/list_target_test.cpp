@@ -1,12 +1,12 @@
 // The target line of a list file and which entries lie inside a target, on their own.
-#include "cli/list_target.h"
+#include "joblist/list_target.h"
 
 #include <gtest/gtest.h>
 
 #include "app/context.h"
-#include "cli/list_file.h"
+#include "joblist/list_file.h"
 
-namespace brimwell::cli {
+namespace brimwell::joblist {
 namespace {
 
 TEST(ListTarget, TheFirstLineRecordsTheTargetAndALineWithATabIsAnEntry) {
@@ -43,4 +43,4 @@ TEST(ListTarget, EntriesInsideAndOutside) {
 }
 
 }  // namespace
-}  // namespace brimwell::cli
+}  // namespace brimwell::joblist

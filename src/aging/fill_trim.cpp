@@ -1,4 +1,4 @@
-#include "measure/fill_trim.h"
+#include "aging/fill_trim.h"
 
 #include <charconv>
 #include <vector>
@@ -7,7 +7,7 @@
 #include "app/context.h"
 #include "platform/path_style.h"
 
-namespace brimwell::measure {
+namespace brimwell::aging {
 namespace {
 
 // A directory entry: 8 bytes of header and the name, padded to 4 bytes (ext4's layout; a
@@ -100,4 +100,4 @@ std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int6
   return total;
 }
 
-}  // namespace brimwell::measure
+}  // namespace brimwell::aging

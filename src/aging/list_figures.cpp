@@ -1,4 +1,4 @@
-#include "cli/list_figures.h"
+#include "aging/list_figures.h"
 
 #include <charconv>
 #include <unordered_set>
@@ -6,7 +6,7 @@
 #include "app/context.h"
 #include "platform/path_style.h"
 
-namespace brimwell::cli {
+namespace brimwell::aging {
 
 ListFigures measureFileList(const TextTable& files1, std::string_view target) {
   ListFigures figures;
@@ -34,4 +34,4 @@ ListFigures measureFileList(const TextTable& files1, std::string_view target) {
   return figures;
 }
 
-}  // namespace brimwell::cli
+}  // namespace brimwell::aging

@@ -1,5 +1,5 @@
 // The file-list text format on its own: its line rules and what a bad line leaves behind.
-#include "cli/list_file.h"
+#include "joblist/list_file.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "app/failure.h"
 #include "support/temp_dir.h"
 
-namespace brimwell::cli {
+namespace brimwell::joblist {
 namespace {
 
 TEST(ListFileTest, TheSizeFollowsTheLastTabAndCrLfAndEmptyLinesAreAccepted) {
@@ -45,10 +45,9 @@ TEST(ListFileTest, WritingReplacesTheFileWholeAndAFailureKeepsTheOldOne) {
   writeFileList(dir / "list.txt", files1);
   EXPECT_EQ(dir.readFile("list.txt"), "/x\t1\n");
 
-  // The temporary file cannot be made where a folder of its name stands: the old list stays.
-  dir.writeFile("list.txt.new/blocker", "");
+  // The new file cannot be made where the list's folder is a file: the old list stays.
   files1.clear();
-  EXPECT_THROW(writeFileList(dir / "list.txt", files1), Failure);
+  EXPECT_THROW(writeFileList(dir / "list.txt/inner", files1), Failure);
   EXPECT_EQ(dir.readFile("list.txt"), "/x\t1\n");
 
   EXPECT_THROW(writeFileList(dir.path(), files1), Failure);
@@ -56,4 +55,4 @@ TEST(ListFileTest, WritingReplacesTheFileWholeAndAFailureKeepsTheOldOne) {
 }
 
 }  // namespace
-}  // namespace brimwell::cli
+}  // namespace brimwell::joblist

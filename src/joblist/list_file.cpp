@@ -1,4 +1,4 @@
-#include "cli/list_file.h"
+#include "joblist/list_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -10,13 +10,12 @@
 
 #include "app/context.h"
 #include "app/failure.h"
-#include "cli/list_lock.h"
-#include "cli/list_target.h"
-#include "cli/message_text.h"
+#include "app/message_text.h"
+#include "joblist/list_target.h"
 #include "platform/atomic_replace.h"
 #include "platform/windows_errors.h"
 
-namespace brimwell::cli {
+namespace brimwell::joblist {
 namespace {
 
 struct ListLine {
@@ -115,6 +114,7 @@ void parseFileList(std::string_view text, std::string_view name, TextTable& file
     }
     if (!problem.empty()) {
       throw Failure("The file list '" + std::string(name) + "', line " + std::to_string(number) +
+                    (holdsHiddenBytes(line) ? " ('" + quotedCell(line) + "')" : std::string()) +
                     ": " + problem);
     }
     ++rows;
@@ -186,16 +186,14 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
 }
 
 void writeFileList(const std::string& path, const TextTable& files1) {
-  writeFileList(path, files1, ListHeader(), nullptr);
+  writeFileList(path, files1, ListHeader());
 }
 
-void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
-                   ListLock* lock) {
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header) {
   const std::string text = fileListText(files1, header);
   int error = 0;
-  const auto file = ReplacementFile::open(path, error, ".new");
+  const auto file = ReplacementFile::open(path, error);
   if (!file) failWritingCode(path, error);
-  if (lock != nullptr) lock->lockReplacement(*file);
   std::size_t done = 0;
   while (done < text.size()) {
     std::size_t written = 0;
@@ -204,9 +202,6 @@ void writeFileList(const std::string& path, const TextTable& files1, const ListH
     if (error != 0) failWritingCode(path, error);
     done += written;
   }
-  error = file->commit();
-  if (error != 0) failWritingCode(path, error);
-  if (lock != nullptr) lock->replaced(*file);
   error = file->close();
   if (error != 0) failWritingCode(path, error);
 }
@@ -220,4 +215,4 @@ void checkFileListFolder(const std::string& path) {
   if (!fs::is_directory(status)) failWriting(path, ENOTDIR);
 }
 
-}  // namespace brimwell::cli
+}  // namespace brimwell::joblist

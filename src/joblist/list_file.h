@@ -10,12 +10,15 @@
 // with a TAB is an entry); a list without it is read as before. An empty list is written as an
 // empty file.
 //
-// Writing replaces the file in one piece: the text goes to a new file beside it (the list's
-// name with ".new", created exclusively, never through a link), which is synced and then
+// Writing replaces the file in one piece: the text goes to a new file beside it (under a
+// unique name, created exclusively, never through a link), which is synced and then
 // renamed over the old one, so a failed write leaves the old list whole. A list that is a
 // link is replaced at the link's target, and keeps its permissions. A path that names
 // something other than a regular file (a device, a pipe) is written in place; commands that
 // rewrite a list refuse such a path (ListLock).
+//
+// A line refused names the list, the line number and the line itself, its control bytes and
+// invisible characters (a byte-order mark) escaped.
 #pragma once
 
 #include <functional>
@@ -25,9 +28,7 @@
 
 #include "app/text_table.h"
 
-namespace brimwell::cli {
-
-class ListLock;
+namespace brimwell::joblist {
 
 // What a list file holds besides its entries.
 struct ListHeader {
@@ -58,14 +59,12 @@ void readFileList(const std::string& path, TextTable& files1);
 void readFileList(const std::string& path, TextTable& files1, ListHeader& header,
                   const EntryCheck& check);
 
-// Writes `files1` to the native path `path`, replacing the file as described above; with a
-// `lock` the new file is locked before it takes the list's place.
+// Writes `files1` to the native path `path`, replacing the file as described above.
 void writeFileList(const std::string& path, const TextTable& files1);
-void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
-                   ListLock* lock);
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header);
 
 // Fails unless the folder that would hold the list file `path` exists, so a long build
 // does not end in an unwritable list.
 void checkFileListFolder(const std::string& path);
 
-}  // namespace brimwell::cli
+}  // namespace brimwell::joblist

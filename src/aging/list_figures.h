@@ -6,7 +6,7 @@
 
 #include "app/text_table.h"
 
-namespace brimwell::cli {
+namespace brimwell::aging {
 
 struct ListFigures {
   std::int64_t files = 0;
@@ -17,4 +17,4 @@ struct ListFigures {
 // Figures of `files1`, whose paths start with `target`.
 ListFigures measureFileList(const TextTable& files1, std::string_view target);
 
-}  // namespace brimwell::cli
+}  // namespace brimwell::aging

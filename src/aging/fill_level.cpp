@@ -1,0 +1,88 @@
+#include "aging/fill_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "aging/fill_trim.h"
+#include "aging/list_figures.h"
+#include "aging/volume_plan.h"
+#include "app/failure.h"
+#include "fileset/builder.h"
+#include "fileset/template_check.h"
+
+namespace brimwell::aging {
+namespace {
+
+constexpr std::int64_t kMostFiles = 1000000;  // the builder's largest number of files
+
+std::string percentText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+// "80", or "79.25" for a level taken from a measurement.
+std::string levelText(double percent) {
+  if (percent == std::floor(percent)) return std::to_string(static_cast<int>(percent));
+  return percentText(percent);
+}
+
+}  // namespace
+
+Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven) {
+  // A level taken from a measurement was never typed: the messages do not quote an option.
+  const std::string aimText =
+      levelGiven ? "--fill " + levelText(percent) : "a refill to " + levelText(percent) + " %";
+  const std::string target = context.fields.text(EditField::reprodpath);
+  const VolumeSpace space = volumeOfTarget(target, true);
+  const std::uint64_t used = space.totalBytes - space.freeBytes;
+  const auto aim =
+      static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
+  if (aim <= used) {
+    throw Failure(
+        "The volume mounted on " + space.mountPoint + ", which holds " + target + ", is already " +
+        percentText(100.0 * static_cast<double>(used) / static_cast<double>(space.totalBytes)) +
+        " % full, which " + aimText + " cannot lower");
+  }
+  const std::uint64_t budget = aim - used;
+  if (budget > space.availableBytes) {
+    throw Failure(aimText + " needs " + std::to_string(budget) + " bytes, but only " +
+                  std::to_string(space.availableBytes) + " bytes of the volume mounted on " +
+                  space.mountPoint + ", which holds " + target + ", are free to this user");
+  }
+
+  const double mean = meanFileFootprint(context.lists.sizes, space.blockSize);
+  auto files = static_cast<std::int64_t>(
+      std::ceil(static_cast<double>(budget) / std::max(mean, 1.0) * 1.03));
+  const std::uint32_t state = context.random.state();
+  std::int64_t folders = 0;
+  // Rows whose share rounds to no file make the first estimate short; a build or two more,
+  // each from the same random state, close the gap.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    files = std::clamp<std::int64_t>(files, 1, kMostFiles);
+    fields.setValue(SpinField::SpinEdit1, static_cast<std::int32_t>(files));
+    context.random.setState(state);
+    const Outcome outcome = fileset::buildChecked(context);
+    if (outcome != Outcome::Done) return outcome;
+    folders = space.foldersTakeBlocks ? measureFileList(context.lists.files1, target).folders : 0;
+    const std::uint64_t footprint = listFootprint(context.lists.files1, space.blockSize, folders);
+    if (footprint >= budget || files == kMostFiles) break;
+    files = static_cast<std::int64_t>(
+                std::ceil(static_cast<double>(files) * static_cast<double>(budget) /
+                          static_cast<double>(footprint) * 1.03)) +
+            1;
+  }
+  const std::uint64_t footprint = trimToBudget(context.lists.files1, space.blockSize, folders,
+                                               budget, space.totalBytes / 200, context.random);
+  context.feedback.setStatus("Fill " + levelText(percent) +
+                             " %: " + std::to_string(context.lists.files1.rowCount()) +
+                             " files taking " + std::to_string(footprint) + " bytes in " +
+                             std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
+                             percentText(100.0 * static_cast<double>(used + footprint) /
+                                         static_cast<double>(space.totalBytes)) +
+                             " % full (the volume mounted on " + space.mountPoint + ").");
+  return Outcome::Done;
+}
+
+}  // namespace brimwell::aging

@@ -1,0 +1,23 @@
+// --fill: a file list sized so that writing it brings the volume holding the target to a
+// chosen share of its size.
+#pragma once
+
+#include <cstdint>
+
+#include "app/context.h"
+#include "app/fields.h"
+#include "app/outcome.h"
+
+namespace brimwell::aging {
+
+// Builds the file list from the loaded template with as many files as bring the volume
+// holding the field `reprodpath` (the volume is named by its mount point; only the target's
+// last component may be missing) to `percent` % used, counting each file in whole blocks
+// (and the folders' blocks), then removes entries at random until it fits; it lands within
+// one or two points below. The same random state gives the same list. Fails before anything
+// is built when the volume is already that full or its free space cannot hold the files.
+// Sets the number of files in `fields`; reports the plan in the status line. `levelGiven`:
+// the user typed the level (--fill), so the messages may quote it.
+Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven);
+
+}  // namespace brimwell::aging

@@ -1,0 +1,137 @@
+#include "aging/rounds.h"
+
+#include "aging/fill_level.h"
+#include "aging/volume_plan.h"
+#include "app/failure.h"
+#include "diskops/writer.h"
+#include "fileset/template_check.h"
+#include "platform/volume_layout.h"
+
+namespace brimwell::aging {
+namespace {
+
+void appendRows(const TextTable& from, TextTable& to) {
+  to.reserve(to.rowCount() + from.rowCount(), 0);
+  for (std::size_t row = 0; row < from.rowCount(); ++row) {
+    const std::size_t added = to.addRow(from.caption(row));
+    to.addSubCell(added, from.cellText(row, 1 + kSizeCell));
+  }
+}
+
+// The entries of `all` that are not in `deleted`, a subsequence of it in the same order.
+void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& remaining) {
+  remaining.clear();
+  std::size_t next = 0;
+  for (std::size_t row = 0; row < all.rowCount(); ++row) {
+    if (next < deleted.rowCount() && all.caption(row) == deleted.caption(next)) {
+      ++next;
+      continue;
+    }
+    const std::size_t added = remaining.addRow(all.caption(row));
+    remaining.addSubCell(added, all.cellText(row, 1 + kSizeCell));
+  }
+}
+
+// The used share of the volume holding `target`; nothing when unknown.
+std::optional<double> usedPercent(const std::string& target) {
+  VolumeSpace space;
+  std::string why;
+  if (!readVolumeSpace(target, space, why) || space.totalBytes == 0) return std::nullopt;
+  return 100.0 * static_cast<double>(space.totalBytes - space.freeBytes) /
+         static_cast<double>(space.totalBytes);
+}
+
+RoundFigures roundFigures(int round, const TextTable& remaining, const std::string& target) {
+  RoundFigures figures;
+  figures.round = round;
+  figures.remaining = measureFileList(remaining, target);
+  figures.usedPercent = usedPercent(target);
+  std::vector<Extent> extents;
+  settleVolume(target);
+  if (readFreeExtents(target, extents, figures.freeExtentsWhy)) {
+    figures.freeExtents = static_cast<std::int64_t>(extents.size());
+  }
+  return figures;
+}
+
+}  // namespace
+
+const char* roundStepName(RoundStep step) {
+  switch (step) {
+    case RoundStep::Build:
+      return "build";
+    case RoundStep::Reproduce:
+      return "reproduce";
+    case RoundStep::SortOut:
+      return "sort-out";
+    case RoundStep::Erase:
+      break;
+  }
+  return "erase";
+}
+
+RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList& list,
+                         const RoundsPlan& plan, RoundsObserver& observer) {
+  const std::string target = context.fields.text(EditField::reprodpath);
+  const std::string prefix = context.fields.text(EditField::id);
+  TextTable& files1 = context.lists.files1;
+  TextTable remaining{2};
+  TextTable all{2};
+  std::optional<double> level = plan.fill;
+  const auto stopped = [](Outcome outcome, RoundStep step, int round) {
+    return RoundsResult{outcome, step, round};
+  };
+  for (int round = 1; round <= plan.rounds; ++round) {
+    if (round > 1 && !context.feedback.carryOn()) {
+      return stopped(Outcome::Stopped, RoundStep::Build, round);
+    }
+    fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
+    Outcome outcome = Outcome::Done;
+    if (level) {
+      outcome = buildToFill(context, fields, *level, plan.fill.has_value());
+    } else {
+      outcome = fileset::buildChecked(context);
+    }
+    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Build, round);
+    const ListFigures written = measureFileList(files1, target);
+
+    // The batch must fit, and the list names it before its first file is made.
+    checkPlanFits(files1, target);
+    all.clear();
+    appendRows(remaining, all);
+    appendRows(files1, all);
+    list.write(all);
+    outcome = diskops::reproduce(context);
+    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
+    observer.batchWritten(round, written);
+    // Without --fill, the later rounds refill to the level the first one reached.
+    if (round == 1 && !level && plan.rounds > 1) {
+      level = usedPercent(target);
+      if (!level) {
+        throw Failure("The fill of the volume holding " + target +
+                      " cannot be read, so the later rounds cannot refill it; give --fill");
+      }
+    }
+
+    files1.clear();
+    appendRows(all, files1);
+    outcome = diskops::sortOut(context);
+    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::SortOut, round);
+    const TextTable chosen = files1;
+    const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
+    if (erased.outcome != Outcome::Done) return stopped(erased.outcome, RoundStep::Erase, round);
+    // The erase left the chosen files it could not delete in the list: they stay on disk.
+    TextTable deleted{2};
+    keepUndeleted(chosen, files1, deleted);
+    keepUndeleted(all, deleted, remaining);
+    list.write(remaining);
+    RoundFigures figures = roundFigures(round, remaining, target);
+    figures.written = written;
+    figures.erased = erased;
+    observer.roundDone(figures);
+    if (files1.rowCount() > 0) return {};  // refused files: the caller reports them
+  }
+  return {};
+}
+
+}  // namespace brimwell::aging

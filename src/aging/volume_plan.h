@@ -1,0 +1,29 @@
+// The volume a job writes to, and whether a plan fits on it before anything is written.
+#pragma once
+
+#include <string>
+
+#include "app/text_table.h"
+#include "platform/volume_layout.h"
+
+namespace brimwell::aging {
+
+// The volume holding the folder `target`, which need not exist yet: its nearest existing
+// folder's, settled first (the blocks of files just deleted count as free). With
+// `lastMayBeMissing` only the target's last component may be missing: a mistyped folder
+// further up fails instead of sizing the volume of some folder above it.
+VolumeSpace volumeOfTarget(const std::string& target, bool lastMayBeMissing);
+
+// What the files of `files1` take on `space` in whole blocks, with their folders (under
+// `target`) where the volume gives folders blocks.
+std::uint64_t planFootprint(const TextTable& files1, const std::string& target,
+                            const VolumeSpace& space);
+
+// "the volume mounted on /mnt/scratch (12345 bytes free)"
+std::string volumeText(const VolumeSpace& space);
+
+// Fails, naming the volume, its free space and the plan, when the files of `files1` (whole
+// blocks, folders included) cannot fit in the free space of the volume holding `target`.
+void checkPlanFits(const TextTable& files1, const std::string& target);
+
+}  // namespace brimwell::aging
