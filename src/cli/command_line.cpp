@@ -7,8 +7,8 @@
 #include <ostream>
 
 #include "app/fields.h"
+#include "census/bundled_templates.h"
 #include "cli/aging_options.h"
-#include "cli/bundled_templates.h"
 #include "joblist/list_target.h"
 #include "platform/path_style.h"
 
@@ -168,13 +168,18 @@ void addListTargetOption(CLI::App& command, CliOptions& options) {
 
 void finishOptions(CliOptions& options, const RawOptions& raw) {
   if (!options.templateFile.empty()) {
-    const auto resolved = resolveTemplate(options.templateFile);
+    const auto resolved = census::resolveTemplate(options.templateFile);
     if (!resolved) {
       throw UsageError{"--template: '" + options.templateFile +
                        "' is neither a file nor a bundled template; 'brimwell-cli templates' "
                        "lists the bundled ones"};
     }
-    options.templateFile = *resolved;
+    if (resolved->passedOverFile) {
+      options.templateNote = "Template: the bundled '" + options.templateFile + "' (" +
+                             resolved->path + "), not the file ./" + options.templateFile +
+                             " (write ./" + options.templateFile + " to read that one)";
+    }
+    options.templateFile = resolved->path;
   }
   options.files = checkedField("--files", raw.files, SpinField::SpinEdit1);
   options.folders = checkedField("--folders", raw.folders, SpinField::SpinEdit2);

@@ -37,6 +37,7 @@ struct CliOptions {
   Command command = Command::Run;
   std::string location;      // census, measure
   std::string templateFile;  // census, build, run
+  std::string templateNote;  // which of two templates of that name was read; empty: no doubt
   std::string saveFile;      // census --save; empty: not saved
   std::string listFile;      // empty: none (only run may leave it out)
   std::optional<std::int32_t> files;

@@ -1,7 +1,10 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
 #include <new>
 #include <string>
 
@@ -9,9 +12,9 @@
 #include "aging/list_figures.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
+#include "census/bundled_templates.h"
 #include "census/census.h"
 #include "census/size_template.h"
-#include "cli/bundled_templates.h"
 #include "cli/command_reports.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_command.h"
@@ -56,6 +59,31 @@ std::string driveNoteForList(Session& session) {
   const TextTable& files1 = session.lists().files1;
   if (files1.empty()) return {};
   return unmappedDriveNote(std::string(files1.caption(0)));
+}
+
+// The `templates` command: each bundled template's name and description, then where they
+// are.
+int listTemplates() {
+  const std::filesystem::path folder = census::bundledTemplateFolder();
+  const std::vector<census::BundledTemplate> templates =
+      folder.empty() ? std::vector<census::BundledTemplate>()
+                     : census::listBundledTemplates(folder);
+  if (templates.empty()) {
+    std::cerr << "No bundled templates were found"
+              << (folder.empty() ? std::string() : " in " + folder.string()) << ".\n";
+    return kExitFailed;
+  }
+  std::size_t width = 0;
+  for (const census::BundledTemplate& entry : templates) width = std::max(width, entry.name.size());
+  for (const census::BundledTemplate& entry : templates) {
+    std::cout << entry.name << std::string(width + 2 - entry.name.size(), ' ')
+              << (entry.description.empty() ? "(no description)" : entry.description) << " ("
+              << entry.sizeClasses << " size classes, " << entry.files << " files)\n";
+  }
+  std::cout << "in " << folder.string()
+            << "\nGive a name to --template, for example: brimwell-cli run --template "
+            << templates.front().name << " --target /mnt/scratch/\n";
+  return kExitDone;
 }
 
 int census(Session& session, const CliOptions& options) {
@@ -179,6 +207,7 @@ int runCommand(const CliOptions& options) {
   // Ctrl-C stops a job after the file it is on, with its list true.
   catchStopSignals();
   Session session(options);
+  if (!options.templateNote.empty()) session.feedback().say(options.templateNote);
   try {
     return dispatch(session, options);
   } catch (const Failure& failure) {

@@ -2,8 +2,8 @@
 // how --template finds one by name (from the build folder: the source tree's templates).
 #include <string>
 
+#include "census/bundled_templates.h"
 #include "census/size_template.h"
-#include "cli/bundled_templates.h"
 #include "cli/cli_fixture.h"
 
 namespace brimwell::testing {
@@ -16,7 +16,7 @@ bool contains(const std::string& text, const std::string& part) {
 std::string describe(const std::string& bytes) {
   TextTable sizes(4);
   census::readTemplate(bytes, sizes);
-  return cli::templateDescription(sizes);
+  return census::templateDescription(sizes);
 }
 
 TEST(BundledTemplates, ADescriptionIsTheTailEveryRowSharesOrElseTheFirstOne) {
@@ -35,7 +35,7 @@ TEST(BundledTemplates, AFolderIsListedByNameWithItsFsFilesOnly) {
   folder.writeFile("a.fs", "512\t3\r\n");
   folder.writeFile("notes.txt", "512\t3\r\n");
   folder.writeFile("c.fs/inside.fs", "512\t3\r\n");
-  const auto listed = cli::listBundledTemplates(folder.path());
+  const auto listed = census::listBundledTemplates(folder.path());
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].name, "a");
   EXPECT_EQ(listed[0].files, 3);
@@ -60,9 +60,20 @@ TEST_F(CliTest, TemplatesListsTheBundledOnesAndRunFindsThemByName) {
   }
 }
 
-TEST_F(CliTest, AFileNamedLikeABundledTemplateComesFirstAndAnUnknownNameIsRefused) {
+TEST_F(CliTest, ABareNameIsTheBundledTemplateAFileNeedsAPathAndAnUnknownNameIsRefused) {
   dir.writeFile("default", "8\t10\r\n");
-  ASSERT_EQ(runCli({"build", "--template", "default", "--list", "a.txt", "--target", target(),
+  const CliRun bundled = runCli({"build", "--template", "default", "--list", "a.txt", "--target",
+                                 target(), "--files", "30", "--seed", "1"},
+                                dir.path());
+  ASSERT_EQ(bundled.exitCode, 0) << bundled.err;
+  EXPECT_TRUE(contains(bundled.err, "Template: the bundled 'default' (")) << bundled.err;
+  EXPECT_TRUE(contains(bundled.err, "not the file ./default (write ./default")) << bundled.err;
+  bool larger = false;
+  for (const std::string& line : entriesOf(read("a.txt"))) {
+    larger = larger || std::stoll(line.substr(line.find('\t') + 1)) >= 8;
+  }
+  EXPECT_TRUE(larger);
+  ASSERT_EQ(runCli({"build", "--template", "./default", "--list", "a.txt", "--target", target(),
                     "--files", "30", "--seed", "1"},
                    dir.path())
                 .exitCode,

@@ -1,15 +1,14 @@
-#include "cli/bundled_templates.h"
+#include "census/bundled_templates.h"
 
 #include <algorithm>
 #include <charconv>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <system_error>
 
 #include "app/context.h"
 #include "census/size_template.h"
-#include "cli/exit_codes.h"
+#include "platform/own_executable.h"
 
 // Set by the build: the source tree's templates, the build folder, and the way from an
 // installed bin/ folder to the installed templates.
@@ -23,7 +22,7 @@
 #define BRIMWELL_INSTALLED_TEMPLATES "../share/brimwell/templates"
 #endif
 
-namespace brimwell::cli {
+namespace brimwell::census {
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,14 +37,6 @@ bool isFolder(const fs::path& path) {
 bool isFile(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
-}
-
-// This program's own file; empty where the system does not say (then the build folder's
-// templates are the only ones that can be found).
-fs::path ownExecutable() {
-  std::error_code error;
-  fs::path path = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : path;
 }
 
 bool isInside(const fs::path& path, const fs::path& folder) {
@@ -79,7 +70,8 @@ std::int64_t countedFiles(const TextTable& sizes) {
 }  // namespace
 
 fs::path bundledTemplateFolder() {
-  const fs::path executable = ownExecutable();
+  // Where the system does not say, the build folder's templates are the only ones found.
+  const fs::path executable = ownExecutablePath();
   if (!executable.empty()) {
     const fs::path installed =
         (executable.parent_path() / BRIMWELL_INSTALLED_TEMPLATES).lexically_normal();
@@ -129,36 +121,16 @@ std::vector<BundledTemplate> listBundledTemplates(const fs::path& folder) {
   return found;
 }
 
-std::optional<std::string> resolveTemplate(const std::string& text) {
-  if (isFile(text) || !isBareName(text)) return text;
+std::optional<ResolvedTemplate> resolveTemplate(const std::string& text) {
+  if (!isBareName(text)) return ResolvedTemplate{text, false, false};
   const fs::path folder = bundledTemplateFolder();
-  if (folder.empty()) return std::nullopt;
   for (const fs::path& candidate : {folder / text, folder / (text + kSuffix)}) {
-    if (isFile(candidate)) return candidate.string();
+    if (!folder.empty() && isFile(candidate)) {
+      return ResolvedTemplate{candidate.string(), true, isFile(text)};
+    }
   }
+  if (isFile(text)) return ResolvedTemplate{text, false, false};
   return std::nullopt;
 }
 
-int listTemplates() {
-  const fs::path folder = bundledTemplateFolder();
-  const std::vector<BundledTemplate> templates =
-      folder.empty() ? std::vector<BundledTemplate>() : listBundledTemplates(folder);
-  if (templates.empty()) {
-    std::cerr << "No bundled templates were found"
-              << (folder.empty() ? std::string() : " in " + folder.string()) << ".\n";
-    return kExitFailed;
-  }
-  std::size_t width = 0;
-  for (const BundledTemplate& entry : templates) width = std::max(width, entry.name.size());
-  for (const BundledTemplate& entry : templates) {
-    std::cout << entry.name << std::string(width + 2 - entry.name.size(), ' ')
-              << (entry.description.empty() ? "(no description)" : entry.description) << " ("
-              << entry.sizeClasses << " size classes, " << entry.files << " files)\n";
-  }
-  std::cout << "in " << folder.string()
-            << "\nGive a name to --template, for example: brimwell-cli run --template "
-            << templates.front().name << " --target /mnt/scratch/\n";
-  return kExitDone;
-}
-
-}  // namespace brimwell::cli
+}  // namespace brimwell::census

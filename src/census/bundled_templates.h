@@ -2,8 +2,9 @@
 //
 // An installed program finds them in share/brimwell/templates beside its bin/ folder
 // (wherever the package or `cmake --install` put it); a program run from its build
-// folder finds the source tree's templates/ folder instead. A --template that names an
-// existing file, or that holds a folder separator, is always taken as a path.
+// folder finds the source tree's templates/ folder instead. A bare name ("default") is a
+// bundled template even when a file of that name lies in the current folder (write it as a
+// path, "./default", to read that file); a name that holds a separator is always a path.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 
 #include "app/text_table.h"
 
-namespace brimwell::cli {
+namespace brimwell::census {
 
 // The folder of the bundled templates; empty when this program has none.
 std::filesystem::path bundledTemplateFolder();
@@ -35,13 +36,15 @@ std::vector<BundledTemplate> listBundledTemplates(const std::filesystem::path& f
 // not empty, else nothing.
 std::string templateDescription(const TextTable& sizes);
 
-// The file that --template `text` means: `text` itself when it is a file or a path, the
-// bundled template `text` or `text`.fs when it is a bare name, nothing when a bare name
-// matches neither.
-std::optional<std::string> resolveTemplate(const std::string& text);
+struct ResolvedTemplate {
+  std::string path;
+  bool bundled = false;         // a bundled template, found by its name
+  bool passedOverFile = false;  // a file of that name in the current folder was not read
+};
 
-// The `templates` command: each bundled template's name and description, then where they
-// are; returns the exit code.
-int listTemplates();
+// The file that --template `text` means: `text` itself when it holds a separator, the
+// bundled template `text` or `text`.fs when it is a bare name, else the file `text` in the
+// current folder; nothing when a bare name matches none.
+std::optional<ResolvedTemplate> resolveTemplate(const std::string& text);
 
-}  // namespace brimwell::cli
+}  // namespace brimwell::census
