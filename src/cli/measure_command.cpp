@@ -1,31 +1,19 @@
 #include "cli/measure_command.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "app/failure.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
+#include "platform/atomic_replace.h"
 
 namespace brimwell::cli {
 namespace {
 
-// Writes `text` beside `path` and renames it over, so a failed write leaves no half picture.
+// A new file beside `path` renamed over it, so a failed write leaves no half picture.
 void writeWhole(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) throw Failure("Cannot write the picture " + path);
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    throw Failure("Cannot write the picture " + path);
-  }
+  const int error = replaceFileWithText(path, text);
+  if (error != 0) throw Failure("Cannot write the picture " + path + ": " + ioErrorMessage(error));
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include "app/message_text.h"
 #include "joblist/list_target.h"
 #include "platform/atomic_replace.h"
-#include "platform/windows_errors.h"
 
 namespace brimwell::joblist {
 namespace {
@@ -190,19 +189,7 @@ void writeFileList(const std::string& path, const TextTable& files1) {
 }
 
 void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header) {
-  const std::string text = fileListText(files1, header);
-  int error = 0;
-  const auto file = ReplacementFile::open(path, error);
-  if (!file) failWritingCode(path, error);
-  std::size_t done = 0;
-  while (done < text.size()) {
-    std::size_t written = 0;
-    error = file->write(text.data() + done, text.size() - done, written);
-    if (error == 0 && written == 0) error = winerr::kDiskFull;
-    if (error != 0) failWritingCode(path, error);
-    done += written;
-  }
-  error = file->close();
+  const int error = replaceFileWithText(path, fileListText(files1, header));
   if (error != 0) failWritingCode(path, error);
 }
 

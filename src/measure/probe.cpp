@@ -1,6 +1,7 @@
 #include "measure/probe.h"
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 #include "app/failure.h"
@@ -10,14 +11,31 @@
 namespace brimwell::measure {
 namespace {
 
-// A name not yet taken in `folder`.
+constexpr int kStopped = -1;  // the user stopped the probe
+
+// A name not yet taken in `folder`, drawn apart from the seeded source (which repeats its
+// draws), so that no one can plant something at it beforehand.
 std::string probePath(Context& context, const std::string& folder) {
+  std::random_device device;
   for (;;) {
-    const std::string path =
-        folder + "brimwell-probe-" + std::to_string(context.random.draw(1000000000)) + ".tmp";
+    const std::string path = folder + "brimwell-probe-" + std::to_string(device()) + "-" +
+                             std::to_string(device()) + ".tmp";
     PathAttributes attributes;
     if (!context.fs.attributes(path, attributes)) return path;
   }
+}
+
+// Fails before anything is written when the probe cannot fit in the free space.
+void checkProbeFits(const std::string& folder, std::uint64_t bytes) {
+  VolumeSpace space;
+  std::string why;
+  if (!readVolumeSpace(folder, space, why)) return;  // the write will tell
+  const std::uint64_t block = space.blockSize == 0 ? 1 : space.blockSize;
+  const std::uint64_t footprint = (bytes + block - 1) / block * block;
+  if (footprint <= space.availableBytes) return;
+  throw Failure("The probe of " + std::to_string(bytes) + " bytes does not fit: the volume " +
+                "mounted on " + space.mountPoint + " has " + std::to_string(space.availableBytes) +
+                " bytes free; nothing was written");
 }
 
 // Writes `bytes` random bytes; returns the Windows error number, 0 when all were written.
@@ -29,6 +47,7 @@ int writeRandom(Context& context, WritableFile& file, std::uint64_t bytes) {
     std::size_t written = 0;
     const int error = file.write(block.data(), size, written);
     if (error != 0) return error;
+    if (!context.feedback.carryOn()) return kStopped;
     if (written < size) return 112;
     bytes -= size;
   }
@@ -41,16 +60,22 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   ProbeFigures probe;
   probe.requested = true;
   probe.bytes = bytes;
+  checkProbeFits(folder, bytes);
   const std::string path = probePath(context, folder);
+  // Made inside the folder, never through a link planted at its name.
+  context.fs.confineTo(folder);
   int error = 0;
   const auto file = context.fs.createFile(path, error);
   if (!file) {
+    context.fs.confineTo(std::nullopt);
     probe.why = "the probe file could not be created: " + ioErrorMessage(error);
     return probe;
   }
   error = writeRandom(context, *file, bytes);
   file->close();
-  if (error != 0) {
+  if (error == kStopped) {
+    probe.why = "stopped";
+  } else if (error != 0) {
     probe.why = "the probe file could not be written: " +
                 (error == 112 ? std::string("not enough free space") : ioErrorMessage(error));
   } else {
@@ -63,6 +88,7 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
     }
   }
   context.fs.deleteFile(path);
+  context.fs.confineTo(std::nullopt);
   return probe;
 }
 

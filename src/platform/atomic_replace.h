@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -28,5 +29,9 @@ class ReplacementFile : public WritableFile {
   // Windows error number (0 on success). On failure the new file is removed.
   virtual int commit() = 0;
 };
+
+// Replaces the file at `nativePath` by `text` as above; returns the Windows error number, 0
+// on success (a write that makes no progress is a full drive, 112).
+int replaceFileWithText(const std::string& nativePath, std::string_view text);
 
 }  // namespace brimwell

@@ -68,6 +68,12 @@ void waitUntil(pid_t pid, Clock::time_point deadline, CliRun& run) {
 }  // namespace
 
 CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder) {
+  return runCliSignalled(arguments, nullptr, 0, workingFolder);
+}
+
+CliRun runCliSignalled(const std::vector<std::string>& arguments,
+                       const std::function<bool()>& ready, int signal,
+                       const std::string& workingFolder) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
@@ -89,7 +95,20 @@ CliRun runCli(const std::vector<std::string>& arguments, const std::string& work
   if (spawned != 0) throw std::runtime_error("cannot start " + words[0]);
 
   CliRun run;
-  waitUntil(pid, Clock::now() + std::chrono::seconds(kCliDeadlineSeconds), run);
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kCliDeadlineSeconds);
+  const auto running = [pid] {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+  };
+  while (ready && Clock::now() < deadline && running()) {
+    if (ready()) {
+      kill(pid, signal);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  waitUntil(pid, deadline, run);
   run.out = readAll(out);
   run.err = readAll(err);
   std::fclose(out);

@@ -2,6 +2,7 @@
 // can answer a question) and stdout and stderr captured, or on a terminal of its own.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ inline constexpr int kCliDeadlineSeconds = 60;
 
 // Runs in `workingFolder` when it is not empty.
 CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder = "");
+
+// The same, sending `signal` (SIGKILL, SIGINT ...) once `ready()`, asked every few
+// milliseconds while the program runs, says the point to stop it at has come.
+CliRun runCliSignalled(const std::vector<std::string>& arguments,
+                       const std::function<bool()>& ready, int signal,
+                       const std::string& workingFolder = "");
 
 // Runs with stdin, stdout and stderr on a new pseudo-terminal, on which `typed` is typed;
 // everything shown on the terminal comes back in `out`. Killed after `deadlineSeconds`.

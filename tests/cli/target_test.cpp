@@ -163,6 +163,16 @@ TEST_F(CliTest, OneCommandPerListAndARewrittenListMustBeARegularFile) {
   EXPECT_EQ(busy.exitCode, 1);
   EXPECT_TRUE(contains(busy.err, "is in use by another brimwell-cli command")) << busy.err;
   EXPECT_EQ(read("a.txt"), before);
+  // The lock covers a list that does not exist yet.
+  const int heldNew = ::open(path("new.txt.lock").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(::flock(heldNew, LOCK_EX), 0);
+  const CliRun busyNew = runCli({"run", "--template", templatePath(), "--target", target(),
+                                 "--list", path("new.txt"), "--files", "5", "--yes"});
+  EXPECT_EQ(busyNew.exitCode, 1);
+  EXPECT_TRUE(contains(busyNew.err, "is in use by another brimwell-cli command")) << busyNew.err;
+  EXPECT_FALSE(fs::exists(path("new.txt")));
+  EXPECT_EQ(filesOnDisk().size(), 0u);
+  ::close(heldNew);
   ::close(held);
 
   ASSERT_EQ(::mkfifo(path("pipe.txt").c_str(), 0644), 0);

@@ -1,0 +1,114 @@
+// The command line keeps every file it writes named in a list and keeps to its target: the
+// target is normalised and compared as a folder, the root and an empty target are refused,
+// each question says the folder first, and whatever stops a run its list erases everything.
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_fixture.h"
+
+namespace brimwell::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Regular files under `folder`, counted while a command may still be making folders there.
+std::size_t regularFilesUnder(const std::string& folder) {
+  std::size_t count = 0;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    count += it->is_regular_file(error) ? 1 : 0;
+  }
+  return count;
+}
+
+TEST_F(CliTest, TheTargetIsNormalisedAndComparedAsAFolder) {
+  dir.writeFile("victim", "precious");
+  dir.writeFile("driveevil/f", "precious");
+  const std::string sibling = path("driveevil/f") + "\t5\n";
+  for (const std::string& header :
+       {"# target: " + dir / "drive", std::string("# target: /"), std::string("# target: ")}) {
+    const std::string outside = header == "# target: " ? "victim\t5\n" : sibling;
+    dir.writeFile("bad.txt", header + "\n" + outside);
+    for (const std::string command : {"reproduce", "erase"}) {
+      const CliRun run = runCli({command, "--list", path("bad.txt"), "--yes"}, dir.path());
+      EXPECT_EQ(run.exitCode, 1) << header << run.err;
+      EXPECT_FALSE(contains(run.err, "Proceed now?")) << run.err;
+    }
+  }
+  EXPECT_EQ(read("victim"), "precious");
+  EXPECT_EQ(read("driveevil/f"), "precious");
+
+  for (const std::string target : {"", "/", "//", "/tmp/.."}) {
+    const CliRun run = runCli({"run", "--template", templatePath(), "--target", target, "--yes"});
+    EXPECT_EQ(run.exitCode, 2) << target;
+    EXPECT_TRUE(contains(run.err, target.empty() ? "is empty" : "--allow-root")) << run.err;
+  }
+
+  // Spelled with "." and repeated separators, the target is the same folder, said first.
+  ASSERT_EQ(runCli({"build", "--template", templatePath(), "--list", path("a.txt"), "--target",
+                    dir.path() + "/./x/..//drive", "--files", "5", "--seed", "1"})
+                .exitCode,
+            0);
+  EXPECT_EQ(linesOf(read("a.txt")).front(), "# target: " + target());
+  const CliRun reproduce = runCli({"reproduce", "--list", path("a.txt"), "--seed", "1", "--yes"});
+  ASSERT_EQ(reproduce.exitCode, 0) << reproduce.err;
+  EXPECT_EQ(reproduce.err.rfind("Target: " + target() + "\n", 0), 0u) << reproduce.err;
+}
+
+TEST_F(CliTest, ListErrorsShowInvisibleBytesAndNamesAreRefusedWhereTyped) {
+  dir.writeFile("bom.txt", "\xEF\xBB\xBF" + path("drive/a") + "\t5\n");
+  const CliRun bom = runCli({"erase", "--list", path("bom.txt"), "--target", target(), "--yes"});
+  EXPECT_EQ(bom.exitCode, 1);
+  EXPECT_TRUE(contains(bom.err, "line 1 ('\\xEF\\xBB\\xBF" + path("drive/a"))) << bom.err;
+
+  for (const std::vector<std::string>& option : {std::vector<std::string>{"--root", "a\nb:1"},
+                                                 {"--root", "/etc:1"},
+                                                 {"--root", "c:x:1"},
+                                                 {"--prefix", "/abs-"},
+                                                 {"--prefix", "d:x"},
+                                                 {"--prefix", "a\x01-"}}) {
+    const CliRun run = runCli({"build", "--template", templatePath(), "--list", path("n.txt"),
+                               "--target", target(), option[0], option[1]});
+    EXPECT_EQ(run.exitCode, 2) << option[1];
+    EXPECT_TRUE(contains(run.err, option[0] + ": '")) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(path("n.txt")));
+}
+
+TEST_F(CliTest, RunKeepsAListOfEveryFileOnDiskWhateverStopsIt) {
+  const std::string list = dir / "drive.brimwell-list.txt";
+  const CliRun done = runCli({"run", "--template", templatePath(), "--target", target(), "--files",
+                              "40", "--seed", "2", "--yes"});
+  ASSERT_EQ(done.exitCode, 0) << done.err;
+  EXPECT_TRUE(contains(done.err, "Target: " + target() + "\nList: " + list + "\n")) << done.err;
+  EXPECT_EQ(entriesOf(dir.readFile("drive.brimwell-list.txt")).size(), filesOnDisk().size());
+  ASSERT_EQ(runCli({"erase", "--list", list, "--yes"}).exitCode, 0);
+  EXPECT_EQ(regularFilesUnder(target()), 0u);
+
+  // Killed or stopped between two files, the run leaves a list that names them all.
+  for (const int signal : {SIGKILL, SIGINT}) {
+    const CliRun stopped = runCliSignalled(
+        {"run", "--template", templatePath(), "--target", target(), "--files", "20000", "--folders",
+         "40", "--seed", "3", "--yes"},
+        [&] { return regularFilesUnder(target()) >= 50; }, signal);
+    EXPECT_EQ(stopped.exitCode, signal == SIGKILL ? 128 + SIGKILL : 3) << stopped.err;
+    if (signal == SIGINT) {
+      EXPECT_TRUE(contains(stopped.err, "'brimwell-cli erase --list " + list + "'")) << stopped.err;
+    }
+    ASSERT_GE(regularFilesUnder(target()), 50u);
+    ASSERT_LT(regularFilesUnder(target()), 20000u);
+    const CliRun erased = runCli({"erase", "--list", list, "--yes"});
+    EXPECT_EQ(erased.exitCode, 0) << erased.err;
+    EXPECT_EQ(regularFilesUnder(target()), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace brimwell::testing
