@@ -21,6 +21,7 @@
 #include "cli/measure_report.h"
 #include "cli/run_command.h"
 #include "cli/session.h"
+#include "cli/template_numbers.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
@@ -100,7 +101,7 @@ int census(Session& session, const CliOptions& options) {
 Outcome buildList(Session& session, const CliOptions& options) {
   Context& context = session.context();
   session.seedRandom(options.seed);
-  census::loadTemplateFile(context, options.templateFile);
+  loadTemplateForJob(context, options.templateFile);
   if (options.fill) return aging::buildToFill(context, session.fields(), *options.fill, true);
   return fileset::buildChecked(context);
 }

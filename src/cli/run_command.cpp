@@ -4,10 +4,10 @@
 
 #include "aging/rounds.h"
 #include "app/failure.h"
-#include "census/size_template.h"
 #include "cli/command_reports.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
+#include "cli/template_numbers.h"
 #include "joblist/list_target.h"
 #include "platform/path_style.h"
 
@@ -96,7 +96,7 @@ int runJob(Session& session, const CliOptions& options) {
   session.feedback().say("List: " + listPath);
 
   session.seedRandom(options.seed);
-  census::loadTemplateFile(context, options.templateFile);
+  loadTemplateForJob(context, options.templateFile);
   aging::RoundsPlan plan;
   plan.rounds = options.rounds;
   if (options.fill) plan.fill = *options.fill;

@@ -5,25 +5,13 @@
 
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-
+#include "platform/terminal.h"
+#ifndef _WIN32
 #include "platform/posix_file_system.h"
 #endif
 
 namespace brimwell::cli {
 namespace {
-
-bool isTerminal(std::FILE* stream) {
-#ifdef _WIN32
-  return _isatty(_fileno(stream)) != 0;
-#else
-  return ::isatty(::fileno(stream)) != 0;
-#endif
-}
 
 Answering answeringFor(const CliOptions& options) {
   if (options.yes) return Answering::Yes;

@@ -67,6 +67,17 @@ TEST_F(CliTest, ListErrorsShowInvisibleBytesAndNamesAreRefusedWhereTyped) {
   const CliRun bom = runCli({"erase", "--list", path("bom.txt"), "--target", target(), "--yes"});
   EXPECT_EQ(bom.exitCode, 1);
   EXPECT_TRUE(contains(bom.err, "line 1 ('\\xEF\\xBB\\xBF" + path("drive/a"))) << bom.err;
+  dir.writeFile("bom.fs",
+                "\xEF\xBB\xBF"
+                "512\t10\r\n\r\n4096\tx\r\n");
+  for (const std::string command : {"build", "run"}) {
+    const CliRun run = runCli({command, "--template", path("bom.fs"), "--list", path("b.txt"),
+                               "--target", target(), "--seed", "1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(contains(run.err, "The template '" + path("bom.fs") +
+                                      "', line 1: '\\xEF\\xBB\\xBF512' is not a valid integer"))
+        << run.err;
+  }
 
   for (const std::vector<std::string>& option : {std::vector<std::string>{"--root", "a\nb:1"},
                                                  {"--root", "/etc:1"},
