@@ -82,9 +82,6 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
     return RoundsResult{outcome, step, round};
   };
   for (int round = 1; round <= plan.rounds; ++round) {
-    if (round > 1 && !context.feedback.carryOn()) {
-      return stopped(Outcome::Stopped, RoundStep::Build, round);
-    }
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     if (level) {
@@ -92,6 +89,7 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
     } else {
       outcome = fileset::buildChecked(context);
     }
+    if (outcome == Outcome::Done && !context.feedback.carryOn()) outcome = Outcome::Stopped;
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Build, round);
     const ListFigures written = measureFileList(files1, target);
 

@@ -42,5 +42,22 @@ TEST(ListTarget, EntriesInsideAndOutside) {
   EXPECT_EQ(asTargetFolder(""), "");
 }
 
+TEST(ListTarget, TargetsAreNormalisedOnceAndRootsAreKnown) {
+  EXPECT_EQ(asTargetFolder("/x//t/./a/../"), "/x/t/");
+  EXPECT_EQ(asTargetFolder("/x/t"), "/x/t/");
+  EXPECT_EQ(asTargetFolder("/.."), "/");
+  EXPECT_EQ(asTargetFolder("d:\\a\\\\b\\.."), "d:\\a\\");
+  EXPECT_EQ(asTargetFolder("\\\\srv\\share"), "\\\\srv\\share\\");
+  for (const char* root : {"/", "//", "\\", "\\\\", "c:\\", "c:/", "c:"}) {
+    EXPECT_TRUE(isTreeRoot(root)) << root;
+    EXPECT_TRUE(refusedTargetReason(root, false)) << root;
+    EXPECT_FALSE(refusedTargetReason(root, true)) << root;
+  }
+  EXPECT_FALSE(isTreeRoot("/x/"));
+  EXPECT_TRUE(refusedTargetReason("", true));
+  // Compared as a folder, a target never admits its siblings.
+  EXPECT_TRUE(outsideTargetReason("/x/tevil/f", asTargetFolder("/x/t")));
+}
+
 }  // namespace
 }  // namespace brimwell::joblist

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <vector>
 
-#include "aging/fill_trim.h"
 #include "app/cell_number.h"
 #include "app/context.h"
 #include "app/random_source.h"
@@ -74,66 +73,6 @@ TEST(MeasureOptions, ProbeSizesTakeBinaryUnits) {
   for (const char* bad : {"", "0", "-1", "M", "12X", "1.5M", "64 M", "99999999T"}) {
     EXPECT_FALSE(cli::parseByteSize(bad)) << bad;
   }
-}
-
-// 200 files of 1 to 40 blocks and two of 300 blocks, 4096-byte blocks, in two folders.
-TextTable listOfFiles() {
-  TextTable files1(2);
-  for (int n = 0; n < 202; ++n) {
-    const std::size_t row = files1.addRow((n % 2 == 0 ? "/t/a/" : "/t/b/") + std::to_string(n));
-    const int blocks = n < 200 ? 1 + n % 40 : 300;
-    files1.addSubCell(row, std::to_string(blocks * 4096 - 100));
-  }
-  return files1;
-}
-
-TEST(FillTrim, RemovesAtRandomUntilTheListFitsAndLandsAboveTheFloor) {
-  TextTable files1 = listOfFiles();
-  const std::uint64_t whole = aging::listFootprint(files1, 4096, 2);
-  const std::uint64_t budget = whole / 2;
-  const std::uint64_t tolerance = 40 * 4096;
-  RandomSource random(7);
-  const std::uint64_t left = aging::trimToBudget(files1, 4096, 2, budget, tolerance, random);
-  EXPECT_LE(left, budget);
-  EXPECT_GE(left, budget - tolerance);
-  EXPECT_EQ(left, aging::listFootprint(files1, 4096, 2));
-  // Removed from everywhere, not cut off the end, and the order kept.
-  std::vector<int> kept;
-  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
-    kept.push_back(std::stoi(std::string(files1.caption(row).substr(5))));
-  }
-  EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
-  EXPECT_GT(kept.size(), 50u);
-  EXPECT_LT(kept.size(), 202u);
-  EXPECT_GT(kept.back(), 180);
-  EXPECT_LT(kept.size(), static_cast<std::size_t>(kept.back()));
-  // The same random state gives the same list.
-  TextTable again = listOfFiles();
-  RandomSource same(7);
-  aging::trimToBudget(again, 4096, 2, budget, tolerance, same);
-  ASSERT_EQ(again.rowCount(), files1.rowCount());
-  for (std::size_t row = 0; row < again.rowCount(); ++row) {
-    EXPECT_EQ(again.caption(row), files1.caption(row));
-  }
-}
-
-TEST(FillTrim, ABudgetBelowTheLargestFilesStillFits) {
-  TextTable files1 = listOfFiles();
-  RandomSource random(1);
-  const std::uint64_t budget = 200 * 4096;  // less than one of the two large files
-  EXPECT_LE(aging::trimToBudget(files1, 4096, 2, budget, 4096, random), budget);
-  // A list that already fits is left alone.
-  TextTable whole = listOfFiles();
-  EXPECT_EQ(aging::trimToBudget(whole, 4096, 2, ~std::uint64_t{0}, 0, random),
-            aging::listFootprint(listOfFiles(), 4096, 2));
-  EXPECT_EQ(whole.rowCount(), 202u);
-}
-
-TEST(FillTrim, MeanFootprintCountsWholeBlocks) {
-  TextTable sizes(4);
-  census::readTemplate("1\t10\r\n4097\t10\r\n", sizes);
-  // Half the files are 0 bytes (no block), half 1 to 4096 bytes (one block).
-  EXPECT_DOUBLE_EQ(aging::meanFileFootprint(sizes, 4096), 2048.0);
 }
 
 std::string readText(const std::string& path) {
