@@ -2,12 +2,12 @@
 //
 //   census LOCATION --template FILE [--save FILE]
 //   build --template FILE --list OUT [--files N] [--folders N] [--root NAME:DEPTH]...
-//         [--prefix TEXT] [--target PATH] [--seed S]
-//   reproduce --list FILE [--target DIR] [--seed S] [--yes]
+//         [--prefix TEXT] [--target PATH] [--allow-root] [--seed S]
+//   reproduce --list FILE [--target DIR] [--allow-root] [--seed S] [--yes]
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
-//   erase --list FILE [--target DIR] [--yes]
+//   erase --list FILE [--target DIR] [--allow-root] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
-//       [--rounds K] [--seed S] [--yes]
+//       [--rounds K] [--allow-root] [--seed S] [--yes]
 //   templates
 //   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
 //

@@ -2,8 +2,10 @@
 //
 // Status texts, notices and questions go to stderr as the window shows them; results
 // (the census table, what a job made) go to stdout. A failure prints the error-box text
-// on stderr. The file list is read before anything is written or deleted, and written
-// back only when the operation that changes it has run to its end.
+// on stderr. The file list is read before anything is written or deleted; sort-out and
+// erase write it back when they have run to their end, and run keeps it naming every file
+// still on disk throughout (run_command.h). Ctrl-C and SIGTERM stop a job after the file
+// it is on.
 #pragma once
 
 #include "cli/command_line.h"
