@@ -91,6 +91,11 @@ TEST_F(CliTest, ListErrorsShowInvisibleBytesAndNamesAreRefusedWhereTyped) {
     EXPECT_TRUE(contains(run.err, option[0] + ": '")) << run.err;
   }
   EXPECT_FALSE(fs::exists(path("n.txt")));
+
+  const CliRun svg = runCli({"measure", dir.path(), "--svg", path("missing/m.svg")});
+  EXPECT_EQ(svg.exitCode, 1);
+  EXPECT_TRUE(contains(svg.err, "Cannot write the picture " + path("missing/m.svg") + ": "))
+      << svg.err;
 }
 
 TEST_F(CliTest, RunKeepsAListOfEveryFileOnDiskWhateverStopsIt) {
