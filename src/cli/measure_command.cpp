@@ -7,6 +7,7 @@
 #include "app/failure.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
+#include "cli/unread_report.h"
 
 namespace brimwell::cli {
 namespace {
@@ -42,7 +43,7 @@ int measureCommand(Session& session, const CliOptions& options) {
       options.json ? measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-  return kExitDone;
+  return reportUnread(session, measurement.unread, "measure", kExitDone);
 }
 
 }  // namespace brimwell::cli

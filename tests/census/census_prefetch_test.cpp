@@ -26,9 +26,10 @@ class WatchedFileSystem : public PosixFileSystem {
   explicit WatchedFileSystem(bool concurrent)
       : concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
     if (std::this_thread::get_id() != owner_) ++helperListings;
-    return PosixFileSystem::listFolder(path, withSizes);
+    return PosixFileSystem::listFolder(path, withSizes, error);
   }
   bool allowsConcurrentListing() const override { return concurrent_; }
 

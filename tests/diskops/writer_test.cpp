@@ -324,28 +324,19 @@ TEST(Writer, AFolderAnotherProcessMakesBetweenCheckAndCreationCountsAsMade) {
   Operation op;
   ObservingFileSystem observed(op.disk, op.random);
   // The other process: the folder appears right after the writer found it missing.
-  struct Racing : FileSystem {
-    ObservingFileSystem& real;
+  struct Racing : testing::ForwardingFileSystem {
     std::string folder;
     bool raced = false;
-    Racing(ObservingFileSystem& r, std::string f) : real(r), folder(std::move(f)) {}
-    std::unique_ptr<FolderListing> listFolder(const std::string& p, bool s) override {
-      return real.listFolder(p, s);
-    }
+    Racing(ObservingFileSystem& r, std::string f)
+        : testing::ForwardingFileSystem(r), folder(std::move(f)) {}
     bool attributes(const std::string& p, PathAttributes& out) override {
-      const bool found = real.attributes(p, out);
+      const bool found = real().attributes(p, out);
       if (p == folder && !raced) {
         raced = true;
         stdfs::create_directory(folder);
       }
       return found;
     }
-    int createFolder(const std::string& p) override { return real.createFolder(p); }
-    std::unique_ptr<WritableFile> createFile(const std::string& p, int& e) override {
-      return real.createFile(p, e);
-    }
-    int readFile(const std::string& p, std::string& c) override { return real.readFile(p, c); }
-    int deleteFile(const std::string& p) override { return real.deleteFile(p); }
   } racing(observed, dir / "made");
   op.setFiles({{dir / "made/inner/a.DAT", "3"}});
   auto context = op.context(racing, PathStyle::posix());

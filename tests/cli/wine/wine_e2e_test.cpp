@@ -119,7 +119,8 @@ long long sizeOnDisk(const std::string& path) {
 
 // Files below `folder` (with its trailing "\"), walked through the tool's own layer.
 int countFiles(FileSystem& fs, const std::string& folder) {
-  auto listing = fs.listFolder(folder, false);
+  int listError = 0;
+  auto listing = fs.listFolder(folder, false, listError);
   if (!listing) return 0;
   int files = 0;
   DirEntry entry;
