@@ -1,6 +1,7 @@
 // census and measure count everything they can reach and say what they could not: special
 // files never stop them, trees deeper than the path limit are walked whole, and a folder
-// or file that cannot be read is named on stderr with exit code 1.
+// or file that cannot be read is named on stderr with exit code 1. Failures name what
+// failed: a folder that cannot be made, a name that is not UTF-8 in JSON.
 #include <sys/stat.h>
 
 #include <string>
@@ -93,6 +94,24 @@ TEST_F(CliTest, RunningOutOfFileDescriptorsIsNeverASilentlyShortCount) {
       EXPECT_TRUE(contains(run.err, "(Too many open files)")) << run.err;
     }
   }
+}
+
+TEST_F(CliTest, AFolderThatCannotBeMadeIsNamedWithItsOwnReason) {
+  dir.writeFile("drive", "a file where the target folder should be");
+  const CliRun run = runCli({"run", "--template", templatePath(), "--target", target(), "--files",
+                             "3", "--seed", "1", "--yes"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(contains(run.err, "brimwell-cli: run: the folder '" + path("drive") +
+                                    "' cannot be made: a file of that name is in its place.\n"))
+      << run.err;
+}
+
+TEST_F(CliTest, MeasureJsonShowsANameThatIsNotUtf8WithReplacementCharacters) {
+  dir.writeFile("caf\xe9/a", "abc");
+  const CliRun run = runCli({"measure", "--json", path("caf\xe9")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(contains(run.out, "\"target\": \"" + path("caf") + "\\ufffd\",")) << run.out;
+  EXPECT_FALSE(contains(run.out, "\xe9"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/failure.h"
+#include "diskops/file_failure.h"
 #include "observing_file_system.h"
 #include "operation_fixture.h"
 #include "platform/windows_errors.h"
@@ -177,15 +178,26 @@ TEST(Writer, ARefusedFileEndsTheRunWithItsMessageKeepingEarlierFiles) {
   EXPECT_EQ(dir.readFile("locked/b.DAT"), "old");
   EXPECT_FALSE(stdfs::exists(dir / "c.DAT"));
 
-  // A folder that cannot be made (a file holds its name) shows as a missing folder.
+  // A folder that cannot be made (a file holds its name, the drive is full) shows as a
+  // missing folder, and the failure carries the folder and its own reason.
+  const auto expectFolderRefused = [&](Context& made, const char* folder, int reason) {
+    try {
+      diskops::reproduce(made);
+      ADD_FAILURE() << "no failure";
+    } catch (const diskops::FolderIoFailure& failure) {
+      EXPECT_STREQ(failure.what(), "Invalid filename");
+      EXPECT_EQ(failure.folder(), folder);
+      EXPECT_EQ(failure.folderCode(), reason);
+    }
+  };
   op.setFiles({{"d:\\plain\\inner\\x.DAT", "1"}});
-  try {
-    diskops::reproduce(context);
-    FAIL() << "no failure";
-  } catch (const IoFailure& failure) {
-    EXPECT_STREQ(failure.what(), "Invalid filename");
-  }
+  expectFolderRefused(context, "d:\\plain", winerr::kAlreadyExists);
   EXPECT_EQ(dir.readFile("plain"), "I am a file, not a folder");
+  FaultInjectingFileSystem full(op.disk);
+  full.failNth(FaultInjectingFileSystem::Op::CreateFolder, 1, winerr::kDiskFull);
+  auto fullContext = op.context(full, PathStyle::windows());
+  op.setFiles({{"d:\\new\\x.DAT", "1"}});
+  expectFolderRefused(fullContext, "d:\\new", winerr::kDiskFull);
 }
 
 TEST(Writer, PathsWithoutAFolderOrWithAMissingRelativeRootCannotBeMade) {
