@@ -19,6 +19,7 @@
 #include "support/forwarding_file_system.h"
 #include "support/temp_dir.h"
 #include "support/thread_count.h"
+#include "support/walk_tree.h"
 
 namespace brimwell::walk {
 namespace {
@@ -107,32 +108,13 @@ class CountingFileSystem : public PosixFileSystem {
   };
 };
 
-// One tree for every test: folders of thousands of files, hidden files and a hidden folder,
-// empty folders, a link to a folder, and a chain of folders 70 deep.
+// One tree for every test (WalkTree): folders of thousands of files, hidden files and a
+// hidden folder, empty folders, a link to a folder, and a chain of folders 70 deep.
 class OrderedWalkTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     tree_ = new testing::TempDir;
-    const testing::TempDir& dir = *tree_;
-    dir.writeFile("t/.hidden", std::string(7, 'h'));
-    for (std::size_t i = 0; i < 2000; ++i) {
-      dir.writeFile("t/a/f" + std::to_string(i), std::string(i % 400, 'x'));
-    }
-    for (std::size_t i = 0; i < 1500; ++i) {
-      dir.writeFile("t/a/b/g" + std::to_string(i), std::string(i % 900, 'x'));
-    }
-    for (std::size_t i = 0; i < 40; ++i) {
-      dir.writeFile("t/d/.hidden-folder/s" + std::to_string(i) + "/h", std::string(i, 'x'));
-    }
-    std::filesystem::create_directories(dir / "t/a/b/empty");
-    std::filesystem::create_directories(dir / "t/empty");
-    std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
-    std::string level = "t/deep";
-    for (std::size_t depth = 0; depth < 70; ++depth) {
-      dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
-      dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
-      level += "/d";
-    }
+    testing::WalkTree().writeInto(*tree_);
   }
   static void TearDownTestSuite() {
     delete tree_;
