@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "app/cell_number.h"
 #include "census/census_walk.h"
@@ -12,8 +13,15 @@
 namespace brimwell::census {
 
 Outcome analyse(Context& context) {
+  walk::UnreadPaths unread;
+  return analyse(context, unread);
+}
+
+Outcome analyse(Context& context, walk::UnreadPaths& unread) {
   Census census(context);
-  return census.analyseClick();
+  const Outcome outcome = census.analyseClick();
+  unread = std::move(census.unread);
+  return outcome;
 }
 
 Outcome Census::analyseClick() {
@@ -31,6 +39,7 @@ Outcome Census::analyseClick() {
   feedback.setStatus("Please wait, counting files - this may take several minutes...");
   TotalFiles = 0;
   TotalFolders = 0;
+  unread = walk::UnreadPaths();
   ScanPass = 0;
   const std::string counted = context_.fields.text(EditField::scanpath);
   // The classifying walk's listings are read on the pool's threads meanwhile.
@@ -58,6 +67,9 @@ Outcome Census::analyseClick() {
   TotalSize = 0;
   ScanPass = 1;
   FilesDone = 0;
+  // What the classifying walk missed is what its counts miss; the counting walk's misses
+  // stand only when it read more.
+  walk::UnreadPaths countingMissed = std::exchange(unread, walk::UnreadPaths());
   shownProgress_ = -1;
   const std::string classified = context_.fields.text(EditField::scanpath);
   if (ahead && classified == counted) {
@@ -67,6 +79,7 @@ Outcome Census::analyseClick() {
     ahead.reset();
     ScanFolder(classified);
   }
+  if (unread.empty()) unread = std::move(countingMissed);
   UpdatePercentages(sizes, context_.decimalSeparator);
   feedback.setStatus(summary());
   feedback.setProgress(0);
@@ -85,8 +98,12 @@ std::string Census::folderPath(const std::string& path) const {
 }
 
 void Census::walk(std::string& folder) {
-  const auto listing = context_.fs.listFolder(folder, ScanPass == 1);
-  if (!listing) return;
+  int error = 0;
+  const auto listing = context_.fs.listFolder(folder, ScanPass == 1, error);
+  if (!listing) {
+    unread.addFolder(folder, error);
+    return;
+  }
   const std::size_t folderLength = folder.size();
   DirEntry entry;
   while (listing->next(entry)) {
@@ -103,9 +120,11 @@ void Census::walk(std::string& folder) {
     } else if (ScanPass == 0) {
       ++TotalFiles;
     } else {
+      if (entry.error != 0) unread.addFile(folder + entry.name, entry.error);
       classify(entry.size);
     }
   }
+  unread.addFolder(folder, listing->error());
 }
 
 void Census::classifyWalked(walk::OrderedWalk& walk) {
@@ -113,6 +132,7 @@ void Census::classifyWalked(walk::OrderedWalk& walk) {
     context_.feedback.pump();
     if (entry.kind == walk::WalkEntry::Kind::File) classify(entry.size);
   }
+  unread = walk.unread();
 }
 
 void Census::classify(std::uint64_t listedSize) {
@@ -157,7 +177,8 @@ std::string Census::summary() const {
   return "Total files: " + formatInteger(TotalFiles) +
          ", total folders: " + formatInteger(TotalFolders) +
          ", total size: " + formatInteger(TotalSize) +
-         ", avg size: " + formatInteger(TotalSize / TotalFiles) + ".";
+         ", avg size: " + formatInteger(TotalSize / TotalFiles) + "." +
+         (unread.empty() ? std::string() : " " + unread.summary() + ".");
 }
 
 }  // namespace brimwell::census

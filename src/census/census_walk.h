@@ -17,6 +17,7 @@
 
 #include "app/context.h"
 #include "app/outcome.h"
+#include "walk/unread_paths.h"
 
 namespace brimwell::walk {
 class OrderedWalk;
@@ -32,7 +33,8 @@ class Census {
   // texts and progress.
   Outcome analyseClick();
   // Walks the folder `path` and every folder below it, acting on the counters and the
-  // template according to ScanPass. A folder that cannot be listed counts as empty.
+  // template according to ScanPass. A folder that cannot be listed counts as empty, and is
+  // noted in `unread`, as is a file whose size could not be read.
   void ScanFolder(const std::string& path);
 
   std::uint8_t ScanPass = 0;      // 0 counting, 1 classifying
@@ -40,6 +42,7 @@ class Census {
   std::int32_t TotalFolders = 0;  // folders found by the counting walk
   std::int32_t FilesDone = 0;     // files classified so far
   std::int64_t TotalSize = 0;     // sum of the sizes of the files classified
+  walk::UnreadPaths unread;       // what the walks could not read
 
  private:
   // `folder` ends in a separator; it is extended for each subfolder and restored.

@@ -5,6 +5,7 @@
 #include "app/message_text.h"
 #include "cli/exit_codes.h"
 #include "diskops/file_failure.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::cli {
 namespace {
@@ -74,6 +75,13 @@ int stoppedStep(Session& session, Outcome outcome, const char* step, const std::
 
 std::string failureText(const Failure& failure, const char* command) {
   std::string text = errorBoxText(shownMessage(failure.message()));
+  if (const auto* folder = dynamic_cast<const diskops::FolderIoFailure*>(&failure)) {
+    const std::string reason = folder->folderCode() == winerr::kAlreadyExists
+                                   ? "a file of that name is in its place."
+                                   : errorBoxText(ioErrorMessage(folder->folderCode()));
+    return "brimwell-cli: " + std::string(command) + ": the folder '" +
+           quotedCell(folder->folder()) + "' cannot be made: " + reason;
+  }
   if (const auto* about = dynamic_cast<const diskops::AboutFile*>(&failure)) {
     text = "brimwell-cli: " + std::string(command) + ": " + quotedCell(about->file()) + ": " + text;
   }

@@ -22,6 +22,7 @@
 #include "cli/run_command.h"
 #include "cli/session.h"
 #include "cli/template_numbers.h"
+#include "cli/unread_report.h"
 #include "diskops/fragmentation.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
@@ -90,11 +91,13 @@ int listTemplates() {
 int census(Session& session, const CliOptions& options) {
   Context& context = session.context();
   census::loadTemplateFile(context, options.templateFile);
-  const Outcome outcome = census::analyse(context);
-  if (outcome != Outcome::Done) return exitCodeFor(outcome);
+  walk::UnreadPaths unread;
+  const Outcome outcome = census::analyse(context, unread);
+  if (outcome != Outcome::Done)
+    return reportUnread(session, unread, "census", exitCodeFor(outcome));
   printOut(templateTableText(context.lists.sizes) + session.feedback().status() + "\n");
   if (!options.saveFile.empty()) census::saveTemplateFile(context, options.saveFile);
-  return kExitDone;
+  return reportUnread(session, unread, "census", kExitDone);
 }
 
 // Loads the template and builds the file list; Done when the list is complete.

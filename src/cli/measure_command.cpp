@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
 #include "platform/atomic_replace.h"
+#include "cli/unread_report.h"
 
 namespace brimwell::cli {
 namespace {
@@ -30,7 +31,7 @@ int measureCommand(Session& session, const CliOptions& options) {
       options.json ? measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-  return kExitDone;
+  return reportUnread(session, measurement.unread, "measure", kExitDone);
 }
 
 }  // namespace brimwell::cli

@@ -24,6 +24,21 @@ class FileIoFailure : public IoFailure, public AboutFile {
   FileIoFailure(int code, std::string path) : IoFailure(code), AboutFile(std::move(path)) {}
 };
 
+// A file that could not be created because its folder could not be made: the window shows
+// the file's failure ("Invalid filename"), the command line the folder's own reason.
+class FolderIoFailure : public FileIoFailure {
+ public:
+  FolderIoFailure(int code, std::string path, std::string folder, int folderCode)
+      : FileIoFailure(code, std::move(path)), folder_(std::move(folder)), folderCode_(folderCode) {}
+  const std::string& folder() const { return folder_; }
+  // The Windows error number of the folder's creation; 183 when a file holds its name.
+  int folderCode() const { return folderCode_; }
+
+ private:
+  std::string folder_;
+  int folderCode_;
+};
+
 class FileFailure : public Failure, public AboutFile {
  public:
   FileFailure(const std::string& message, std::string path)

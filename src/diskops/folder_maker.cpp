@@ -7,6 +7,7 @@ namespace brimwell::diskops {
 
 bool FolderMaker::ensure(std::string_view folderPart) {
   if (isRemembered(folderPart)) return true;
+  refusal_.error = 0;
   const bool made = make(folderPart);
   if (made) {
     last_.assign(folderPart);
@@ -31,9 +32,13 @@ bool FolderMaker::make(std::string_view folderPart) {
   if (!make(parent)) return false;
   scratch_.assign(folder);  // the recursion reused the scratch path
   const int error = fs_.createFolder(scratch_);
-  if (error != winerr::kAlreadyExists && error != winerr::kFileExists) return error == 0;
+  const bool exists = error == winerr::kAlreadyExists || error == winerr::kFileExists;
   // Another process made it since the check: a folder there counts as made.
-  return fs_.attributes(scratch_, attributes) && attributes.isDirectory;
+  if (error == 0 || (exists && fs_.attributes(scratch_, attributes) && attributes.isDirectory)) {
+    return true;
+  }
+  refusal_ = {scratch_, exists ? winerr::kAlreadyExists : error};
+  return false;
 }
 
 }  // namespace brimwell::diskops

@@ -10,6 +10,8 @@
 //
 // Files of one folder usually come one after another, so the last folder made is
 // remembered and not checked again; forget() drops it when it turns out to have vanished.
+// The last refusal is kept (refusal()), so that the failure of the file that follows can
+// name the folder and its own reason.
 #pragma once
 
 #include <string>
@@ -22,6 +24,13 @@ namespace brimwell::diskops {
 
 class FolderMaker {
  public:
+  // A folder whose creation was refused, with the Windows error number (183 for a file of
+  // that name in its place).
+  struct Refusal {
+    std::string folder;
+    int error = 0;
+  };
+
   FolderMaker(FileSystem& fs, PathStyle style) : fs_(fs), style_(style) {}
 
   // Applies the rule to `folderPart` unless it is the folder made last. Returns whether the
@@ -30,6 +39,8 @@ class FolderMaker {
   // Whether `folderPart` was skipped as the folder made last.
   bool isRemembered(std::string_view folderPart) const { return hasLast_ && folderPart == last_; }
   void forget() { hasLast_ = false; }
+  // The refusal of the last ensure() that failed; error 0 after one that succeeded.
+  const Refusal& refusal() const { return refusal_; }
 
  private:
   bool make(std::string_view folderPart);
@@ -39,6 +50,7 @@ class FolderMaker {
   std::string last_;
   bool hasLast_ = false;
   std::string scratch_;
+  Refusal refusal_;
 };
 
 }  // namespace brimwell::diskops

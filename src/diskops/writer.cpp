@@ -55,6 +55,9 @@ std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
     folders.ensure(folder);
     file = fs.createFile(path, error);
   }
+  if (!file && error == winerr::kPathNotFound && folders.refusal().error != 0) {
+    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error);
+  }
   if (!file) throw FileIoFailure(error, path);
   return file;
 }

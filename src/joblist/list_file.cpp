@@ -13,6 +13,8 @@
 #include "app/message_text.h"
 #include "joblist/list_target.h"
 #include "platform/atomic_replace.h"
+#include "platform/whole_file.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::joblist {
 namespace {
@@ -56,11 +58,6 @@ void forEachLine(std::string_view text, Visit&& visit) {
 }
 
 namespace fs = std::filesystem;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void failWriting(const std::string& path, int errnoValue) {
   throw Failure("Cannot write the file list '" + path + "': " + std::strerror(errnoValue));
@@ -163,23 +160,9 @@ void readFileList(const std::string& path, TextTable& files1) {
 
 void readFileList(const std::string& path, TextTable& files1, ListHeader& header,
                   const EntryCheck& check) {
-  errno = 0;
-  FilePointer file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    throw Failure("Cannot read the file list '" + path + "': " + std::strerror(errno));
-  }
   std::string text;
-  std::error_code ignored;
-  const auto size = fs::file_size(path, ignored);
-  if (!ignored) text.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    text.append(buffer, got);
-    if (got < sizeof buffer) break;
-  }
-  if (std::ferror(file.get()) != 0) {
-    throw Failure("Cannot read the file list '" + path + "': " + std::strerror(errno));
+  if (const int error = readWholeFile(path, text); error != 0) {
+    throw Failure("Cannot read the file list '" + path + "': " + ioErrorMessage(error));
   }
   parseFileList(text, path, files1, header, check);
 }

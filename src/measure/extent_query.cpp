@@ -18,6 +18,7 @@ std::uint64_t ExtentQuery::ask(const std::string& path, const DirEntry& /*entry*
       break;
     case ExtentsAnswer::FileUnreadable:
       own.tally.addUnreadable();
+      own.unread.addFile(path, std::move(why));
       if (PathAttributes listed; fs_.attributes(path, listed)) size = listed.size;
       break;
     case ExtentsAnswer::NotReported:
@@ -27,6 +28,12 @@ std::uint64_t ExtentQuery::ask(const std::string& path, const DirEntry& /*entry*
       break;
   }
   return size;
+}
+
+walk::UnreadPaths ExtentQuery::unread() const {
+  walk::UnreadPaths merged;
+  for (const auto& worker : workers_) merged.merge(worker->unread);
+  return merged;
 }
 
 FileLayoutFigures ExtentQuery::figures() const {

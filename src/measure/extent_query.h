@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/volume_layout.h"
 #include "walk/file_query.h"
+#include "walk/unread_paths.h"
 
 namespace brimwell::measure {
 
@@ -28,6 +29,8 @@ class ExtentQuery final : public walk::FileQuery {
   // Every worker's tally merged; not known when the file system declined to report a
   // file's extents, with its reason.
   FileLayoutFigures figures() const;
+  // The files that could not be opened, every worker's.
+  walk::UnreadPaths unread() const;
 
  private:
   struct Worker {
@@ -37,6 +40,7 @@ class ExtentQuery final : public walk::FileQuery {
     std::vector<Extent> extents;
     std::string why;
     bool reported = true;
+    walk::UnreadPaths unread;
   };
 
   FileSystem& fs_;

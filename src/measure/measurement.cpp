@@ -73,15 +73,18 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   std::size_t threads = walkThreads(context.fs);
   auto query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
   std::optional<std::int64_t> folders =
-      walkFiles(context.fs, request.target, separator, *query, threads, onFile);
+      walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
   if (!folders) {
     // No threads to be had: once more on this one.
     threads = 1;
     query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
-    folders = walkFiles(context.fs, request.target, separator, *query, threads, onFile);
+    result.unread = walk::UnreadPaths();
+    folders =
+        walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
   }
   result.fill.folders = *folders;
   result.files = query->figures();
+  result.unread.merge(query->unread());
   if (fit) {
     result.fit = fit->figures();
   } else {

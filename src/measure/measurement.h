@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "walk/unread_paths.h"
 
 namespace brimwell::measure {
 
@@ -94,6 +95,9 @@ struct Measurement {
   FileLayoutFigures files;
   FreeSpaceFigures freeSpace;
   ProbeFigures probe;
+  // The folders and files under the target that could not be read: the figures above
+  // leave them out.
+  walk::UnreadPaths unread;
 };
 
 struct MeasureRequest {

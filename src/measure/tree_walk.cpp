@@ -14,12 +14,17 @@ struct Walk {
   char separator;
   walk::FileQuery& query;
   const std::function<void(std::uint64_t)>& onFile;
+  walk::UnreadPaths& unread;
   std::int64_t folders = 0;
 
   // `folder` ends in a separator; it is extended for each entry and restored.
   void visit(std::string& folder) {
-    const auto listing = fs.listFolder(folder, false);
-    if (!listing) return;
+    int error = 0;
+    const auto listing = fs.listFolder(folder, false, error);
+    if (!listing) {
+      unread.addFolder(folder, error);
+      return;
+    }
     const std::size_t length = folder.size();
     DirEntry entry;
     while (listing->next(entry)) {
@@ -36,6 +41,7 @@ struct Walk {
       }
       folder.resize(length);
     }
+    unread.addFolder(folder, listing->error());
   }
 };
 
@@ -47,11 +53,12 @@ std::size_t walkThreads(const FileSystem& fs) {
 
 std::optional<std::int64_t> walkFiles(FileSystem& fs, const std::string& root, char separator,
                                       walk::FileQuery& query, std::size_t threads,
-                                      const std::function<void(std::uint64_t)>& onFile) {
+                                      const std::function<void(std::uint64_t)>& onFile,
+                                      walk::UnreadPaths& unread) {
   std::string folder = root;
   if (!PathStyle::endsWithSeparator(folder)) folder += separator;
   if (threads <= 1) {
-    Walk sequential{fs, separator, query, onFile};
+    Walk sequential{fs, separator, query, onFile, unread};
     sequential.visit(folder);
     return sequential.folders;
   }
@@ -79,6 +86,7 @@ std::optional<std::int64_t> walkFiles(FileSystem& fs, const std::string& root, c
         break;
     }
   }
+  unread.merge(pool->unread());
   return folders;
 }
 

@@ -117,12 +117,14 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
   const std::string destination = linkDestination(nativePath);
   struct stat old {};
   const bool exists = ::stat(destination.c_str(), &old) == 0;
-  if (exists && (S_ISDIR(old.st_mode) || (old.st_mode & 0222) == 0)) {
+  // A pipe or socket would keep the writer waiting for a reader: it is no file to replace.
+  if (exists && (S_ISDIR(old.st_mode) || S_ISFIFO(old.st_mode) || S_ISSOCK(old.st_mode) ||
+                 (old.st_mode & 0222) == 0)) {
     error = winerr::kAccessDenied;
     return nullptr;
   }
   if (exists && !S_ISREG(old.st_mode)) {
-    const int fd = ::open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(destination.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
       error = windowsErrorFromErrno(errno, true);
       return nullptr;

@@ -24,16 +24,25 @@ struct DirEntry {
   // The folder lies on another file system (a mount point) or is a link to a folder
   // (a symbolic link, a junction): walks count it but do not enter it.
   bool isForeignDirectory = false;
-  // Size in bytes as the listing reports it; 0 unless sizes were asked for.
+  // Size in bytes as the listing reports it; 0 unless sizes were asked for. Anything but
+  // a regular file, a folder or a link (a pipe, a socket, a device) is a file of size 0,
+  // and is never opened.
   std::uint64_t size = 0;
+  // The Windows error number when the size was asked for and could not be read (the entry
+  // is then listed with size 0); 0 otherwise.
+  int error = 0;
 };
 
 // An open listing of one folder, read entry by entry in the file system's order.
 class FolderListing {
  public:
   virtual ~FolderListing() = default;
-  // Fills `entry` with the next entry; false at the end.
+  // Fills `entry` with the next entry; false at the end, or when the folder could not be
+  // read further.
   virtual bool next(DirEntry& entry) = 0;
+  // Once next() returned false: 0 when the listing reached the folder's end, else the
+  // Windows error number of the failure that ended it early.
+  virtual int error() const = 0;
 };
 
 struct PathAttributes {
@@ -53,17 +62,23 @@ class WritableFile {
   virtual int close() = 0;
 };
 
+// Which methods may run on several threads at once: listFolder() and the listings it
+// returns (each listing read on one thread) when allowsConcurrentListing() is true, and
+// attributes() always, as the walks' pool threads call both. Everything else is called on
+// one thread at a time, and not while a walk's pool runs on the same file system.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   // Opens a listing of every entry of the folder `path` (with or without a trailing
-  // separator), whatever its attributes. With `withSizes` each file entry carries its
-  // size. Returns null when the folder is missing or cannot be read.
-  virtual std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) = 0;
+  // separator, of any depth), whatever its attributes. With `withSizes` each file entry
+  // carries its size. Returns null when the folder is missing or cannot be read, with the
+  // Windows error number in `error` (2 or 3 for a missing one).
+  virtual std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                                    int& error) = 0;
 
   // Attributes of a path (a link to a folder counts as that folder); false when they
-  // cannot be read.
+  // cannot be read. Safe to call on several threads at once.
   virtual bool attributes(const std::string& path, PathAttributes& out) = 0;
 
   // Keeps the requests that make folders, create files and delete files from following
@@ -93,7 +108,9 @@ class FileSystem {
     return createFile(path, error);
   }
 
-  // Reads a whole file into `contents`. Returns the Windows error number, 0 on success.
+  // Reads a whole regular file into `contents`. Returns the Windows error number, 0 on
+  // success; anything else (a folder, a pipe, a device) is refused with 5 without waiting
+  // on it.
   virtual int readFile(const std::string& path, std::string& contents) = 0;
 
   // Deletes one file (never a folder). A read-only file is refused with 5.

@@ -11,6 +11,8 @@
 
 #include "platform/atomic_replace.h"
 #include "platform/confined_walk_posix.h"
+#include "platform/long_path_posix.h"
+#include "platform/whole_file.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
@@ -105,6 +107,7 @@ class PosixListing : public FolderListing {
     offset_ += raw->d_reclen;
     entry.name = raw->d_name;
     entry.size = 0;
+    entry.error = 0;
     entry.isForeignDirectory = false;
     unsigned char type = raw->d_type;
     struct stat st {};
@@ -129,10 +132,16 @@ class PosixListing : public FolderListing {
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-      if (statted) entry.size = static_cast<std::uint64_t>(st.st_size);
+      // A pipe, socket or device is a file of size 0 (a block device's size is not
+      // what it holds on this volume).
+      if (statted && S_ISREG(st.st_mode)) entry.size = static_cast<std::uint64_t>(st.st_size);
+      // One removed since it was listed is not there to be read.
+      if (!statted && errno != ENOENT) entry.error = windowsErrorFromErrno(errno, true);
     }
     return true;
   }
+
+  int error() const override { return error_; }
 
  private:
   // Reads the next records; false at the end of the folder or when it cannot be read.
@@ -143,6 +152,7 @@ class PosixListing : public FolderListing {
     } while (got < 0 && errno == EINTR);
     offset_ = 0;
     filled_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (got < 0) error_ = windowsErrorFromErrno(errno, true);
     return filled_ > 0;
   }
 
@@ -152,6 +162,7 @@ class PosixListing : public FolderListing {
   PosixFileSystem& fs_;
   bool checkMounts_;
   std::uint64_t folderDevice_ = 0;
+  int error_ = 0;
   std::size_t offset_ = 0;
   std::size_t filled_ = 0;
   alignas(struct dirent64) char buffer_[32768];
@@ -195,6 +206,36 @@ std::string unescapeMountField(const std::string& field) {
 }
 
 }  // namespace
+
+int readWholeFile(const std::string& native, std::string& contents) {
+  contents.clear();
+  // Only a regular file is opened, and without waiting: a pipe or a device named here
+  // would block the reader, or act on being opened.
+  struct stat st {};
+  if (::stat(native.c_str(), &st) != 0) return errorForPath(errno, native);
+  if (!S_ISREG(st.st_mode)) return winerr::kAccessDenied;
+  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errorForPath(errno, native);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat
+    ::close(fd);
+    return winerr::kAccessDenied;
+  }
+  contents.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int readError = windowsErrorFromErrno(errno, true);
+      ::close(fd);
+      return readError;
+    }
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return 0;
+}
 
 PosixFileSystem::PosixFileSystem() : drives_{{'c', std::string(1, '/')}} {}
 
@@ -265,13 +306,17 @@ void PosixFileSystem::loadMountPoints() {
   }
 }
 
-std::unique_ptr<FolderListing> PosixFileSystem::listFolder(const std::string& path,
-                                                           bool withSizes) {
+std::unique_ptr<FolderListing> PosixFileSystem::listFolder(const std::string& path, bool withSizes,
+                                                           int& error) {
   std::string native;
-  int error = 0;
+  error = 0;
   if (!toNative(path, native, error)) return nullptr;
-  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  // O_DIRECTORY refuses anything but a folder before opening it, so a pipe never blocks.
+  const int fd = openAnyLength(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    error = windowsErrorFromErrno(errno, true);
+    return nullptr;
+  }
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   return std::make_unique<PosixListing>(fd, std::move(native), withSizes, *this, true);
 }
@@ -435,27 +480,7 @@ int PosixFileSystem::readFile(const std::string& path, std::string& contents) {
   std::string native;
   int error = 0;
   if (!toNative(path, native, error)) return error;
-  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errorForPath(errno, native);
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return winerr::kAccessDenied;
-  }
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int readError = windowsErrorFromErrno(errno, true);
-      ::close(fd);
-      return readError;
-    }
-    contents.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return 0;
+  return readWholeFile(native, contents);
 }
 
 int PosixFileSystem::deleteFile(const std::string& path) {

@@ -42,7 +42,8 @@ class PosixFileSystem : public FileSystem {
   // NUL character (`error` then says which Windows error that is).
   bool toNative(const std::string& path, std::string& native, int& error) const;
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
   void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;

@@ -50,9 +50,10 @@ class FileExtentReader {
 
   // The extents of the regular file `path` in logical order, with neighbours that continue
   // each other both logically and physically merged into one (so one contiguous file is
-  // one extent, whatever the file system's own record size), and its size in bytes. A link
-  // is not followed. An empty file has no extents. NotReported: the file system does not
-  // tell (asking again is pointless).
+  // one extent, whatever the file system's own record size), and its size in bytes. A link,
+  // pipe, socket or device is not opened: it reads as a file of size 0 without extents. An
+  // empty file has no extents. FileUnreadable: `why` is the system's reason. NotReported:
+  // the file system does not tell (asking again is pointless).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why);
 

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/long_path_posix.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -66,7 +67,7 @@ constexpr unsigned kMapBatch = 64;  // extents asked for at a time
 
 // Opens a file to read its map without touching its access time (allowed to its owner).
 int openForReading(int folderFd, const char* name) {
-  const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
+  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   const int fd = ::openat(folderFd, name, flags | O_NOATIME);
   if (fd >= 0 || errno != EPERM) return fd;
   return ::openat(folderFd, name, flags);
@@ -156,18 +157,23 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     if (state_->folderFd >= 0) ::close(state_->folderFd);
     state_->folder.assign(folder);
     state_->folderFd =
-        ::open(folder.empty() ? "." : state_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        openAnyLength(folder.empty() ? "." : state_->folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   const char* name = path.c_str() + folder.size();
   const bool inFolder = state_->folderFd >= 0;
   struct stat info {};
   if (::fstatat(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(), &info,
                 AT_SYMLINK_NOFOLLOW) != 0) {
-    why = "cannot read " + path + ": " + errnoText(errno);
+    why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
+  // A link, pipe, socket or device is a file of size 0 without extents, and never opened.
+  if (!S_ISREG(info.st_mode)) {
+    size = 0;
+    return ExtentsAnswer::Read;
+  }
   size = static_cast<std::uint64_t>(info.st_size);
-  if (state_->reportsExtents && S_ISREG(info.st_mode) && info.st_blocks == 0) {
+  if (state_->reportsExtents && info.st_blocks == 0) {
     // A file that owns no block has no extent when it is empty or a hole of a block or more
     // (no file system keeps that much inline), or when the volume counts inline data in the
     // blocks. The stat answers without an open, the costly part of a sparse tree.
@@ -178,7 +184,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   const FileDescriptor file(inFolder ? openForReading(state_->folderFd, name)
                                      : openForReading(AT_FDCWD, path.c_str()));
   if (file.get() < 0) {
-    why = "cannot open " + path + ": " + errnoText(errno);
+    why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
   // At least one byte, so that a file system without extents says so also for an empty file.

@@ -8,6 +8,7 @@
 
 #include "platform/atomic_replace.h"
 #include "platform/path_style.h"
+#include "platform/whole_file.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
@@ -44,14 +45,18 @@ class Win32Listing : public FolderListing {
     if (!hasPending_) return false;
     fillEntryFromFindData(pending_, withSizes_, entry);
     hasPending_ = FindNextFileA(handle_, &pending_) != 0;
+    if (!hasPending_ && GetLastError() != ERROR_NO_MORE_FILES) error_ = lastError();
     return true;
   }
+
+  int error() const override { return error_; }
 
  private:
   HANDLE handle_;
   WIN32_FIND_DATAA pending_;
   bool hasPending_;
   bool withSizes_;
+  int error_ = 0;
 };
 
 class Win32WritableFile : public WritableFile {
@@ -92,20 +97,24 @@ void fillEntryFromFindData(const WIN32_FIND_DATAA& found, bool withSizes, DirEnt
       withSizes ? (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
 }
 
-std::unique_ptr<FolderListing> Win32FileSystem::listFolder(const std::string& path,
-                                                           bool withSizes) {
+std::unique_ptr<FolderListing> Win32FileSystem::listFolder(const std::string& path, bool withSizes,
+                                                           int& error) {
+  error = winerr::kInvalidName;
   if (holdsNul(path)) return nullptr;
   std::string mask = path;
   if (!PathStyle::endsWithSeparator(mask)) mask += '\\';
   mask += "*.*";
   WIN32_FIND_DATAA found{};
   const HANDLE handle = FindFirstFileA(mask.c_str(), &found);
+  error = 0;
   if (handle != INVALID_HANDLE_VALUE)
     return std::make_unique<Win32Listing>(handle, found, withSizes);
+  error = lastError();
   // A drive root holds no "." or "..": when it is empty nothing matches, yet it exists.
-  if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+  if (error == ERROR_FILE_NOT_FOUND) {
     const DWORD folder = GetFileAttributesA(path.empty() ? "\\" : path.c_str());
     if (folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      error = 0;
       return std::make_unique<Win32Listing>(nullptr, found, withSizes);
     }
   }
@@ -190,12 +199,17 @@ std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& pa
   return ReplacementFile::open(path, error);
 }
 
-int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
+int readWholeFile(const std::string& path, std::string& contents) {
   contents.clear();
   if (holdsNul(path)) return winerr::kInvalidName;
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return lastError();
+  // A pipe or a device (a console, a serial port) is not read: it may never end.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return winerr::kAccessDenied;
+  }
   LARGE_INTEGER size{};
   if (GetFileSizeEx(handle, &size) && size.QuadPart > 0) {
     contents.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -213,6 +227,10 @@ int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
   }
   if (!CloseHandle(handle) && error == 0) error = lastError();
   return error;
+}
+
+int Win32FileSystem::readFile(const std::string& path, std::string& contents) {
+  return readWholeFile(path, contents);
 }
 
 int Win32FileSystem::deleteFile(const std::string& path) {

@@ -32,7 +32,8 @@ void fillEntryFromFindData(const _WIN32_FIND_DATAA& found, bool withSizes, DirEn
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override;
   bool attributes(const std::string& path, PathAttributes& out) override;
   void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;

@@ -27,6 +27,9 @@ struct OrderedWalk::Folder {
   bool entered = false;  // by the caller
   bool listed = false;   // every block handed over
   std::exception_ptr failure;
+  int error = 0;  // the listing's, when it failed
+  // Files whose size could not be read: name and Windows error number (rare, so kept apart).
+  std::vector<std::pair<std::string, int>> unreadFiles;
   // Handed over, taken from `firstBlock` on (vectors: an empty one allocates nothing).
   std::vector<Block> blocks;
   std::size_t firstBlock = 0;
@@ -41,6 +44,12 @@ namespace {
 
 constexpr std::size_t kFirstBlockRecords = 32;
 constexpr std::size_t kLargestBlockRecords = 4096;
+
+// Makes room for one more element ahead of the push, so that the push cannot fail.
+template <typename T>
+void makeRoomForOne(std::vector<T>& items) {
+  if (items.size() == items.capacity()) items.reserve(std::max<std::size_t>(8, items.size() * 2));
+}
 
 }  // namespace
 
@@ -102,6 +111,9 @@ OrderedWalk::Peak OrderedWalk::peak() const {
 bool OrderedWalk::advance() {
   if (frames_.empty()) return false;
   if (descend_) {
+    // Room first: once the child is taken from its parent, nothing may fail and free it
+    // while a pool thread may still be listing it.
+    makeRoomForOne(frames_);
     descend_ = false;
     Frame& parent = frames_.back();
     parent.position = static_cast<std::size_t>(cursor_ - parent.block.data());
@@ -129,6 +141,7 @@ bool OrderedWalk::advance() {
       continue;
     }
     if (frame.folder->failure) std::rethrow_exception(frame.folder->failure);
+    noteUnread(*frame.folder);
     leave();
     if (frames_.empty()) return false;
     const Frame& parent = frames_.back();
@@ -161,6 +174,16 @@ bool OrderedWalk::takeBlock(Frame& frame) {
   if (folder.firstBlock == folder.blocks.size()) return false;
   frame.block = std::move(folder.blocks[folder.firstBlock++]);
   return true;
+}
+
+void OrderedWalk::noteUnread(const Folder& folder) {
+  // Read without the lock: the folder is listed, and its listing thread is done with it.
+  std::string path;
+  for (const auto& [name, error] : folder.unreadFiles) {
+    path.assign(folder.path).append(name);
+    unread_.addFile(path, error);
+  }
+  unread_.addFolder(folder.path, folder.error);
 }
 
 void OrderedWalk::leave() {
@@ -200,12 +223,15 @@ void OrderedWalk::work(std::size_t worker) {
 }
 
 void OrderedWalk::list(Folder& folder, std::size_t worker) {
+  // Everything that allocates is inside the try, and publish() allocates nothing, so a
+  // failure anywhere hands over the entries before it and then the failure.
   Block filling;
   std::size_t blockRecords = kFirstBlockRecords;
-  filling.reserve(blockRecords * stride_);
   std::exception_ptr failure;
   try {
-    const auto listing = fileSystem_.listFolder(folder.path, options_.withSizes);
+    startBlock(folder, filling, blockRecords);
+    int error = 0;
+    const auto listing = fileSystem_.listFolder(folder.path, options_.withSizes, error);
     std::string filePath;
     std::size_t subfolders = 0;
     for (DirEntry entry; listing && listing->next(entry);) {
@@ -214,6 +240,7 @@ void OrderedWalk::list(Folder& folder, std::size_t worker) {
       std::uint64_t answer = 0;
       if (!entry.isDirectory) {
         value = entry.size;
+        if (entry.error != 0) folder.unreadFiles.emplace_back(entry.name, entry.error);
         if (options_.query) {
           filePath.assign(folder.path).append(entry.name);
           answer = options_.query->ask(filePath, entry, worker);
@@ -226,19 +253,33 @@ void OrderedWalk::list(Folder& folder, std::size_t worker) {
         value = kEnteredFolder;
         addSubfolder(folder, entry.name, subfolders++);
       }
-      filling.push_back(value);
+      // A size that could read as a marker goes whole into a second record.
+      const bool large = !entry.isDirectory && value >= kLargeFile;
+      filling.push_back(large ? kLargeFile : value);
       if (stride_ == 2) filling.push_back(answer);
-      if (filling.size() == blockRecords * stride_ ||
+      if (large) {
+        filling.push_back(value);
+        if (stride_ == 2) filling.push_back(0);
+      }
+      if (filling.size() >= blockRecords * stride_ ||
           folder.hurry.load(std::memory_order_relaxed)) {
         publish(folder, filling, false);
         blockRecords = std::min(blockRecords * 2, kLargestBlockRecords);
-        filling.reserve(blockRecords * stride_);
+        startBlock(folder, filling, blockRecords);
       }
     }
+    folder.error = listing ? listing->error() : error;
   } catch (...) {
     failure = std::current_exception();
   }
   publish(folder, filling, true, failure);
+}
+
+void OrderedWalk::startBlock(Folder& folder, Block& filling, std::size_t records) {
+  // A large file's second record fits too, so no push into the block reallocates.
+  filling.reserve((records + 1) * stride_);
+  const std::lock_guard lock(mutex_);
+  makeRoomForOne(folder.blocks);
 }
 
 void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::size_t ordinal) {
@@ -248,6 +289,10 @@ void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::siz
   auto child = std::make_unique<Folder>(std::move(path), &folder, ordinal);
   {
     const std::lock_guard lock(mutex_);
+    // Both places are made before either holds the child, so a failure leaves neither
+    // pointing at a freed folder.
+    makeRoomForOne(folder.children);
+    makeRoomForOne(pending_);
     heldBytes_ += child->bytes();
     pending_.push_back(child.get());
     std::push_heap(pending_.begin(), pending_.end(),
@@ -258,12 +303,13 @@ void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::siz
   workReady_.notify_one();
 }
 
-void OrderedWalk::publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure) {
+void OrderedWalk::publish(Folder& folder, Block& filling, bool last,
+                          std::exception_ptr failure) noexcept {
   {
     const std::lock_guard lock(mutex_);
     if (!filling.empty()) {
       heldBytes_ += filling.capacity() * sizeof(std::uint64_t);
-      folder.blocks.push_back(std::move(filling));
+      folder.blocks.push_back(std::move(filling));  // into the place startBlock() made
       noteHeld();
     }
     folder.hurry = false;

@@ -4,7 +4,8 @@
 // The sequential walk takes a folder's entries in the order the file system lists them
 // ("." and ".." included) and descends into each subfolder where it meets it, before the
 // entries that follow; a folder of another file system is not entered, and neither is a
-// link (the listing reports it as a file); a folder that cannot be listed is empty.
+// link (the listing reports it as a file); a folder that cannot be listed is empty, and
+// is noted in unread() (as are files whose size could not be read).
 //
 // Here the pool's threads list the folders, each whole in one go (so a thread holds one
 // listing open at a time), always taking the earliest folder in walk order that is known
@@ -20,9 +21,17 @@
 // as it moves on. So the walk holds at most maxBytesAhead plus the folders being listed, and at
 // most as many listings open as it has threads.
 //
-// An exception on a pool thread (out of memory, or from the query) ends its folder's
-// listing: the caller takes the entries listed before it, and then next() throws it.
-// Destroying the walk stops the pool at its next entry and joins it.
+// An exception on a pool thread (out of memory anywhere, or from the query) ends its
+// folder's listing: the caller takes the entries listed before it, and then next() throws
+// it. The walk stays whole: no folder is freed while a thread may still reach it.
+//
+// Threads and lifetimes. The file system and the query are the caller's: both must
+// outlive the walk. One thread, the taker, constructs the walk, calls next(), unread(),
+// peak() and threads(), and destroys it; next() has that one caller. The pool's threads
+// call the file system's listFolder() and the listings it returns, and the query's ask()
+// (whose own calls to the file system, such as attributes(), run there too). Destruction
+// tells the pool to stop and waits for it: a listing in progress ends at its next entry
+// (a query being asked is answered first), and then every thread is joined.
 //
 // With more than one thread, only for a FileSystem whose allowsConcurrentListing() is
 // true; with one, any file system, as long as nothing else lists while the walk runs.
@@ -42,6 +51,7 @@
 
 #include "platform/file_system.h"
 #include "walk/file_query.h"
+#include "walk/unread_paths.h"
 
 namespace brimwell::walk {
 
@@ -110,18 +120,26 @@ class OrderedWalk {
       entry.kind = WalkEntry::Kind::File;
       entry.size = value;
       entry.foreign = false;
+      if (value == kLargeFile) {  // the size is the next record's
+        entry.size = *cursor_;
+        cursor_ += stride_;
+      }
     }
     return true;
   }
 
+  // The folders and files of the folders the caller has left that could not be read.
+  const UnreadPaths& unread() const { return unread_; }
   Peak peak() const;
   std::size_t threads() const { return pool_.size(); }
 
  private:
-  // A file's record is its size; these three values stand for folders.
+  // A file's record is its size; the three values above kLargeFile stand for folders, and
+  // a file of kLargeFile bytes or more takes two records: kLargeFile, then its size.
   static constexpr std::uint64_t kEnteredFolder = std::numeric_limits<std::uint64_t>::max();
   static constexpr std::uint64_t kSkippedFolder = kEnteredFolder - 1;  // "." and ".."
   static constexpr std::uint64_t kForeignFolder = kEnteredFolder - 2;
+  static constexpr std::uint64_t kLargeFile = kEnteredFolder - 3;
 
   struct Folder;
   using Block = std::vector<std::uint64_t>;
@@ -139,13 +157,17 @@ class OrderedWalk {
   bool takeBlock(Frame& frame);
   // The caller has taken every entry of the innermost folder.
   void leave();
+  // Adds what `folder` could not read to unread_.
+  void noteUnread(const Folder& folder);
 
   void stopPool();  // tells the pool to stop and joins it
   void work(std::size_t worker);
   bool canStart() const;  // under mutex_
   void list(Folder& folder, std::size_t worker);
+  // Makes an empty block for `records` records, and the folder's room to hand it over.
+  void startBlock(Folder& folder, Block& filling, std::size_t records);
   void addSubfolder(Folder& folder, const std::string& name, std::size_t ordinal);
-  void publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure = {});
+  void publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure = {}) noexcept;
   void noteHeld();  // under mutex_: updates peak_
   // True when `a` comes before `b` in walk order; neither lies below the other.
   static bool before(const Folder* a, const Folder* b);
@@ -160,6 +182,7 @@ class OrderedWalk {
   const std::uint64_t* cursor_ = nullptr;
   const std::uint64_t* end_ = nullptr;
   bool descend_ = false;
+  UnreadPaths unread_;
 
   mutable std::mutex mutex_;
   std::condition_variable workReady_;   // a folder may be started, or stop

@@ -11,6 +11,7 @@
 #include "census/census.h"
 #include "census_fixture.h"
 #include "support/thread_count.h"
+#include "support/walk_tree.h"
 
 namespace brimwell::census {
 namespace {
@@ -26,9 +27,10 @@ class WatchedFileSystem : public PosixFileSystem {
   explicit WatchedFileSystem(bool concurrent)
       : concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
     if (std::this_thread::get_id() != owner_) ++helperListings;
-    return PosixFileSystem::listFolder(path, withSizes);
+    return PosixFileSystem::listFolder(path, withSizes, error);
   }
   bool allowsConcurrentListing() const override { return concurrent_; }
 
@@ -72,34 +74,20 @@ struct Observed {
   bool operator==(const Observed&) const = default;
 };
 
-// One tree for every test: nested folders of thousands of files (more than a few chunks of
-// records), hidden files and a hidden folder, empty folders, a link to a folder.
+// One tree for every test (WalkTree): nested folders of thousands of files (more than a few
+// chunks of records), hidden files and a hidden folder, empty folders, a link to a folder,
+// and beside it a chain of folders 70 deep.
 class CensusPrefetch : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     tree_ = new testing::TempDir;
-    const testing::TempDir& dir = *tree_;
-    dir.writeFile("t/.hidden", std::string(7, 'h'));
-    for (std::size_t i = 0; i < 3000; ++i) {
-      dir.writeFile("t/a/f" + std::to_string(i), std::string(i % 400, 'x'));
-    }
-    for (std::size_t i = 0; i < 2500; ++i) {
-      dir.writeFile("t/a/b/g" + std::to_string(i), std::string(i % 900, 'x'));
-    }
-    for (std::size_t i = 0; i < 3500; ++i) {
-      dir.writeFile("t/d/.hidden-folder/h" + std::to_string(i), std::string(i % 150, 'x'));
-    }
-    std::filesystem::create_directories(dir / "t/a/b/empty");
-    std::filesystem::create_directories(dir / "t/empty");
-    std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
-    // Deep: at every level a file, a folder with a file and the folder going on, in
-    // whatever order the file system lists them.
-    std::string level = "deep";
-    for (std::size_t depth = 0; depth < 70; ++depth) {
-      dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
-      dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
-      level += "/d";
-    }
+    testing::WalkTree shape;
+    shape.outerFiles = 3000;
+    shape.innerFiles = 2500;
+    shape.hiddenSubfolders = 0;
+    shape.hiddenFiles = 3500;
+    shape.deep = "deep";
+    shape.writeInto(*tree_);
   }
   static void TearDownTestSuite() {
     delete tree_;

@@ -7,6 +7,7 @@
 #include "census/census.h"
 #include "census/census_walk.h"
 #include "census_fixture.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::census {
 namespace {
@@ -128,7 +129,8 @@ TEST(Census, ABadThresholdFailsWhenAFileReachesItAndKeepsTheCountsSoFar) {
   }
   // Entries come in listing order: the small files listed before the large one stay counted.
   int smallBefore = 0;
-  auto listing = f.posix.listFolder(f.dir / "t", false);
+  int listError = 0;
+  auto listing = f.posix.listFolder(f.dir / "t", false, listError);
   for (DirEntry entry; listing->next(entry) && entry.name != "large";) {
     if (entry.name.rfind("small", 0) == 0) ++smallBefore;
   }
@@ -169,16 +171,20 @@ TEST(Census, LinksAreNotFollowedAndCountAsWindowsListsThem) {
 class RefusingFileSystem : public PosixFileSystem {
  public:
   explicit RefusingFileSystem(std::string refused) : refused_(std::move(refused)) {}
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    if (path.find(refused_) != std::string::npos) return nullptr;
-    return PosixFileSystem::listFolder(path, withSizes);
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
+    if (path.find(refused_) == std::string::npos) {
+      return PosixFileSystem::listFolder(path, withSizes, error);
+    }
+    error = winerr::kAccessDenied;
+    return nullptr;
   }
 
  private:
   std::string refused_;
 };
 
-TEST(Census, AFolderThatCannotBeListedCountsAsEmpty) {
+TEST(Census, AFolderThatCannotBeListedCountsAsEmptyAndTheStatusLineCountsIt) {
   RefusingFileSystem refusing("locked");
   CensusFixture f(&refusing);
   f.dir.writeFile("t/locked/hidden-away", std::string(50, 'x'));
@@ -187,7 +193,9 @@ TEST(Census, AFolderThatCannotBeListedCountsAsEmpty) {
   prepare(f, f.dir / "t");
   analyse(f.context);
   EXPECT_EQ(f.column(kCountCell), (std::vector<std::string>{"0", "1", "1"}));
-  EXPECT_EQ(f.feedback.status, "Total files: 2, total folders: 2, total size: 400, avg size: 200.");
+  EXPECT_EQ(f.feedback.status,
+            "Total files: 2, total folders: 2, total size: 400, avg size: 200. 1 folder could not "
+            "be read.");
 }
 
 TEST(Census, DriveLettersAndWindowsSeparators) {

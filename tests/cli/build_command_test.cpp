@@ -4,13 +4,10 @@
 #include <string>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliTest, BuildWithASeedRepeatsItsListAndAnotherSeedChangesIt) {
   ASSERT_EQ(build("a.txt", "7").exitCode, 0);

@@ -5,13 +5,10 @@
 #include "census/bundled_templates.h"
 #include "census/size_template.h"
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::string describe(const std::string& bytes) {
   TextTable sizes(4);

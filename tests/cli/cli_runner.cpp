@@ -1,9 +1,11 @@
 #include "cli/cli_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +67,18 @@ void waitUntil(pid_t pid, Clock::time_point deadline, CliRun& run) {
   run.exitCode = exitCodeFromStatus(status);
 }
 
+// Waits for the run `pid` until the deadline; what it wrote to `out` and `err`, which
+// are closed.
+CliRun waitForRun(pid_t pid, std::FILE* out, std::FILE* err) {
+  CliRun run;
+  waitUntil(pid, Clock::now() + std::chrono::seconds(kCliDeadlineSeconds), run);
+  run.out = readAll(out);
+  run.err = readAll(err);
+  std::fclose(out);
+  std::fclose(err);
+  return run;
+}
+
 }  // namespace
 
 CliRun runCli(const std::vector<std::string>& arguments, const std::string& workingFolder) {
@@ -114,6 +128,28 @@ CliRun runCliSignalled(const std::vector<std::string>& arguments,
   std::fclose(out);
   std::fclose(err);
   return run;
+}
+
+CliRun runCliLimited(const std::vector<std::string>& arguments, const CliLimits& limits) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
+  std::vector<std::string> words = commandWords(arguments);
+  std::vector<char*> argv = argvOf(words);
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int input = open("/dev/null", O_RDONLY);
+    const rlimit files{limits.maxFiles, limits.maxFiles};
+    const bool ready = input >= 0 && dup2(input, 0) == 0 && dup2(fileno(out), 1) == 1 &&
+                       dup2(fileno(err), 2) == 2 &&
+                       (limits.maxFiles == 0 || setrlimit(RLIMIT_NOFILE, &files) == 0) &&
+                       (limits.uid == 0 || (setgroups(0, nullptr) == 0 && setgid(limits.uid) == 0 &&
+                                            setuid(limits.uid) == 0));
+    if (ready) execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return waitForRun(pid, out, err);
 }
 
 CliRun runCliOnTerminal(const std::vector<std::string>& arguments, const std::string& typed,

@@ -27,6 +27,15 @@ CliRun runCli(const std::vector<std::string>& arguments, const std::string& work
 CliRun runCliSignalled(const std::vector<std::string>& arguments,
                        const std::function<bool()>& ready, int signal,
                        const std::string& workingFolder = "");
+// What a run may not do: run as root (`uid`, when not 0, is the user it runs as instead),
+// or open more than `maxFiles` files at once (when not 0).
+struct CliLimits {
+  unsigned uid = 0;
+  unsigned long maxFiles = 0;
+};
+
+// Runs as runCli does, within `limits`.
+CliRun runCliLimited(const std::vector<std::string>& arguments, const CliLimits& limits);
 
 // Runs with stdin, stdout and stderr on a new pseudo-terminal, on which `typed` is typed;
 // everything shown on the terminal comes back in `out`. Killed after `deadlineSeconds`.

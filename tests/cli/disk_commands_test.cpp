@@ -4,13 +4,10 @@
 #include <string>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The paths of a list file's lines, in order.
 std::vector<std::string> pathsOf(const std::string& listText) {

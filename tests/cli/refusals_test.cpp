@@ -6,13 +6,10 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliTest, WithoutYesAndWithNoTerminalEveryQuestionIsDeclinedAndNothingChanges) {
   ASSERT_EQ(build("a.txt", "3", 20).exitCode, 0);

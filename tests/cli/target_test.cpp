@@ -12,15 +12,12 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliTest, ATargetWithoutTrailingSeparatorIsAFolderAndTheListRecordsIt) {
   const std::string bare = dir / "out";

@@ -4,13 +4,10 @@
 #include <string>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliTest, OnATerminalTheUserAnswersTheQuestionAndSeesTheProgressBar) {
   ASSERT_EQ(build("a.txt", "3", 30).exitCode, 0);

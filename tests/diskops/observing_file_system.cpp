@@ -24,7 +24,7 @@ class ObservedFile : public WritableFile {
 
 std::unique_ptr<WritableFile> ObservingFileSystem::createFile(const std::string& path, int& error) {
   if (beforeCreate) beforeCreate(filesCreated);
-  auto file = real_.createFile(path, error);
+  auto file = real().createFile(path, error);
   if (!file) return nullptr;
   return std::make_unique<ObservedFile>(std::move(file), *this, filesCreated++);
 }

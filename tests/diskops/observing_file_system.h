@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/random_source.h"
-#include "platform/file_system.h"
+#include "support/forwarding_file_system.h"
 
 namespace brimwell::testing {
 
-class ObservingFileSystem : public FileSystem {
+class ObservingFileSystem : public ForwardingFileSystem {
  public:
   struct Write {
     int file;  // 0-based number of the file created
@@ -23,7 +23,7 @@ class ObservingFileSystem : public FileSystem {
   };
 
   ObservingFileSystem(FileSystem& real, const RandomSource& random)
-      : real_(real), random_(random) {}
+      : ForwardingFileSystem(real), random_(random) {}
 
   std::vector<Write> writes;
   int attributeReads = 0;
@@ -31,25 +31,15 @@ class ObservingFileSystem : public FileSystem {
   // Called with the 0-based number of the file about to be created.
   std::function<void(int)> beforeCreate;
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    return real_.listFolder(path, withSizes);
-  }
   bool attributes(const std::string& path, PathAttributes& out) override {
     ++attributeReads;
-    return real_.attributes(path, out);
+    return real().attributes(path, out);
   }
-  void confineTo(const std::optional<std::string>& target) override { real_.confineTo(target); }
-  int createFolder(const std::string& path) override { return real_.createFolder(path); }
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
-  int readFile(const std::string& path, std::string& contents) override {
-    return real_.readFile(path, contents);
-  }
-  int deleteFile(const std::string& path) override { return real_.deleteFile(path); }
 
   void noteWrite(int file, std::size_t size) { writes.push_back({file, size, random_.state()}); }
 
  private:
-  FileSystem& real_;
   const RandomSource& random_;
 };
 

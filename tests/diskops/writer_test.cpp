@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/failure.h"
+#include "diskops/file_failure.h"
 #include "observing_file_system.h"
 #include "operation_fixture.h"
 #include "platform/windows_errors.h"
@@ -177,15 +178,26 @@ TEST(Writer, ARefusedFileEndsTheRunWithItsMessageKeepingEarlierFiles) {
   EXPECT_EQ(dir.readFile("locked/b.DAT"), "old");
   EXPECT_FALSE(stdfs::exists(dir / "c.DAT"));
 
-  // A folder that cannot be made (a file holds its name) shows as a missing folder.
+  // A folder that cannot be made (a file holds its name, the drive is full) shows as a
+  // missing folder, and the failure carries the folder and its own reason.
+  const auto expectFolderRefused = [&](Context& made, const char* folder, int reason) {
+    try {
+      diskops::reproduce(made);
+      ADD_FAILURE() << "no failure";
+    } catch (const diskops::FolderIoFailure& failure) {
+      EXPECT_STREQ(failure.what(), "Invalid filename");
+      EXPECT_EQ(failure.folder(), folder);
+      EXPECT_EQ(failure.folderCode(), reason);
+    }
+  };
   op.setFiles({{"d:\\plain\\inner\\x.DAT", "1"}});
-  try {
-    diskops::reproduce(context);
-    FAIL() << "no failure";
-  } catch (const IoFailure& failure) {
-    EXPECT_STREQ(failure.what(), "Invalid filename");
-  }
+  expectFolderRefused(context, "d:\\plain", winerr::kAlreadyExists);
   EXPECT_EQ(dir.readFile("plain"), "I am a file, not a folder");
+  FaultInjectingFileSystem full(op.disk);
+  full.failNth(FaultInjectingFileSystem::Op::CreateFolder, 1, winerr::kDiskFull);
+  auto fullContext = op.context(full, PathStyle::windows());
+  op.setFiles({{"d:\\new\\x.DAT", "1"}});
+  expectFolderRefused(fullContext, "d:\\new", winerr::kDiskFull);
 }
 
 TEST(Writer, PathsWithoutAFolderOrWithAMissingRelativeRootCannotBeMade) {
@@ -324,28 +336,19 @@ TEST(Writer, AFolderAnotherProcessMakesBetweenCheckAndCreationCountsAsMade) {
   Operation op;
   ObservingFileSystem observed(op.disk, op.random);
   // The other process: the folder appears right after the writer found it missing.
-  struct Racing : FileSystem {
-    ObservingFileSystem& real;
+  struct Racing : testing::ForwardingFileSystem {
     std::string folder;
     bool raced = false;
-    Racing(ObservingFileSystem& r, std::string f) : real(r), folder(std::move(f)) {}
-    std::unique_ptr<FolderListing> listFolder(const std::string& p, bool s) override {
-      return real.listFolder(p, s);
-    }
+    Racing(ObservingFileSystem& r, std::string f)
+        : testing::ForwardingFileSystem(r), folder(std::move(f)) {}
     bool attributes(const std::string& p, PathAttributes& out) override {
-      const bool found = real.attributes(p, out);
+      const bool found = real().attributes(p, out);
       if (p == folder && !raced) {
         raced = true;
         stdfs::create_directory(folder);
       }
       return found;
     }
-    int createFolder(const std::string& p) override { return real.createFolder(p); }
-    std::unique_ptr<WritableFile> createFile(const std::string& p, int& e) override {
-      return real.createFile(p, e);
-    }
-    int readFile(const std::string& p, std::string& c) override { return real.readFile(p, c); }
-    int deleteFile(const std::string& p) override { return real.deleteFile(p); }
   } racing(observed, dir / "made");
   op.setFiles({{dir / "made/inner/a.DAT", "3"}});
   auto context = op.context(racing, PathStyle::posix());

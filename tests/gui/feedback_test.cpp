@@ -6,6 +6,7 @@
 #include "app/failure.h"
 #include "form_fixture.h"
 #include "modal_watch.h"
+#include "support/hard_trees.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -117,6 +118,19 @@ TEST_F(WindowFeedback, LoadingAMissingFileShowsFileNotFoundAndLeavesTheListEmpty
   EXPECT_EQ(watch.seen[0].icon, QMessageBox::Critical);
   QApplication::processEvents();
   EXPECT_EQ(form->sizes->model()->rowCount(), 0);
+}
+
+TEST_F(WindowFeedback, APipeIsNeitherLoadedNorSavedToButRefusedAsAccessDeniedAtOnce) {
+  TempDir dir;
+  makeFifo(dir / "pipe.fs");
+  const PipeGuard guard(dir / "pipe.fs");
+  const QString pipe = QString::fromStdString(dir / "pipe.fs");
+  form->OpenDialog1.setRunner(answer(pipe));
+  form->SaveDialog1.setRunner(answer(pipe));
+  ModalWatch watch;
+  form->Load1Click();
+  form->Save1Click();
+  EXPECT_EQ(watch.texts(), (QStringList{"File access denied.", "File access denied."}));
 }
 
 TEST_F(WindowFeedback, TemplateDialogsLoadSaveAndCancelThroughTheHandlers) {

@@ -13,16 +13,13 @@
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/contains.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
 const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 double usedPercent(const std::string& mountPoint) {
   const CliRun measured = runCli({"measure", mountPoint, "--json"});

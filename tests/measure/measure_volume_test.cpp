@@ -11,16 +11,13 @@
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/contains.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
 const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
                 const std::string& seed) {

@@ -20,13 +20,15 @@ struct Walked {
   std::vector<std::uint64_t> sizes;
   std::int64_t folders = 0;
   measure::FileLayoutFigures figures;
+  walk::UnreadPaths unread;
 };
 
 Walked walkOn(FileSystem& fs, const std::string& root, std::size_t threads) {
   measure::ExtentQuery query(fs, 4096, threads);
   Walked walked;
   const auto folders = measure::walkFiles(
-      fs, root, '/', query, threads, [&](std::uint64_t size) { walked.sizes.push_back(size); });
+      fs, root, '/', query, threads, [&](std::uint64_t size) { walked.sizes.push_back(size); },
+      walked.unread);
   EXPECT_TRUE(folders.has_value());
   walked.folders = folders.value_or(-1);
   walked.figures = query.figures();

@@ -61,7 +61,8 @@ struct Seen {
 
 std::map<std::string, Seen> listAll(FileSystem& fs, const std::string& path, bool withSizes) {
   std::map<std::string, Seen> seen;
-  auto listing = fs.listFolder(path, withSizes);
+  int error = 0;
+  auto listing = fs.listFolder(path, withSizes, error);
   if (!listing) return seen;
   DirEntry entry;
   while (listing->next(entry)) {
@@ -128,9 +129,13 @@ TEST(FileSystemContract, AnEmptyFolderListsOnlyItsDotsAndMissingOnesNothing) {
   EXPECT_EQ(seen.count("."), 1u);
   EXPECT_EQ(seen.count(".."), 1u);
 
-  EXPECT_EQ(fs->listFolder(join(dir.path(), "missing"), false), nullptr);
-  EXPECT_EQ(fs->listFolder(join(join(dir.path(), "missing"), "deeper"), false), nullptr);
-  EXPECT_EQ(fs->listFolder(join(dir.path(), "file.dat"), false), nullptr);
+  int error = 0;
+  EXPECT_EQ(fs->listFolder(join(dir.path(), "missing"), false, error), nullptr);
+  EXPECT_EQ(error, winerr::kPathNotFound);
+  EXPECT_EQ(fs->listFolder(join(join(dir.path(), "missing"), "deeper"), false, error), nullptr);
+  EXPECT_EQ(error, winerr::kPathNotFound);
+  EXPECT_EQ(fs->listFolder(join(dir.path(), "file.dat"), false, error), nullptr);
+  EXPECT_NE(error, 0);
 }
 
 TEST(FileSystemContract, AttributesOfFilesFoldersAndReadOnlyFiles) {

@@ -21,7 +21,8 @@ using testing::TempDir;
 
 std::set<std::string> listNames(FileSystem& fs, const std::string& path) {
   std::set<std::string> names;
-  auto listing = fs.listFolder(path, false);
+  int listError = 0;
+  auto listing = fs.listFolder(path, false, listError);
   if (!listing) return names;
   DirEntry entry;
   while (listing->next(entry)) names.insert(entry.name + (entry.isDirectory ? "/" : ""));
@@ -39,7 +40,8 @@ TEST(PosixFileSystem, LinksAreListedAsWindowsListsThem) {
             (std::set<std::string>{"./", "../", "sub/", "link/", "file-link", "dangling"}));
   // A link to a folder is not entered; any other link is a file of size 0, not the
   // length of the link's text.
-  auto listing = fs.listFolder(dir.path(), true);
+  int listError = 0;
+  auto listing = fs.listFolder(dir.path(), true, listError);
   ASSERT_TRUE(listing);
   DirEntry entry;
   std::set<std::string> seen;
@@ -78,7 +80,8 @@ TEST(PosixFileSystem, BothSeparatorsAndTheDriveMap) {
   EXPECT_EQ(error, winerr::kPathNotFound);
   EXPECT_FALSE(listNames(fs, "c:\\").empty());
   EXPECT_EQ(listNames(fs, "c:"), listNames(fs, "c:\\"));
-  EXPECT_EQ(fs.listFolder("q:\\", false), nullptr);
+  EXPECT_EQ(fs.listFolder("q:\\", false, error), nullptr);
+  EXPECT_EQ(error, winerr::kPathNotFound);
   EXPECT_EQ(fs.createFile("q:\\new.dat", error), nullptr);
   EXPECT_EQ(error, winerr::kPathNotFound);
 }

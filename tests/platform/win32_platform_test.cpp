@@ -110,7 +110,8 @@ TEST(Win32FileSystem, HiddenAndSystemFilesAreListedLikeAnyOther) {
   ASSERT_TRUE(SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
   auto fs = makeNativeFileSystem();
-  auto listing = fs->listFolder(dir.path(), true);
+  int listError = 0;
+  auto listing = fs->listFolder(dir.path(), true, listError);
   ASSERT_TRUE(listing);
   std::set<std::string> seen;
   DirEntry entry;
@@ -132,7 +133,8 @@ TEST(Win32FileSystem, FolderLinksAreListedAsForeignFolders) {
     GTEST_SKIP() << "folder links cannot be made here";
   }
   auto fs = makeNativeFileSystem();
-  auto listing = fs->listFolder(dir.path(), false);
+  int listError = 0;
+  auto listing = fs->listFolder(dir.path(), false, listError);
   ASSERT_TRUE(listing);
   DirEntry entry;
   bool sawLink = false;
@@ -199,7 +201,8 @@ TEST(Win32Locale, TheWindowsTextReachesTheFileSystemInTheAnsiCodePage) {
       GetFileAttributesW((wideFolder + L"\\Donn\u00e9es \u00dcn\u00ef\\caf\u00e9.DAT").c_str()),
       INVALID_FILE_ATTRIBUTES);
   // The listing gives the name back, which the window shows as it was typed.
-  auto listing = fs->listFolder(dir.path(), false);
+  int listError = 0;
+  auto listing = fs->listFolder(dir.path(), false, listError);
   ASSERT_TRUE(listing);
   DirEntry entry;
   std::set<std::string> shown;
@@ -215,7 +218,8 @@ TEST(Win32Locale, TheWindowsTextReachesTheFileSystemInTheAnsiCodePage) {
 TEST(Win32FileSystem, ADriveRootIsListedWithAndWithoutItsSeparator) {
   auto fs = makeNativeFileSystem();
   auto count = [&](const std::string& path) {
-    auto listing = fs->listFolder(path, false);
+    int listError = 0;
+    auto listing = fs->listFolder(path, false, listError);
     int entries = 0;
     DirEntry entry;
     while (listing && listing->next(entry)) ++entries;

@@ -28,15 +28,13 @@ class FaultInjectingFile : public WritableFile {
   FaultInjectingFileSystem& fs_;
 };
 
-class FaultInjectingListing : public FolderListing {
+class FaultInjectingListing : public ForwardingListing {
  public:
   FaultInjectingListing(std::unique_ptr<FolderListing> real, FaultInjectingFileSystem& fs)
-      : real_(std::move(real)), fs_(fs) {}
+      : ForwardingListing(std::move(real)), fs_(fs) {}
   ~FaultInjectingListing() override { fs_.listingClosed(); }
-  bool next(DirEntry& entry) override { return real_->next(entry); }
 
  private:
-  std::unique_ptr<FolderListing> real_;
   FaultInjectingFileSystem& fs_;
 };
 
@@ -56,16 +54,17 @@ int FaultInjectingFileSystem::nextWrite(std::size_t& shortTo) {
 }
 
 std::unique_ptr<FolderListing> FaultInjectingFileSystem::listFolder(const std::string& path,
-                                                                    bool withSizes) {
-  if (count(Op::List) != 0) return nullptr;
+                                                                    bool withSizes, int& error) {
+  if (error = count(Op::List); error != 0) return nullptr;
   if (std::this_thread::get_id() != owner_) {
     const auto failure = helperFailures_.find(++helperListings_);
     if (failure != helperFailures_.end()) {
       if (failure->second.second) throw IoFailure(failure->second.first);
+      error = failure->second.first;
       return nullptr;
     }
   }
-  auto listing = real_.listFolder(path, withSizes);
+  auto listing = real().listFolder(path, withSizes, error);
   if (!listing) return nullptr;
   const int open = ++open_;
   for (int most = mostOpen_; open > most && !mostOpen_.compare_exchange_weak(most, open);) {
@@ -73,32 +72,28 @@ std::unique_ptr<FolderListing> FaultInjectingFileSystem::listFolder(const std::s
   return std::make_unique<FaultInjectingListing>(std::move(listing), *this);
 }
 
-bool FaultInjectingFileSystem::attributes(const std::string& path, PathAttributes& out) {
-  return real_.attributes(path, out);
-}
-
 int FaultInjectingFileSystem::createFolder(const std::string& path) {
   if (const int error = count(Op::CreateFolder); error != 0) return error;
-  return real_.createFolder(path);
+  return real().createFolder(path);
 }
 
 std::unique_ptr<WritableFile> FaultInjectingFileSystem::createFile(const std::string& path,
                                                                    int& error) {
   error = count(Op::Create);
   if (error != 0) return nullptr;
-  auto file = real_.createFile(path, error);
+  auto file = real().createFile(path, error);
   if (!file) return nullptr;
   return std::make_unique<FaultInjectingFile>(std::move(file), *this);
 }
 
 int FaultInjectingFileSystem::readFile(const std::string& path, std::string& contents) {
   if (const int error = count(Op::Read); error != 0) return error;
-  return real_.readFile(path, contents);
+  return real().readFile(path, contents);
 }
 
 int FaultInjectingFileSystem::deleteFile(const std::string& path) {
   if (const int error = count(Op::Delete); error != 0) return error;
-  return real_.deleteFile(path);
+  return real().deleteFile(path);
 }
 
 }  // namespace brimwell::testing

@@ -2,8 +2,9 @@
 // the n-th create, write, folder creation, listing, read or deletion can be refused with a
 // chosen Windows error number, and the n-th write can be made short. It counts every kind
 // of request, so a test can first run a scenario clean to learn its failure points and
-// then sweep through each of them. Confinement passes through; a replacement (replaceFile)
-// is made as a created file, so its writes can be refused and shortened like any other.
+// then sweep through each of them. Everything else passes through (ForwardingFileSystem); a
+// replacement (replaceFile) is made as a created file, so its writes can be refused and
+// shortened like any other.
 //
 // Made `concurrent`, it allows listings on several threads at once (the census then reads
 // ahead on its pool): every count is atomic, the listings made on threads other than the
@@ -17,16 +18,16 @@
 #include <map>
 #include <thread>
 
-#include "platform/file_system.h"
+#include "support/forwarding_file_system.h"
 
 namespace brimwell::testing {
 
-class FaultInjectingFileSystem : public FileSystem {
+class FaultInjectingFileSystem : public ForwardingFileSystem {
  public:
   enum class Op { Create, Write, CreateFolder, List, Read, Delete, Count };
 
   explicit FaultInjectingFileSystem(FileSystem& real, bool concurrent = false)
-      : real_(real), concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
+      : ForwardingFileSystem(real), concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
 
   // Refuses the n-th request (counted from 1) of `op` with `error`.
   void failNth(Op op, int n, int error) { failures_[{op, n}] = error; }
@@ -42,15 +43,17 @@ class FaultInjectingFileSystem : public FileSystem {
   int helperListings() const { return helperListings_; }
   int mostOpenListings() const { return mostOpen_; }
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override;
-  bool attributes(const std::string& path, PathAttributes& out) override;
-  void confineTo(const std::optional<std::string>& target) override { real_.confineTo(target); }
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override {
+    return createFile(path, error);
+  }
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
   bool allowsConcurrentListing() const override {
-    return concurrent_ && real_.allowsConcurrentListing();
+    return concurrent_ && real().allowsConcurrentListing();
   }
 
   // Used by the files and listings it hands out.
@@ -61,7 +64,6 @@ class FaultInjectingFileSystem : public FileSystem {
   // Counts a request of `op`; returns the error to refuse it with, or 0.
   int count(Op op);
 
-  FileSystem& real_;
   const bool concurrent_;
   const std::thread::id owner_;
   // Set before a run, read during it.

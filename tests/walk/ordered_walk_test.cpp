@@ -16,8 +16,10 @@
 #include <thread>
 
 #include "platform/posix_file_system.h"
+#include "support/forwarding_file_system.h"
 #include "support/temp_dir.h"
 #include "support/thread_count.h"
+#include "support/walk_tree.h"
 
 namespace brimwell::walk {
 namespace {
@@ -31,6 +33,7 @@ struct Taken {
   bool operator==(const Taken&) const = default;
 };
 
+using testing::ForwardingListing;
 using testing::threadCount;
 using testing::threadCountSettledAt;
 
@@ -38,7 +41,8 @@ using testing::threadCountSettledAt;
 // path of every entry.
 void listedWalk(FileSystem& files, std::string& folder, std::vector<Taken>& entries,
                 std::vector<std::string>& paths) {
-  const auto listing = files.listFolder(folder, true);
+  int listError = 0;
+  const auto listing = files.listFolder(folder, true, listError);
   if (!listing) return;
   const std::size_t length = folder.size();
   for (DirEntry entry; listing->next(entry);) {
@@ -77,8 +81,9 @@ std::vector<Taken> takeAll(OrderedWalk& walk) {
 // The real file system, keeping count of the listings open at once.
 class CountingFileSystem : public PosixFileSystem {
  public:
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    auto real = PosixFileSystem::listFolder(path, withSizes);
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
+    auto real = PosixFileSystem::listFolder(path, withSizes, error);
     if (!real) return real;
     return std::make_unique<Counted>(std::move(real), *this);
   }
@@ -86,17 +91,16 @@ class CountingFileSystem : public PosixFileSystem {
   std::atomic<int> mostOpen = 0;
 
  private:
-  class Counted : public FolderListing {
+  class Counted : public ForwardingListing {
    public:
     Counted(std::unique_ptr<FolderListing> real, CountingFileSystem& owner)
-        : real_(std::move(real)), owner_(owner) {
+        : ForwardingListing(std::move(real)), owner_(owner) {
       const int now = ++owner_.open;
       int most = owner_.mostOpen;
       while (now > most && !owner_.mostOpen.compare_exchange_weak(most, now)) {
       }
     }
     ~Counted() override { --owner_.open; }
-    bool next(DirEntry& entry) override { return real_->next(entry); }
 
    private:
     std::unique_ptr<FolderListing> real_;
@@ -104,32 +108,13 @@ class CountingFileSystem : public PosixFileSystem {
   };
 };
 
-// One tree for every test: folders of thousands of files, hidden files and a hidden folder,
-// empty folders, a link to a folder, and a chain of folders 70 deep.
+// One tree for every test (WalkTree): folders of thousands of files, hidden files and a
+// hidden folder, empty folders, a link to a folder, and a chain of folders 70 deep.
 class OrderedWalkTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     tree_ = new testing::TempDir;
-    const testing::TempDir& dir = *tree_;
-    dir.writeFile("t/.hidden", std::string(7, 'h'));
-    for (std::size_t i = 0; i < 2000; ++i) {
-      dir.writeFile("t/a/f" + std::to_string(i), std::string(i % 400, 'x'));
-    }
-    for (std::size_t i = 0; i < 1500; ++i) {
-      dir.writeFile("t/a/b/g" + std::to_string(i), std::string(i % 900, 'x'));
-    }
-    for (std::size_t i = 0; i < 40; ++i) {
-      dir.writeFile("t/d/.hidden-folder/s" + std::to_string(i) + "/h", std::string(i, 'x'));
-    }
-    std::filesystem::create_directories(dir / "t/a/b/empty");
-    std::filesystem::create_directories(dir / "t/empty");
-    std::filesystem::create_directory_symlink(dir / "t/a", dir / "t/link");
-    std::string level = "t/deep";
-    for (std::size_t depth = 0; depth < 70; ++depth) {
-      dir.writeFile(level + "/file", std::string(depth * 7, 'x'));
-      dir.writeFile(level + "/side/file", std::string(depth * 13, 'x'));
-      level += "/d";
-    }
+    testing::WalkTree().writeInto(*tree_);
   }
   static void TearDownTestSuite() {
     delete tree_;
@@ -201,8 +186,9 @@ class SlowingFileSystem : public PosixFileSystem {
   SlowingFileSystem(std::string slowFolder, int quick)
       : slowFolder_(std::move(slowFolder)), quick_(quick) {}
 
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    auto listing = PosixFileSystem::listFolder(path, withSizes);
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
+    auto listing = PosixFileSystem::listFolder(path, withSizes, error);
     if (!listing || path != slowFolder_) return listing;
     return std::make_unique<SlowListing>(std::move(listing), *this);
   }
@@ -215,21 +201,20 @@ class SlowingFileSystem : public PosixFileSystem {
   }
 
  private:
-  class SlowListing : public FolderListing {
+  class SlowListing : public ForwardingListing {
    public:
     SlowListing(std::unique_ptr<FolderListing> real, SlowingFileSystem& owner)
-        : real_(std::move(real)), owner_(owner) {}
+        : ForwardingListing(std::move(real)), owner_(owner) {}
     bool next(DirEntry& entry) override {
       if (listed_++ >= owner_.quick_) {
         std::unique_lock lock(owner_.mutex_);
         owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1),
                                 [this] { return owner_.fast_; });
       }
-      return real_->next(entry);
+      return ForwardingListing::next(entry);
     }
 
    private:
-    std::unique_ptr<FolderListing> real_;
     SlowingFileSystem& owner_;
     int listed_ = 0;
   };
@@ -261,24 +246,24 @@ class FailingFileSystem : public PosixFileSystem {
  public:
   FailingFileSystem(std::string failing, int entries)
       : failing_(std::move(failing)), entries_(entries) {}
-  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes) override {
-    if (path != failing_) return PosixFileSystem::listFolder(path, withSizes);
+  std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
+                                            int& error) override {
+    if (path != failing_) return PosixFileSystem::listFolder(path, withSizes, error);
     if (entries_ == 0) throw std::runtime_error("listing failed");
-    return std::make_unique<Failing>(PosixFileSystem::listFolder(path, withSizes), entries_);
+    return std::make_unique<Failing>(PosixFileSystem::listFolder(path, withSizes, error), entries_);
   }
 
  private:
-  class Failing : public FolderListing {
+  class Failing : public ForwardingListing {
    public:
     Failing(std::unique_ptr<FolderListing> real, int entries)
-        : real_(std::move(real)), left_(entries) {}
+        : ForwardingListing(std::move(real)), left_(entries) {}
     bool next(DirEntry& entry) override {
       if (left_-- == 0) throw std::runtime_error("listing failed");
-      return real_->next(entry);
+      return ForwardingListing::next(entry);
     }
 
    private:
-    std::unique_ptr<FolderListing> real_;
     int left_;
   };
   const std::string failing_;

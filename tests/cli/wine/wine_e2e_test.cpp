@@ -119,7 +119,8 @@ long long sizeOnDisk(const std::string& path) {
 
 // Files below `folder` (with its trailing "\"), walked through the tool's own layer.
 int countFiles(FileSystem& fs, const std::string& folder) {
-  auto listing = fs.listFolder(folder, false);
+  int listError = 0;
+  auto listing = fs.listFolder(folder, false, listError);
   if (!listing) return 0;
   int files = 0;
   DirEntry entry;
@@ -253,7 +254,7 @@ TEST_F(CliOnDriveD, OneRunFillsTheDriveRootWithTheBundledTemplateAndErasesItsSha
 
 TEST_F(CliOnDriveD, AFolderThatCannotBeMadeStopsTheRunWithItsMessage) {
   // A file stands where the list wants a folder: the folder is refused, so the file in it
-  // cannot be created, and the run ends there with "Invalid filename".
+  // cannot be created, and the run ends there, naming the folder and why.
   const std::string target = ownFolderOnD();
   const std::string list = scratchFile("list.txt");
   scratch_.writeFile("list.txt", target + "a first.dat\t10\n" + target + "taken\\inner.dat\t20\n" +
@@ -267,7 +268,10 @@ TEST_F(CliOnDriveD, AFolderThatCannotBeMadeStopsTheRunWithItsMessage) {
   CliResult reproduced =
       runCli({"reproduce", "--list", list, "--target", target, "--seed", "1", "--yes"}, scratch_);
   EXPECT_EQ(reproduced.exitCode, 1);
-  EXPECT_NE(reproduced.output.find("Invalid filename."), std::string::npos) << reproduced.output;
+  EXPECT_NE(reproduced.output.find("the folder '" + target +
+                                   "taken' cannot be made: a file of that name is in its place."),
+            std::string::npos)
+      << reproduced.output;
   EXPECT_EQ(sizeOnDisk(target + "a first.dat"), 10);
   EXPECT_EQ(sizeOnDisk(target + "taken"), 0);
   EXPECT_EQ(sizeOnDisk(target + "z never.dat"), -1);

@@ -1,0 +1,14 @@
+// Reading a whole file by its native path, for the files the tool reads back (templates,
+// file lists).
+#pragma once
+
+#include <string>
+
+namespace brimwell {
+
+// Reads the regular file `nativePath` whole into `contents`. Returns the Windows error
+// number, 0 on success; anything else (a folder, a pipe, a device) is refused with 5
+// without being waited on.
+int readWholeFile(const std::string& nativePath, std::string& contents);
+
+}  // namespace brimwell
