@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "aging/layout_writer.h"
+#include "aging/list_layout.h"
 #include "app/failure.h"
 #include "census/size_template.h"
 #include "cli/command_reports.h"
@@ -42,31 +44,59 @@ void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& re
   }
 }
 
-// The used share of the volume holding `target`, or a negative number when unknown.
-double usedPercent(const std::string& target) {
-  VolumeSpace space;
+// The used share of the volume holding `target`, or a negative number when unknown. Read
+// once the volume has settled: XFS counts blocks it may still give back as used.
+double usedPercent(const std::string& target, VolumeSpace& space) {
+  settleVolume(target);
   std::string why;
   if (!readVolumeSpace(target, space, why) || space.totalBytes == 0) return -1;
   return 100.0 * static_cast<double>(space.totalBytes - space.freeBytes) /
          static_cast<double>(space.totalBytes);
 }
 
-std::string roundLine(int round, const TextTable& remaining, const std::string& target) {
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// "layout score 0.7012 (asked 0.70), 17.21 % of files fragmented".
+std::string layoutText(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
+  if (!layout.known) return "layout unavailable (" + layout.why + ")";
+  return "layout score " + fixed(layout.layoutScore, 4) +
+         (asked ? " (asked " + fixed(*asked, 2) + ")" : std::string()) + ", " +
+         fixed(layout.fragmentedPercent(), 2) + " % of files fragmented";
+}
+
+std::string roundLine(int round, const TextTable& remaining, const std::string& target,
+                      std::optional<double> asked, measure::FileLayoutFigures& layout) {
   const ListFigures figures = measureFileList(remaining, target);
   std::string text = "Round " + std::to_string(round) + ": " + std::to_string(figures.files) +
                      " files of " + bytesWithUnit(static_cast<std::uint64_t>(figures.bytes)) +
                      " on disk";
-  char percent[32];
-  const double used = usedPercent(target);
-  std::snprintf(percent, sizeof percent, "%.2f", used);
-  text += used < 0 ? std::string(", fill unknown") : ", volume " + std::string(percent) + " % used";
+  VolumeSpace space;
+  const double used = usedPercent(target, space);
+  text += used < 0 ? std::string(", fill unknown") : ", volume " + fixed(used, 2) + " % used";
+  layout = aging::listLayout(remaining, space.blockSize);
+  text += ", " + layoutText(layout, asked);
   std::vector<Extent> extents;
   std::string why;
-  settleVolume(target);
   if (readFreeExtents(target, extents, why)) {
     text += ", " + std::to_string(extents.size()) + " free extents";
   } else {
     text += ", free extents unavailable (" + why + ")";
+  }
+  return text + "\n";
+}
+
+// "Aged: layout score 0.7012 (asked 0.70), 17.21 % of files fragmented; 1372 of 7993 files
+// in more than one extent, 2.206 extents a file on average, 534 at most".
+std::string summaryLine(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
+  std::string text = "Aged: " + layoutText(layout, asked);
+  if (layout.known) {
+    text += "; " + std::to_string(layout.fragmented) + " of " + std::to_string(layout.files) +
+            " files in more than one extent, " + fixed(layout.meanExtents(), 3) +
+            " extents a file on average, " + std::to_string(layout.largestExtents) + " at most";
   }
   return text + "\n";
 }
@@ -94,7 +124,8 @@ int runRounds(Session& session, const CliOptions& options) {
   TextTable remaining{2};
   TextTable all{2};
   double level = options.fill ? *options.fill : 0;
-  for (int round = 1; round <= options.rounds; ++round) {
+  measure::FileLayoutFigures layout;
+  for (int round = 1; round <= options.rounds.value_or(1); ++round) {
     session.fields().setText(EditField::id,
                              round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
@@ -103,10 +134,20 @@ int runRounds(Session& session, const CliOptions& options) {
     } else {
       outcome = buildToFill(session, level);
     }
-    if (outcome == Outcome::Done) outcome = diskops::reproduce(context);
+    if (outcome == Outcome::Done && options.layout) {
+      const aging::LayoutAim aim = aging::layoutAim(*options.layout, remaining, target);
+      // Only before anything is written; later rounds come as near as they can.
+      if (round == 1) aging::checkLayoutReach(files1, aim, target);
+      outcome = aging::reproduceToLayout(context, aim);
+    } else if (outcome == Outcome::Done) {
+      outcome = diskops::reproduce(context);
+    }
     if (outcome != Outcome::Done) return exitCodeFor(outcome);
     // Without --fill, the later rounds refill to the level the first one reached.
-    if (round == 1 && !options.fill) level = usedPercent(target);
+    if (round == 1 && !options.fill) {
+      VolumeSpace space;
+      level = usedPercent(target, space);
+    }
 
     all.clear();
     appendRows(remaining, all);
@@ -127,13 +168,14 @@ int runRounds(Session& session, const CliOptions& options) {
     files1.clear();
     appendRows(remaining, files1);
     list.write(session);
-    printOut(roundLine(round, remaining, target));
+    printOut(roundLine(round, remaining, target, options.layout, layout));
     if (refused) {
       files1.clear();
       appendRows(refusedEntries, files1);
       return reportRefusals(session, erased, "run");
     }
   }
+  printOut(summaryLine(layout, options.layout));
   return kExitDone;
 }
 

@@ -189,7 +189,7 @@ int dispatch(Session& session, const CliOptions& options) {
     case Command::Run:
       break;
   }
-  if (options.rounds > 1) return runRounds(session, options);
+  if (options.rounds || options.layout) return runRounds(session, options);
   return run(session, options);
 }
 
