@@ -1,13 +1,14 @@
 #include "aging/layout_writer.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "aging/list_layout.h"
 #include "app/failure.h"
 #include "diskops/list_writing.h"
+#include "diskops/percent.h"
 #include "diskops/writer.h"
 #include "platform/volume_layout.h"
 
@@ -17,8 +18,9 @@ namespace {
 constexpr std::uint32_t kShareSteps = 1u << 20;  // the resolution of a cut's chance
 constexpr int kMeasuresPerBatch = 64;            // how often the steer learns, at most
 
-std::int64_t blocksOf(std::int64_t size, std::uint32_t blockSize) {
-  return (size + blockSize - 1) / blockSize;
+// Blocks of a file that could lie apart from the block before them.
+std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
+  return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
 }
 
 std::string scoreText(double score) {
@@ -26,16 +28,6 @@ std::string scoreText(double score) {
   std::snprintf(text, sizeof text, "%.2f", score);
   return text;
 }
-
-// A listed file being written: its pieces in bytes, in order.
-struct OpenFile {
-  std::size_t row = 0;
-  std::unique_ptr<WritableFile> file;
-  std::vector<std::int64_t> pieces;
-  std::size_t next = 0;
-  std::int64_t cuts = 0;
-  std::size_t left() const { return pieces.size() - next; }
-};
 
 class PieceWriter {
  public:
@@ -46,83 +38,54 @@ class PieceWriter {
         joins_(listJoins(list_, blockSize_)),
         steer_(aim.score, aim.onDisk, joins_),
         measureEvery_(joins_ / kMeasuresPerBatch + 1),
-        writing_(context) {
-    for (std::size_t row = 0; row < list_.rowCount(); ++row) {
-      bytes_ += diskops::listedFileSize(list_, row);
-    }
-  }
+        writing_(context) {}
 
   Outcome run() {
-    std::size_t row = 0;
-    std::size_t last = list_.rowCount();  // the row whose piece went last
-    for (;;) {
-      // The file with the most pieces left that did not just get one; the next file of the
-      // list when there is none, so a cut file's pieces always have another's in between.
-      OpenFile* pick = nullptr;
-      for (OpenFile& open : open_) {
-        if (open.row != last && (pick == nullptr || open.left() > pick->left())) pick = &open;
+    const std::size_t rows = list_.rowCount();
+    for (std::size_t row = 0; row < rows; ++row) {
+      const std::int64_t size = diskops::listedFileSize(list_, row);
+      auto file = writing_.create(std::string(list_.caption(row)));
+      if (!place(*file, size) || !writing_.write(*file, size) || file->close() != 0) {
+        file->close();
+        return writing_.failed();
       }
-      if (pick == nullptr) {
-        if (row < list_.rowCount()) {
-          open_.push_back(plan(row++));
-          continue;
-        }
-        if (open_.empty()) break;
-        pick = &open_.front();  // nothing left to put between: its pieces join
-      }
-      const std::int64_t piece = pick->pieces[pick->next++];
-      if (!writing_.write(*pick->file, piece, true)) return failed();
-      last = pick->row;
-      written_ += piece;
-      if (pick->left() == 0) {
-        if (pick->file->close() != 0) return failed();
-        finished(*pick);
-        open_.erase(open_.begin() + (pick - open_.data()));
-        context_.feedback.setProgress(bytes_ == 0 ? 100
-                                                  : static_cast<int>(written_ * 100 / bytes_));
-        if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
-      }
+      finished(row);
+      context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
+      if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
     }
     return Outcome::Done;
   }
 
  private:
-  OpenFile plan(std::size_t row) {
-    OpenFile open;
-    open.row = row;
-    open.file = writing_.create(std::string(list_.caption(row)));
-    const std::int64_t size = diskops::listedFileSize(list_, row);
-    const std::int64_t joins = std::max<std::int64_t>(blocksOf(size, blockSize_) - 1, 0);
+  // Cuts the file's joins with the steer's share and places its pieces, the last first.
+  bool place(WritableFile& file, std::int64_t size) {
+    const std::int64_t joins = joinsOf(size, blockSize_);
     const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
-    std::int64_t start = 0;
-    for (std::int64_t join = 1; join <= joins && chance > 0; ++join) {
-      if (context_.random.draw(kShareSteps) >= chance) continue;
-      const std::int64_t end = join * blockSize_;
-      open.pieces.push_back(end - start);
-      start = end;
+    cuts_.assign(1, size);
+    for (std::int64_t join = joins; join >= 1 && chance > 0; --join) {
+      if (context_.random.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
     }
-    open.pieces.push_back(size - start);
-    open.cuts = static_cast<std::int64_t>(open.pieces.size()) - 1;
-    steer_.planned(joins, open.cuts);
-    return open;
+    cuts_.push_back(0);
+    const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
+    steer_.planned(joins, cuts);
+    doneCuts_ += cuts;
+    doneJoins_ += joins;
+    if (cuts == 0) return true;  // written whole, placed as the file system likes
+    for (std::size_t piece = 0; piece + 1 < cuts_.size(); ++piece) {
+      const auto start = static_cast<std::uint64_t>(cuts_[piece + 1]);
+      if (file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start) != 0) return false;
+    }
+    return true;
   }
 
   // Measures the finished files in batches and steers the rest by what they show.
-  void finished(const OpenFile& open) {
-    done_.push_back(open.row);
-    doneCuts_ += open.cuts;
-    doneJoins_ += std::max<std::int64_t>(
-        blocksOf(diskops::listedFileSize(list_, open.row), blockSize_) - 1, 0);
-    if (doneJoins_ < measureEvery_) return;
+  void finished(std::size_t row) {
+    done_.push_back(row);
+    if (doneJoins_ < measureEvery_ && row + 1 < list_.rowCount()) return;
     steer_.measured(layoutJoins(listLayout(list_, done_, blockSize_)), doneCuts_);
     done_.clear();
     doneCuts_ = 0;
     doneJoins_ = 0;
-  }
-
-  Outcome failed() {
-    for (OpenFile& open : open_) open.file->close();
-    return writing_.failed();
   }
 
   Context& context_;
@@ -132,12 +95,10 @@ class PieceWriter {
   LayoutSteer steer_;
   std::int64_t measureEvery_;
   diskops::ListWriting writing_;
-  std::vector<OpenFile> open_;
-  std::vector<std::size_t> done_;  // finished, not yet measured
+  std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
+  std::vector<std::size_t> done_;   // finished, not yet measured
   std::int64_t doneCuts_ = 0;
   std::int64_t doneJoins_ = 0;
-  std::int64_t bytes_ = 0;
-  std::int64_t written_ = 0;
 };
 
 }  // namespace
@@ -155,7 +116,7 @@ LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& ta
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
   std::int64_t joins = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
-    joins += std::max<std::int64_t>(blocksOf(diskops::listedFileSize(list, row), blockSize) - 1, 0);
+    joins += joinsOf(diskops::listedFileSize(list, row), blockSize);
   }
   return joins;
 }

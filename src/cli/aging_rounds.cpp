@@ -77,8 +77,6 @@ std::string roundLine(int round, const TextTable& remaining, const std::string& 
   VolumeSpace space;
   const double used = usedPercent(target, space);
   text += used < 0 ? std::string(", fill unknown") : ", volume " + fixed(used, 2) + " % used";
-  layout = aging::listLayout(remaining, space.blockSize);
-  text += ", " + layoutText(layout, asked);
   std::vector<Extent> extents;
   std::string why;
   if (readFreeExtents(target, extents, why)) {
@@ -86,7 +84,8 @@ std::string roundLine(int round, const TextTable& remaining, const std::string& 
   } else {
     text += ", free extents unavailable (" + why + ")";
   }
-  return text + "\n";
+  layout = aging::listLayout(remaining, space.blockSize);
+  return text + ", " + layoutText(layout, asked) + "\n";
 }
 
 // "Aged: layout score 0.7012 (asked 0.70), 17.21 % of files fragmented; 1372 of 7993 files

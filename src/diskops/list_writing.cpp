@@ -58,8 +58,7 @@ std::unique_ptr<WritableFile> ListWriting::create(const std::string& path) {
   }
 }
 
-bool ListWriting::write(WritableFile& file, std::int64_t size, bool place) {
-  if (place && file.reserve(static_cast<std::uint64_t>(size)) != 0) return false;
+bool ListWriting::write(WritableFile& file, std::int64_t size) {
   std::int64_t written = 0;
   do {
     const auto block = static_cast<std::size_t>(

@@ -31,9 +31,9 @@ class ListWriting {
   // FileFailure) naming the file.
   std::unique_ptr<WritableFile> create(const std::string& path);
 
-  // Writes `size` random bytes at the file's end, placed first by reserve() when `place`
-  // is set; false when a write failed (a short write only ends the file early).
-  bool write(WritableFile& file, std::int64_t size, bool place);
+  // Writes `size` random bytes; false when a write failed (a short write only ends the
+  // file early).
+  bool write(WritableFile& file, std::int64_t size);
 
   // Ends the run after a failed write or close: the notice, status "Error.".
   Outcome failed();

@@ -38,7 +38,7 @@ Outcome reproduce(Context& context) {
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     path.assign(list.caption(row));
     auto file = writing.create(path);
-    if (!writing.write(*file, listedFileSize(list, row), false) || file->close() != 0) {
+    if (!writing.write(*file, listedFileSize(list, row)) || file->close() != 0) {
       file->close();
       return writing.failed();
     }

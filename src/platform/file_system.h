@@ -49,12 +49,13 @@ class WritableFile {
   // One write request. Returns the Windows error number (0 on success) and puts the
   // count of bytes written in `written`; a success may write fewer bytes than asked.
   virtual int write(const void* data, std::size_t size, std::size_t& written) = 0;
-  // Gives the next `size` bytes to be written (from the current end) their place on the
-  // volume now rather than when the data is written out, so that the order of such calls
-  // across files is the order of their places. Returns the Windows error number (0 on
-  // success); a file system that cannot (or, like NTFS, places bytes as they are written
-  // anyway) does nothing and succeeds.
-  virtual int reserve(std::uint64_t size) {
+  // Gives the bytes from `offset` up to `offset + size` their place on the volume now,
+  // rather than when the data is written out, and makes the file at least that long (the
+  // bytes not yet written read as zeros); the places stay when the data is written. Returns
+  // the Windows error number (0 on success); a file system that cannot does nothing and
+  // succeeds.
+  virtual int reserve(std::uint64_t offset, std::uint64_t size) {
+    (void)offset;
     (void)size;
     return 0;
   }

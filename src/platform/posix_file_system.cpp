@@ -166,13 +166,12 @@ class PosixWritableFile : public WritableFile {
     return writeToDescriptor(fd_, data, size, written);
   }
 
-  // fallocate places the range at once (ext4 and XFS without the speculative extra that
-  // delayed allocation would add); the data written into it afterwards does not move it.
-  int reserve(std::uint64_t size) override {
-    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-    if (end < 0 || size == 0) return 0;
+  // fallocate places the range at once (ext4 and XFS: exactly, without the speculative
+  // extra that delayed allocation adds); the data written into it later does not move it.
+  int reserve(std::uint64_t offset, std::uint64_t size) override {
+    if (size == 0) return 0;
     // Not posix_fallocate: where the file system cannot, it would write the range twice.
-    if (::fallocate(fd_, 0, end, static_cast<off_t>(size)) == 0) return 0;
+    if (::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size)) == 0) return 0;
     if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return 0;
     return windowsErrorFromErrno(errno, true);
   }

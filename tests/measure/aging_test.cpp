@@ -93,14 +93,14 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
                              "--seed", "1", "--yes", "--list", lists / "left.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
-  // "Round N: FILES files of ... on disk, volume P % used, E free extents"
+  // "Round N: FILES files of ... on disk, volume P % used, E free extents, layout score ..."
   std::vector<std::int64_t> freeExtents;
   std::int64_t filesLeft = 0;
   for (std::size_t at = 0; (at = run.out.find("Round ", at)) != std::string::npos;) {
     EXPECT_EQ(numberAfter(run.out, "Round ", at), static_cast<long>(freeExtents.size()) + 1);
     filesLeft = numberAfter(run.out, ": ", at);
     freeExtents.push_back(numberAfter(run.out, "% used, ", at));
-    EXPECT_EQ(run.out.compare(at, 14, " free extents\n"), 0) << run.out;
+    EXPECT_EQ(run.out.compare(at, 28, " free extents, layout score "), 0) << run.out;
   }
   ASSERT_EQ(freeExtents.size(), 3u) << run.out;
   EXPECT_LT(freeExtents[0], freeExtents[1]) << run.out;
