@@ -1,6 +1,6 @@
 // run --layout: the files written land on the layout score asked for, on real ext4 and XFS
 // volumes, as filefrag counts their extents; the same seed repeats; an aim the files cannot
-// reach is refused before anything is written.
+// reach is refused before anything is written; --rounds 1 prints its round line.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -102,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
                            return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
                          });
 
-TEST(LayoutAimRefusals, AScoreOutOfRangeOrOneTheFilesCannotReachIsRefusedBeforeWriting) {
+TEST(LayoutAimRefusals,
+     AScoreOutOfRangeOrOneTheFilesCannotReachIsRefusedBeforeWritingAndOneRoundHasItsLine) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
   if (!skip.empty()) GTEST_SKIP() << skip;
   ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 8);
@@ -129,6 +130,15 @@ TEST(LayoutAimRefusals, AScoreOutOfRangeOrOneTheFilesCannotReachIsRefusedBeforeW
             std::string::npos)
       << small.err;
   EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint()));
+
+  // One round asked for is one round line; tmpfs tells no extents, and the line says so.
+  const CliRun once = runCli({"run", "--template", kTemplate, "--target", target, "--files", "20",
+                              "--rounds", "1", "--seed", "1", "--yes"});
+  EXPECT_EQ(once.exitCode, 0) << once.err;
+  EXPECT_NE(once.out.find("Round 1: "), std::string::npos) << once.out;
+  EXPECT_NE(once.out.find("layout unavailable (the file system does not report file extents)"),
+            std::string::npos)
+      << once.out;
 }
 
 }  // namespace
