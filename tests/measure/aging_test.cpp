@@ -1,6 +1,7 @@
 // Aiming the aging: build and run --fill land just below the level asked for on a real ext4
 // volume and refuse a level the volume cannot reach; run --rounds ages the drive round by
-// round, new files landing in the holes old ones left.
+// round, new files landing in the holes old ones left, and a probe of the aged drive
+// gives the same answer every time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,6 +126,15 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
       return path.find(batch) != std::string::npos;
     })) << batch;
   }
+
+  // Probes of the aged, unchanged volume agree, the first after the run too.
+  std::vector<double> probes;
+  for (int probe = 0; probe < 3; ++probe) {
+    const CliRun measured = runCli({"measure", volume.mountPoint(), "--probe", "4M", "--json"});
+    probes.push_back(jsonNumber(measured.out, "probe", "extents"));
+  }
+  EXPECT_GT(probes[0], 1) << "the aged volume splits a new 4 MiB file";
+  for (const double extents : probes) EXPECT_NEAR(extents, probes[0], probes[0] * 0.05);
 }
 
 }  // namespace
