@@ -14,10 +14,8 @@ double LayoutJoins::score() const {
   return joins == 0 ? 1.0 : static_cast<double>(contiguous) / static_cast<double>(joins);
 }
 
-LayoutReach layoutReach(const LayoutJoins& onDisk, std::int64_t batchJoins) {
-  const LayoutJoins none{onDisk.joins + batchJoins, onDisk.contiguous + batchJoins};
-  const LayoutJoins all{onDisk.joins + batchJoins, onDisk.contiguous};
-  return {all.score(), none.score()};
+double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins) {
+  return LayoutJoins{onDisk.joins + batchJoins, onDisk.contiguous}.score();
 }
 
 LayoutSteer::LayoutSteer(double aim, const LayoutJoins& onDisk, std::int64_t batchJoins)

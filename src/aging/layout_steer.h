@@ -21,13 +21,9 @@ struct LayoutJoins {
   double score() const;  // 1.0 when there is no join
 };
 
-// The lowest and highest scores the files on disk and a batch of `batchJoins` can reach:
-// every join of the batch cut, or none.
-struct LayoutReach {
-  double lowest = 1.0;
-  double highest = 1.0;
-};
-LayoutReach layoutReach(const LayoutJoins& onDisk, std::int64_t batchJoins);
+// The lowest score the files on disk and a batch of `batchJoins` can reach: every join of
+// the batch cut.
+double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins);
 
 class LayoutSteer {
  public:

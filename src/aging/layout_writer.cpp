@@ -16,7 +16,7 @@ namespace brimwell::aging {
 namespace {
 
 constexpr std::uint32_t kShareSteps = 1u << 20;  // the resolution of a cut's chance
-constexpr int kMeasuresPerBatch = 64;            // how often the steer learns, at most
+constexpr int kMeasuresPerList = 64;             // how often the steer learns, at most
 
 // Blocks of a file that could lie apart from the block before them.
 std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
@@ -37,7 +37,7 @@ class PieceWriter {
         blockSize_(aim.blockSize),
         joins_(listJoins(list_, blockSize_)),
         steer_(aim.score, aim.onDisk, joins_),
-        measureEvery_(joins_ / kMeasuresPerBatch + 1),
+        measureEvery_(joins_ / kMeasuresPerList + 1),
         writing_(context) {}
 
   Outcome run() {
@@ -126,21 +126,12 @@ std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
 }
 
 void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target) {
-  const LayoutReach reach = layoutReach(aim.onDisk, listJoins(list, aim.blockSize));
-  const char* bound = nullptr;
-  double nearest = 0;
-  if (aim.score < reach.lowest - 0.005) {
-    bound = "no lower";
-    nearest = reach.lowest;
-  } else if (aim.score > reach.highest + 0.005) {
-    bound = "no higher";
-    nearest = reach.highest;
-  } else {
-    return;
-  }
+  // Files whole give 1.0 at the most, which every aim allows.
+  const double lowest = lowestLayoutScore(aim.onDisk, listJoins(list, aim.blockSize));
+  if (aim.score >= lowest - 0.005) return;
   throw Failure("--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " +
                 target + ": with the files on it and those listed, its layout score can go " +
-                bound + " than " + scoreText(nearest));
+                "no lower than " + scoreText(lowest));
 }
 
 Outcome reproduceToLayout(Context& context, const LayoutAim& aim) {

@@ -38,8 +38,8 @@ LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& ta
 // The joins of the listed files once written on a volume of `blockSize` bytes a block.
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);
 
-// Fails (Failure) when the aim lies beyond what the files on disk and the listed ones can
-// reach, naming the nearest score they can.
+// Fails (Failure) when the aim lies below what the files on disk and the listed ones can
+// reach, naming the lowest score they can.
 void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target);
 
 // Writes the file list (context.lists.files1) as diskops::reproduce does (same question,
