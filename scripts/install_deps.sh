@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config ccache
   qt6-base-dev libgl-dev
   libicu-dev libcli11-dev libgtest-dev googletest libbenchmark-dev
-  locales
+  locales xfsprogs
   xauth xvfb fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
   "$@"

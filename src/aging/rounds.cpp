@@ -1,6 +1,8 @@
 #include "aging/rounds.h"
 
 #include "aging/fill_level.h"
+#include "aging/layout_writer.h"
+#include "aging/list_layout.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
 #include "diskops/writer.h"
@@ -32,9 +34,10 @@ void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& re
   }
 }
 
-// The used share of the volume holding `target`; nothing when unknown.
-std::optional<double> usedPercent(const std::string& target) {
-  VolumeSpace space;
+// The used share of the volume holding `target`; nothing when unknown. Read once the volume
+// has settled: XFS counts blocks it may still give back as used.
+std::optional<double> usedPercent(const std::string& target, VolumeSpace& space) {
+  settleVolume(target);
   std::string why;
   if (!readVolumeSpace(target, space, why) || space.totalBytes == 0) return std::nullopt;
   return 100.0 * static_cast<double>(space.totalBytes - space.freeBytes) /
@@ -45,12 +48,13 @@ RoundFigures roundFigures(int round, const TextTable& remaining, const std::stri
   RoundFigures figures;
   figures.round = round;
   figures.remaining = measureFileList(remaining, target);
-  figures.usedPercent = usedPercent(target);
+  VolumeSpace space;
+  figures.usedPercent = usedPercent(target, space);
   std::vector<Extent> extents;
-  settleVolume(target);
   if (readFreeExtents(target, extents, figures.freeExtentsWhy)) {
     figures.freeExtents = static_cast<std::int64_t>(extents.size());
   }
+  figures.layout = listLayout(remaining, space.blockSize);
   return figures;
 }
 
@@ -99,12 +103,20 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
     appendRows(remaining, all);
     appendRows(files1, all);
     list.write(all);
-    outcome = diskops::reproduce(context);
+    if (plan.layout) {
+      const LayoutAim aim = layoutAim(*plan.layout, remaining, target);
+      // Only before anything is written; later rounds come as near as they can.
+      if (round == 1) checkLayoutReach(files1, aim, target);
+      outcome = reproduceToLayout(context, aim);
+    } else {
+      outcome = diskops::reproduce(context);
+    }
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
     observer.batchWritten(round, written);
     // Without --fill, the later rounds refill to the level the first one reached.
     if (round == 1 && !level && plan.rounds > 1) {
-      level = usedPercent(target);
+      VolumeSpace space;
+      level = usedPercent(target, space);
       if (!level) {
         throw Failure("The fill of the volume holding " + target +
                       " cannot be read, so the later rounds cannot refill it; give --fill");

@@ -19,12 +19,14 @@
 #include "app/fields.h"
 #include "diskops/fragmentation.h"
 #include "joblist/job_list.h"
+#include "measure/measurement.h"
 
 namespace brimwell::aging {
 
 struct RoundsPlan {
   int rounds = 1;
-  std::optional<double> fill;  // --fill: the level of every round; else the first's files
+  std::optional<double> fill;    // --fill: the level of every round; else the first's files
+  std::optional<double> layout;  // the layout score the files are written to; else whole
 };
 
 enum class RoundStep { Build, Reproduce, SortOut, Erase };
@@ -39,6 +41,7 @@ struct RoundFigures {
   std::optional<double> usedPercent;        // the volume's fill; nothing when unknown
   std::optional<std::int64_t> freeExtents;  // nothing when the volume does not tell
   std::string freeExtentsWhy;               // why not
+  measure::FileLayoutFigures layout;        // of the files still on disk
 };
 
 // Told as the rounds go.

@@ -20,6 +20,21 @@ std::optional<std::int32_t> inRange(const char* option, const std::optional<std:
   return static_cast<std::int32_t>(*value);
 }
 
+// "0.7", "0.85", "1": a score from 0.50 to 1.00, digits and one decimal point only.
+std::optional<double> layoutScore(const std::string& text) {
+  const std::size_t point = text.find('.');
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos || point == 0 ||
+      point + 1 == text.size() ||
+      (point != std::string::npos && text.find('.', point + 1) != std::string::npos)) {
+    return std::nullopt;
+  }
+  double value = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || stop != text.data() + text.size()) return std::nullopt;
+  if (value < 0.5 || value > 1.0) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 void addMeasureCommand(CLI::App& app, CliOptions& options, AgingRawOptions& raw) {
@@ -66,6 +81,15 @@ void addRoundsOption(CLI::App& command, AgingRawOptions& raw) {
       ->type_name("K");
 }
 
+void addLayoutOption(CLI::App& command, AgingRawOptions& raw) {
+  command
+      .add_option("--layout", raw.layout,
+                  "With --fill or --files: cut files as they are written so that the files "
+                  "under --target end at this layout score (0.50 to 1.00; 1.00: every file "
+                  "whole), as measure reports it")
+      ->type_name("SCORE");
+}
+
 std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw) {
   std::string problem;
   options.fill = inRange("--fill", raw.fill, 1, 99, problem);
@@ -73,6 +97,15 @@ std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw) 
     options.rounds = *rounds;
   }
   if (!problem.empty()) return problem;
+  if (raw.layout) {
+    options.layout = layoutScore(*raw.layout);
+    if (!options.layout) {
+      return "--layout: '" + *raw.layout + "' is not a score from 0.50 to 1.00, such as 0.7";
+    }
+    if (!options.fill && !options.files) {
+      return "--layout: needs --fill or --files, the files to be written";
+    }
+  }
   if (options.fill && options.files) return "--fill: give either --files or --fill, not both";
   if (options.fill && !options.target) {
     return "--fill: needs --target, the folder whose volume is to be filled";

@@ -19,11 +19,13 @@ struct AgingRawOptions {
   std::optional<std::string> fill;
   std::optional<std::string> rounds;
   std::optional<std::string> probe;
+  std::optional<std::string> layout;
 };
 
 void addMeasureCommand(CLI::App& app, CliOptions& options, AgingRawOptions& raw);
 void addFillOption(CLI::App& command, AgingRawOptions& raw);
 void addRoundsOption(CLI::App& command, AgingRawOptions& raw);
+void addLayoutOption(CLI::App& command, AgingRawOptions& raw);
 
 // Checks and puts the texts into `options`; returns the problem, empty when there is none.
 std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw);

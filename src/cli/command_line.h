@@ -7,7 +7,7 @@
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--target DIR] [--allow-root] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
-//       [--rounds K] [--allow-root] [--seed S] [--yes]
+//       [--rounds K] [--layout SCORE] [--allow-root] [--seed S] [--yes]
 //   templates
 //   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
 //
@@ -49,11 +49,12 @@ struct CliOptions {
   std::optional<std::int32_t> percent;
   std::optional<std::uint32_t> seed;
   bool yes = false;
-  std::optional<std::int32_t> fill;  // build, run: percent of the volume, instead of files
-  std::int32_t rounds = 1;           // run
-  std::uint64_t probeBytes = 0;      // measure; 0: no probe
-  bool json = false;                 // measure
-  std::string svgFile;               // measure; empty: none
+  std::optional<std::int32_t> fill;    // build, run: percent of the volume, instead of files
+  std::optional<std::int32_t> rounds;  // run; nothing: one round and no round line
+  std::optional<double> layout;        // run: the layout score to age the files to
+  std::uint64_t probeBytes = 0;        // measure; 0: no probe
+  bool json = false;                   // measure
+  std::string svgFile;                 // measure; empty: none
 };
 
 // The options, or the exit code to end with when the command line asked for help or

@@ -1,6 +1,7 @@
 #include "cli/run_command.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "aging/rounds.h"
 #include "app/failure.h"
@@ -23,14 +24,41 @@ void printOut(const std::string& text) {
   std::fflush(stdout);
 }
 
-// One round prints what it wrote and deleted; several print a line of figures each.
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// "layout score 0.7012 (asked 0.70), 17.21 % of files fragmented".
+std::string layoutText(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
+  if (!layout.known) return "layout unavailable (" + layout.why + ")";
+  return "layout score " + fixed(layout.layoutScore, 4) +
+         (asked ? " (asked " + fixed(*asked, 2) + ")" : std::string()) + ", " +
+         fixed(layout.fragmentedPercent(), 2) + " % of files fragmented";
+}
+
+// "Aged: layout score 0.7012 (asked 0.70), 17.21 % of files fragmented; 1372 of 7993 files
+// in more than one extent, 2.206 extents a file on average, 534 at most".
+std::string summaryLine(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
+  std::string text = "Aged: " + layoutText(layout, asked);
+  if (layout.known) {
+    text += "; " + std::to_string(layout.fragmented) + " of " + std::to_string(layout.files) +
+            " files in more than one extent, " + fixed(layout.meanExtents(), 3) +
+            " extents a file on average, " + std::to_string(layout.largestExtents) + " at most";
+  }
+  return text + "\n";
+}
+
+// A plain run prints what it wrote and deleted; rounds (asked for, or aging to a layout)
+// print a line of figures each and a summary of the layout at the end.
 class RunPrinter : public aging::RoundsObserver {
  public:
-  RunPrinter(const std::string& target, int rounds, int percent)
-      : target_(target), rounds_(rounds), percent_(percent) {}
+  RunPrinter(const std::string& target, bool roundLines, std::optional<double> layout, int percent)
+      : target_(target), roundLines_(roundLines), layout_(layout), percent_(percent) {}
 
   void batchWritten(int, const aging::ListFigures& written) override {
-    if (rounds_ > 1) return;
+    if (roundLines_) return;
     printOut("Wrote " + plural(written.files, "file", "files") + " of " +
              bytesWithUnit(static_cast<std::uint64_t>(written.bytes)) + " in all, in " +
              plural(written.folders, "folder", "folders") + " under " + target_ + "\n");
@@ -38,7 +66,8 @@ class RunPrinter : public aging::RoundsObserver {
 
   void roundDone(const aging::RoundFigures& figures) override {
     erased_ = figures.erased;
-    if (rounds_ == 1) {
+    lastLayout_ = figures.layout;
+    if (!roundLines_) {
       printOut("Deleted " + std::to_string(figures.erased.erased) + " of them, chosen at random (" +
                std::to_string(percent_) + " %)" + couldNotDeleteText(figures.erased) +
                ", to leave gaps in the free space; " +
@@ -58,16 +87,23 @@ class RunPrinter : public aging::RoundsObserver {
     }
     text += figures.freeExtents ? ", " + std::to_string(*figures.freeExtents) + " free extents"
                                 : ", free extents unavailable (" + figures.freeExtentsWhy + ")";
-    printOut(text + "\n");
+    printOut(text + ", " + layoutText(figures.layout, layout_) + "\n");
+  }
+
+  // After the last round.
+  void finish() const {
+    if (roundLines_) printOut(summaryLine(lastLayout_, layout_));
   }
 
   const diskops::EraseResult& erased() const { return erased_; }
 
  private:
   std::string target_;
-  int rounds_;
+  bool roundLines_;
+  std::optional<double> layout_;
   int percent_;
   diskops::EraseResult erased_;
+  measure::FileLayoutFigures lastLayout_;
 };
 
 }  // namespace
@@ -98,14 +134,17 @@ int runJob(Session& session, const CliOptions& options) {
   session.seedRandom(options.seed);
   loadTemplateForJob(context, options.templateFile);
   aging::RoundsPlan plan;
-  plan.rounds = options.rounds;
+  plan.rounds = options.rounds.value_or(1);
   if (options.fill) plan.fill = *options.fill;
-  RunPrinter printer(target, options.rounds, context.fields.value(SpinField::delprocent));
+  plan.layout = options.layout;
+  RunPrinter printer(target, options.rounds || options.layout, options.layout,
+                     context.fields.value(SpinField::delprocent));
   const aging::RoundsResult result =
       aging::ageInRounds(context, session.fields(), list, plan, printer);
   if (result.outcome != Outcome::Done) {
     return stoppedStep(session, result.outcome, aging::roundStepName(result.step), listPath);
   }
+  printer.finish();
   return reportRefusals(session, printer.erased(), "run");
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "measure/file_layout.h"
+#include "measure/layout_reader.h"
 #include "measure/measurement.h"
 #include "platform/file_system.h"
 #include "platform/volume_layout.h"
@@ -33,18 +34,8 @@ class ExtentQuery final : public walk::FileQuery {
   walk::UnreadPaths unread() const;
 
  private:
-  struct Worker {
-    explicit Worker(std::uint32_t blockSize) : tally(blockSize) {}
-    FileExtentReader reader;  // keeps the worker's folder open between its files
-    FileLayoutTally tally;
-    std::vector<Extent> extents;
-    std::string why;
-    bool reported = true;
-    walk::UnreadPaths unread;
-  };
-
   FileSystem& fs_;
-  std::vector<std::unique_ptr<Worker>> workers_;  // apart, so workers share no cache line
+  std::vector<std::unique_ptr<LayoutReader>> workers_;  // apart, so workers share no cache line
 };
 
 }  // namespace brimwell::measure

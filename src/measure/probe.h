@@ -1,5 +1,7 @@
-// The probe: one new file of a given size, written with random bytes into the measured
-// folder, its extents read, then deleted, to show how a new large file gets laid out.
+// The probe: one new file of a given size, placed whole and written with random bytes into
+// the measured folder, its extents read, then deleted, to show how a new large file gets
+// laid out. Taken from a settled volume (the measurement settles it first), two probes of
+// an unchanged volume agree.
 #pragma once
 
 #include <cstdint>

@@ -58,6 +58,16 @@ class WritableFile {
   // One write request. Returns the Windows error number (0 on success) and puts the
   // count of bytes written in `written`; a success may write fewer bytes than asked.
   virtual int write(const void* data, std::size_t size, std::size_t& written) = 0;
+  // Gives the bytes from `offset` up to `offset + size` their place on the volume now,
+  // rather than when the data is written out, and makes the file at least that long (the
+  // bytes not yet written read as zeros); the places stay when the data is written. Returns
+  // the Windows error number (0 on success); a file system that cannot does nothing and
+  // succeeds.
+  virtual int reserve(std::uint64_t offset, std::uint64_t size) {
+    (void)offset;
+    (void)size;
+    return 0;
+  }
   // Closes the file; returns the Windows error number (0 on success). Idempotent.
   virtual int close() = 0;
 };

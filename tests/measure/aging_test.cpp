@@ -1,6 +1,7 @@
 // Aiming the aging: build and run --fill land just below the level asked for on a real ext4
 // volume and refuse a level the volume cannot reach; run --rounds ages the drive round by
-// round, new files landing in the holes old ones left.
+// round, new files landing in the holes old ones left, and a probe of the aged drive
+// gives the same answer every time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,14 +91,14 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
                              "--seed", "1", "--yes", "--list", lists / "left.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
-  // "Round N: FILES files of ... on disk, volume P % used, E free extents"
+  // "Round N: FILES files of ... on disk, volume P % used, E free extents, layout score ..."
   std::vector<std::int64_t> freeExtents;
   std::int64_t filesLeft = 0;
   for (std::size_t at = 0; (at = run.out.find("Round ", at)) != std::string::npos;) {
     EXPECT_EQ(numberAfter(run.out, "Round ", at), static_cast<long>(freeExtents.size()) + 1);
     filesLeft = numberAfter(run.out, ": ", at);
     freeExtents.push_back(numberAfter(run.out, "% used, ", at));
-    EXPECT_EQ(run.out.compare(at, 14, " free extents\n"), 0) << run.out;
+    EXPECT_EQ(run.out.compare(at, 28, " free extents, layout score "), 0) << run.out;
   }
   ASSERT_EQ(freeExtents.size(), 3u) << run.out;
   EXPECT_LT(freeExtents[0], freeExtents[1]) << run.out;
@@ -122,6 +123,15 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
       return path.find(batch) != std::string::npos;
     })) << batch;
   }
+
+  // Probes of the aged, unchanged volume agree, the first after the run too.
+  std::vector<double> probes;
+  for (int probe = 0; probe < 3; ++probe) {
+    const CliRun measured = runCli({"measure", volume.mountPoint(), "--probe", "4M", "--json"});
+    probes.push_back(jsonNumber(measured.out, "probe", "extents"));
+  }
+  EXPECT_GT(probes[0], 1) << "the aged volume splits a new 4 MiB file";
+  for (const double extents : probes) EXPECT_NEAR(extents, probes[0], probes[0] * 0.05);
 }
 
 }  // namespace

@@ -31,16 +31,19 @@ std::string ScratchVolume::skipReason(Kind kind) {
   for (const char* tool : {"mkfs.ext4", "filefrag", "e2freefrag"}) {
     if (!onPath(tool)) return std::string(tool) + " is not installed (e2fsprogs)";
   }
+  if (kind == Kind::Xfs && !onPath("mkfs.xfs")) return "mkfs.xfs is not installed (xfsprogs)";
   return {};
 }
 
 ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features)
     : kind_(kind), megabytes_(megabytes), mountPoint_(dir_ / "mnt"), image_(dir_ / "volume.img") {
   std::filesystem::create_directory(mountPoint_);
+  if (kind_ != Kind::Tmpfs) run("truncate -s " + std::to_string(megabytes_) + "M '" + image_ + "'");
   if (kind_ == Kind::Ext4) {
-    run("truncate -s " + std::to_string(megabytes_) + "M '" + image_ + "'");
     const std::string features = ext4Features.empty() ? "" : " -O " + ext4Features;
     run("mkfs.ext4 -q -F -b 4096 -m 0" + features + " '" + image_ + "'");
+  } else if (kind_ == Kind::Xfs) {
+    run("mkfs.xfs -q -f '" + image_ + "'");
   }
   mount();
 }
@@ -52,7 +55,7 @@ ScratchVolume::~ScratchVolume() {
 }
 
 void ScratchVolume::mount() {
-  if (kind_ == Kind::Ext4) {
+  if (kind_ != Kind::Tmpfs) {
     run("mount -o loop '" + image_ + "' '" + mountPoint_ + "'");
   } else {
     run("mount -t tmpfs -o size=" + std::to_string(megabytes_) + "m tmpfs '" + mountPoint_ + "'");

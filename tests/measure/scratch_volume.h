@@ -1,6 +1,6 @@
-// A small file system of its own for a test: an ext4 image loop-mounted, or a tmpfs mount,
-// in a temporary folder, unmounted and removed afterwards. Needs root and (for ext4) a loop
-// device; skipReason() says what is missing.
+// A small file system of its own for a test: an ext4 or XFS image loop-mounted, or a tmpfs
+// mount, in a temporary folder, unmounted and removed afterwards. Needs root and (for the
+// images) a loop device; skipReason() says what is missing. XFS needs 300 MiB at least.
 #pragma once
 
 #include <string>
@@ -11,7 +11,7 @@ namespace brimwell::testing {
 
 class ScratchVolume {
  public:
-  enum class Kind { Ext4, Tmpfs };
+  enum class Kind { Ext4, Xfs, Tmpfs };
 
   // Empty when volumes of `kind` can be made here; otherwise why not.
   static std::string skipReason(Kind kind);
@@ -25,7 +25,7 @@ class ScratchVolume {
 
   // The mount point, without a trailing separator.
   const std::string& mountPoint() const { return mountPoint_; }
-  // The image file (ext4 only).
+  // The image file (ext4 and XFS only).
   const std::string& image() const { return image_; }
   // Unmounts (so tools that read the image see it whole) and mounts again.
   void unmount();

@@ -1,0 +1,56 @@
+// The arithmetic that steers a batch of files to a layout score while it is written.
+//
+// The layout score counts, over files of two blocks or more, the joins between a block and
+// the next (blocks - 1 per file) and how many of them are contiguous; a file cut into n
+// pieces loses up to n - 1. The steer plans each file's cuts as it comes: every join is cut
+// with one share p, so larger files are split more often and into more pieces, as aging
+// splits them, and every file keeps about the aimed score (deleting some later leaves the
+// score where it was). As files are measured it learns how many planned cuts the file
+// system really made into breaks (a piece may still land right after its predecessor) and
+// sets p for the rest so the whole lands on the aim.
+#pragma once
+
+#include <cstdint>
+
+namespace brimwell::aging {
+
+// Joins and contiguous joins of a set of files.
+struct LayoutJoins {
+  std::int64_t joins = 0;
+  std::int64_t contiguous = 0;
+  double score() const;  // 1.0 when there is no join
+};
+
+// The lowest score the files on disk and a batch of `batchJoins` can reach: every join of
+// the batch cut.
+double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins);
+
+class LayoutSteer {
+ public:
+  // `aim`: the score for the files on disk and the batch together; `batchJoins`: the joins
+  // of the batch to be written.
+  LayoutSteer(double aim, const LayoutJoins& onDisk, std::int64_t batchJoins);
+
+  // The share of joins to cut in the next file.
+  double cutShare() const { return cutShare_; }
+  // A file planned with `joins` joins and `cuts` of them cut.
+  void planned(std::int64_t joins, std::int64_t cuts);
+  // Files written and measured since the last call: what they hold and the cuts planned in
+  // them.
+  void measured(const LayoutJoins& written, std::int64_t cuts);
+
+ private:
+  void steer();
+
+  double aim_;
+  LayoutJoins onDisk_;
+  std::int64_t batchJoins_;
+  std::int64_t plannedJoins_ = 0;   // joins of files planned so far
+  std::int64_t plannedCuts_ = 0;    // cuts planned so far
+  std::int64_t measuredJoins_ = 0;  // of those files, measured
+  std::int64_t measuredCuts_ = 0;
+  std::int64_t measuredBreaks_ = 0;
+  double cutShare_ = 0;
+};
+
+}  // namespace brimwell::aging

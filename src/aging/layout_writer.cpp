@@ -1,0 +1,151 @@
+#include "aging/layout_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "aging/list_layout.h"
+#include "app/failure.h"
+#include "diskops/list_writing.h"
+#include "diskops/percent.h"
+#include "diskops/writer.h"
+#include "platform/volume_layout.h"
+
+namespace brimwell::aging {
+namespace {
+
+constexpr std::uint32_t kShareSteps = 1u << 20;  // the resolution of a cut's chance
+constexpr int kMeasuresPerList = 64;             // how often the steer learns, at most
+
+// Blocks of a file that could lie apart from the block before them.
+std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
+  return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
+}
+
+std::string scoreText(double score) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", score);
+  return text;
+}
+
+class PieceWriter {
+ public:
+  PieceWriter(Context& context, const LayoutAim& aim)
+      : context_(context),
+        list_(context.lists.files1),
+        blockSize_(aim.blockSize),
+        joins_(listJoins(list_, blockSize_)),
+        steer_(aim.score, aim.onDisk, joins_),
+        measureEvery_(joins_ / kMeasuresPerList + 1),
+        writing_(context) {}
+
+  Outcome run() {
+    const std::size_t rows = list_.rowCount();
+    for (std::size_t row = 0; row < rows; ++row) {
+      const std::int64_t size = diskops::listedFileSize(list_, row);
+      auto file = writing_.create(std::string(list_.caption(row)));
+      if (!place(*file, size) || !writing_.write(*file, size) || file->close() != 0) {
+        file->close();
+        return writing_.failed();
+      }
+      finished(row);
+      context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
+      if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
+    }
+    return Outcome::Done;
+  }
+
+ private:
+  // Cuts the file's joins with the steer's share and places its pieces, the last first.
+  bool place(WritableFile& file, std::int64_t size) {
+    const std::int64_t joins = joinsOf(size, blockSize_);
+    const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
+    cuts_.assign(1, size);
+    for (std::int64_t join = joins; join >= 1 && chance > 0; --join) {
+      if (context_.random.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
+    }
+    cuts_.push_back(0);
+    const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
+    steer_.planned(joins, cuts);
+    doneCuts_ += cuts;
+    doneJoins_ += joins;
+    if (cuts == 0) return true;  // written whole, placed as the file system likes
+    for (std::size_t piece = 0; piece + 1 < cuts_.size(); ++piece) {
+      const auto start = static_cast<std::uint64_t>(cuts_[piece + 1]);
+      if (file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start) != 0) return false;
+    }
+    return true;
+  }
+
+  // Measures the finished files in batches and steers the rest by what they show.
+  void finished(std::size_t row) {
+    done_.push_back(row);
+    if (doneJoins_ < measureEvery_ && row + 1 < list_.rowCount()) return;
+    // XFS holds back blocks for data written into placed ranges until it is written out (on
+    // a 256 MiB volume, 112 MiB beyond the 150 MiB of files written): written out batch by
+    // batch, a volume filled to 90 % does not run out before the list does.
+    settleVolume(std::string(list_.caption(row)));
+    steer_.measured(layoutJoins(listLayout(list_, done_, blockSize_)), doneCuts_);
+    done_.clear();
+    doneCuts_ = 0;
+    doneJoins_ = 0;
+  }
+
+  Context& context_;
+  const TextTable& list_;
+  std::uint32_t blockSize_;
+  std::int64_t joins_;
+  LayoutSteer steer_;
+  std::int64_t measureEvery_;
+  diskops::ListWriting writing_;
+  std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
+  std::vector<std::size_t> done_;   // finished, not yet measured
+  std::int64_t doneCuts_ = 0;
+  std::int64_t doneJoins_ = 0;
+};
+
+}  // namespace
+
+LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target) {
+  LayoutAim aim;
+  aim.score = score;
+  VolumeSpace space;
+  std::string why;
+  if (readVolumeSpace(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
+  aim.onDisk = layoutJoins(listLayout(onDisk, aim.blockSize));
+  return aim;
+}
+
+std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
+  std::int64_t joins = 0;
+  for (std::size_t row = 0; row < list.rowCount(); ++row) {
+    joins += joinsOf(diskops::listedFileSize(list, row), blockSize);
+  }
+  return joins;
+}
+
+void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target) {
+  // Files whole give 1.0 at the most, which every aim allows.
+  const double lowest = lowestLayoutScore(aim.onDisk, listJoins(list, aim.blockSize));
+  if (aim.score >= lowest - 0.005) return;
+  throw Failure("--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " +
+                target + ": with the files on it and those listed, its layout score can go " +
+                "no lower than " + scoreText(lowest));
+}
+
+Outcome reproduceToLayout(Context& context, const LayoutAim& aim) {
+  Feedback& feedback = context.feedback;
+  if (!diskops::confirmListTotal(context)) return Outcome::Declined;
+  feedback.setStatus("Reproducing folder structure...");
+  feedback.setProgress(0);
+  feedback.pump();
+  const Outcome outcome = PieceWriter(context, aim).run();
+  if (outcome != Outcome::Done) return outcome;
+  feedback.setProgress(0);
+  feedback.setStatus("Done.");
+  feedback.pump();
+  return Outcome::Done;
+}
+
+}  // namespace brimwell::aging

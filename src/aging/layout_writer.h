@@ -1,0 +1,49 @@
+// The writer for run --layout: writes the file list so that the files under the target
+// reach a chosen layout score, cutting files into pieces as it writes them.
+//
+// What the file systems taught us (ext4 and XFS, loop-mounted, this kernel): files written
+// whole stay whole, whatever the free space looks like, because delayed allocation and
+// speculative preallocation place a file's blocks together when they are written out. A
+// piece given its place at once (reserve(): fallocate, exact, no preallocation beyond it)
+// goes where the file's previous piece ended, unless something was placed there in between.
+// Placing pieces alternately with other files' pieces kept only ~89 % (ext4) and ~70 %
+// (XFS, whose allocation groups put the other file elsewhere) of the cuts, and the share
+// varied from file to file. Placing a file's pieces from the last to the first works better:
+// each piece's preferred place, right before the piece after it, is taken by what was
+// written earlier, so it goes beyond, and ~97 % (ext4) and 100 % (XFS) of the cuts become
+// breaks. Then the data is written front to back into the places. Nothing depends on
+// timing: places are taken in the order of the calls. The files written are measured in
+// batches (FIEMAP) and the share of joins cut in the rest steered by them (LayoutSteer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "aging/layout_steer.h"
+#include "app/context.h"
+#include "app/outcome.h"
+
+namespace brimwell::aging {
+
+struct LayoutAim {
+  double score = 1.0;
+  LayoutJoins onDisk;  // the files already under the target that stay
+  std::uint32_t blockSize = 4096;
+};
+
+// The aim of `score` for a batch written to the volume holding `target`, where the files of
+// `onDisk` stay.
+LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target);
+
+// The joins of the listed files once written on a volume of `blockSize` bytes a block.
+std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);
+
+// Fails (Failure) when the aim lies below what the files on disk and the listed ones can
+// reach, naming the lowest score they can.
+void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target);
+
+// Writes the file list (context.lists.files1) as diskops::reproduce does (same question,
+// status texts, failures, stop between files), cutting its files to reach the aim.
+Outcome reproduceToLayout(Context& context, const LayoutAim& aim);
+
+}  // namespace brimwell::aging

@@ -1,0 +1,26 @@
+#include "aging/list_layout.h"
+
+#include <string>
+
+#include "measure/layout_reader.h"
+
+namespace brimwell::aging {
+
+measure::FileLayoutFigures listLayout(const TextTable& list, const std::vector<std::size_t>& rows,
+                                      std::uint32_t blockSize) {
+  measure::LayoutReader reader(blockSize);
+  std::uint64_t size = 0;
+  for (const std::size_t row : rows) reader.add(std::string(list.caption(row)), size);
+  return reader.figures();
+}
+
+measure::FileLayoutFigures listLayout(const TextTable& list, std::uint32_t blockSize) {
+  measure::LayoutReader reader(blockSize);
+  std::uint64_t size = 0;
+  for (std::size_t row = 0; row < list.rowCount(); ++row) {
+    reader.add(std::string(list.caption(row)), size);
+  }
+  return reader.figures();
+}
+
+}  // namespace brimwell::aging

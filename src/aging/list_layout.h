@@ -1,0 +1,23 @@
+// The layout of listed files as the volume holds them, tallied as `measure` tallies a tree.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "aging/layout_steer.h"
+#include "app/text_table.h"
+#include "measure/measurement.h"
+
+namespace brimwell::aging {
+
+// The figures of the files of `list` (captions are native paths) in `rows`, or of all of
+// them, on a volume of `blockSize` bytes a block.
+measure::FileLayoutFigures listLayout(const TextTable& list, const std::vector<std::size_t>& rows,
+                                      std::uint32_t blockSize);
+measure::FileLayoutFigures listLayout(const TextTable& list, std::uint32_t blockSize);
+
+inline LayoutJoins layoutJoins(const measure::FileLayoutFigures& figures) {
+  return {figures.layoutBlocks, figures.contiguousBlocks};
+}
+
+}  // namespace brimwell::aging

@@ -1,0 +1,87 @@
+#include "diskops/list_writing.h"
+
+#include <algorithm>
+
+#include "app/cell_number.h"
+#include "app/failure.h"
+#include "app/random_bytes.h"
+#include "diskops/file_failure.h"
+#include "platform/windows_errors.h"
+
+namespace brimwell::diskops {
+namespace {
+
+std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
+                                                FolderMaker& folders, const std::string& path) {
+  const std::string_view folder = style.folderPartOf(path);
+  const bool remembered = folders.isRemembered(folder);
+  folders.ensure(folder);
+  int error = 0;
+  auto file = fs.createFile(path, error);
+  if (!file && error == winerr::kPathNotFound && remembered) {
+    // The folder made earlier has gone since: make it again and try once more.
+    folders.forget();
+    folders.ensure(folder);
+    file = fs.createFile(path, error);
+  }
+  if (!file && error == winerr::kPathNotFound && folders.refusal().error != 0) {
+    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error);
+  }
+  if (!file) throw FileIoFailure(error, path);
+  return file;
+}
+
+}  // namespace
+
+std::int32_t listedFileSize(const TextTable& list, std::size_t row) {
+  return std::max<std::int32_t>(0, parseInt32Cell(list.subCell(row, kSizeCell)));
+}
+
+bool confirmListTotal(Context& context) {
+  const TextTable& list = context.lists.files1;
+  std::int64_t total = 0;
+  for (std::size_t row = 0; row < list.rowCount(); ++row) total += listedFileSize(list, row);
+  return context.feedback.confirm(
+      "Total " + formatInteger(total) +
+      " bytes are going to be written. Please make sure that destination "
+      "location has enough space to fit all data. Proceed now?");
+}
+
+ListWriting::ListWriting(Context& context)
+    : context_(context), confinement_(context), folders_(context.fs, context.style) {}
+
+std::unique_ptr<WritableFile> ListWriting::create(const std::string& path) {
+  // The failures of the folder chain name the file too.
+  try {
+    return createWithFolders(context_.fs, context_.style, folders_, path);
+  } catch (const FileIoFailure&) {
+    throw;
+  } catch (const Failure& failure) {
+    throw FileFailure(failure.what(), path);
+  }
+}
+
+bool ListWriting::write(WritableFile& file, std::int64_t size) {
+  std::int64_t written = 0;
+  do {
+    const auto block = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(kBlockSize), size - written));
+    fillRandomBytes(context_.random, buffer_.data(), buffer_.size());
+    std::size_t count = 0;
+    if (file.write(buffer_.data(), block, count) != 0) return false;
+    written += static_cast<std::int64_t>(count);
+    if (count < block) break;
+  } while (written < size);
+  return true;
+}
+
+Outcome ListWriting::failed() {
+  Feedback& feedback = context_.feedback;
+  feedback.notice("Write error, possibly not enough space. Operation canceled.");
+  feedback.setProgress(0);
+  feedback.setStatus("Error.");
+  feedback.pump();
+  return Outcome::Failed;
+}
+
+}  // namespace brimwell::diskops

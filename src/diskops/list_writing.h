@@ -1,0 +1,50 @@
+// What writing the listed files takes, shared by the writer that writes each file whole and
+// the aging writer that writes files in pieces: the question about the total, the folders
+// made on the way, links below the target never followed, random bytes, and the end of a
+// run on a failed write.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/context.h"
+#include "app/outcome.h"
+#include "diskops/confinement.h"
+#include "diskops/folder_maker.h"
+
+namespace brimwell::diskops {
+
+// The size of entry `row` of the file list: its size cell, a negative one counted as 0.
+std::int32_t listedFileSize(const TextTable& list, std::size_t row);
+
+// Asks whether to write the list's total; false when the user declines.
+bool confirmListTotal(Context& context);
+
+class ListWriting {
+ public:
+  // Confines the file system to the target for as long as it lives.
+  explicit ListWriting(Context& context);
+
+  // Creates (truncates) the file `path` with its missing folders; fails (FileIoFailure,
+  // FileFailure) naming the file.
+  std::unique_ptr<WritableFile> create(const std::string& path);
+
+  // Writes `size` random bytes; false when a write failed (a short write only ends the
+  // file early).
+  bool write(WritableFile& file, std::int64_t size);
+
+  // Ends the run after a failed write or close: the notice, status "Error.".
+  Outcome failed();
+
+ private:
+  static constexpr std::size_t kBlockSize = 2048;
+  Context& context_;
+  Confinement confinement_;
+  FolderMaker folders_;
+  // Aligned to its size, the buffer never straddles a page: each write copies from one page.
+  alignas(kBlockSize) std::array<std::uint8_t, kBlockSize> buffer_{};
+};
+
+}  // namespace brimwell::diskops

@@ -1,0 +1,39 @@
+// Reads files' extents one after another and tallies them into the file-layout figures.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "measure/file_layout.h"
+#include "platform/volume_layout.h"
+#include "walk/unread_paths.h"
+
+namespace brimwell::measure {
+
+class LayoutReader {
+ public:
+  explicit LayoutReader(std::uint32_t blockSize) : tally_(blockSize) {}
+
+  // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
+  // that cannot be opened counts as unreadable and is named in unread(); when the file system does
+  // not report extents, the first reason is kept and the figures are not known.
+  ExtentsAnswer add(const std::string& path, std::uint64_t& size);
+
+  const FileLayoutTally& tally() const { return tally_; }
+  bool reported() const { return reported_; }
+  const std::string& why() const { return why_; }
+  const walk::UnreadPaths& unread() const { return unread_; }
+  // The tally's figures, known unless the file system declined.
+  FileLayoutFigures figures() const;
+
+ private:
+  FileExtentReader reader_;  // keeps the folder open between its files
+  FileLayoutTally tally_;
+  std::vector<Extent> extents_;
+  std::string why_;
+  bool reported_ = true;
+  walk::UnreadPaths unread_;
+};
+
+}  // namespace brimwell::measure

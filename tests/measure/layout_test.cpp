@@ -1,0 +1,145 @@
+// run --layout: the files written land on the layout score asked for, on real ext4 and XFS
+// volumes, as filefrag counts their extents; the same seed repeats; an aim the files cannot
+// reach is refused before anything is written; --rounds 1 prints its round line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "cli/cli_runner.h"
+#include "measure/scratch_volume.h"
+#include "support/temp_dir.h"
+
+namespace brimwell::testing {
+namespace {
+
+const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+
+// The layout score filefrag gives the files under `folder`, and the share of files of one
+// block or more (small: under 16 blocks; large: the others) in more than one extent.
+struct Filefrag {
+  double score = 1.0;
+  double smallSplit = 0;
+  double largeSplit = 0;
+};
+
+Filefrag filefragFigures(const std::string& folder) {
+  // "PATH: N extents found" (a path may hold ": ").
+  const std::string report = shellOutput("find '" + folder + "' -type f -exec filefrag {} +");
+  std::int64_t joins = 0, contiguous = 0, small = 0, smallSplit = 0, large = 0, largeSplit = 0;
+  for (std::size_t begin = 0, end = 0; begin < report.size(); begin = end + 1) {
+    end = report.find('\n', begin);
+    const std::string line = report.substr(begin, end - begin);
+    const std::size_t colon = line.rfind(": ");
+    const std::int64_t blocks =
+        static_cast<std::int64_t>(std::filesystem::file_size(line.substr(0, colon)) + 4095) / 4096;
+    const std::int64_t extents = std::atoll(line.c_str() + colon + 2);
+    if (blocks >= 2) {
+      joins += blocks - 1;
+      contiguous += blocks - extents;
+    }
+    (blocks < 16 ? small : large) += blocks > 0;
+    (blocks < 16 ? smallSplit : largeSplit) += extents > 1;
+  }
+  return {static_cast<double>(contiguous) / static_cast<double>(joins),
+          static_cast<double>(smallSplit) / static_cast<double>(small),
+          static_cast<double>(largeSplit) / static_cast<double>(large)};
+}
+
+// The score the run printed in its summary, "Aged: layout score 0.7012 (asked ...".
+double printedScore(const std::string& out) {
+  const std::size_t at = out.find("Aged: layout score ");
+  return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 19);
+}
+
+struct Volume {
+  ScratchVolume::Kind kind;
+  int megabytes;
+  const char* fill;
+};
+
+class LayoutAim : public ::testing::TestWithParam<Volume> {};
+
+TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
+  const Volume volume = GetParam();
+  const std::string skip = ScratchVolume::skipReason(volume.kind);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  TempDir lists;
+  const auto age = [&](const char* score, const char* list) {
+    ScratchVolume scratch(volume.kind, volume.megabytes);
+    const std::string target = scratch.mountPoint() + "/t/";
+    const CliRun run =
+        runCli({"run", "--template", kTemplate, "--target", target, "--fill", volume.fill,
+                "--layout", score, "--seed", "5", "--yes", "--list", lists / list});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const Filefrag counted = filefragFigures(target);
+    EXPECT_NEAR(counted.score, std::atof(score), 0.01) << run.out;
+    EXPECT_NEAR(printedScore(run.out), counted.score, 0.0001) << run.out;
+    // Split as aging splits: larger files more often, and not only a few.
+    EXPECT_GT(counted.largeSplit, counted.smallSplit) << run.out;
+    EXPECT_GT(counted.smallSplit, 0.02) << run.out;
+    // The list without the volume's own folder, for comparing runs.
+    std::string text = lists.readFile(list);
+    for (std::size_t at = 0; (at = text.find(scratch.mountPoint(), at)) != std::string::npos;) {
+      text.erase(at, scratch.mountPoint().size());
+    }
+    return std::make_pair(counted.score, text);
+  };
+  const auto first = age("0.6", "a.txt");
+  age("0.85", "b.txt");
+  const auto again = age("0.6", "c.txt");
+  EXPECT_NEAR(again.first, first.first, 0.005);
+  EXPECT_TRUE(again.second == first.second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
+                         ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 64, "80"},
+                                           Volume{ScratchVolume::Kind::Xfs, 320, "30"}),
+                         [](const auto& parameter) {
+                           return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
+                         });
+
+TEST(LayoutAimRefusals,
+     AScoreOutOfRangeOrOneTheFilesCannotReachIsRefusedBeforeWritingAndOneRoundHasItsLine) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 8);
+  TempDir work;
+  const std::string target = volume.mountPoint() + "/";
+  const CliRun low = runCli({"run", "--template", kTemplate, "--target", target, "--files", "10",
+                             "--layout", "0.45", "--yes"});
+  EXPECT_EQ(low.exitCode, 2);
+  EXPECT_NE(low.err.find("--layout: '0.45' is not a score from 0.50 to 1.00"), std::string::npos)
+      << low.err;
+  const CliRun alone =
+      runCli({"run", "--template", kTemplate, "--target", target, "--layout", "0.7", "--yes"});
+  EXPECT_EQ(alone.exitCode, 2);
+  EXPECT_NE(alone.err.find("--layout: needs --fill or --files"), std::string::npos) << alone.err;
+
+  // Files of one block have no join to cut.
+  work.writeFile("small.fs", "4097\t10\r\n");
+  const CliRun small = runCli({"run", "--template", work / "small.fs", "--target", target,
+                               "--files", "20", "--layout", "0.7", "--yes"});
+  EXPECT_EQ(small.exitCode, 1);
+  EXPECT_NE(small.err.find("--layout 0.70 cannot be reached on the volume holding " + target +
+                           ": with the files on it and those listed, its layout score can go "
+                           "no lower than 1.00"),
+            std::string::npos)
+      << small.err;
+  EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint()));
+
+  // One round asked for is one round line; tmpfs tells no extents, and the line says so.
+  const CliRun once = runCli({"run", "--template", kTemplate, "--target", target, "--files", "20",
+                              "--rounds", "1", "--seed", "1", "--yes"});
+  EXPECT_EQ(once.exitCode, 0) << once.err;
+  EXPECT_NE(once.out.find("Round 1: "), std::string::npos) << once.out;
+  EXPECT_NE(once.out.find("layout unavailable (the file system does not report file extents)"),
+            std::string::npos)
+      << once.out;
+}
+
+}  // namespace
+}  // namespace brimwell::testing
