@@ -8,20 +8,9 @@
 #include <system_error>
 
 #include "app/context.h"
+#include "census/bundled_template_folder.h"
 #include "census/size_template.h"
 #include "cli/exit_codes.h"
-
-// Set by the build: the source tree's templates, the build folder, and the way from an
-// installed bin/ folder to the installed templates.
-#ifndef BRIMWELL_SOURCE_TEMPLATES
-#define BRIMWELL_SOURCE_TEMPLATES ""
-#endif
-#ifndef BRIMWELL_BUILD_FOLDER
-#define BRIMWELL_BUILD_FOLDER ""
-#endif
-#ifndef BRIMWELL_INSTALLED_TEMPLATES
-#define BRIMWELL_INSTALLED_TEMPLATES "../share/brimwell/templates"
-#endif
 
 namespace brimwell::cli {
 namespace {
@@ -30,27 +19,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSuffix = ".fs";
 
-bool isFolder(const fs::path& path) {
-  std::error_code error;
-  return !path.empty() && fs::is_directory(path, error);
-}
-
 bool isFile(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
-}
-
-// This program's own file; empty where the system does not say (then the build folder's
-// templates are the only ones that can be found).
-fs::path ownExecutable() {
-  std::error_code error;
-  fs::path path = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : path;
-}
-
-bool isInside(const fs::path& path, const fs::path& folder) {
-  const fs::path relative = path.lexically_relative(folder);
-  return !relative.empty() && *relative.begin() != "..";
 }
 
 bool isBareName(const std::string& text) {
@@ -77,21 +48,6 @@ std::int64_t countedFiles(const TextTable& sizes) {
 }
 
 }  // namespace
-
-fs::path bundledTemplateFolder() {
-  const fs::path executable = ownExecutable();
-  if (!executable.empty()) {
-    const fs::path installed =
-        (executable.parent_path() / BRIMWELL_INSTALLED_TEMPLATES).lexically_normal();
-    if (isFolder(installed)) return installed;
-    // A copy outside the build folder never reaches back into a source tree.
-    std::error_code error;
-    const fs::path build = fs::weakly_canonical(BRIMWELL_BUILD_FOLDER, error);
-    if (error || !isInside(executable, build)) return {};
-  }
-  const fs::path source(BRIMWELL_SOURCE_TEMPLATES);
-  return isFolder(source) ? source : fs::path();
-}
 
 std::string templateDescription(const TextTable& sizes) {
   std::string shared;
@@ -131,7 +87,7 @@ std::vector<BundledTemplate> listBundledTemplates(const fs::path& folder) {
 
 std::optional<std::string> resolveTemplate(const std::string& text) {
   if (isFile(text) || !isBareName(text)) return text;
-  const fs::path folder = bundledTemplateFolder();
+  const fs::path folder = census::bundledTemplateFolder();
   if (folder.empty()) return std::nullopt;
   for (const fs::path& candidate : {folder / text, folder / (text + kSuffix)}) {
     if (isFile(candidate)) return candidate.string();
@@ -140,7 +96,7 @@ std::optional<std::string> resolveTemplate(const std::string& text) {
 }
 
 int listTemplates() {
-  const fs::path folder = bundledTemplateFolder();
+  const fs::path folder = census::bundledTemplateFolder();
   const std::vector<BundledTemplate> templates =
       folder.empty() ? std::vector<BundledTemplate>() : listBundledTemplates(folder);
   if (templates.empty()) {

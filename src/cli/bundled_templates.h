@@ -1,9 +1,6 @@
-// The size templates that come with the program, and how a --template name finds them.
-//
-// An installed program finds them in share/brimwell/templates beside its bin/ folder
-// (wherever the package or `cmake --install` put it); a program run from its build
-// folder finds the source tree's templates/ folder instead. A --template that names an
-// existing file, or that holds a folder separator, is always taken as a path.
+// The size templates that come with the program (census/bundled_template_folder.h), and how
+// a --template name finds them. A --template that names an existing file, or that holds a
+// folder separator, is always taken as a path.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +12,6 @@
 #include "app/text_table.h"
 
 namespace brimwell::cli {
-
-// The folder of the bundled templates; empty when this program has none.
-std::filesystem::path bundledTemplateFolder();
 
 struct BundledTemplate {
   std::string name;  // the file name without ".fs", as --template takes it
