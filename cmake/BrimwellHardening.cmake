@@ -4,7 +4,7 @@
 option(BRIMWELL_HARDENING "Build optimised programs with fortify and bindnow" ON)
 
 if(BRIMWELL_HARDENING AND NOT MSVC AND NOT WIN32)
-  set(brimwell_optimised $<NOT:$<CONFIG:Debug>>)
+  set(brimwell_optimised $<CONFIG:Release,RelWithDebInfo,MinSizeRel>)
   add_compile_options($<${brimwell_optimised}:-U_FORTIFY_SOURCE>
                       $<${brimwell_optimised}:-D_FORTIFY_SOURCE=2>)
   add_link_options($<${brimwell_optimised}:LINKER:-z,relro,-z,now>)
