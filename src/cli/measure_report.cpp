@@ -39,8 +39,7 @@ std::string dfComparison(const measure::FillFigures& fill) {
   const std::uint64_t dfPercent = counted == 0 ? 0 : (fill.usedBytes * 100 + counted - 1) / counted;
   const std::string shown = "df shows " + std::to_string(dfPercent) + " %";
   if (reserved == 0) return shown + " (no blocks are reserved for root)";
-  return shown + ": it counts used plus available, not the " + bytesWithUnit(reserved) +
-         " reserved for root";
+  return shown + ", leaving out the " + bytesWithUnit(reserved) + " reserved for root";
 }
 
 std::string sizeName(std::uint64_t bytes) {

@@ -186,8 +186,8 @@ TEST(MeasureReport, NoNegativeZeroAndDfsShareBesideItsOwn) {
   }
   const std::string table = cli::measurementTable(m);
   // df: 400 used of 400 + 550, rounded up; the 50 reserved blocks are left out.
-  EXPECT_NE(table.find("40.00 %\n                      df shows 43 %: it counts used plus "
-                       "available, not the 204800 bytes (200.0 KiB) reserved for root\n"),
+  EXPECT_NE(table.find("40.00 %\n                      df shows 43 %, leaving out the 204800 "
+                       "bytes (200.0 KiB) reserved for root\n"),
             std::string::npos)
       << table;
   EXPECT_NE(table.find("largest difference  0.00 points"), std::string::npos) << table;
