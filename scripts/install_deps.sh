@@ -10,6 +10,7 @@ packages=(
   locales xfsprogs
   xauth xvfb fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
+  xdg-utils shared-mime-info libfile-mimeinfo-perl
   "$@"
 )
 

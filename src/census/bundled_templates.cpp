@@ -7,20 +7,8 @@
 #include <system_error>
 
 #include "app/context.h"
+#include "census/bundled_template_folder.h"
 #include "census/size_template.h"
-#include "platform/own_executable.h"
-
-// Set by the build: the source tree's templates, the build folder, and the way from an
-// installed bin/ folder to the installed templates.
-#ifndef BRIMWELL_SOURCE_TEMPLATES
-#define BRIMWELL_SOURCE_TEMPLATES ""
-#endif
-#ifndef BRIMWELL_BUILD_FOLDER
-#define BRIMWELL_BUILD_FOLDER ""
-#endif
-#ifndef BRIMWELL_INSTALLED_TEMPLATES
-#define BRIMWELL_INSTALLED_TEMPLATES "../share/brimwell/templates"
-#endif
 
 namespace brimwell::census {
 namespace {
@@ -29,19 +17,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSuffix = ".fs";
 
-bool isFolder(const fs::path& path) {
-  std::error_code error;
-  return !path.empty() && fs::is_directory(path, error);
-}
-
 bool isFile(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
-}
-
-bool isInside(const fs::path& path, const fs::path& folder) {
-  const fs::path relative = path.lexically_relative(folder);
-  return !relative.empty() && *relative.begin() != "..";
 }
 
 bool isBareName(const std::string& text) {
@@ -68,22 +46,6 @@ std::int64_t countedFiles(const TextTable& sizes) {
 }
 
 }  // namespace
-
-fs::path bundledTemplateFolder() {
-  // Where the system does not say, the build folder's templates are the only ones found.
-  const fs::path executable = ownExecutablePath();
-  if (!executable.empty()) {
-    const fs::path installed =
-        (executable.parent_path() / BRIMWELL_INSTALLED_TEMPLATES).lexically_normal();
-    if (isFolder(installed)) return installed;
-    // A copy outside the build folder never reaches back into a source tree.
-    std::error_code error;
-    const fs::path build = fs::weakly_canonical(BRIMWELL_BUILD_FOLDER, error);
-    if (error || !isInside(executable, build)) return {};
-  }
-  const fs::path source(BRIMWELL_SOURCE_TEMPLATES);
-  return isFolder(source) ? source : fs::path();
-}
 
 std::string templateDescription(const TextTable& sizes) {
   std::string shared;

@@ -1,8 +1,5 @@
-// The size templates that come with the program, and how a --template name finds them.
-//
-// An installed program finds them in share/brimwell/templates beside its bin/ folder
-// (wherever the package or `cmake --install` put it); a program run from its build
-// folder finds the source tree's templates/ folder instead. A bare name ("default") is a
+// The size templates that come with the program (census/bundled_template_folder.h), and how
+// a --template name finds them. A bare name ("default") is a
 // bundled template even when a file of that name lies in the current folder (write it as a
 // path, "./default", to read that file); a name that holds a separator is always a path.
 #pragma once
@@ -16,9 +13,6 @@
 #include "app/text_table.h"
 
 namespace brimwell::census {
-
-// The folder of the bundled templates; empty when this program has none.
-std::filesystem::path bundledTemplateFolder();
 
 struct BundledTemplate {
   std::string name;  // the file name without ".fs", as --template takes it

@@ -61,7 +61,7 @@ void addMeasureCommand(CLI::App& app, CliOptions& options, AgingRawOptions& raw)
   measure->footer(
       "File and free-space extents come from the file system (Linux: FIEMAP, and GETFSMAP "
       "on ext4 and XFS as root); figures it does not report are named as unavailable.\n"
-      "Example:\n  brimwell-cli measure /mnt/scratch --template templates/default.fs "
+      "Example:\n  brimwell-cli measure /mnt/scratch --template default "
       "--probe 64M --svg drive.svg");
 }
 

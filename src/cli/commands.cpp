@@ -7,11 +7,14 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "aging/fill_level.h"
 #include "aging/list_figures.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
+#include "census/bundled_template_folder.h"
 #include "census/bundled_templates.h"
 #include "census/census.h"
 #include "census/size_template.h"
@@ -42,16 +45,28 @@ std::string plural(std::int64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// The template table as the window shows it: threshold, count, %, description.
+// The template table as the window shows it (threshold, count, %, description), in
+// columns as wide as their widest cell: the numbers right-aligned, the text left.
 std::string templateTableText(const TextTable& sizes) {
+  const std::size_t columns = sizes.columnCount();
+  std::vector<std::size_t> widths(columns, 0);
+  for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
+    for (std::size_t column = 0; column < columns; ++column) {
+      widths[column] = std::max(widths[column], sizes.cellText(row, column).size());
+    }
+  }
   std::string text;
   for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
-    text += sizes.caption(row);
-    for (std::size_t column = 1; column < sizes.columnCount(); ++column) {
-      text += '\t';
-      text += sizes.cellText(row, column);
+    std::string line;
+    for (std::size_t column = 0; column < columns; ++column) {
+      const std::string_view cell = sizes.cellText(row, column);
+      const std::string padding(widths[column] - cell.size(), ' ');
+      const bool number = column + 1 < columns;
+      if (column > 0) line += "  ";
+      line += number && column > 0 ? padding + std::string(cell) : std::string(cell) + padding;
     }
-    text += '\n';
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line + '\n';
   }
   return text;
 }

@@ -11,10 +11,35 @@ namespace {
 
 using measure::Measurement;
 
+// `value` with `decimals` decimals; a value that rounds to zero has no minus sign.
 std::string fixed(double value, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  const std::string_view digits = text[0] == '-' ? text + 1 : text;
+  if (digits.find_first_not_of("0.") == std::string_view::npos) return std::string(digits);
   return text;
+}
+
+// As fixed(), with a plus sign before a value above zero.
+std::string signedFixed(double value, int decimals) {
+  const std::string text = fixed(value, decimals);
+  const bool zero = text.find_first_not_of("0.") == std::string::npos;
+  return zero || text.front() == '-' ? text : "+" + text;
+}
+
+std::string rightAligned(const std::string& text, std::size_t width) {
+  return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+}
+
+// What `df` shows as Use%: used against used plus what users other than root may still
+// write, rounded up; it leaves out the blocks reserved for root.
+std::string dfComparison(const measure::FillFigures& fill) {
+  const std::uint64_t reserved = fill.freeBytes - fill.availableBytes;
+  const std::uint64_t counted = fill.usedBytes + fill.availableBytes;
+  const std::uint64_t dfPercent = counted == 0 ? 0 : (fill.usedBytes * 100 + counted - 1) / counted;
+  const std::string shown = "df shows " + std::to_string(dfPercent) + " %";
+  if (reserved == 0) return shown + " (no blocks are reserved for root)";
+  return shown + ", leaving out the " + bytesWithUnit(reserved) + " reserved for root";
 }
 
 std::string sizeName(std::uint64_t bytes) {
@@ -155,6 +180,7 @@ std::string measurementTable(const Measurement& m) {
     text += line("volume", bytesWithUnit(fill.volumeBytes) + ", blocks of " +
                                std::to_string(fill.blockSize) + " bytes");
     text += line("used", bytesWithUnit(fill.usedBytes) + ", " + fixed(fill.usedPercent, 2) + " %");
+    text += line("", dfComparison(fill));
     text += line("free", bytesWithUnit(fill.freeBytes));
   } else {
     text += unavailable(fill.why);
@@ -169,13 +195,13 @@ std::string measurementTable(const Measurement& m) {
   if (m.fit.known) {
     text += "  threshold     template %  achieved %  difference\n";
     for (const auto& row : m.fit.rows) {
-      char cells[128];
-      std::snprintf(cells, sizeof cells, "  %-12s %10.2f  %10.2f  %+10.2f\n", row.threshold.c_str(),
-                    row.templatePercent, row.achievedPercent,
-                    row.achievedPercent - row.templatePercent);
-      text += cells;
+      std::string threshold = row.threshold;
+      if (threshold.size() < 12) threshold.resize(12, ' ');
+      text += "  " + threshold + " " + rightAligned(fixed(row.templatePercent, 2), 10) + "  " +
+              rightAligned(fixed(row.achievedPercent, 2), 10) + "  " +
+              rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
     }
-    text += line("largest difference", fixed(m.fit.largestDifference, 2) + " points (row " +
+    text += line("largest difference", signedFixed(m.fit.largestDifference, 2) + " points (row " +
                                            m.fit.rows[m.fit.largestRow].threshold + ")");
   } else {
     text += unavailable(m.fit.why);
@@ -245,7 +271,8 @@ std::string measurementJson(const Measurement& m) {
   if (fill.known) {
     text += ", " + field("volume_bytes", fill.volumeBytes) + ", " +
             field("used_bytes", fill.usedBytes) + ", " + field("free_bytes", fill.freeBytes) +
-            ", " + field("block_size", std::uint64_t{fill.blockSize}) + ", " +
+            ", " + field("available_bytes", fill.availableBytes) + ", " +
+            field("block_size", std::uint64_t{fill.blockSize}) + ", " +
             field("used_percent", fill.usedPercent, 3);
   }
   text += ", " + field("files", fill.files) + ", " + field("bytes", fill.bytes) + ", " +

@@ -31,9 +31,9 @@ std::optional<std::string> missingDisplayMessage(int argc, char** argv,
   return std::string(
       "Brimwell: no display found, so the window cannot be shown.\n"
       "Run it on a desktop (X11 or Wayland), or under a virtual display with\n"
-      "  xvfb-run ./Brimwell\n"
+      "  xvfb-run Brimwell\n"
       "or without any screen with\n"
-      "  QT_QPA_PLATFORM=offscreen ./Brimwell\n"
+      "  QT_QPA_PLATFORM=offscreen Brimwell\n"
       "(brimwell-cli runs every operation without a window.)\n");
 #endif
 }

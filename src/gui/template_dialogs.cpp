@@ -1,7 +1,10 @@
 #include "gui/template_dialogs.h"
 
 #include <QDir>
+#include <QUrl>
+#include <utility>
 
+#include "census/bundled_template_folder.h"
 #include "gui/system_text.h"
 
 namespace brimwell::gui {
@@ -12,6 +15,12 @@ std::optional<QString> execDialog(QFileDialog& dialog) {
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
   return chosen.front();
+}
+
+// The bundled templates' folder; empty when this program has none.
+QString bundledTemplates() {
+  const std::filesystem::path folder = census::bundledTemplateFolder();
+  return folder.empty() ? QString() : QString::fromStdString(folder.string());
 }
 
 }  // namespace
@@ -34,19 +43,30 @@ void TemplateDialog::configure(QFileDialog& dialog) const {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   }
-  // The first time, the user's own folder rather than the working folder, which may be
-  // the folder of the bundled templates: a save there would replace one of them.
+  // The first time, where the templates that come with the program are (rather than the
+  // working folder, which is anywhere); then where the last choice ended.
+  const QString templates = bundledTemplates();
+  if (!templates.isEmpty()) {
+    QList<QUrl> sidebar = dialog.sidebarUrls();
+    sidebar.append(QUrl::fromLocalFile(templates));
+    dialog.setSidebarUrls(sidebar);
+  }
   if (lastName_.isEmpty()) {
-    dialog.setDirectory(QDir::home());
+    dialog.setDirectory(templates.isEmpty() ? QDir::homePath() : templates);
   } else {
     dialog.selectFile(lastName_);
   }
 }
 
 std::optional<std::string> TemplateDialog::choose(QWidget* parent) {
-  QFileDialog dialog(parent);
-  configure(dialog);
-  const std::optional<QString> chosen = runner_(dialog);
+  std::optional<QString> chosen;
+  if (nextAnswer_) {
+    chosen = std::exchange(nextAnswer_, std::nullopt);
+  } else {
+    QFileDialog dialog(parent);
+    configure(dialog);
+    chosen = runner_(dialog);
+  }
   if (!chosen || chosen->isEmpty()) return std::nullopt;
   lastName_ = *chosen;
   return toSystemText(*chosen);

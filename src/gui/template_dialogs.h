@@ -2,8 +2,10 @@
 // ("Save file sizes"), filter "file sizes (*.fs)", default suffix "fs".
 //
 // Each dialog opens with the name last chosen in it during the run, and the first time in
-// the user's home folder. The open dialog accepts a typed name of a missing file (the
-// load then reports it); the save dialog replaces an existing file without asking.
+// the folder of the bundled templates (census/bundled_template_folder.h), or the user's
+// home folder when the program has none; that folder is also in the dialog's sidebar. The
+// open dialog accepts a typed name of a missing file (the load then reports it); the save
+// dialog replaces an existing file without asking.
 #pragma once
 
 #include <QFileDialog>
@@ -31,11 +33,15 @@ class TemplateDialog {
 
   // Replaces how the dialog is run (tests script the answer without showing it).
   void setRunner(Runner runner) { runner_ = std::move(runner); }
+  // The next choose() answers `name` without showing the dialog, as if the user had chosen
+  // it there (a file named on the command line).
+  void answerNextWith(QString name) { nextAnswer_ = std::move(name); }
 
  private:
   Kind kind_;
   QString lastName_;
   Runner runner_;
+  std::optional<QString> nextAnswer_;
 };
 
 }  // namespace brimwell::gui

@@ -1,5 +1,6 @@
 #include "measure/measurement.h"
 
+#include <algorithm>
 #include <future>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ FillFigures volumeFill(const std::string& target) {
   fill.known = true;
   fill.volumeBytes = space.totalBytes;
   fill.freeBytes = space.freeBytes;
+  fill.availableBytes = std::min(space.availableBytes, space.freeBytes);
   fill.usedBytes = space.totalBytes - space.freeBytes;
   fill.blockSize = space.blockSize;
   if (space.totalBytes > 0) {

@@ -23,7 +23,8 @@ struct FillFigures {
   std::string why;
   std::uint64_t volumeBytes = 0;
   std::uint64_t usedBytes = 0;
-  std::uint64_t freeBytes = 0;
+  std::uint64_t freeBytes = 0;       // reserved blocks included
+  std::uint64_t availableBytes = 0;  // free for users other than root
   std::uint32_t blockSize = 0;
   double usedPercent = 0;
   // Under the measured folder (known also when the volume's figures are not).

@@ -40,6 +40,7 @@ TEST(DisplayCheck, WithoutOneTheMessageSaysHowToGetOne) {
     EXPECT_NE(message->find("no display"), std::string::npos);
     EXPECT_NE(message->find("xvfb-run"), std::string::npos);
     EXPECT_NE(message->find("QT_QPA_PLATFORM=offscreen"), std::string::npos);
+    EXPECT_EQ(message->find("./Brimwell"), std::string::npos) << "not only in the build folder";
   }
 }
 

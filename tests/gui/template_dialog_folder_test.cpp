@@ -1,40 +1,32 @@
-// Where the template dialogs open: in the user's home folder the first time (never in the
-// working folder, which may hold the bundled templates), then where the last name was.
+// Where the template dialogs open: in the folder of the bundled templates the first time
+// (never in the working folder), which is also in the sidebar, then where the last name was.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileDialog>
+#include <QUrl>
 
+#include "census/bundled_template_folder.h"
 #include "gui/template_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-// Sets HOME for one test, and puts it back however the test ends.
-class HomeFolder {
- public:
-  explicit HomeFolder(const std::string& path) : saved_(qgetenv("HOME")) {
-    qputenv("HOME", QByteArray::fromStdString(path));
-  }
-  ~HomeFolder() { qputenv("HOME", saved_); }
-
- private:
-  QByteArray saved_;
-};
-
-TEST(TemplateDialogFolder, OpensInHomeFirstThenWhereTheLastChosenFileIs) {
-  const TempDir home;
+TEST(TemplateDialogFolder, OpensInTheBundledTemplatesFirstThenWhereTheLastChosenFileIs) {
   const TempDir chosen;
-  const HomeFolder homeFolder(home.path());
-  const QString homePath = QDir(QString::fromStdString(home.path())).canonicalPath();
-  ASSERT_NE(QDir::current().canonicalPath(), homePath);
+  // Run from the build folder, the source tree's templates.
+  const QString templates =
+      QDir(QString::fromStdString(census::bundledTemplateFolder().string())).canonicalPath();
+  ASSERT_TRUE(QDir(templates).exists(QStringLiteral("default.fs")));
+  ASSERT_NE(QDir::current().canonicalPath(), templates);
 
   for (const auto kind : {gui::TemplateDialog::Kind::Load, gui::TemplateDialog::Kind::Save}) {
     gui::TemplateDialog templateDialog(kind);
     QFileDialog first;
     templateDialog.configure(first);
-    EXPECT_EQ(first.directory().canonicalPath(), homePath);
+    EXPECT_EQ(first.directory().canonicalPath(), templates);
+    EXPECT_TRUE(first.sidebarUrls().contains(QUrl::fromLocalFile(templates)));
 
     const QString name = QString::fromStdString(chosen / "mine.fs");
     templateDialog.setRunner([name](QFileDialog&) { return std::optional<QString>(name); });

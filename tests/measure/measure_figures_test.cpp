@@ -1,5 +1,6 @@
 // The figures behind measure, from extents given by hand: extent classes, the layout score,
-// free-space median and histogram; the --probe size; and the survey template's rows.
+// free-space median and histogram; the --probe size; the survey template's rows; and how the
+// report prints figures near zero and the used share beside df's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/random_source.h"
 #include "census/size_template.h"
 #include "cli/aging_options.h"
+#include "cli/measure_report.h"
 #include "measure/file_layout.h"
 
 namespace brimwell::testing {
@@ -102,6 +104,32 @@ TEST(SurveyTemplate, ThresholdsAreTheSurveyClassesAsTheBuilderDrawsThem) {
               std::string_view::npos);
   }
   EXPECT_EQ(total, 12128881);  // the survey's files
+}
+
+TEST(MeasureReport, NoNegativeZeroAndDfsShareBesideItsOwn) {
+  measure::Measurement m;
+  m.target = "mnt";
+  m.fill = {.known = true,
+            .why = {},
+            .volumeBytes = 1000 * 4096,
+            .usedBytes = 400 * 4096,
+            .freeBytes = 600 * 4096,
+            .availableBytes = 550 * 4096,
+            .blockSize = 4096,
+            .usedPercent = 40.0};
+  m.fit.known = true;
+  m.fit.rows = {{"512", 50.0, 1, 49.9999}, {"16777216", 50.0, 1, 50.0001}};
+  m.fit.largestDifference = -0.0001;
+  for (const std::string& text : {cli::measurementTable(m), cli::measurementJson(m)}) {
+    EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
+  }
+  const std::string table = cli::measurementTable(m);
+  // df: 400 used of 400 + 550, rounded up; the 50 reserved blocks are left out.
+  EXPECT_NE(table.find("40.00 %\n                      df shows 43 %, leaving out the 204800 "
+                       "bytes (200.0 KiB) reserved for root\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("largest difference  0.00 points"), std::string::npos) << table;
 }
 
 }  // namespace

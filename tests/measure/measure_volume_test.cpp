@@ -87,6 +87,14 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   EXPECT_EQ(jsonNumber(json, "free_space", "largest_bytes"), largestKb * 1024);
 
   volume.mount();
+  // The used share as df shows it, beside the report's own.
+  const CliRun table = runCli({"measure", mnt});
+  std::string dfShare = shellOutput("df --output=pcent '" + mnt + "' | tail -n 1");
+  dfShare.erase(0, dfShare.find_first_not_of(' '));
+  EXPECT_TRUE(
+      contains(table.out, "df shows " + dfShare.substr(0, dfShare.find('%')) + " %, leaving out "))
+      << table.out << dfShare;
+
   const CliRun probed = runCli({"measure", mnt, "--probe", "4M", "--json"});
   EXPECT_TRUE(jsonKnown(probed.out, "probe")) << probed.out;
   EXPECT_GE(jsonNumber(probed.out, "probe", "extents"), 1);

@@ -1,0 +1,15 @@
+// Where the size templates that come with the program are.
+//
+// An installed program finds them in share/brimwell/templates beside its bin/ folder
+// (wherever the package or `cmake --install` put it); a program run from its build
+// folder finds the source tree's templates/ folder instead. A copy elsewhere has none.
+#pragma once
+
+#include <filesystem>
+
+namespace brimwell::census {
+
+// The folder of the bundled templates; empty when this program has none.
+std::filesystem::path bundledTemplateFolder();
+
+}  // namespace brimwell::census
