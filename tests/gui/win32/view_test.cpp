@@ -186,6 +186,24 @@ TEST_F(Win32View, TheCaptionIsEditedInPlaceButNotWhileTheRowsAreBeingReplaced) {
   EXPECT_EQ(rows(form::List::files1), 2) << "repainting suspended";
 }
 
+TEST_F(Win32View, TheFileListShowsAMillionRowsAskingOnlyForTheCellsInView) {
+  constexpr int kMillion = 1'000'000;
+  TextTable& files1 = form.core().workspace().files1;
+  {
+    TableBatch batch(files1);
+    files1.reserve(kMillion, kMillion * 16u);
+    for (int i = 0; i < kMillion; ++i) {
+      files1.addSubCell(files1.addRow("d:\\a\\" + std::to_string(i) + ".DAT"), "4096");
+    }
+  }
+  EXPECT_EQ(rows(form::List::files1), kMillion);
+  const HWND list = control("files1");
+  SendMessageA(list, LVM_ENSUREVISIBLE, kMillion - 1, FALSE);
+  EXPECT_GT(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), kMillion - 100);
+  EXPECT_EQ(cell(form::List::files1, kMillion - 1, 0), "d:\\a\\999999.DAT");
+  EXPECT_EQ(cell(form::List::files1, kMillion - 1, 1), "4096");
+}
+
 TEST_F(Win32View, ClosingStopsTheWriterAfterTheFileItIsOnAndTheWindowStays) {
   TextTable& files1 = form.core().workspace().files1;
   for (int i = 1; i <= 3; ++i)
