@@ -1,6 +1,7 @@
 #include "gui/win32/spin_control.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "app/cell_number.h"
 #include "form/components.h"
@@ -31,6 +32,7 @@ SpinControl::SpinControl(HWND page, int id, SpinField field, const std::string& 
   SendMessageA(arrows_, UDM_SETPOS32, 0, 1);
   SendMessageA(arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
   SetWindowSubclass(edit_, editProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(arrows_, arrowsProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void SpinControl::stepBy(int delta) {
@@ -47,8 +49,55 @@ void SpinControl::clamp() {
 }
 
 LRESULT SpinControl::deltaPos(int delta) {
+  // While an arrow is held, only the press itself steps here; the repeats are ours.
+  if (pressed_ != Part::None && firstStepMade_) return TRUE;
+  firstStepMade_ = pressed_ != Part::None;
   stepBy(delta > 0 ? 1 : -1);
   return TRUE;  // the arrows keep their own position
+}
+
+SpinControl::Part SpinControl::partAt(LPARAM point) const {
+  RECT client{};
+  GetClientRect(arrows_, &client);
+  const POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  if (!PtInRect(&client, at)) return Part::None;
+  return at.y < (client.bottom - client.top) / 2 ? Part::Up : Part::Down;
+}
+
+LRESULT CALLBACK SpinControl::arrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+  auto& spin = *reinterpret_cast<SpinControl*>(self);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      spin.pressed_ = spin.partAt(lParam);
+      spin.pointerOnPressed_ = true;
+      spin.firstStepMade_ = false;
+      if (spin.pressed_ != Part::None)
+        SetTimer(window, kRepeatTimer, form::kFirstRepeatMs, nullptr);
+      break;
+    case WM_MOUSEMOVE:
+      if (spin.pressed_ != Part::None)
+        spin.pointerOnPressed_ = spin.partAt(lParam) == spin.pressed_;
+      break;
+    case WM_TIMER:
+      if (wParam != kRepeatTimer) break;
+      if (spin.pressed_ != Part::None) {
+        SetTimer(window, kRepeatTimer, form::kRepeatMs, nullptr);
+        if (spin.pointerOnPressed_) spin.stepBy(spin.pressed_ == Part::Up ? 1 : -1);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      KillTimer(window, kRepeatTimer);
+      spin.pressed_ = Part::None;
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, arrowsProc, 0);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK SpinControl::editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

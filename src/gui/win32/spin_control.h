@@ -2,7 +2,9 @@
 // form's rules (form/spin_rules.h). The up-down control keeps no value of its own
 // (no UDS_SETBUDDYINT): each arrow asks for a step from the field's text as read. The
 // edit control is subclassed for what the rules say of keys and focus: Up and Down step,
-// typed characters are filtered, leaving clamps.
+// typed characters are filtered, leaving clamps. The up-down control is subclassed for
+// the rules' repeat: a held arrow steps again after kFirstRepeatMs, then every kRepeatMs,
+// while the pointer stays on it (the control's own repeats are not taken).
 #pragma once
 
 #include <windows.h>
@@ -26,11 +28,21 @@ class SpinControl {
   // The up-down control's UDN_DELTAPOS; what the owner returns.
   LRESULT deltaPos(int delta);
 
+  // The timer of a held arrow, on the up-down control (apart from the control's own).
+  static constexpr UINT_PTR kRepeatTimer = 0x7BE1;
+
  private:
+  enum class Part { None, Up, Down };
   static LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR, DWORD_PTR self);
+  static LRESULT CALLBACK arrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR self);
+  Part partAt(LPARAM point) const;
 
   SpinField field_;
+  Part pressed_ = Part::None;
+  bool pointerOnPressed_ = false;
+  bool firstStepMade_ = false;
   const std::string& decimalSeparator_;
   HWND edit_;
   HWND arrows_;

@@ -123,6 +123,21 @@ TEST_F(Win32View, SpinFieldsFilterTypingStepAndClampWhenAButtonIsPressed) {
   EXPECT_EQ(form.core().value(SpinField::SpinEdit2), 1) << "a text that does not parse";
   SendMessageA(GetParent(control("SpinEdit2")), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&down));
   EXPECT_EQ(windowText(control("SpinEdit2")), "1");
+
+  // A held up arrow: one step on the press, one a repeat while the pointer stays on it.
+  const HWND arrows = form.arrows(SpinField::subf1);
+  const auto send = [&](UINT message, WPARAM wParam, int y) {
+    SendMessageA(arrows, message, wParam, MAKELPARAM(2, y));
+  };
+  send(WM_LBUTTONDOWN, MK_LBUTTON, 2);
+  EXPECT_EQ(windowText(control("subf1")), "4");
+  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  EXPECT_EQ(windowText(control("subf1")), "5");
+  send(WM_MOUSEMOVE, MK_LBUTTON, 200);
+  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  send(WM_LBUTTONUP, 0, 200);
+  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  EXPECT_EQ(windowText(control("subf1")), "5") << "not while the pointer is off the arrow";
 }
 
 TEST_F(Win32View, ButtonsAndTheMenuRunTheHandlersOnTheLists) {
