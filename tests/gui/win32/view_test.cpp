@@ -187,6 +187,33 @@ TEST_F(Win32View, BoxesCarryTheTextsAndCancelDeclines) {
   EXPECT_TRUE(IsWindowEnabled(form.handle())) << "the window takes input again";
 }
 
+TEST_F(Win32View, EraseKeepsDoneAndTellsOfFilesLeftBehindInTheStatusLinesTip) {
+  TextTable& files1 = form.core().workspace().files1;
+  files1.addSubCell(files1.addRow(dir / "missing.DAT"), "1");
+  BoxAnswerer boxes(IDOK);
+  click("del2");
+  EXPECT_EQ(windowText(control("analysestatus")), "Done.");
+  char tip[128] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = form.handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(control("analysestatus"));
+  tool.lpszText = tip;
+  // The status line's tooltip window is a top-level window of this thread.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        char windowClass[32] = {};
+        GetClassNameA(window, windowClass, sizeof(windowClass));
+        if (std::string(windowClass) != TOOLTIPS_CLASSA) return TRUE;
+        auto& info = *reinterpret_cast<TTTOOLINFOA*>(found);
+        SendMessageA(window, TTM_GETTEXTA, 128, found);
+        return info.lpszText[0] == '\0' ? TRUE : FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(tip, "1 listed file(s) could not be deleted (missing, locked or read-only).");
+}
+
 TEST_F(Win32View, TheCaptionIsEditedInPlaceButNotWhileTheRowsAreBeingReplaced) {
   TextTable& files1 = form.core().workspace().files1;
   for (const char* path : {"d:\\a.DAT", "d:\\b.DAT"}) files1.addSubCell(files1.addRow(path), "1");
