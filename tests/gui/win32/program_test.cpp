@@ -23,6 +23,28 @@ std::string hostPath(const std::string& path) {
 }
 
 using Program = OnDisplay;
+
+// The main window of the program started as `processId` (the other tests show windows of
+// the same class).
+HWND windowOf(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM searching) {
+        auto& wanted = *reinterpret_cast<Search*>(searching);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char windowClass[32] = {};
+        GetClassNameA(window, windowClass, sizeof(windowClass));
+        if (owner != wanted.processId || std::string(windowClass) != "BrimwellTForm1") return TRUE;
+        wanted.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 using WholeRoad = OnDisplay;
 
 TEST_F(Program, OpensItsWindowAndStaysUpUntilItIsClosed) {
@@ -35,16 +57,20 @@ TEST_F(Program, OpensItsWindowAndStaysUpUntilItIsClosed) {
   HWND window = nullptr;
   for (int wait = 0; wait < 300 && (window == nullptr || !IsWindowVisible(window)); ++wait) {
     Sleep(100);
-    window = FindWindowA("BrimwellTForm1", "Brimwell");
+    window = windowOf(process.dwProcessId);
   }
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(win32::windowText(window), "Brimwell");
   Sleep(1000);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   EXPECT_EQ(exitCode, STILL_ACTIVE);
   PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+  const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  EXPECT_TRUE(ended);
+  // A program left running would hold the test's output open.
+  if (!ended) TerminateProcess(process.hProcess, 1);
   GetExitCodeProcess(process.hProcess, &exitCode);
   EXPECT_EQ(exitCode, 0u);
   CloseHandle(process.hThread);
