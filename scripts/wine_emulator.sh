@@ -9,6 +9,10 @@
 # $TMPDIR/brimwell-wine-<uid>), made on first use. Drive d: of the prefix is linked to the
 # folder "d" beside it, so tests can write to d:\ paths.
 #
+# Windows get no display unless BRIMWELL_WINE_DISPLAY names an X display (the test command
+# starts a virtual one): then the runs use it, in a prefix of their own ("-display" added
+# to the folder's name), since a Wine server keeps the display it started with.
+#
 # The Wine server and the helper processes Wine starts with it (services, explorer, ...)
 # outlive the program. They are started here with their input and output on /dev/null
 # before the program runs: otherwise they would inherit the test runner's output pipe and
@@ -16,11 +20,17 @@
 set -eu
 
 root=${BRIMWELL_WINE_ROOT:-${TMPDIR:-/tmp}/brimwell-wine-$(id -u)}
+if [ -n "${BRIMWELL_WINE_DISPLAY:-}" ]; then
+  root=$root-display
+fi
 export WINEPREFIX="$root/prefix"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts, no menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${BRIMWELL_WINE_DISPLAY:-}" ]; then
+  export DISPLAY="$BRIMWELL_WINE_DISPLAY"
+fi
 wine=${BRIMWELL_WINE:-wine}
 
 case "${1:-}" in

@@ -1,15 +1,13 @@
 #include "gui/form1.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
-#include <exception>
 
 #include "gui/message_boxes.h"
 #include "gui/system_text.h"
-#include "platform/locale_info.h"
-#include "platform/native_file_system.h"
 
 // The icons are compiled into this static library; register them before first use.
 static void initialiseIconResources() { Q_INIT_RESOURCE(icons); }
@@ -17,7 +15,7 @@ static void initialiseIconResources() { Q_INIT_RESOURCE(icons); }
 namespace brimwell::gui {
 
 QFont windowFont() {
-  const QString preferred = QStringLiteral("MS Sans Serif");
+  const QString preferred = QString::fromLatin1(form::kFontName);
   QFont font;
   if (QFontDatabase::families().contains(preferred)) {
     font.setFamily(preferred);
@@ -25,7 +23,7 @@ QFont windowFont() {
     font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
   }
-  font.setPointSize(8);
+  font.setPointSize(form::kFontPoints);
   return font;
 }
 
@@ -33,16 +31,12 @@ TForm1::TForm1(QString applicationTitle)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       applicationTitle_(std::move(applicationTitle)),
-      fileSystem_(makeNativeFileSystem()),
-      collation_(userCollation()),
-      decimalSeparator_(userDecimalSeparator()) {
+      core_(*this, toSystemText(applicationTitle_)) {
   initialiseIconResources();
-  setWindowTitle(QStringLiteral("Brimwell"));
+  setWindowTitle(QString::fromLatin1(form::kWindowCaption));
   setFont(windowFont());
   setFixedSize(kClientWidth, kClientHeight);
   createComponents();
-  feedback_ = std::make_unique<WindowFeedback>(*this, *analysestatus, *Progress, OpenDialog1,
-                                               SaveDialog1, applicationTitle_);
   wireEvents();
   centreOnScreen();
   FormCreate();
@@ -107,42 +101,60 @@ QLineEdit& TForm1::edit(EditField field) {
 }
 
 QTableView& TForm1::view(const TextTable& table) {
-  if (&table == &workspace_.sizes) return *sizes;
-  if (&table == &workspace_.files) return *files;
+  if (&table == &workspace().sizes) return *sizes;
+  if (&table == &workspace().files) return *files;
   return *files1;
 }
 
-std::int32_t TForm1::value(SpinField field) { return spinEdit(field).value(); }
+void TForm1::FormCreate() { core_.FormCreate(); }
+void TForm1::analyseClick() { core_.analyseClick(); }
+void TForm1::Load1Click() { core_.Load1Click(); }
+void TForm1::Save1Click() { core_.Save1Click(); }
+void TForm1::buildClick() { core_.buildClick(); }
+void TForm1::reproduceClick() { core_.reproduceClick(); }
+void TForm1::del1Click() { core_.del1Click(); }
+void TForm1::del2Click() { core_.del2Click(); }
 
-std::string TForm1::text(EditField field) { return toSystemText(edit(field).text()); }
+void TForm1::runHandler(const std::function<void(Context&)>& body) { core_.runHandler(body); }
 
-void TForm1::runHandler(const std::function<void(Context&)>& body) {
-  // The operations are not written to run inside each other.
-  if (running_) return;
-  running_ = true;
-  feedback_->clearStop();
-  Context context{workspace_, *this,       *feedback_,          *fileSystem_,
-                  random_,    *collation_, PathStyle::native(), decimalSeparator_};
-  try {
-    body(context);
-  } catch (const std::exception& failure) {
-    showErrorBox(this, applicationTitle_, fromSystemText(failure.what()));
-  }
-  running_ = false;
-  if (closeRequested_) {
-    closeRequested_ = false;
-    // A writer or an erase that the close stopped leaves the window open, saying so.
-    if (!feedback_->stoppedOperation()) close();
-  }
+std::int32_t TForm1::value(SpinField field) { return core_.value(field); }
+
+std::string TForm1::text(EditField field) { return core_.text(field); }
+
+std::string TForm1::fieldText(EditField field) { return toSystemText(edit(field).text()); }
+
+std::string TForm1::fieldText(SpinField field) { return toSystemText(spinEdit(field).text()); }
+
+void TForm1::showStatus(std::string_view text) { analysestatus->setText(fromSystemText(text)); }
+
+void TForm1::showStatusTip(std::string_view text) {
+  analysestatus->setToolTip(fromSystemText(text));
 }
 
+void TForm1::showProgress(int percent) { Progress->setValue(percent); }
+
+void TForm1::processEvents() { QCoreApplication::processEvents(); }
+
+void TForm1::showNotice(std::string_view title, std::string_view text) {
+  gui::showNotice(this, fromSystemText(title), fromSystemText(text));
+}
+
+bool TForm1::askConfirm(std::string_view text) {
+  return gui::askConfirm(this, fromSystemText(text));
+}
+
+void TForm1::showError(std::string_view title, std::string_view text) {
+  showErrorBox(this, fromSystemText(title), fromSystemText(text));
+}
+
+std::optional<std::string> TForm1::chooseTemplate(form::DialogKind kind) {
+  return (kind == form::DialogKind::Load ? OpenDialog1 : SaveDialog1).choose(this);
+}
+
+void TForm1::closeWindow() { close(); }
+
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    // The running operation still uses the lists and fields: the writer and the erase
-    // stop after the file they are on, and the window stays open to show where they
-    // stopped; any other operation runs to its end, and the window closes then.
-    closeRequested_ = true;
-    feedback_->requestStop();
+  if (!core_.closeAsked()) {
     event->ignore();
     return;
   }
@@ -151,8 +163,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
   if (event->type() == QEvent::LocaleChange) {
-    decimalSeparator_ = userDecimalSeparator();
-    const QString separator = fromSystemText(decimalSeparator_);
+    core_.localeChanged();
+    const QString separator = fromSystemText(decimalSeparator());
     for (auto* field : {SpinEdit1, SpinEdit2, subf1, subf2, subf3, subf4, subf5, delprocent}) {
       field->setDecimalSeparator(separator);
     }

@@ -1,12 +1,7 @@
-// TForm1: the main window. It owns every field, list, button and menu of the two pages,
-// the three lists' tables, the random source and the handlers that run the operations.
-//
-// The members carry the components' names. A handler builds a Context over the window
-// (the window is the operations' FieldReader, reading its widgets afresh at each use),
-// calls its operation and shows any failure that escapes in the error box. One operation
-// runs at a time: a click that would start another while one runs (it pumps events) is
-// ignored; closing the window meanwhile stops the writer or the erase after the file it is
-// on (the window stays open), and waits for any other operation to return.
+// TForm1: the main window in Qt, a view over the form (form::MainForm), which holds the
+// lists, the random source, the handlers and the rules of running them. The window owns
+// every field, list, button and menu of the two pages; the members carry the components'
+// names, and the handlers pass the clicks on to the form.
 #pragma once
 
 #include <QFrame>
@@ -21,18 +16,21 @@
 #include <memory>
 
 #include "app/context.h"
+#include "form/main_form.h"
 #include "gui/spin_field_edit.h"
 #include "gui/table_model.h"
 #include "gui/template_dialogs.h"
-#include "gui/window_feedback.h"
 #include "platform/file_system.h"
 
 namespace brimwell::gui {
 
-class TForm1 : public QWidget, public FieldReader {
+// The operations' feedback through the window.
+using WindowFeedback = form::FormFeedback;
+
+class TForm1 : public QWidget, public FieldReader, private form::View {
  public:
-  static constexpr int kClientWidth = 688;
-  static constexpr int kClientHeight = 692;
+  static constexpr int kClientWidth = form::kClientWidth;
+  static constexpr int kClientHeight = form::kClientHeight;
 
   // `applicationTitle` is the caption of every notice and error box.
   explicit TForm1(QString applicationTitle = QStringLiteral("Brimwell"));
@@ -61,13 +59,14 @@ class TForm1 : public QWidget, public FieldReader {
   QLineEdit& edit(EditField field);
   QTableView& view(const TextTable& table);
 
-  Workspace& workspace() { return workspace_; }
-  RandomSource& random() { return random_; }
-  FileSystem& fileSystem() { return *fileSystem_; }
-  WindowFeedback& feedback() { return *feedback_; }
-  const std::string& decimalSeparator() const { return decimalSeparator_; }
+  form::MainForm& core() { return core_; }
+  Workspace& workspace() { return core_.workspace(); }
+  RandomSource& random() { return core_.random(); }
+  FileSystem& fileSystem() { return core_.fileSystem(); }
+  WindowFeedback& feedback() { return core_.feedback(); }
+  const std::string& decimalSeparator() const { return core_.decimalSeparator(); }
   const QString& applicationTitle() const { return applicationTitle_; }
-  bool operationRunning() const { return running_; }
+  bool operationRunning() const { return core_.operationRunning(); }
 
   // First page.
   QTabWidget* PageControl1;
@@ -131,21 +130,26 @@ class TForm1 : public QWidget, public FieldReader {
   void createSecondPage();
   void wireEvents();
   void centreOnScreen();
-  void showErasedFailures(std::int64_t failed);
+
+  // form::View
+  std::string fieldText(EditField field) override;
+  std::string fieldText(SpinField field) override;
+  void showStatus(std::string_view text) override;
+  void showStatusTip(std::string_view text) override;
+  void showProgress(int percent) override;
+  void processEvents() override;
+  void showNotice(std::string_view title, std::string_view text) override;
+  bool askConfirm(std::string_view text) override;
+  void showError(std::string_view title, std::string_view text) override;
+  std::optional<std::string> chooseTemplate(form::DialogKind kind) override;
+  void closeWindow() override;
 
   QString applicationTitle_;
-  Workspace workspace_;
-  // Declared after the workspace: they stop listening to its tables before it goes.
+  form::MainForm core_;
+  // Declared after the form: they stop listening to its tables before it goes.
   std::unique_ptr<TextTableModel> sizesModel_;
   std::unique_ptr<TextTableModel> filesModel_;
   std::unique_ptr<TextTableModel> files1Model_;
-  std::unique_ptr<FileSystem> fileSystem_;
-  RandomSource random_;
-  std::unique_ptr<Collation> collation_;
-  std::string decimalSeparator_;
-  std::unique_ptr<WindowFeedback> feedback_;
-  bool running_ = false;
-  bool closeRequested_ = false;
 };
 
 // The window's font: "MS Sans Serif" at 8 points where it is installed, the platform's

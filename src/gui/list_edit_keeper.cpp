@@ -5,38 +5,28 @@
 namespace brimwell::gui {
 
 ListEditKeeper::ListEditKeeper(QTableView& view, TextTableModel& model)
-    : QStyledItemDelegate(&view), view_(view), model_(model) {
+    : QStyledItemDelegate(&view), view_(view), model_(model), keeper_(model.table()) {
   view_.setItemDelegate(this);
   connect(view_.selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { remember(current.isValid() ? current.row() : -1); });
+          [this](const QModelIndex& current) {
+            keeper_.remember(current.isValid() ? current.row() : -1);
+          });
   model_.setResetHooks([this] { beforeReset(); }, [this] { afterReset(); });
-}
-
-void ListEditKeeper::remember(int row) const {
-  const TextTable& table = model_.table();
-  row_ = row >= 0 && static_cast<std::size_t>(row) < table.rowCount() ? row : -1;
-  caption_ = row_ >= 0 ? std::string(table.caption(static_cast<std::size_t>(row_))) : std::string();
-}
-
-bool ListEditKeeper::rowUnchanged() const {
-  const TextTable& table = model_.table();
-  return row_ >= 0 && static_cast<std::size_t>(row_) < table.rowCount() &&
-         table.caption(static_cast<std::size_t>(row_)) == caption_;
 }
 
 void ListEditKeeper::setEditorData(QWidget* editor, const QModelIndex& index) const {
   QStyledItemDelegate::setEditorData(editor, index);
-  remember(index.row());
+  keeper_.remember(index.row());
 }
 
 void ListEditKeeper::setModelData(QWidget* editor, QAbstractItemModel* model,
                                   const QModelIndex& index) const {
   QStyledItemDelegate::setModelData(editor, model, index);
-  remember(index.row());
+  keeper_.remember(index.row());
 }
 
 void ListEditKeeper::beforeReset() {
-  rowToSelect_ = rowUnchanged() ? row_ : -1;
+  rowToSelect_ = keeper_.rowToKeep();
   if (rowToSelect_ < 0) return;
   // The reset closes an open editor without committing it: commit it first.
   if (QWidget* editor = view_.indexWidget(model_.index(rowToSelect_, 0))) emit commitData(editor);

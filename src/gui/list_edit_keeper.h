@@ -1,17 +1,11 @@
-// Keeps what the user is doing in a list across a reset of its model (the end of an
-// operation that suspended the list's repainting): a caption being edited in place is
-// committed first, and the selected row is selected again.
-//
-// Both happen only while the row is still the one the user chose: the table still holds
-// the caption the row had when it was selected or last edited. After an operation that
-// removed or replaced rows (sort-out, erase, a build) that row is another file, so the
-// open edit is dropped and nothing is selected, as before.
+// Keeps what the user is doing in a list across a reset of its model: the form's
+// EditKeeper (form/edit_keeper.h) told of Qt's selection and in-place editor.
 #pragma once
 
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <string>
 
+#include "form/edit_keeper.h"
 #include "gui/table_model.h"
 
 namespace brimwell::gui {
@@ -26,16 +20,13 @@ class ListEditKeeper : public QStyledItemDelegate {
                     const QModelIndex& index) const override;
 
  private:
-  void remember(int row) const;
-  bool rowUnchanged() const;
   void beforeReset();
   void afterReset();
 
   QTableView& view_;
   TextTableModel& model_;
-  // The row the user chose and its caption then.
-  mutable int row_ = -1;
-  mutable std::string caption_;
+  // Told from the delegate's const calls.
+  mutable form::EditKeeper keeper_;
   int rowToSelect_ = -1;
 };
 

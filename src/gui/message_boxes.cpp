@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/failure.h"
+#include "form/components.h"
 
 namespace brimwell::gui {
 namespace {
@@ -18,7 +19,7 @@ std::unique_ptr<QMessageBox> makeBox(QWidget* parent, QMessageBox::Icon icon, co
 
 QPushButton* addOkButton(QMessageBox& box) {
   QPushButton* ok = box.addButton(QMessageBox::Ok);
-  ok->setText(QStringLiteral("OK"));
+  ok->setText(QString::fromLatin1(form::kOkButton));
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
   return ok;
@@ -34,17 +35,17 @@ std::unique_ptr<QMessageBox> makeNoticeBox(QWidget* parent, const QString& title
 }
 
 std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& text) {
-  auto box = makeBox(parent, QMessageBox::Question, QStringLiteral("Confirm"), text);
+  auto box =
+      makeBox(parent, QMessageBox::Question, QString::fromLatin1(form::kConfirmCaption), text);
   addOkButton(*box);
   QPushButton* cancel = box->addButton(QMessageBox::Cancel);
-  cancel->setText(QStringLiteral("Cancel"));
+  cancel->setText(QString::fromLatin1(form::kCancelButton));
   box->setEscapeButton(cancel);
   return box;
 }
 
 std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
-                                          const QString& message) {
-  const QString text = QString::fromStdString(errorBoxText(message.toStdString()));
+                                          const QString& text) {
   auto box = makeBox(parent, QMessageBox::Critical, title, text);
   addOkButton(*box);
   return box;
@@ -65,8 +66,8 @@ bool askConfirm(QWidget* parent, const QString& text) {
   return box->clickedButton() == box->defaultButton();
 }
 
-void showErrorBox(QWidget* parent, const QString& title, const QString& message) {
-  makeErrorBox(parent, title, message)->exec();
+void showErrorBox(QWidget* parent, const QString& title, const QString& text) {
+  makeErrorBox(parent, title, text)->exec();
 }
 
 }  // namespace brimwell::gui

@@ -16,10 +16,10 @@ std::unique_ptr<QMessageBox> makeNoticeBox(QWidget* parent, const QString& title
 // Caption "Confirm", a question icon, "OK" (the default, chosen by Enter) and "Cancel"
 // (chosen by Escape and by closing the box).
 std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& text);
-// The failure's message with the full-stop rule, the application's title as caption,
-// a stop icon, one "OK".
+// The error box's text (the form applies the full-stop rule), the application's title as
+// caption, a stop icon, one "OK".
 std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
-                                          const QString& message);
+                                          const QString& text);
 
 // The application's title, the caption of every notice and error box: from the file name
 // of the running executable as the system knows it, not from the name it was started by
@@ -30,6 +30,6 @@ QString executableTitle();
 void showNotice(QWidget* parent, const QString& title, const QString& text);
 // True only when the user chose OK.
 bool askConfirm(QWidget* parent, const QString& text);
-void showErrorBox(QWidget* parent, const QString& title, const QString& message);
+void showErrorBox(QWidget* parent, const QString& title, const QString& text);
 
 }  // namespace brimwell::gui

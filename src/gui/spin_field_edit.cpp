@@ -4,18 +4,15 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOption>
-#include <algorithm>
-#include <limits>
 
 #include "app/cell_number.h"
 #include "app/fields.h"
+#include "form/spin_rules.h"
 
 namespace brimwell::gui {
 namespace {
 
 constexpr int kButtonsWidth = 16;
-
-bool isControlCharacter(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }
 
 bool isEnter(const QKeyEvent& event) {
   return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
@@ -99,18 +96,14 @@ SpinFieldEdit::SpinFieldEdit(std::int32_t minimum, std::int32_t maximum, std::in
 std::int32_t SpinFieldEdit::value() const { return spinFieldValue(text().toStdString(), minimum_); }
 
 void SpinFieldEdit::stepBy(int delta) {
-  std::int64_t next = static_cast<std::int64_t>(value()) + delta;
-  if (minimum_ != maximum_) next = std::clamp<std::int64_t>(next, minimum_, maximum_);
-  next = std::clamp<std::int64_t>(next, std::numeric_limits<std::int32_t>::min(),
-                                  std::numeric_limits<std::int32_t>::max());
-  setText(QString::fromStdString(formatInteger(next)));
+  setText(
+      QString::fromStdString(form::steppedText(text().toStdString(), minimum_, maximum_, delta)));
 }
 
 void SpinFieldEdit::clampText() {
-  const auto parsed = tryParseInt32(text().toStdString());
-  if (!parsed) return;
-  const std::int32_t clamped = clampToRange(*parsed, minimum_, maximum_);
-  if (clamped != *parsed) setText(QString::fromStdString(formatInteger(clamped)));
+  if (const auto clamped = form::clampedText(text().toStdString(), minimum_, maximum_)) {
+    setText(QString::fromStdString(*clamped));
+  }
 }
 
 bool SpinFieldEdit::acceptsTyped(const QKeyEvent& event) const {
@@ -124,11 +117,7 @@ bool SpinFieldEdit::acceptsTyped(const QKeyEvent& event) const {
   if (chord == Qt::ControlModifier || chord == (Qt::ControlModifier | Qt::ShiftModifier)) {
     return true;
   }
-  if (typed == decimalSeparator_) return true;
-  return std::all_of(typed.begin(), typed.end(), [](QChar c) {
-    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
-           (isControlCharacter(c) && c != u'\r');
-  });
+  return form::acceptsTyped(typed.toStdString(), decimalSeparator_.toStdString());
 }
 
 void SpinFieldEdit::keyPressEvent(QKeyEvent* event) {

@@ -1,20 +1,15 @@
 // A spin field: an edit field for a whole number between a minimum and a maximum, with
-// up and down buttons at its right end.
-//
-// Typing is filtered by the text a key types: digits, "+", "-", the decimal separator and
-// control characters other than Enter (or the carriage return of Ctrl+M) pass; any other
-// typed character, Enter included, is dropped with a beep. Keys that type nothing
-// (Ctrl shortcuts among them, but not Ctrl+Alt, which is AltGr on Windows) and pasted
-// text are not filtered. The buttons and the Up
-// and Down keys step by 1 from the value as read and write the clamped result back as
-// decimal text; holding a button repeats the step after 400 ms, then every 100 ms, while
-// the pointer stays on it. Leaving the field clamps a value that parses; a text that does
-// not parse stays, and reads as the minimum.
+// up and down buttons at its right end. The rules are the form's (form/spin_rules.h);
+// here they meet Qt's keys, mouse and focus. Enter is also refused as the carriage return
+// of Ctrl+M; Ctrl shortcuts type nothing into the field (but Ctrl+Alt does: it is how
+// AltGr reaches Windows programs).
 #pragma once
 
 #include <QLineEdit>
 #include <QTimer>
 #include <cstdint>
+
+#include "form/spin_rules.h"
 
 namespace brimwell::gui {
 
@@ -24,8 +19,8 @@ class SpinFieldEdit;
 class SpinButtons : public QWidget {
  public:
   enum class Part { None, Up, Down };
-  static constexpr int kFirstRepeatMs = 400;
-  static constexpr int kRepeatMs = 100;
+  static constexpr int kFirstRepeatMs = form::kFirstRepeatMs;
+  static constexpr int kRepeatMs = form::kRepeatMs;
 
   explicit SpinButtons(SpinFieldEdit& field);
 

@@ -1,5 +1,5 @@
-// Operation feedback through the window: the status line, the progress bar, event
-// pumping, the notice and confirmation boxes and the template file dialogs.
+// Operation feedback through a view: the status line, the progress bar, event pumping,
+// the notice and confirmation boxes and the template file dialogs.
 //
 // Pumping is cheap when it is called in quick succession (the census pumps once per
 // directory entry): a pump within kPumpSpacingNs of the previous one is skipped unless the
@@ -7,28 +7,27 @@
 // status change is always painted. Skipping only defers events; none is dropped.
 //
 // The writer and the erase pump only at their start and end, but ask carryOn() after each
-// file: the window then handles its events at most every kKeepAliveSpacingMs, so a long
-// run stays painted and hears a close, and a stop asked for (requestStop(), by closing the
+// file: the view then handles its events at most every kKeepAliveSpacingMs, so a long run
+// stays painted and hears a close, and a stop asked for (requestStop(), by closing the
 // window) ends the run after the file it is on.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <string>
 
 #include "app/feedback.h"
-#include "gui/template_dialogs.h"
+#include "form/view.h"
 
-namespace brimwell::gui {
+namespace brimwell::form {
 
-class WindowFeedback : public Feedback {
+class FormFeedback : public Feedback {
  public:
-  static constexpr qint64 kPumpSpacingNs = 5'000'000;
-  static constexpr qint64 kKeepAliveSpacingMs = 100;
+  static constexpr std::int64_t kPumpSpacingNs = 5'000'000;
+  static constexpr std::int64_t kKeepAliveSpacingMs = 100;
 
-  WindowFeedback(QWidget& window, QLineEdit& status, QProgressBar& progress,
-                 TemplateDialog& openDialog, TemplateDialog& saveDialog, QString title);
+  // `title` is the caption of every notice.
+  FormFeedback(View& view, std::string title);
 
   void setStatus(std::string_view text) override;
   void setProgress(int percent) override;
@@ -39,6 +38,7 @@ class WindowFeedback : public Feedback {
   std::optional<std::string> chooseTemplateToLoad() override;
   std::optional<std::string> chooseTemplateToSave() override;
 
+  int progress() const { return progress_; }
   // How many pumps reached the event loop (the rest were skipped).
   long long pumpsRun() const { return pumpsRun_; }
 
@@ -48,21 +48,23 @@ class WindowFeedback : public Feedback {
   bool stoppedOperation() const { return stopped_; }
   void clearStop() { stopRequested_ = stopped_ = false; }
   // The least time between two keep-alive pumps (tests shorten it).
-  void setKeepAliveSpacing(qint64 milliseconds) { keepAliveSpacingMs_ = milliseconds; }
+  void setKeepAliveSpacing(std::int64_t milliseconds) {
+    keepAliveSpacing_ = std::chrono::milliseconds(milliseconds);
+  }
 
  private:
-  QWidget& window_;
-  QLineEdit& status_;
-  QProgressBar& progress_;
-  TemplateDialog& openDialog_;
-  TemplateDialog& saveDialog_;
-  QString title_;
-  QElapsedTimer sinceLastPump_;
+  using Clock = std::chrono::steady_clock;
+  void runEvents();
+
+  View& view_;
+  std::string title_;
+  int progress_ = 0;
+  std::optional<Clock::time_point> lastPump_;
   bool shownChanged_ = true;
   long long pumpsRun_ = 0;
-  qint64 keepAliveSpacingMs_ = kKeepAliveSpacingMs;
+  Clock::duration keepAliveSpacing_ = std::chrono::milliseconds(kKeepAliveSpacingMs);
   bool stopRequested_ = false;
   bool stopped_ = false;
 };
 
-}  // namespace brimwell::gui
+}  // namespace brimwell::form
