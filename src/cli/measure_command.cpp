@@ -5,8 +5,9 @@
 #include "app/failure.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
-#include "platform/atomic_replace.h"
 #include "cli/unread_report.h"
+#include "measure/measure_picture.h"
+#include "platform/atomic_replace.h"
 
 namespace brimwell::cli {
 namespace {
@@ -26,7 +27,8 @@ int measureCommand(Session& session, const CliOptions& options) {
   request.probeBytes = options.probeBytes;
   if (request.probeBytes > 0) session.seedRandom(std::optional<std::uint32_t>{1});
   const measure::Measurement measurement = measure::measure(request, session.context());
-  if (!options.svgFile.empty()) writeWhole(options.svgFile, measurementSvg(measurement));
+  if (!options.svgFile.empty())
+    writeWhole(options.svgFile, measure::measurementPicture(measurement));
   const std::string text =
       options.json ? measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -1,5 +1,5 @@
-// A measurement shown three ways: a readable table, JSON with stable names, and an SVG
-// picture of two bar charts (template against achieved share per row; free extents by size).
+// A measurement shown as a readable table and as JSON with stable names (the picture is
+// measure/measure_picture.h).
 #pragma once
 
 #include <string>
@@ -10,9 +10,5 @@ namespace brimwell::cli {
 
 std::string measurementTable(const measure::Measurement& measurement);
 std::string measurementJson(const measure::Measurement& measurement);
-std::string measurementSvg(const measure::Measurement& measurement);
-
-// "1234567 bytes (1.2 MiB)": the exact count, and its size at a glance.
-std::string bytesWithUnit(std::uint64_t bytes);
 
 }  // namespace brimwell::cli

@@ -5,9 +5,9 @@
 
 #include "aging/rounds.h"
 #include "app/failure.h"
+#include "app/size_text.h"
 #include "cli/command_reports.h"
 #include "cli/exit_codes.h"
-#include "cli/measure_report.h"
 #include "cli/template_numbers.h"
 #include "joblist/list_target.h"
 #include "platform/path_style.h"

@@ -74,7 +74,10 @@ FreeSpaceFigures freeSpaceFigures(std::vector<Extent> extents) {
   for (const Extent& extent : extents) {
     figures.freeBytes += extent.length;
     figures.largestBytes = std::max(figures.largestBytes, extent.length);
-    if (extent.length > 0) ++figures.histogram[std::bit_width(extent.length) - 1];
+    if (extent.length == 0) continue;
+    const std::size_t sizeClass = std::bit_width(extent.length) - 1;
+    ++figures.histogram[sizeClass];
+    figures.bytesByClass[sizeClass] += extent.length;
   }
   const auto middle = extents.begin() + static_cast<std::ptrdiff_t>((extents.size() - 1) / 2);
   std::nth_element(extents.begin(), middle, extents.end(),

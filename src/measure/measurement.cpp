@@ -27,6 +27,7 @@ FillFigures volumeFill(const std::string& target) {
   fill.availableBytes = std::min(space.availableBytes, space.freeBytes);
   fill.usedBytes = space.totalBytes - space.freeBytes;
   fill.blockSize = space.blockSize;
+  fill.fileSystem = space.fileSystem;
   if (space.totalBytes > 0) {
     fill.usedPercent =
         100.0 * static_cast<double>(fill.usedBytes) / static_cast<double>(space.totalBytes);
@@ -44,6 +45,17 @@ FreeSpaceFigures volumeFreeSpace(const std::string& target) {
 }
 
 }  // namespace
+
+std::pair<std::size_t, std::size_t> usedSizeClasses(const FreeSpaceFigures& free) {
+  std::size_t first = free.histogram.size();
+  std::size_t last = 0;
+  for (std::size_t k = 0; k < free.histogram.size(); ++k) {
+    if (free.histogram[k] == 0) continue;
+    first = std::min(first, k);
+    last = k;
+  }
+  return {first, last};
+}
 
 Measurement measure(const MeasureRequest& request, Context& context) {
   PathAttributes attributes;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/context.h"
@@ -27,6 +28,7 @@ struct FillFigures {
   std::uint64_t availableBytes = 0;  // free for users other than root
   std::uint32_t blockSize = 0;
   double usedPercent = 0;
+  std::string fileSystem{};  // "ext4", "xfs", "NTFS", ...; "" when the system does not say
   // Under the measured folder (known also when the volume's figures are not).
   std::int64_t files = 0;
   std::int64_t bytes = 0;
@@ -77,9 +79,14 @@ struct FreeSpaceFigures {
   std::uint64_t freeBytes = 0;
   std::uint64_t medianBytes = 0;
   std::uint64_t largestBytes = 0;
-  // histogram[k]: free extents of 2^k bytes up to (not including) 2^(k+1) bytes.
+  // histogram[k]: free extents of 2^k bytes up to (not including) 2^(k+1) bytes;
+  // bytesByClass[k]: the bytes they hold.
   std::array<std::int64_t, 64> histogram{};
+  std::array<std::uint64_t, 64> bytesByClass{};
 };
+
+// The first and last size class that hold free extents (first > last: none do).
+std::pair<std::size_t, std::size_t> usedSizeClasses(const FreeSpaceFigures& free);
 
 struct ProbeFigures {
   bool requested = false;

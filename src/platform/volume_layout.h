@@ -19,6 +19,7 @@ struct VolumeSpace {
   std::uint32_t blockSize = 0;       // the allocation unit
   std::string mountPoint;            // the folder the volume is mounted on ("/mnt/scratch", "D:\\")
   bool foldersTakeBlocks = true;     // false where folders live in memory only (tmpfs)
+  std::string fileSystem;            // its type as the system names it ("ext4", "NTFS"), or ""
 };
 
 // One run of bytes, logical (in the file) and physical (on the volume), in bytes.

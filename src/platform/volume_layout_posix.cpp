@@ -4,6 +4,7 @@
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <linux/fsmap.h>
+#include <mntent.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -101,6 +103,21 @@ std::string mountPointOf(const std::string& path, dev_t device) {
   return folder;
 }
 
+// The type the mount table gives the volume mounted on `mountPoint` (the last mount there is
+// the one in sight), or "" when it is not listed.
+std::string fileSystemOf(const std::string& mountPoint) {
+  std::string type;
+  FILE* table = ::setmntent("/proc/self/mounts", "r");
+  if (table == nullptr) return type;
+  mntent entry{};
+  char buffer[4096];
+  while (::getmntent_r(table, &entry, buffer, sizeof buffer) != nullptr) {
+    if (mountPoint == entry.mnt_dir) type = entry.mnt_type;
+  }
+  ::endmntent(table);
+  return type;
+}
+
 }  // namespace
 
 void settleVolume(const std::string& path) {
@@ -126,6 +143,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   constexpr long kTmpfs = 0x01021994;
   struct statfs volume {};
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
+  out.fileSystem = fileSystemOf(out.mountPoint);
   return true;
 }
 

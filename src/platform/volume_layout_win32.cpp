@@ -86,6 +86,11 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.blockSize = static_cast<std::uint32_t>(clusterBytes(path));
   char mount[MAX_PATH * 4];
   out.mountPoint = GetVolumePathNameA(path.c_str(), mount, sizeof mount) ? mount : path;
+  char type[MAX_PATH + 1];
+  if (GetVolumeInformationA(out.mountPoint.c_str(), nullptr, 0, nullptr, nullptr, nullptr, type,
+                            sizeof type)) {
+    out.fileSystem = type;
+  }
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/aging_options.h"
 #include "cli/measure_report.h"
 #include "measure/file_layout.h"
+#include "measure/measure_picture.h"
 
 namespace brimwell::testing {
 namespace {
@@ -64,6 +65,39 @@ TEST(MeasureFigures, FreeSpaceMedianLargestAndSizeClasses) {
   EXPECT_EQ(figures.histogram[12], 1);    // 4 KiB
   EXPECT_EQ(figures.histogram[13], 2);    // 8 KiB and 12 KiB
   EXPECT_EQ(figures.histogram[20], 1);    // 1 MiB
+  EXPECT_EQ(figures.bytesByClass[13], 8192u + 12288u);
+  EXPECT_EQ(figures.bytesByClass[20], 1u << 20);
+}
+
+// One large extent of four holds 98 % of the free bytes: its bytes bar is the tallest, not
+// its count bar; the heading names the state.
+TEST(MeasurePicture, DrawsFreeSpaceByCountAndBytesAndNamesTheState) {
+  measure::Measurement m;
+  m.target = "/mnt/aged";
+  m.fill.known = true;
+  m.fill.usedPercent = 80.0;
+  m.fill.fileSystem = "ext4";
+  m.fit.known = true;
+  m.fit.rows = {{"1", 10.0, 1, 10.0}, {"512", 90.0, 9, 90.0}};
+  m.files.known = true;
+  m.files.files = 4;
+  m.files.fragmented = 1;
+  m.files.layoutScore = 0.9;
+  m.freeSpace = measure::freeSpaceFigures(
+      {{0, 0, 8192}, {0, 90000, 4096}, {0, 200000, 1 << 20}, {0, 5000000, 12288}});
+  m.probe.requested = m.probe.known = true;
+  m.probe.bytes = 16 << 20;
+  m.probe.extents = 3;
+  const std::string svg = measure::measurementPicture(m);
+  for (const char* shown :
+       {"Measured /mnt/aged", "file system ext4, 80.00 % used",
+        "layout score 0.9000, 25.00 % of 4 files fragmented",
+        "probe: a new file of 16 MiB took 3 extents", ">empty files<", ">512<", "share of files, %",
+        "file size in bytes", "share of free space, %", "free extent size", "share of free extents",
+        "share of free bytes", "height=\"240.0\" fill=\"#339966\"",
+        "height=\"61.4\" fill=\"#cc6633\""}) {
+    EXPECT_NE(svg.find(shown), std::string::npos) << shown << "\n" << svg;
+  }
 }
 
 TEST(MeasureOptions, ProbeSizesTakeBinaryUnits) {

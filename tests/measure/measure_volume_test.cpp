@@ -155,6 +155,9 @@ TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {
   text << picture.rdbuf();
   EXPECT_EQ(text.str().rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_TRUE(contains(text.str(), "Free extents unavailable: the file system does not report"));
+  EXPECT_TRUE(contains(text.str(), "file system tmpfs, "));
+  EXPECT_TRUE(contains(text.str(), "probe unavailable: "));
+  EXPECT_TRUE(contains(text.str(), ">below 512<"));
   EXPECT_TRUE(contains(text.str(), "</svg>\n"));
 
   const CliRun table = runCli({"measure", volume.mountPoint()});
