@@ -5,8 +5,8 @@
 #include "app/failure.h"
 #include "cli/exit_codes.h"
 #include "cli/measure_report.h"
-#include "platform/atomic_replace.h"
 #include "cli/unread_report.h"
+#include "platform/atomic_replace.h"
 
 namespace brimwell::cli {
 namespace {
@@ -31,7 +31,8 @@ int measureCommand(Session& session, const CliOptions& options) {
       options.json ? measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-  return reportUnread(session, measurement.unread, "measure", kExitDone);
+  return reportUnread(session, measurement.unread, "measure",
+                      measurement.probe.stopped ? kExitStopped : kExitDone);
 }
 
 }  // namespace brimwell::cli

@@ -84,6 +84,7 @@ struct FreeSpaceFigures {
 struct ProbeFigures {
   bool requested = false;
   bool known = false;
+  bool stopped = false;  // the user stopped it (Ctrl-C) before it was written
   std::string why;
   std::uint64_t bytes = 0;
   std::int64_t extents = 0;
