@@ -33,7 +33,8 @@ int measureCommand(Session& session, const CliOptions& options) {
       options.json ? measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-  return reportUnread(session, measurement.unread, "measure", kExitDone);
+  return reportUnread(session, measurement.unread, "measure",
+                      measurement.probe.stopped ? kExitStopped : kExitDone);
 }
 
 }  // namespace brimwell::cli

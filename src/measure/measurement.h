@@ -91,6 +91,7 @@ std::pair<std::size_t, std::size_t> usedSizeClasses(const FreeSpaceFigures& free
 struct ProbeFigures {
   bool requested = false;
   bool known = false;
+  bool stopped = false;  // the user stopped it (Ctrl-C) before it was written
   std::string why;
   std::uint64_t bytes = 0;
   std::int64_t extents = 0;

@@ -1,28 +1,35 @@
 #include "measure/probe.h"
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "app/failure.h"
 #include "app/random_bytes.h"
 #include "platform/volume_layout.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::measure {
 namespace {
 
 constexpr int kStopped = -1;  // the user stopped the probe
 
-// A name not yet taken in `folder`, drawn apart from the seeded source (which repeats its
-// draws), so that no one can plant something at it beforehand.
-std::string probePath(Context& context, const std::string& folder) {
+constexpr int kNameTries = 8;  // draws of a name before a clash is taken as a failure
+
+// Creates the probe in `folder` under a name drawn apart from the seeded source (which
+// repeats its draws), so that no one can plant something at it beforehand; it is never
+// made over or through anything already there: a name that is taken is drawn again.
+std::unique_ptr<WritableFile> createProbe(Context& context, const std::string& folder,
+                                          std::string& path, int& error) {
   std::random_device device;
-  for (;;) {
-    const std::string path = folder + "brimwell-probe-" + std::to_string(device()) + "-" +
-                             std::to_string(device()) + ".tmp";
-    PathAttributes attributes;
-    if (!context.fs.attributes(path, attributes)) return path;
+  for (int tries = 0; tries < kNameTries; ++tries) {
+    path = folder + "brimwell-probe-" + std::to_string(device()) + "-" + std::to_string(device()) +
+           ".tmp";
+    auto file = context.fs.createNewFile(path, error);
+    if (error != winerr::kFileExists) return file;
   }
+  return nullptr;
 }
 
 // Fails before anything is written when the probe cannot fit in the free space.
@@ -61,11 +68,11 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   probe.requested = true;
   probe.bytes = bytes;
   checkProbeFits(folder, bytes);
-  const std::string path = probePath(context, folder);
   // Made inside the folder, never through a link planted at its name.
   context.fs.confineTo(folder);
+  std::string path;
   int error = 0;
-  const auto file = context.fs.createFile(path, error);
+  const auto file = createProbe(context, folder, path, error);
   if (!file) {
     context.fs.confineTo(std::nullopt);
     probe.why = "the probe file could not be created: " + ioErrorMessage(error);
@@ -79,6 +86,7 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   if (error == 0) error = writeRandom(context, *file, bytes);
   file->close();
   if (error == kStopped) {
+    probe.stopped = true;
     probe.why = "stopped";
   } else if (error != 0) {
     probe.why = "the probe file could not be written: " +

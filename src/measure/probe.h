@@ -12,10 +12,11 @@
 namespace brimwell::measure {
 
 // Writes, measures and deletes the probe under `folder` (ending in a separator). The probe
-// gets a random name, is created inside `folder` without following a link, and is deleted
-// on every way out (a failed write, a full drive, the user stopping it: then it is reported
-// unknown, with the reason). Fails before writing when its blocks do not fit in the free
-// space of the volume, naming the volume.
+// gets a random name (drawn again while the name is taken), is created inside `folder`
+// only where nothing is at its name and without following a link, and is deleted on every
+// way out (a failed write, a full drive, the user stopping it: then it is reported unknown,
+// with the reason, and `stopped` tells the stop). Fails before writing when its blocks do
+// not fit in the free space of the volume, naming the volume.
 ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t bytes);
 
 }  // namespace brimwell::measure

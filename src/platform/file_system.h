@@ -108,6 +108,11 @@ class FileSystem {
   // on refusal.
   virtual std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) = 0;
 
+  // Creates a new file for writing, only where nothing is at `path` yet: an existing file,
+  // folder or link (even one that leads nowhere) is refused with 80, and the file is never
+  // made through a link. Other requests' refusals are as createFile gives them.
+  virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path, int& error) = 0;
+
   // Opens a new file that replaces `path` when it is closed: it is created exclusively
   // beside `path` under a unique name and never through a link, and closing it flushes it
   // to the disk, gives it the old file's permissions and renames it over `path` (over a

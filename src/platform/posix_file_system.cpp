@@ -182,7 +182,13 @@ class PosixWritableFile : public WritableFile {
   int reserve(std::uint64_t offset, std::uint64_t size) override {
     if (size == 0) return 0;
     // Not posix_fallocate: where the file system cannot, it would write the range twice.
-    if (::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size)) == 0) return 0;
+    // A signal (Ctrl-C asking to stop) interrupts a long one on tmpfs, which then undoes
+    // it: asked again, the stop is seen after the first write instead.
+    int result;
+    do {
+      result = ::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return 0;
     if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return 0;
     return windowsErrorFromErrno(errno, true);
   }
@@ -386,7 +392,7 @@ int PosixFileSystem::confinedParent(const std::string& native, bool fresh, int& 
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string& native,
-                                                              int& error) {
+                                                              bool exclusive, int& error) {
   for (const bool fresh : {false, true}) {
     int folder = -1;
     std::string leaf;
@@ -398,6 +404,10 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
     }
     int fd =
         ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && exclusive) {
+      error = winerr::kFileExists;
+      return nullptr;
+    }
     if (fd < 0 && errno == EEXIST) {
       struct stat st {};
       if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -463,13 +473,26 @@ std::unique_ptr<WritableFile> PosixFileSystem::replaceFile(const std::string& pa
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& path, int& error) {
+  return create(path, false, error);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::createNewFile(const std::string& path, int& error) {
+  return create(path, true, error);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::create(const std::string& path, bool exclusive,
+                                                      int& error) {
   std::string native;
   error = 0;
   if (!toNative(path, native, error)) return nullptr;
-  if (trusted_) return createConfined(native, error);
+  if (trusted_) return createConfined(native, exclusive, error);
   // A new file takes one call; only an existing one is checked for the read-only rule
-  // before it is truncated.
-  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // before it is truncated. O_EXCL alone already refuses any link at the name.
+  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST && exclusive) {
+    error = winerr::kFileExists;
+    return nullptr;
+  }
   if (fd < 0 && errno == EEXIST) {
     struct stat st {};
     if (::stat(native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) {

@@ -48,6 +48,7 @@ class PosixFileSystem : public FileSystem {
   void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> createNewFile(const std::string& path, int& error) override;
   std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
@@ -73,7 +74,10 @@ class PosixFileSystem : public FileSystem {
   // opens it again. Returns the Windows error number, 0 on success; the folder stays owned
   // by the file system.
   int confinedParent(const std::string& native, bool fresh, int& folderFd, std::string& leaf);
-  std::unique_ptr<WritableFile> createConfined(const std::string& native, int& error);
+  // createFile, or createNewFile when `exclusive`.
+  std::unique_ptr<WritableFile> create(const std::string& path, bool exclusive, int& error);
+  std::unique_ptr<WritableFile> createConfined(const std::string& native, bool exclusive,
+                                               int& error);
   int deleteConfined(const std::string& native);
 
   // The native folder links are trusted in; nothing when requests are not confined.

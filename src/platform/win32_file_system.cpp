@@ -172,17 +172,29 @@ int Win32FileSystem::createFolder(const std::string& path) {
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& path, int& error) {
+  return create(path, false, error);
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::createNewFile(const std::string& path, int& error) {
+  return create(path, true, error);
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::create(const std::string& path, bool exclusive,
+                                                      int& error) {
   error = 0;
   if (holdsNul(path)) {
     error = winerr::kInvalidName;
     return nullptr;
   }
-  error = refuseLinks(path, true);
+  error = refuseLinks(path, !exclusive);
   if (error != 0) return nullptr;
-  // Confined, a link made after the check is opened as itself, not followed.
-  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (trusted_ ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, CREATE_ALWAYS, flags, nullptr);
+  // Confined, a link made after the check is opened as itself, not followed; CREATE_NEW
+  // finds any link at the name, followed or not, and refuses it as an existing file.
+  const DWORD flags =
+      FILE_ATTRIBUTE_NORMAL | (trusted_ || exclusive ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const HANDLE handle =
+      CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  exclusive ? CREATE_NEW : CREATE_ALWAYS, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = lastError();
     return nullptr;

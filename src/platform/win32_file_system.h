@@ -38,6 +38,7 @@ class Win32FileSystem : public FileSystem {
   void confineTo(const std::optional<std::string>& target) override;
   int createFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override;
+  std::unique_ptr<WritableFile> createNewFile(const std::string& path, int& error) override;
   std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
@@ -48,6 +49,8 @@ class Win32FileSystem : public FileSystem {
   // 5 when a folder of `path` below the trusted ones, or (with `leafToo`) the last
   // component itself, is a reparse point; 0 otherwise.
   int refuseLinks(const std::string& path, bool leafToo) const;
+  // createFile, or createNewFile when `exclusive`.
+  std::unique_ptr<WritableFile> create(const std::string& path, bool exclusive, int& error);
 
   std::optional<std::string> trusted_;
 };

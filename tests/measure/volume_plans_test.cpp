@@ -1,6 +1,6 @@
 // Plans checked against the volume before anything is written (run --files, reproduce, the
-// probe, --fill), the fill model on tmpfs, a kill in a later round, and an erase whose list
-// cannot be rewritten: on tmpfs mounts the tests make themselves.
+// probe, --fill), the fill model on tmpfs, a kill in a later round, Ctrl-C during a probe,
+// and an erase whose list cannot be rewritten: on tmpfs mounts the tests make themselves.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -103,6 +103,16 @@ TEST_F(VolumePlans, AKillInALaterRoundLeavesAListThatErasesEveryFile) {
   ASSERT_EQ(killed.exitCode, 128 + SIGKILL) << killed.err;
   const CliRun erased = runCli({"erase", "--list", list, "--yes"});
   EXPECT_EQ(erased.exitCode, 0) << erased.err;
+  EXPECT_EQ(filesWith(volume.mountPoint(), "/"), 0u);
+}
+
+TEST_F(VolumePlans, CtrlCDuringAProbeRemovesItAndExitsAsStopped) {
+  ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 512);
+  const CliRun stopped = runCliSignalled(
+      {"measure", volume.mountPoint(), "--probe", "448M"},
+      [&] { return filesWith(volume.mountPoint(), "/brimwell-probe-") > 0; }, SIGINT);
+  EXPECT_EQ(stopped.exitCode, 3) << stopped.out << stopped.err;
+  EXPECT_TRUE(contains(stopped.out, "stopped")) << stopped.out;
   EXPECT_EQ(filesWith(volume.mountPoint(), "/"), 0u);
 }
 

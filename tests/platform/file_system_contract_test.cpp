@@ -233,6 +233,31 @@ TEST(FileSystemContract, CreateReplacesAndWritesBlocksAsAsked) {
   EXPECT_EQ(attributes.size, 0u);
 }
 
+TEST(FileSystemContract, CreateNewRefusesWhatIsThereAndNeverWritesThroughALink) {
+  TempDir dir;
+  dir.writeFile("taken.dat", "keep me");
+  auto fs = makeNativeFileSystem();
+  int error = 0;
+  EXPECT_EQ(fs->createNewFile(join(dir.path(), "taken.dat"), error), nullptr);
+  EXPECT_EQ(error, winerr::kFileExists);
+  EXPECT_EQ(dir.readFile("taken.dat"), "keep me");
+
+  auto made = fs->createNewFile(join(dir.path(), "new.dat"), error);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(made->close(), 0);
+
+  std::error_code linkError;
+  std::filesystem::create_symlink(dir / "outside.dat", dir / "link.dat", linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
+  for (const bool confined : {false, true}) {
+    if (confined) fs->confineTo(dir.path() + PathStyle::native().separator());
+    EXPECT_EQ(fs->createNewFile(join(dir.path(), "link.dat"), error), nullptr);
+    EXPECT_EQ(error, winerr::kFileExists);
+    EXPECT_FALSE(std::filesystem::exists(dir / "outside.dat"));
+  }
+}
+
 TEST(FileSystemContract, ReadsFilesByteForByte) {
   TempDir dir;
   std::string bytes = "4096\t120\r\nline\rtwo\n\x1a rest";

@@ -1,7 +1,7 @@
 // The base of every test double of the file system: it passes every request to a wrapped
 // FileSystem, so a double overrides only what it changes and cannot drop a method (such as
-// replaceFile, confineTo or allowsConcurrentListing) by leaving it out. ForwardingListing
-// does the same for a folder listing.
+// createNewFile, replaceFile, confineTo or allowsConcurrentListing) by leaving it out.
+// ForwardingListing does the same for a folder listing.
 #pragma once
 
 #include <memory>
@@ -37,6 +37,9 @@ class ForwardingFileSystem : public FileSystem {
   int createFolder(const std::string& path) override { return real_.createFolder(path); }
   std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override {
     return real_.createFile(path, error);
+  }
+  std::unique_ptr<WritableFile> createNewFile(const std::string& path, int& error) override {
+    return real_.createNewFile(path, error);
   }
   std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override {
     return real_.replaceFile(path, error);
