@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang pkg-config ccache
   qt6-base-dev libgl-dev
-  libicu-dev libcli11-dev libgtest-dev googletest libbenchmark-dev
+  libicu-dev libcli11-dev nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev hyperfine
   locales xfsprogs
   xauth xvfb fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
