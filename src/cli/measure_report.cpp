@@ -1,15 +1,18 @@
 #include "cli/measure_report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
-#include "app/json_text.h"
 #include "app/size_text.h"
+#include "nlohmann/json.hpp"
 
 namespace brimwell::cli {
 namespace {
 
 using measure::Measurement;
+// Groups keep the order in which they are read out.
+using Json = nlohmann::ordered_json;
 
 // As fixedDecimals(), with a plus sign before a value above zero.
 std::string signedFixed(double value, int decimals) {
@@ -55,25 +58,17 @@ std::string line(const std::string& label, const std::string& value) {
   return text + value + "\n";
 }
 
-std::string field(const char* name, const std::string& value) {
-  return std::string("\"") + name + "\": " + value;
-}
-std::string field(const char* name, std::int64_t value) {
-  return field(name, std::to_string(value));
-}
-std::string field(const char* name, std::uint64_t value) {
-  return field(name, std::to_string(value));
-}
-std::string field(const char* name, double value, int decimals) {
-  return field(name, fixedDecimals(value, decimals));
-}
-std::string field(const char* name, bool value) {
-  return field(name, std::string(value ? "true" : "false"));
+// A figure rounded to `decimals` places, as the text shows it (never -0).
+double rounded(double value, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  return std::round(value * scale) / scale + 0.0;
 }
 
 // The head of a group: known, and the reason when it is not.
-std::string known(bool isKnown, const std::string& why) {
-  return field("known", isKnown) + (isKnown ? "" : ", " + field("why", jsonString(why)));
+Json known(bool isKnown, const std::string& why) {
+  Json group = {{"known", isKnown}};
+  if (!isKnown) group["why"] = why;
+  return group;
 }
 
 }  // namespace
@@ -174,78 +169,86 @@ std::string measurementTable(const Measurement& m) {
 
 std::string measurementJson(const Measurement& m) {
   const auto& fill = m.fill;
-  std::string text = "{\n  " + field("target", jsonString(m.target)) + ",\n";
-  text += "  \"fill\": {" + known(fill.known, fill.why);
+  Json json = {{"target", m.target}};
+  Json fillGroup = known(fill.known, fill.why);
   if (fill.known) {
-    text += ", " + field("volume_bytes", fill.volumeBytes) + ", " +
-            field("used_bytes", fill.usedBytes) + ", " + field("free_bytes", fill.freeBytes) +
-            ", " + field("available_bytes", fill.availableBytes) + ", " +
-            field("block_size", std::uint64_t{fill.blockSize}) + ", " +
-            field("used_percent", fill.usedPercent, 3) + ", " +
-            field("file_system", jsonString(fill.fileSystem));
+    fillGroup.update({{"volume_bytes", fill.volumeBytes},
+                      {"used_bytes", fill.usedBytes},
+                      {"free_bytes", fill.freeBytes},
+                      {"available_bytes", fill.availableBytes},
+                      {"block_size", fill.blockSize},
+                      {"used_percent", rounded(fill.usedPercent, 3)},
+                      {"file_system", fill.fileSystem}});
   }
-  text += ", " + field("files", fill.files) + ", " + field("bytes", fill.bytes) + ", " +
-          field("folders", fill.folders) + "},\n";
+  fillGroup.update({{"files", fill.files}, {"bytes", fill.bytes}, {"folders", fill.folders}});
+  json["fill"] = std::move(fillGroup);
 
-  text += "  \"fit\": {" + known(m.fit.known, m.fit.why);
+  Json fit = known(m.fit.known, m.fit.why);
   if (m.fit.known) {
-    text += ", \"rows\": [";
-    for (std::size_t row = 0; row < m.fit.rows.size(); ++row) {
-      const auto& r = m.fit.rows[row];
-      text += std::string(row == 0 ? "" : ",") + "\n    {" +
-              field("threshold", jsonString(r.threshold)) + ", " +
-              field("template_percent", r.templatePercent, 3) + ", " + field("files", r.files) +
-              ", " + field("achieved_percent", r.achievedPercent, 3) + ", " +
-              field("difference", r.achievedPercent - r.templatePercent, 3) + "}";
+    Json rows = Json::array();
+    for (const auto& r : m.fit.rows) {
+      rows.push_back({{"threshold", r.threshold},
+                      {"template_percent", rounded(r.templatePercent, 3)},
+                      {"files", r.files},
+                      {"achieved_percent", rounded(r.achievedPercent, 3)},
+                      {"difference", rounded(r.achievedPercent - r.templatePercent, 3)}});
     }
-    text += "],\n    " + field("largest_difference", m.fit.largestDifference, 3) + ", " +
-            field("largest_row", jsonString(m.fit.rows[m.fit.largestRow].threshold));
+    fit["rows"] = std::move(rows);
+    fit["largest_difference"] = rounded(m.fit.largestDifference, 3);
+    fit["largest_row"] = m.fit.rows[m.fit.largestRow].threshold;
   }
-  text += "},\n";
+  json["fit"] = std::move(fit);
 
   const auto& files = m.files;
-  text += "  \"file_fragmentation\": {" + known(files.known, files.why);
+  Json fragmentation = known(files.known, files.why);
   if (files.known) {
-    text += ", " + field("files", files.files) + ", " + field("unreadable", files.unreadable) +
-            ", " + field("fragmented_files", files.fragmented) + ", " +
-            field("fragmented_percent", files.fragmentedPercent(), 3) + ", " +
-            field("extents", files.extents) + ", " + field("mean_extents", files.meanExtents(), 4) +
-            ", " + field("largest_extents", files.largestExtents) + ", " +
-            field("layout_score", files.layoutScore, 5) + ", " +
-            field("layout_blocks", files.layoutBlocks) + ", " +
-            field("contiguous_blocks", files.contiguousBlocks) + ", \"files_by_extents\": {";
+    Json byExtents = Json::object();
     for (std::size_t k = 0; k < measure::kExtentClasses; ++k) {
-      text +=
-          std::string(k == 0 ? "" : ", ") + field(measure::extentClassName(k), files.histogram[k]);
+      byExtents[measure::extentClassName(k)] = files.histogram[k];
     }
-    text += "}";
+    fragmentation.update({{"files", files.files},
+                          {"unreadable", files.unreadable},
+                          {"fragmented_files", files.fragmented},
+                          {"fragmented_percent", rounded(files.fragmentedPercent(), 3)},
+                          {"extents", files.extents},
+                          {"mean_extents", rounded(files.meanExtents(), 4)},
+                          {"largest_extents", files.largestExtents},
+                          {"layout_score", rounded(files.layoutScore, 5)},
+                          {"layout_blocks", files.layoutBlocks},
+                          {"contiguous_blocks", files.contiguousBlocks},
+                          {"files_by_extents", std::move(byExtents)}});
   }
-  text += "},\n";
+  json["file_fragmentation"] = std::move(fragmentation);
 
   const auto& free = m.freeSpace;
-  text += "  \"free_space\": {" + known(free.known, free.why);
+  Json freeGroup = known(free.known, free.why);
   if (free.known) {
-    text += ", " + field("extents", free.extents) + ", " + field("free_bytes", free.freeBytes) +
-            ", " + field("median_bytes", free.medianBytes) + ", " +
-            field("largest_bytes", free.largestBytes) + ", \"extents_by_size\": [";
+    Json bySize = Json::array();
     const auto [first, last] = measure::usedSizeClasses(free);
     for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
-      text +=
-          std::string(k == first ? "" : ", ") + "{" + field("from_bytes", std::uint64_t{1} << k) +
-          ", " + field("below_bytes", std::uint64_t{2} << k) + ", " +
-          field("extents", free.histogram[k]) + ", " + field("bytes", free.bytesByClass[k]) + "}";
+      bySize.push_back({{"from_bytes", std::uint64_t{1} << k},
+                        {"below_bytes", std::uint64_t{2} << k},
+                        {"extents", free.histogram[k]},
+                        {"bytes", free.bytesByClass[k]}});
     }
-    text += "]";
+    freeGroup.update({{"extents", free.extents},
+                      {"free_bytes", free.freeBytes},
+                      {"median_bytes", free.medianBytes},
+                      {"largest_bytes", free.largestBytes},
+                      {"extents_by_size", std::move(bySize)}});
   }
-  text += "},\n";
+  json["free_space"] = std::move(freeGroup);
 
-  text += "  \"probe\": {" + field("requested", m.probe.requested);
+  Json probe = {{"requested", m.probe.requested}};
   if (m.probe.requested) {
-    text += ", " + known(m.probe.known, m.probe.why) + ", " + field("bytes", m.probe.bytes);
-    if (m.probe.known) text += ", " + field("extents", m.probe.extents);
+    probe.update(known(m.probe.known, m.probe.why));
+    probe["bytes"] = m.probe.bytes;
+    if (m.probe.known) probe["extents"] = m.probe.extents;
   }
-  text += "}\n}\n";
-  return text;
+  json["probe"] = std::move(probe);
+  // Names the file system holds in another encoding are not UTF-8: such bytes become U+FFFD,
+  // so the document stays valid.
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace brimwell::cli

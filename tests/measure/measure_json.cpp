@@ -3,32 +3,29 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "nlohmann/json.hpp"
+
 namespace brimwell::testing {
 namespace {
 
-std::size_t groupStart(const std::string& json, const std::string& group) {
-  const std::size_t at = json.find("\"" + group + "\": {");
-  if (at == std::string::npos) throw std::runtime_error("no group " + group + " in " + json);
-  return at;
+const nlohmann::json& group(const nlohmann::json& json, const std::string& name) {
+  if (!json.contains(name)) throw std::runtime_error("no group " + name + " in " + json.dump());
+  return json[name];
 }
 
 }  // namespace
 
-double jsonNumber(const std::string& json, const std::string& group, const std::string& name) {
-  const std::size_t start = groupStart(json, group);
-  const std::size_t end = json.find("\n  \"", start + 1);
-  const std::size_t at = json.find("\"" + name + "\": ", start);
-  if (at == std::string::npos || at > end) {
-    throw std::runtime_error("no " + group + "." + name + " in " + json);
+double jsonNumber(const std::string& json, const std::string& groupName, const std::string& name) {
+  const auto parsed = nlohmann::json::parse(json);
+  const auto& figures = group(parsed, groupName);
+  if (!figures.contains(name) || !figures[name].is_number()) {
+    throw std::runtime_error("no " + groupName + "." + name + " in " + json);
   }
-  return std::stod(json.substr(at + name.size() + 4));
+  return figures[name].get<double>();
 }
 
-bool jsonKnown(const std::string& json, const std::string& group) {
-  const std::size_t start = groupStart(json, group);
-  const std::size_t end = json.find("\n  \"", start + 1);
-  const std::size_t known = json.find("\"known\": true", start);
-  return known != std::string::npos && known < end;
+bool jsonKnown(const std::string& json, const std::string& groupName) {
+  return group(nlohmann::json::parse(json), groupName).value("known", false);
 }
 
 std::int64_t numberAfter(const std::string& text, const std::string& label, std::size_t& from) {

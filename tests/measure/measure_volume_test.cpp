@@ -11,6 +11,7 @@
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "nlohmann/json.hpp"
 #include "support/contains.h"
 #include "support/temp_dir.h"
 
@@ -179,17 +180,20 @@ TEST(MeasureFit, EachFileCountsOnTheRowItsSizeIsDrawnFor) {
   }
   const CliRun run = runCli({"measure", dir / "tree", "--template", dir / "small.fs", "--json"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(contains(run.out,
-                       "{\"threshold\": \"512\", \"template_percent\": 16.667, "
-                       "\"files\": 2, \"achieved_percent\": 40.000, \"difference\": "
-                       "23.333}"))
-      << run.out;
-  EXPECT_TRUE(contains(run.out,
-                       "{\"threshold\": \"4096\", \"template_percent\": 50.000, "
-                       "\"files\": 2, \"achieved_percent\": 40.000"));
-  EXPECT_TRUE(contains(run.out,
-                       "{\"threshold\": \"65536\", \"template_percent\": 33.333, "
-                       "\"files\": 1, \"achieved_percent\": 20.000"));
+  using nlohmann::json;
+  const json rows = json::parse(run.out)["fit"]["rows"];
+  ASSERT_EQ(rows.size(), 3u) << run.out;
+  EXPECT_EQ(rows[0], (json{{"threshold", "512"},
+                           {"template_percent", 16.667},
+                           {"files", 2},
+                           {"achieved_percent", 40.0},
+                           {"difference", 23.333}}));
+  EXPECT_EQ(rows[1]["threshold"], "4096");
+  EXPECT_EQ(rows[1]["template_percent"], 50.0);
+  EXPECT_EQ(rows[1]["files"], 2);
+  EXPECT_EQ(rows[2]["threshold"], "65536");
+  EXPECT_EQ(rows[2]["template_percent"], 33.333);
+  EXPECT_EQ(rows[2]["files"], 1);
   EXPECT_EQ(jsonNumber(run.out, "fill", "files"), 5);
   EXPECT_EQ(jsonNumber(run.out, "fill", "bytes"), 511 + 512 + 4095 + 4096);
   EXPECT_EQ(jsonNumber(run.out, "fill", "folders"), 1);
