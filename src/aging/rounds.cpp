@@ -1,6 +1,7 @@
 #include "aging/rounds.h"
 
 #include "aging/fill_level.h"
+#include "aging/job_progress.h"
 #include "aging/layout_writer.h"
 #include "aging/list_layout.h"
 #include "aging/volume_plan.h"
@@ -74,8 +75,17 @@ const char* roundStepName(RoundStep step) {
   return "erase";
 }
 
-RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList& list,
+RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList& list,
                          const RoundsPlan& plan, RoundsObserver& observer) {
+  JobProgress progress(caller.feedback);
+  Context context{caller.lists,  caller.fields,    progress,     caller.fs,
+                  caller.random, caller.collation, caller.style, caller.decimalSeparator};
+  // The bar's stretch of each step in a round: writing the batch takes most of the time.
+  const double roundShare = 100.0 / plan.rounds;
+  const auto stage = [&](int round, double from, double to) {
+    const double start = roundShare * (round - 1);
+    progress.stretch(start + roundShare * from, start + roundShare * to);
+  };
   const std::string target = context.fields.text(EditField::reprodpath);
   const std::string prefix = context.fields.text(EditField::id);
   TextTable& files1 = context.lists.files1;
@@ -88,6 +98,7 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
   for (int round = 1; round <= plan.rounds; ++round) {
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
+    stage(round, 0, 0.05);
     if (level) {
       outcome = buildToFill(context, fields, *level, plan.fill.has_value());
     } else {
@@ -103,6 +114,7 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
     appendRows(remaining, all);
     appendRows(files1, all);
     list.write(all);
+    stage(round, 0.05, 0.85);
     if (plan.layout) {
       const LayoutAim aim = layoutAim(*plan.layout, remaining, target);
       // Only before anything is written; later rounds come as near as they can.
@@ -125,9 +137,11 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
 
     files1.clear();
     appendRows(all, files1);
+    stage(round, 0.85, 0.9);
     outcome = diskops::sortOut(context);
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::SortOut, round);
     const TextTable chosen = files1;
+    stage(round, 0.9, 1);
     const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
     if (erased.outcome != Outcome::Done) return stopped(erased.outcome, RoundStep::Erase, round);
     // The erase left the chosen files it could not delete in the list: they stay on disk.

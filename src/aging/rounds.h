@@ -63,7 +63,8 @@ struct RoundsResult {
 // Runs the rounds into the target of the field `reprodpath` with the template loaded in
 // `context`. `list` records the target and is kept as described above. The files the last
 // erase refused stay in `context`'s file list (and on the list file, being on disk).
-// Failures throw; a stop by the user or a question declined returns with the step.
+// Failures throw; a stop by the user or a question declined returns with the step. The
+// progress bar goes once from start to end over the whole job (JobProgress).
 RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList& list,
                          const RoundsPlan& plan, RoundsObserver& observer);
 
