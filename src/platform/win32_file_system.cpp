@@ -1,6 +1,7 @@
 #include "platform/win32_file_system.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cctype>
@@ -70,8 +71,48 @@ class Win32WritableFile : public WritableFile {
     return writeToHandle(handle_, data, size, written);
   }
 
+  // NTFS has no call that places a range of a file without writing it: a file's clusters
+  // are taken when its length grows, all at once. A sparse file takes them range by range
+  // as ranges are written, so the range is written with zeros now, which places it (in
+  // whole compression units, 16 clusters), and the sparse mark is taken off at the close,
+  // when the data has filled the file. A file system without sparse files places the file
+  // as it is written.
+  int reserve(std::uint64_t offset, std::uint64_t size) override {
+    if (size == 0) return 0;
+    DWORD returned = 0;
+    if (!sparse_) {
+      if (!DeviceIoControl(handle_, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr)) {
+        return 0;
+      }
+      sparse_ = true;
+    }
+    // A write at an offset moves the file pointer: it is put back where the data goes on.
+    LARGE_INTEGER position{};
+    const LARGE_INTEGER here{};
+    if (!SetFilePointerEx(handle_, here, &position, FILE_CURRENT)) return lastError();
+    static constexpr char kZeros[64 * 1024] = {};
+    for (std::uint64_t done = 0; done < size;) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset + done);
+      at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+      const auto request = static_cast<DWORD>(std::min<std::uint64_t>(size - done, sizeof kZeros));
+      DWORD written = 0;
+      if (!WriteFile(handle_, kZeros, request, &written, &at)) return lastError();
+      done += written;
+    }
+    return SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) ? 0 : lastError();
+  }
+
   int close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return 0;
+    if (sparse_) {
+      FILE_SET_SPARSE_BUFFER whole{};
+      whole.SetSparse = FALSE;
+      DWORD returned = 0;
+      DeviceIoControl(handle_, FSCTL_SET_SPARSE, &whole, sizeof whole, nullptr, 0, &returned,
+                      nullptr);
+      sparse_ = false;
+    }
     const BOOL ok = CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     return ok ? 0 : lastError();
@@ -79,6 +120,7 @@ class Win32WritableFile : public WritableFile {
 
  private:
   HANDLE handle_;
+  bool sparse_ = false;  // made sparse by reserve()
 };
 
 }  // namespace
