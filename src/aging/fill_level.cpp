@@ -30,13 +30,14 @@ std::string levelText(double percent) {
 
 }  // namespace
 
-Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven) {
+Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven,
+                    std::optional<std::uint64_t> plannedUsed) {
   // A level taken from a measurement was never typed: the messages do not quote an option.
   const std::string aimText =
       levelGiven ? "--fill " + levelText(percent) : "a refill to " + levelText(percent) + " %";
   const std::string target = context.fields.text(EditField::reprodpath);
   const VolumeSpace space = volumeOfTarget(target, true);
-  const std::uint64_t used = space.totalBytes - space.freeBytes;
+  const std::uint64_t used = plannedUsed.value_or(space.totalBytes - space.freeBytes);
   const auto aim =
       static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
   if (aim <= used) {

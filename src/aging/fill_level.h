@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/context.h"
 #include "app/fields.h"
@@ -17,7 +18,9 @@ namespace brimwell::aging {
 // one or two points below. The same random state gives the same list. Fails before anything
 // is built when the volume is already that full or its free space cannot hold the files.
 // Sets the number of files in `fields`; reports the plan in the status line. `levelGiven`:
-// the user typed the level (--fill), so the messages may quote it.
-Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven);
+// the user typed the level (--fill), so the messages may quote it. `plannedUsed`: the bytes
+// in use to plan from (a later round's, UsedModel); nothing: as the volume reports them.
+Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven,
+                    std::optional<std::uint64_t> plannedUsed = std::nullopt);
 
 }  // namespace brimwell::aging

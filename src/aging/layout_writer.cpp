@@ -23,6 +23,21 @@ std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
   return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
 }
 
+// A state for the cuts' own random source, taken with one draw from the job's. The cuts
+// drawn depend on how the file system placed the files measured so far; with a source of
+// their own, the job's draws after the batch (the sort-out's) stay the same whatever the
+// placement, so the same seed picks the same files to delete. The draw is mixed (the
+// finaliser of a 32-bit hash), as a state drawn from the same generator would give the
+// job's own sequence again.
+std::uint32_t cutSeed(RandomSource& job) {
+  std::uint32_t seed = job.draw(0xFFFFFFFFu);
+  seed ^= seed >> 16;
+  seed *= 0x85EBCA6Bu;
+  seed ^= seed >> 13;
+  seed *= 0xC2B2AE35u;
+  return seed ^ (seed >> 16);
+}
+
 std::string scoreText(double score) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f", score);
@@ -38,6 +53,7 @@ class PieceWriter {
         joins_(listJoins(list_, blockSize_)),
         steer_(aim.score, aim.onDisk, joins_),
         measureEvery_(joins_ / kMeasuresPerList + 1),
+        cutRandom_(cutSeed(context.random)),
         writing_(context) {}
 
   Outcome run() {
@@ -63,7 +79,7 @@ class PieceWriter {
     const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
     cuts_.assign(1, size);
     for (std::int64_t join = joins; join >= 1 && chance > 0; --join) {
-      if (context_.random.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
+      if (cutRandom_.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
     }
     cuts_.push_back(0);
     const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
@@ -98,6 +114,7 @@ class PieceWriter {
   std::int64_t joins_;
   LayoutSteer steer_;
   std::int64_t measureEvery_;
+  RandomSource cutRandom_;
   diskops::ListWriting writing_;
   std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
   std::vector<std::size_t> done_;   // finished, not yet measured

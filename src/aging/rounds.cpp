@@ -4,8 +4,8 @@
 #include "aging/job_progress.h"
 #include "aging/layout_writer.h"
 #include "aging/list_layout.h"
+#include "aging/used_model.h"
 #include "aging/volume_plan.h"
-#include "app/failure.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
 #include "platform/volume_layout.h"
@@ -95,12 +95,18 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
   const auto stopped = [](Outcome outcome, RoundStep step, int round) {
     return RoundsResult{outcome, step, round};
   };
+  // What later rounds plan from: the volume is read before anything is written.
+  std::optional<UsedModel> model;
+  if (plan.rounds > 1) model.emplace(target);
   for (int round = 1; round <= plan.rounds; ++round) {
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     stage(round, 0, 0.05);
     if (level) {
-      outcome = buildToFill(context, fields, *level, plan.fill.has_value());
+      // The first round plans from the volume as it is; later ones from the model, so that
+      // the same seed gives the same batches.
+      const auto used = round == 1 ? std::nullopt : std::optional(model->usedBytes(remaining));
+      outcome = buildToFill(context, fields, *level, plan.fill.has_value(), used);
     } else {
       outcome = fileset::buildChecked(context);
     }
@@ -125,15 +131,9 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     }
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
     observer.batchWritten(round, written);
+    if (model) model->batchWritten(files1);
     // Without --fill, the later rounds refill to the level the first one reached.
-    if (round == 1 && !level && plan.rounds > 1) {
-      VolumeSpace space;
-      level = usedPercent(target, space);
-      if (!level) {
-        throw Failure("The fill of the volume holding " + target +
-                      " cannot be read, so the later rounds cannot refill it; give --fill");
-      }
-    }
+    if (round == 1 && !level && model) level = model->usedPercent(files1);
 
     files1.clear();
     appendRows(all, files1);
