@@ -124,14 +124,25 @@ class PieceWriter {
 
 }  // namespace
 
-LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target) {
+LayoutAim layoutAim(double score, const TextTable& onDisk, const LayoutJoins& others,
+                    const std::string& target) {
   LayoutAim aim;
   aim.score = score;
   VolumeSpace space;
   std::string why;
   if (readVolumeSpace(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
-  aim.onDisk = layoutJoins(listLayout(onDisk, aim.blockSize));
+  const LayoutJoins listed = layoutJoins(listLayout(onDisk, aim.blockSize));
+  aim.onDisk = {listed.joins + others.joins, listed.contiguous + others.contiguous};
   return aim;
+}
+
+LayoutJoins joinsUnder(const std::string& target, Context& context) {
+  PathAttributes attributes;
+  if (!context.fs.attributes(target, attributes) || !attributes.isDirectory) return {};
+  measure::MeasureRequest request;
+  request.target = target;
+  const measure::FileLayoutFigures files = measure::measure(request, context).files;
+  return files.known ? layoutJoins(files) : LayoutJoins{};
 }
 
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {

@@ -32,8 +32,13 @@ struct LayoutAim {
 };
 
 // The aim of `score` for a batch written to the volume holding `target`, where the files of
-// `onDisk` stay.
-LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target);
+// `onDisk` stay, beside `others`: the files under the target the job did not write.
+LayoutAim layoutAim(double score, const TextTable& onDisk, const LayoutJoins& others,
+                    const std::string& target);
+
+// The joins of the files under `target` now (none when it is not there yet): measure counts
+// them in the layout score of the target, so a job aiming at a score counts them too.
+LayoutJoins joinsUnder(const std::string& target, Context& context);
 
 // The joins of the listed files once written on a volume of `blockSize` bytes a block.
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);

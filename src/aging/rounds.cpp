@@ -1,5 +1,7 @@
 #include "aging/rounds.h"
 
+#include <cmath>
+
 #include "aging/fill_level.h"
 #include "aging/job_progress.h"
 #include "aging/layout_writer.h"
@@ -45,7 +47,10 @@ std::optional<double> usedPercent(const std::string& target, VolumeSpace& space)
          static_cast<double>(space.totalBytes);
 }
 
-RoundFigures roundFigures(int round, const TextTable& remaining, const std::string& target) {
+// `others`: the joins of the files under the target the job did not write, which the score
+// counts as measure does.
+RoundFigures roundFigures(int round, const TextTable& remaining, const LayoutJoins& others,
+                          const std::string& target) {
   RoundFigures figures;
   figures.round = round;
   figures.remaining = measureFileList(remaining, target);
@@ -56,6 +61,10 @@ RoundFigures roundFigures(int round, const TextTable& remaining, const std::stri
     figures.freeExtents = static_cast<std::int64_t>(extents.size());
   }
   figures.layout = listLayout(remaining, space.blockSize);
+  figures.layout.layoutBlocks += others.joins;
+  figures.layout.contiguousBlocks += others.contiguous;
+  figures.layout.layoutScore =
+      LayoutJoins{figures.layout.layoutBlocks, figures.layout.contiguousBlocks}.score();
   return figures;
 }
 
@@ -97,6 +106,7 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
   };
   // What later rounds plan from: the volume is read before anything is written.
   std::optional<UsedModel> model;
+  const LayoutJoins alreadyThere = plan.layout ? joinsUnder(target, context) : LayoutJoins{};
   if (plan.rounds > 1) model.emplace(target);
   for (int round = 1; round <= plan.rounds; ++round) {
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
@@ -122,7 +132,15 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     list.write(all);
     stage(round, 0.05, 0.85);
     if (plan.layout) {
-      const LayoutAim aim = layoutAim(*plan.layout, remaining, target);
+      // Each round's erase takes its share of the job's files, never of the others, which
+      // then weigh more in the score: the aim weighs them so from the start.
+      const double kept = 1.0 - context.fields.value(SpinField::delprocent) / 100.0;
+      const LayoutJoins others =
+          kept <= 0
+              ? alreadyThere
+              : LayoutJoins{std::llround(static_cast<double>(alreadyThere.joins) / kept),
+                            std::llround(static_cast<double>(alreadyThere.contiguous) / kept)};
+      const LayoutAim aim = layoutAim(*plan.layout, remaining, others, target);
       // Only before anything is written; later rounds come as near as they can.
       if (round == 1) checkLayoutReach(files1, aim, target);
       outcome = reproduceToLayout(context, aim);
@@ -149,7 +167,7 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     keepUndeleted(chosen, files1, deleted);
     keepUndeleted(all, deleted, remaining);
     list.write(remaining);
-    RoundFigures figures = roundFigures(round, remaining, target);
+    RoundFigures figures = roundFigures(round, remaining, alreadyThere, target);
     figures.written = written;
     figures.erased = erased;
     observer.roundDone(figures);

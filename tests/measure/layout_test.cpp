@@ -1,5 +1,6 @@
 // run --layout: the files written land on the layout score asked for, on real ext4 and XFS
-// volumes, as filefrag counts their extents; the same seed repeats, round after round; an aim the
+// volumes, as filefrag counts their extents (with a file that was there before); the same
+// seed repeats, round after round; an aim the
 // files cannot reach is refused before anything is written; --rounds 1 prints its round line.
 #include <gtest/gtest.h>
 
@@ -68,9 +69,15 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
   const std::string skip = ScratchVolume::skipReason(volume.kind);
   if (!skip.empty()) GTEST_SKIP() << skip;
   TempDir lists;
-  const auto age = [&](const char* score, const char* list, const char* rounds) {
+  // `others`: a whole file of that many MiB in the target before the run, which measure and
+  // filefrag count with the files the run writes.
+  const auto age = [&](const char* score, const char* list, const char* rounds, int others) {
     ScratchVolume scratch(volume.kind, volume.megabytes);
     const std::string target = scratch.mountPoint() + "/t/";
+    if (others > 0) {
+      shellOutput("mkdir " + target + " && head -c " + std::to_string(others) +
+                  "M /dev/urandom > " + target + "before.bin && sync");
+    }
     const CliRun run = runCli({"run", "--template", kTemplate, "--target", target, "--fill",
                                volume.fill, "--layout", score, "--rounds", rounds, "--seed", "5",
                                "--yes", "--list", lists / list});
@@ -89,9 +96,9 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
     return std::make_pair(counted.score, text);
   };
   // Two rounds: the second batch is planned from what the first left, the same every time.
-  const auto first = age("0.6", "a.txt", "2");
-  age("0.85", "b.txt", "1");
-  const auto again = age("0.6", "c.txt", "2");
+  const auto first = age("0.6", "a.txt", "2", 0);
+  age("0.85", "b.txt", "1", 8);
+  const auto again = age("0.6", "c.txt", "2", 0);
   EXPECT_NEAR(again.first, first.first, 0.005);
   EXPECT_TRUE(again.second == first.second);
 }
