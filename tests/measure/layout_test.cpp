@@ -1,7 +1,7 @@
 // run --layout: the files written land on the layout score asked for, on real ext4 and XFS
 // volumes, as filefrag counts their extents (with a file that was there before); the same
-// seed repeats, round after round; an aim the
-// files cannot reach is refused before anything is written; --rounds 1 prints its round line.
+// seed repeats, round after round; an aim the files cannot reach is refused before anything
+// is written; --rounds 1 prints its round line.
 #include <gtest/gtest.h>
 
 #include <cmath>
