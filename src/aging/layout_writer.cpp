@@ -23,14 +23,14 @@ std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
   return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
 }
 
-// A state for the cuts' own random source, taken with one draw from the job's. The cuts
-// drawn depend on how the file system placed the files measured so far; with a source of
-// their own, the job's draws after the batch (the sort-out's) stay the same whatever the
-// placement, so the same seed picks the same files to delete. The draw is mixed (the
-// finaliser of a 32-bit hash), as a state drawn from the same generator would give the
-// job's own sequence again.
-std::uint32_t cutSeed(RandomSource& job) {
-  std::uint32_t seed = job.draw(0xFFFFFFFFu);
+// The state of the cuts' own random source, made from the job's without drawing from it.
+// The cuts drawn depend on how the file system placed the files measured so far; with a
+// source of their own, the job's draws after the batch (the sort-out's) stay the same
+// whatever the placement, and the same as without --layout, so the same seed deletes the
+// same files. The job's state is mixed (the finaliser of a 32-bit hash), as that state
+// itself would give the job's own sequence again.
+std::uint32_t cutSeed(const RandomSource& job) {
+  std::uint32_t seed = job.state();
   seed ^= seed >> 16;
   seed *= 0x85EBCA6Bu;
   seed ^= seed >> 13;
