@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,6 @@ namespace {
 constexpr std::uint32_t kShareSteps = 1u << 20;  // the resolution of a cut's chance
 constexpr int kMeasuresPerList = 64;             // how often the steer learns, at most
 
-// Blocks of a file that could lie apart from the block before them.
-std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
-  return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
-}
-
 std::string scoreText(double score) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f", score);
@@ -37,6 +33,9 @@ class PieceWriter {
         blockSize_(aim.blockSize),
         joins_(listJoins(list_, blockSize_)),
         steer_(aim.score, aim.onDisk, joins_),
+        plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list_, blockSize_,
+                                                          *aim.classShares, aim.onDiskClasses)
+                              : std::nullopt),
         measureEvery_(joins_ / kMeasuresPerList + 1),
         writing_(context) {}
 
@@ -45,7 +44,7 @@ class PieceWriter {
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
       auto file = writing_.create(std::string(list_.caption(row)));
-      if (!place(*file, size) || !writing_.write(*file, size) || file->close() != 0) {
+      if (!place(*file, row, size) || !writing_.write(*file, size) || file->close() != 0) {
         file->close();
         return writing_.failed();
       }
@@ -57,13 +56,21 @@ class PieceWriter {
   }
 
  private:
-  // Cuts the file's joins with the steer's share and places its pieces, the last first.
-  bool place(WritableFile& file, std::int64_t size) {
-    const std::int64_t joins = joinsOf(size, blockSize_);
+  // Cuts the file's joins, with the steer's share or into the pieces planned for it, and
+  // places its pieces, the last first.
+  bool place(WritableFile& file, std::size_t row, std::int64_t size) {
+    const std::int64_t joins = fileJoins(size, blockSize_);
     const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
+    // Planned: each join is cut with the chance of the cuts still wanted among the joins left.
+    std::int64_t wanted = plan_ ? plan_->cuts(row, steer_.cutsToCome()) : 0;
     cuts_.assign(1, size);
-    for (std::int64_t join = joins; join >= 1 && chance > 0; --join) {
-      if (context_.random.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
+    for (std::int64_t join = joins; join >= 1 && (plan_ ? wanted > 0 : chance > 0); --join) {
+      const bool cut = plan_ ? context_.random.draw(static_cast<std::uint32_t>(join)) < wanted
+                             : context_.random.draw(kShareSteps) < chance;
+      if (cut) {
+        cuts_.push_back(join * blockSize_);
+        --wanted;
+      }
     }
     cuts_.push_back(0);
     const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
@@ -97,6 +104,7 @@ class PieceWriter {
   std::uint32_t blockSize_;
   std::int64_t joins_;
   LayoutSteer steer_;
+  std::optional<ExtentPlan> plan_;
   std::int64_t measureEvery_;
   diskops::ListWriting writing_;
   std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
@@ -107,20 +115,24 @@ class PieceWriter {
 
 }  // namespace
 
-LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target) {
+LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
+                    const TextTable& onDisk, const std::string& target) {
   LayoutAim aim;
   aim.score = score;
+  aim.classShares = classShares;
   VolumeSpace space;
   std::string why;
   if (readVolumeSpace(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
-  aim.onDisk = layoutJoins(listLayout(onDisk, aim.blockSize));
+  const measure::FileLayoutFigures onDiskFigures = listLayout(onDisk, aim.blockSize);
+  aim.onDisk = layoutJoins(onDiskFigures);
+  aim.onDiskClasses = onDiskFigures.histogram;
   return aim;
 }
 
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
   std::int64_t joins = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
-    joins += joinsOf(diskops::listedFileSize(list, row), blockSize);
+    joins += fileJoins(diskops::listedFileSize(list, row), blockSize);
   }
   return joins;
 }

@@ -17,8 +17,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "aging/extent_plan.h"
 #include "aging/layout_steer.h"
 #include "app/context.h"
 #include "app/outcome.h"
@@ -29,11 +31,17 @@ struct LayoutAim {
   double score = 1.0;
   LayoutJoins onDisk;  // the files already under the target that stay
   std::uint32_t blockSize = 4096;
+  // run --like: the shares of files by extent class that the files on disk and the batch
+  // are to reach together (each file cut into a planned number of pieces, ExtentPlan);
+  // nothing: every join is cut with one share.
+  std::optional<ExtentClassShares> classShares;
+  ExtentClassCounts onDiskClasses{};
 };
 
-// The aim of `score` for a batch written to the volume holding `target`, where the files of
-// `onDisk` stay.
-LayoutAim layoutAim(double score, const TextTable& onDisk, const std::string& target);
+// The aim of `score` (and, for run --like, of `classShares`) for a batch written to the
+// volume holding `target`, where the files of `onDisk` stay.
+LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
+                    const TextTable& onDisk, const std::string& target);
 
 // The joins of the listed files once written on a volume of `blockSize` bytes a block.
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);

@@ -1,5 +1,7 @@
 #include "aging/rounds.h"
 
+#include <utility>
+
 #include "aging/fill_level.h"
 #include "aging/layout_writer.h"
 #include "aging/list_layout.h"
@@ -7,6 +9,7 @@
 #include "app/failure.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
+#include "measure/file_layout.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell::aging {
@@ -53,6 +56,7 @@ RoundFigures roundFigures(int round, const TextTable& remaining, const std::stri
   std::vector<Extent> extents;
   if (readFreeExtents(target, extents, figures.freeExtentsWhy)) {
     figures.freeExtents = static_cast<std::int64_t>(extents.size());
+    figures.freeSpace = measure::freeSpaceFigures(std::move(extents));
   }
   figures.layout = listLayout(remaining, space.blockSize);
   return figures;
@@ -81,11 +85,18 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
   TextTable& files1 = context.lists.files1;
   TextTable remaining{2};
   TextTable all{2};
-  std::optional<double> level = plan.fill;
+  const DriveProfile* like = plan.like ? &*plan.like : nullptr;
+  std::optional<double> level = like ? std::optional(like->usedPercent) : plan.fill;
+  const std::optional<double> layout = like ? std::optional(like->layoutScore) : plan.layout;
+  const std::optional<ExtentClassShares> classShares =
+      like ? std::optional(extentClassShares(*like)) : std::nullopt;
   const auto stopped = [](Outcome outcome, RoundStep step, int round) {
     return RoundsResult{outcome, step, round};
   };
-  for (int round = 1; round <= plan.rounds; ++round) {
+  for (int round = 1; round <= plan.rounds + (like ? 1 : 0); ++round) {
+    const bool topUp = round > plan.rounds;
+    VolumeSpace space;
+    if (topUp && usedPercent(target, space) >= level) break;  // nothing to top up
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     if (level) {
@@ -103,19 +114,27 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
     appendRows(remaining, all);
     appendRows(files1, all);
     list.write(all);
-    if (plan.layout) {
-      const LayoutAim aim = layoutAim(*plan.layout, remaining, target);
-      // Only before anything is written; later rounds come as near as they can.
-      if (round == 1) checkLayoutReach(files1, aim, target);
+    if (layout) {
+      const LayoutAim aim = layoutAim(*layout, classShares, remaining, target);
+      // Only before anything is written, and only for a score asked for: later rounds, and
+      // a profile's score, come as near as they can.
+      if (round == 1 && !like) checkLayoutReach(files1, aim, target);
       outcome = reproduceToLayout(context, aim);
     } else {
       outcome = diskops::reproduce(context);
     }
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
     observer.batchWritten(round, written);
+    if (topUp) {
+      remaining = all;
+      RoundFigures figures = roundFigures(round, remaining, target);
+      figures.written = written;
+      figures.topUp = true;
+      observer.roundDone(figures);
+      break;
+    }
     // Without --fill, the later rounds refill to the level the first one reached.
     if (round == 1 && !level && plan.rounds > 1) {
-      VolumeSpace space;
       level = usedPercent(target, space);
       if (!level) {
         throw Failure("The fill of the volume holding " + target +
