@@ -16,4 +16,13 @@ bool jsonKnown(const std::string& json, const std::string& group);
 // past it (so calls in a row read along a line); -1 when the label or the number is missing.
 std::int64_t numberAfter(const std::string& text, const std::string& label, std::size_t& from);
 
+// The layout score filefrag gives the files under `folder`, and the share of files of one
+// block or more (small: under 16 blocks; large: the others) in more than one extent.
+struct Filefrag {
+  double score = 1.0;
+  double smallSplit = 0;
+  double largeSplit = 0;
+};
+Filefrag filefragFigures(const std::string& folder);
+
 }  // namespace brimwell::testing
