@@ -96,11 +96,15 @@ RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList
   for (int round = 1; round <= plan.rounds + (like ? 1 : 0); ++round) {
     const bool topUp = round > plan.rounds;
     VolumeSpace space;
-    if (topUp && usedPercent(target, space) >= level) break;  // nothing to top up
+    const std::optional<double> used = topUp ? usedPercent(target, space) : std::nullopt;
+    if (used && *used >= *level) break;  // nothing to top up
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     if (level) {
-      outcome = buildToFill(context, fields, *level, plan.fill.has_value());
+      outcome = buildToFill(context, fields, *level,
+                            like        ? LevelFrom::Profile
+                            : plan.fill ? LevelFrom::Option
+                                        : LevelFrom::Refill);
     } else {
       outcome = fileset::buildChecked(context);
     }
