@@ -20,16 +20,23 @@ using nlohmann::json;
                 " (a profile is what brimwell-cli measure --json prints for a drive)");
 }
 
+// Whether `group` says "known": true (any other value, or none, is not).
+bool isKnown(const json& group) {
+  const auto known = group.find("known");
+  return known != group.end() && known->is_boolean() && known->get<bool>();
+}
+
 // The group `name` of `root`, which must say it is known.
 const json& knownGroup(const std::string& file, const json& root, const char* name) {
   const auto group = root.find(name);
   if (group == root.end() || !group->is_object()) {
     refuse(file, std::string("it has no \"") + name + "\" group");
   }
-  if (group->value("known", false) != true) {
-    const std::string why = group->value("why", std::string());
+  if (!isKnown(*group)) {
+    const auto why = group->find("why");
     refuse(file, std::string("its \"") + name + "\" is not known" +
-                     (why.empty() ? std::string() : ": " + why));
+                     (why != group->end() && why->is_string() ? ": " + why->get<std::string>()
+                                                              : std::string()));
   }
   return *group;
 }
@@ -52,7 +59,7 @@ bool isCount(const json& value) {
 
 std::optional<FreeSizeCounts> freeBySize(const json& root) {
   const auto group = root.find("free_space");
-  if (group == root.end() || !group->is_object() || group->value("known", false) != true) {
+  if (group == root.end() || !group->is_object() || !isKnown(*group)) {
     return std::nullopt;
   }
   const auto classes = group->find("extents_by_size");

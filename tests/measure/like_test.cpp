@@ -95,6 +95,8 @@ TEST(LikeProfileRefusals, AProfileThatCannotBeUsedIsRefusedWithNothingWritten) {
   EXPECT_NE(refusal("{\"fill\": {\"known\": false, \"why\": \"no statvfs\"}}")
                 .find(prefix + "its \"fill\" is not known: no statvfs"),
             std::string::npos);
+  EXPECT_NE(refusal("{\"fill\": {\"known\": \"yes\"}}").find(prefix + "its \"fill\" is not known"),
+            std::string::npos);
   EXPECT_NE(refusal("{\"fill\": {\"known\": true, \"used_percent\": 50}}")
                 .find(prefix + "it has no \"file_fragmentation\" group"),
             std::string::npos);
