@@ -30,11 +30,13 @@ std::string levelText(double percent) {
 
 }  // namespace
 
-Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven,
+Outcome buildToFill(Context& context, FieldValues& fields, double percent, LevelFrom from,
                     std::optional<std::uint64_t> plannedUsed) {
   // A level taken from a measurement was never typed: the messages do not quote an option.
-  const std::string aimText =
-      levelGiven ? "--fill " + levelText(percent) : "a refill to " + levelText(percent) + " %";
+  const std::string aimText = from == LevelFrom::Option ? "--fill " + levelText(percent)
+                              : from == LevelFrom::Refill
+                                  ? "a refill to " + levelText(percent) + " %"
+                                  : "the profile's fill of " + levelText(percent) + " %";
   const std::string target = context.fields.text(EditField::reprodpath);
   const VolumeSpace space = volumeOfTarget(target, true);
   const std::uint64_t used = plannedUsed.value_or(space.totalBytes - space.freeBytes);

@@ -17,10 +17,16 @@ namespace brimwell::aging {
 // (and the folders' blocks), then removes entries at random until it fits; it lands within
 // one or two points below. The same random state gives the same list. Fails before anything
 // is built when the volume is already that full or its free space cannot hold the files.
-// Sets the number of files in `fields`; reports the plan in the status line. `levelGiven`:
-// the user typed the level (--fill), so the messages may quote it. `plannedUsed`: the bytes
-// in use to plan from (a later round's, UsedModel); nothing: as the volume reports them.
-Outcome buildToFill(Context& context, FieldValues& fields, double percent, bool levelGiven,
+// Sets the number of files in `fields`; reports the plan in the status line. The messages
+// name the level by where it came from. `plannedUsed`: the bytes in use to plan from (a
+// later round's, UsedModel); nothing: as the volume reports them.
+enum class LevelFrom {
+  Option,   // typed: --fill
+  Refill,   // what the first round reached
+  Profile,  // a drive's profile (run --like)
+};
+Outcome buildToFill(Context& context, FieldValues& fields, double percent,
+                    LevelFrom from = LevelFrom::Option,
                     std::optional<std::uint64_t> plannedUsed = std::nullopt);
 
 }  // namespace brimwell::aging

@@ -14,6 +14,10 @@ double LayoutJoins::score() const {
   return joins == 0 ? 1.0 : static_cast<double>(contiguous) / static_cast<double>(joins);
 }
 
+std::int64_t fileJoins(std::int64_t size, std::uint32_t blockSize) {
+  return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
+}
+
 double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins) {
   return LayoutJoins{onDisk.joins + batchJoins, onDisk.contiguous}.score();
 }
@@ -35,22 +39,32 @@ void LayoutSteer::measured(const LayoutJoins& written, std::int64_t cuts) {
   steer();
 }
 
-void LayoutSteer::steer() {
+double LayoutSteer::yield() const {
+  return measuredCuts_ >= kCutsToLearnFrom
+             ? static_cast<double>(measuredBreaks_) / static_cast<double>(measuredCuts_)
+             : 1.0;
+}
+
+double LayoutSteer::wantedCuts() const {
   // Breaks wanted over all files, less those on disk, measured, and expected from the
-  // files planned but not yet measured; what is left is spread over the joins to come.
-  const double yield = measuredCuts_ >= kCutsToLearnFrom ? static_cast<double>(measuredBreaks_) /
-                                                               static_cast<double>(measuredCuts_)
-                                                         : 1.0;
+  // files planned but not yet measured; what is left is cut in the joins to come.
+  const double yielded = yield();
+  if (yielded <= 0) return 0;
   const double wanted = (1.0 - aim_) * static_cast<double>(onDisk_.joins + batchJoins_) -
                         static_cast<double>(onDisk_.joins - onDisk_.contiguous) -
                         static_cast<double>(measuredBreaks_) -
-                        yield * static_cast<double>(plannedCuts_ - measuredCuts_);
-  const auto toCome = static_cast<double>(batchJoins_ - plannedJoins_);
-  if (toCome <= 0 || yield <= 0) {
-    cutShare_ = 0;
-    return;
-  }
-  cutShare_ = std::clamp(wanted / (yield * toCome), 0.0, 1.0);
+                        yielded * static_cast<double>(plannedCuts_ - measuredCuts_);
+  return wanted / yielded;
+}
+
+double LayoutSteer::cutsToCome() const {
+  return std::clamp(wantedCuts(), 0.0,
+                    static_cast<double>(std::max<std::int64_t>(joinsToCome(), 0)));
+}
+
+void LayoutSteer::steer() {
+  const auto toCome = static_cast<double>(joinsToCome());
+  cutShare_ = toCome <= 0 ? 0 : std::clamp(wantedCuts() / toCome, 0.0, 1.0);
 }
 
 }  // namespace brimwell::aging

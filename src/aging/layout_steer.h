@@ -21,6 +21,9 @@ struct LayoutJoins {
   double score() const;  // 1.0 when there is no join
 };
 
+// The joins of a file of `size` bytes: its blocks but the first.
+std::int64_t fileJoins(std::int64_t size, std::uint32_t blockSize);
+
 // The lowest score the files on disk and a batch of `batchJoins` can reach: every join of
 // the batch cut.
 double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins);
@@ -33,6 +36,8 @@ class LayoutSteer {
 
   // The share of joins to cut in the next file.
   double cutShare() const { return cutShare_; }
+  // The cuts wanted in the files still to be planned, as of the files planned so far.
+  double cutsToCome() const;
   // A file planned with `joins` joins and `cuts` of them cut.
   void planned(std::int64_t joins, std::int64_t cuts);
   // Files written and measured since the last call: what they hold and the cuts planned in
@@ -41,6 +46,9 @@ class LayoutSteer {
 
  private:
   void steer();
+  double yield() const;       // breaks per planned cut, as measured
+  double wantedCuts() const;  // cuts wanted in the joins to come, unbounded
+  std::int64_t joinsToCome() const { return batchJoins_ - plannedJoins_; }
 
   double aim_;
   LayoutJoins onDisk_;

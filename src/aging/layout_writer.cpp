@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,6 @@ namespace {
 
 constexpr std::uint32_t kShareSteps = 1u << 20;  // the resolution of a cut's chance
 constexpr int kMeasuresPerList = 64;             // how often the steer learns, at most
-
-// Blocks of a file that could lie apart from the block before them.
-std::int64_t joinsOf(std::int64_t size, std::uint32_t blockSize) {
-  return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);
-}
 
 // The state of the cuts' own random source, made from the job's without drawing from it.
 // The cuts drawn depend on how the file system placed the files measured so far; with a
@@ -52,6 +48,9 @@ class PieceWriter {
         blockSize_(aim.blockSize),
         joins_(listJoins(list_, blockSize_)),
         steer_(aim.score, aim.onDisk, joins_),
+        plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list_, blockSize_,
+                                                          *aim.classShares, aim.onDiskClasses)
+                              : std::nullopt),
         measureEvery_(joins_ / kMeasuresPerList + 1),
         cutRandom_(cutSeed(context.random)),
         writing_(context) {}
@@ -61,7 +60,7 @@ class PieceWriter {
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
       auto file = writing_.create(std::string(list_.caption(row)));
-      if (!place(*file, size) || !writing_.write(*file, size) || file->close() != 0) {
+      if (!place(*file, row, size) || !writing_.write(*file, size) || file->close() != 0) {
         file->close();
         return writing_.failed();
       }
@@ -73,13 +72,21 @@ class PieceWriter {
   }
 
  private:
-  // Cuts the file's joins with the steer's share and places its pieces, the last first.
-  bool place(WritableFile& file, std::int64_t size) {
-    const std::int64_t joins = joinsOf(size, blockSize_);
+  // Cuts the file's joins, with the steer's share or into the pieces planned for it, and
+  // places its pieces, the last first.
+  bool place(WritableFile& file, std::size_t row, std::int64_t size) {
+    const std::int64_t joins = fileJoins(size, blockSize_);
     const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
+    // Planned: each join is cut with the chance of the cuts still wanted among the joins left.
+    std::int64_t wanted = plan_ ? plan_->cuts(row, steer_.cutsToCome()) : 0;
     cuts_.assign(1, size);
-    for (std::int64_t join = joins; join >= 1 && chance > 0; --join) {
-      if (cutRandom_.draw(kShareSteps) < chance) cuts_.push_back(join * blockSize_);
+    for (std::int64_t join = joins; join >= 1 && (plan_ ? wanted > 0 : chance > 0); --join) {
+      const bool cut = plan_ ? cutRandom_.draw(static_cast<std::uint32_t>(join)) < wanted
+                             : cutRandom_.draw(kShareSteps) < chance;
+      if (cut) {
+        cuts_.push_back(join * blockSize_);
+        --wanted;
+      }
     }
     cuts_.push_back(0);
     const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
@@ -113,6 +120,7 @@ class PieceWriter {
   std::uint32_t blockSize_;
   std::int64_t joins_;
   LayoutSteer steer_;
+  std::optional<ExtentPlan> plan_;
   std::int64_t measureEvery_;
   RandomSource cutRandom_;
   diskops::ListWriting writing_;
@@ -124,15 +132,18 @@ class PieceWriter {
 
 }  // namespace
 
-LayoutAim layoutAim(double score, const TextTable& onDisk, const LayoutJoins& others,
-                    const std::string& target) {
+LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
+                    const TextTable& onDisk, const LayoutJoins& others, const std::string& target) {
   LayoutAim aim;
   aim.score = score;
+  aim.classShares = classShares;
   VolumeSpace space;
   std::string why;
   if (readVolumeSpace(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
-  const LayoutJoins listed = layoutJoins(listLayout(onDisk, aim.blockSize));
+  const measure::FileLayoutFigures onDiskFigures = listLayout(onDisk, aim.blockSize);
+  const LayoutJoins listed = layoutJoins(onDiskFigures);
   aim.onDisk = {listed.joins + others.joins, listed.contiguous + others.contiguous};
+  aim.onDiskClasses = onDiskFigures.histogram;
   return aim;
 }
 
@@ -148,7 +159,7 @@ LayoutJoins joinsUnder(const std::string& target, Context& context) {
 std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
   std::int64_t joins = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
-    joins += joinsOf(diskops::listedFileSize(list, row), blockSize);
+    joins += fileJoins(diskops::listedFileSize(list, row), blockSize);
   }
   return joins;
 }

@@ -17,8 +17,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "aging/extent_plan.h"
 #include "aging/layout_steer.h"
 #include "app/context.h"
 #include "app/outcome.h"
@@ -29,12 +31,18 @@ struct LayoutAim {
   double score = 1.0;
   LayoutJoins onDisk;  // the files already under the target that stay
   std::uint32_t blockSize = 4096;
+  // run --like: the shares of files by extent class that the files on disk and the batch
+  // are to reach together (each file cut into a planned number of pieces, ExtentPlan);
+  // nothing: every join is cut with one share.
+  std::optional<ExtentClassShares> classShares;
+  ExtentClassCounts onDiskClasses{};
 };
 
-// The aim of `score` for a batch written to the volume holding `target`, where the files of
-// `onDisk` stay, beside `others`: the files under the target the job did not write.
-LayoutAim layoutAim(double score, const TextTable& onDisk, const LayoutJoins& others,
-                    const std::string& target);
+// The aim of `score` (and, for run --like, of `classShares`) for a batch written to the
+// volume holding `target`, where the files of `onDisk` stay, beside `others`: the files
+// under the target the job did not write.
+LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
+                    const TextTable& onDisk, const LayoutJoins& others, const std::string& target);
 
 // The joins of the files under `target` now (none when it is not there yet): measure counts
 // them in the layout score of the target, so a job aiming at a score counts them too.

@@ -1,6 +1,7 @@
 #include "aging/rounds.h"
 
 #include <cmath>
+#include <utility>
 
 #include "aging/fill_level.h"
 #include "aging/job_progress.h"
@@ -10,6 +11,7 @@
 #include "aging/volume_plan.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
+#include "measure/file_layout.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell::aging {
@@ -59,6 +61,7 @@ RoundFigures roundFigures(int round, const TextTable& remaining, const LayoutJoi
   std::vector<Extent> extents;
   if (readFreeExtents(target, extents, figures.freeExtentsWhy)) {
     figures.freeExtents = static_cast<std::int64_t>(extents.size());
+    figures.freeSpace = measure::freeSpaceFigures(std::move(extents));
   }
   figures.layout = listLayout(remaining, space.blockSize);
   figures.layout.layoutBlocks += others.joins;
@@ -89,26 +92,34 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
   JobProgress progress(caller.feedback);
   Context context{caller.lists,  caller.fields,    progress,     caller.fs,
                   caller.random, caller.collation, caller.style, caller.decimalSeparator};
-  // The bar's stretch of each step in a round: writing the batch takes most of the time.
-  const double roundShare = 100.0 / plan.rounds;
-  const auto stage = [&](int round, double from, double to) {
-    const double start = roundShare * (round - 1);
-    progress.stretch(start + roundShare * from, start + roundShare * to);
-  };
   const std::string target = context.fields.text(EditField::reprodpath);
   const std::string prefix = context.fields.text(EditField::id);
   TextTable& files1 = context.lists.files1;
   TextTable remaining{2};
   TextTable all{2};
-  std::optional<double> level = plan.fill;
+  const DriveProfile* like = plan.like ? &*plan.like : nullptr;
+  std::optional<double> level = like ? std::optional(like->usedPercent) : plan.fill;
+  const std::optional<double> layout = like ? std::optional(like->layoutScore) : plan.layout;
+  const std::optional<ExtentClassShares> classShares =
+      like ? std::optional(extentClassShares(*like)) : std::nullopt;
   const auto stopped = [](Outcome outcome, RoundStep step, int round) {
     return RoundsResult{outcome, step, round};
   };
-  // What later rounds plan from: the volume is read before anything is written.
+  // Aging like a profile ends with a top-up batch, which nothing erases.
+  const int batches = plan.rounds + (like ? 1 : 0);
+  // The bar's stretch of each step in a batch: writing the batch takes most of the time.
+  const double batchShare = 100.0 / batches;
+  const auto stage = [&](int round, double from, double to) {
+    const double start = batchShare * (round - 1);
+    progress.stretch(start + batchShare * from, start + batchShare * to);
+  };
+  // What later batches plan from: the volume is read before anything is written.
   std::optional<UsedModel> model;
-  const LayoutJoins alreadyThere = plan.layout ? joinsUnder(target, context) : LayoutJoins{};
-  if (plan.rounds > 1) model.emplace(target);
-  for (int round = 1; round <= plan.rounds; ++round) {
+  const LayoutJoins alreadyThere = layout ? joinsUnder(target, context) : LayoutJoins{};
+  if (batches > 1) model.emplace(target);
+  for (int round = 1; round <= batches; ++round) {
+    const bool topUp = round > plan.rounds;
+    if (topUp && model->usedPercent(remaining) >= *level) break;  // nothing to top up
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     stage(round, 0, 0.05);
@@ -116,7 +127,11 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
       // The first round plans from the volume as it is; later ones from the model, so that
       // the same seed gives the same batches.
       const auto used = round == 1 ? std::nullopt : std::optional(model->usedBytes(remaining));
-      outcome = buildToFill(context, fields, *level, plan.fill.has_value(), used);
+      outcome = buildToFill(context, fields, *level,
+                            like        ? LevelFrom::Profile
+                            : plan.fill ? LevelFrom::Option
+                                        : LevelFrom::Refill,
+                            used);
     } else {
       outcome = fileset::buildChecked(context);
     }
@@ -130,19 +145,21 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     appendRows(remaining, all);
     appendRows(files1, all);
     list.write(all);
-    stage(round, 0.05, 0.85);
-    if (plan.layout) {
-      // Each round's erase takes its share of the job's files, never of the others, which
+    stage(round, 0.05, topUp ? 1 : 0.85);
+    if (layout) {
+      // The erases to come take their share of the job's files, never of the others, which
       // then weigh more in the score: the aim weighs them so from the start.
-      const double kept = 1.0 - context.fields.value(SpinField::delprocent) / 100.0;
+      const double kept = std::pow(1.0 - context.fields.value(SpinField::delprocent) / 100.0,
+                                   topUp ? 0 : plan.rounds - round + 1);
       const LayoutJoins others =
           kept <= 0
               ? alreadyThere
               : LayoutJoins{std::llround(static_cast<double>(alreadyThere.joins) / kept),
                             std::llround(static_cast<double>(alreadyThere.contiguous) / kept)};
-      const LayoutAim aim = layoutAim(*plan.layout, remaining, others, target);
-      // Only before anything is written; later rounds come as near as they can.
-      if (round == 1) checkLayoutReach(files1, aim, target);
+      const LayoutAim aim = layoutAim(*layout, classShares, remaining, others, target);
+      // Only before anything is written, and only for a score asked for: later rounds, and
+      // a profile's score, come as near as they can.
+      if (round == 1 && !like) checkLayoutReach(files1, aim, target);
       outcome = reproduceToLayout(context, aim);
     } else {
       outcome = diskops::reproduce(context);
@@ -150,6 +167,14 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
     observer.batchWritten(round, written);
     if (model) model->batchWritten(files1);
+    if (topUp) {
+      remaining = all;
+      RoundFigures figures = roundFigures(round, remaining, alreadyThere, target);
+      figures.written = written;
+      figures.topUp = true;
+      observer.roundDone(figures);
+      break;
+    }
     // Without --fill, the later rounds refill to the level the first one reached.
     if (round == 1 && !level && model) level = model->usedPercent(files1);
 

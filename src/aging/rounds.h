@@ -8,12 +8,17 @@
 // name every file still on disk and the whole batch; after an erase it names what remains.
 // Whatever stops the job (a refusal, a failure, the user, a kill between two files), an
 // erase of the list removes every file the job wrote.
+//
+// Aging like a profile (run --like) fills every round to the profile's level, cuts the
+// files to its layout score and its files by extent count, and ends with a top-up: one
+// more batch, not erased, that brings the volume back to the level.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "aging/drive_profile.h"
 #include "aging/list_figures.h"
 #include "app/context.h"
 #include "app/fields.h"
@@ -25,8 +30,9 @@ namespace brimwell::aging {
 
 struct RoundsPlan {
   int rounds = 1;
-  std::optional<double> fill;    // --fill: the level of every round; else the first's files
-  std::optional<double> layout;  // the layout score the files are written to; else whole
+  std::optional<double> fill;        // --fill: the level of every round; else the first's files
+  std::optional<double> layout;      // the layout score the files are written to; else whole
+  std::optional<DriveProfile> like;  // the drive to age like; sets the level and the layout
 };
 
 enum class RoundStep { Build, Reproduce, SortOut, Erase };
@@ -41,7 +47,9 @@ struct RoundFigures {
   std::optional<double> usedPercent;        // the volume's fill; nothing when unknown
   std::optional<std::int64_t> freeExtents;  // nothing when the volume does not tell
   std::string freeExtentsWhy;               // why not
+  measure::FreeSpaceFigures freeSpace;      // known when freeExtents is
   measure::FileLayoutFigures layout;        // of the files still on disk
+  bool topUp = false;                       // the batch that ends an aging like a profile
 };
 
 // Told as the rounds go.

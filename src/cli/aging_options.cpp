@@ -81,13 +81,18 @@ void addRoundsOption(CLI::App& command, AgingRawOptions& raw) {
       ->type_name("K");
 }
 
-void addLayoutOption(CLI::App& command, AgingRawOptions& raw) {
+void addLayoutOptions(CLI::App& command, CliOptions& options, AgingRawOptions& raw) {
   command
       .add_option("--layout", raw.layout,
                   "With --fill or --files: cut files as they are written so that the files "
                   "under --target end at this layout score (0.50 to 1.00; 1.00: every file "
                   "whole), as measure reports it")
       ->type_name("SCORE");
+  command
+      .add_option("--like", options.likeFile,
+                  "Instead of --fill and --layout: age the volume like the drive measure --json "
+                  "described in this file (its fill, layout score, files by extents)")
+      ->type_name("FILE");
 }
 
 std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw) {
@@ -97,6 +102,9 @@ std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw) 
     options.rounds = *rounds;
   }
   if (!problem.empty()) return problem;
+  if (!options.likeFile.empty() && (raw.layout || options.fill || options.files)) {
+    return "--like: the profile gives the fill and the layout; leave out --fill, --files, --layout";
+  }
   if (raw.layout) {
     options.layout = layoutScore(*raw.layout);
     if (!options.layout) {

@@ -1,5 +1,5 @@
 // The options that aim the aging and measure it: the measure command, --fill on build and
-// run, and --rounds on run. Kept apart from the other commands' options.
+// run, and --rounds, --layout and --like on run. Kept apart from the other commands' options.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,7 @@ struct AgingRawOptions {
 void addMeasureCommand(CLI::App& app, CliOptions& options, AgingRawOptions& raw);
 void addFillOption(CLI::App& command, AgingRawOptions& raw);
 void addRoundsOption(CLI::App& command, AgingRawOptions& raw);
-void addLayoutOption(CLI::App& command, AgingRawOptions& raw);
+void addLayoutOptions(CLI::App& command, CliOptions& options, AgingRawOptions& raw);
 
 // Checks and puts the texts into `options`; returns the problem, empty when there is none.
 std::string finishAgingOptions(CliOptions& options, const AgingRawOptions& raw);

@@ -340,7 +340,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
   addBuildOptions(*run, options, raw);
   addFillOption(*run, raw.aging);
   addRoundsOption(*run, raw.aging);
-  addLayoutOption(*run, raw.aging);
+  addLayoutOptions(*run, options, raw.aging);
   run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
       ->type_name("P");
   run->add_option("--list", options.listFile,

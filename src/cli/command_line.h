@@ -7,7 +7,7 @@
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--target DIR] [--allow-root] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
-//       [--rounds K] [--layout SCORE] [--allow-root] [--seed S] [--yes]
+//       [--rounds K] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S] [--yes]
 //   templates
 //   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
 //
@@ -52,6 +52,7 @@ struct CliOptions {
   std::optional<std::int32_t> fill;    // build, run: percent of the volume, instead of files
   std::optional<std::int32_t> rounds;  // run; nothing: one round and no round line
   std::optional<double> layout;        // run: the layout score to age the files to
+  std::string likeFile;                // run: measure --json of a drive to age like; "": none
   std::uint64_t probeBytes = 0;        // measure; 0: no probe
   bool json = false;                   // measure
   std::string svgFile;                 // measure; empty: none

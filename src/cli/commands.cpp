@@ -120,7 +120,7 @@ Outcome buildList(Session& session, const CliOptions& options) {
   Context& context = session.context();
   session.seedRandom(options.seed);
   loadTemplateForJob(context, options.templateFile);
-  if (options.fill) return aging::buildToFill(context, session.fields(), *options.fill, true);
+  if (options.fill) return aging::buildToFill(context, session.fields(), *options.fill);
   return fileset::buildChecked(context);
 }
 

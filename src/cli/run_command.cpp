@@ -24,38 +24,43 @@ void printOut(const std::string& text) {
   std::fflush(stdout);
 }
 
-std::string fixed(double value, int decimals) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+// "(asked 0.70)"; "" when nothing was asked.
+std::string askedText(std::optional<double> asked) {
+  return asked ? " (asked " + fixedDecimals(*asked, 2) + ")" : std::string();
 }
 
-// "layout score 0.7012 (asked 0.70), 17.21 % of files fragmented".
-std::string layoutText(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
+// "layout score 0.7012 (asked 0.70), 17.21 % of files fragmented (asked 16.90)".
+std::string layoutText(const measure::FileLayoutFigures& layout, const aging::DriveProfile* like,
+                       std::optional<double> asked) {
   if (!layout.known) return "layout unavailable (" + layout.why + ")";
-  return "layout score " + fixed(layout.layoutScore, 4) +
-         (asked ? " (asked " + fixed(*asked, 2) + ")" : std::string()) + ", " +
-         fixed(layout.fragmentedPercent(), 2) + " % of files fragmented";
+  return "layout score " + fixedDecimals(layout.layoutScore, 4) + askedText(asked) + ", " +
+         fixedDecimals(layout.fragmentedPercent(), 2) + " % of files fragmented" +
+         askedText(like ? std::optional(like->fragmentedPercent) : std::nullopt);
 }
 
 // "Aged: layout score 0.7012 (asked 0.70), 17.21 % of files fragmented; 1372 of 7993 files
 // in more than one extent, 2.206 extents a file on average, 534 at most".
-std::string summaryLine(const measure::FileLayoutFigures& layout, std::optional<double> asked) {
-  std::string text = "Aged: " + layoutText(layout, asked);
+std::string summaryLine(const measure::FileLayoutFigures& layout, const aging::DriveProfile* like,
+                        std::optional<double> asked) {
+  std::string text = "Aged: " + layoutText(layout, like, asked);
   if (layout.known) {
     text += "; " + std::to_string(layout.fragmented) + " of " + std::to_string(layout.files) +
-            " files in more than one extent, " + fixed(layout.meanExtents(), 3) +
+            " files in more than one extent, " + fixedDecimals(layout.meanExtents(), 3) +
             " extents a file on average, " + std::to_string(layout.largestExtents) + " at most";
   }
   return text + "\n";
 }
 
-// A plain run prints what it wrote and deleted; rounds (asked for, or aging to a layout)
-// print a line of figures each and a summary of the layout at the end.
+// A plain run prints what it wrote and deleted; rounds (asked for, or aging to a layout or
+// like a profile) print a line of figures each and a summary of the layout at the end.
 class RunPrinter : public aging::RoundsObserver {
  public:
-  RunPrinter(const std::string& target, bool roundLines, std::optional<double> layout, int percent)
-      : target_(target), roundLines_(roundLines), layout_(layout), percent_(percent) {}
+  RunPrinter(const std::string& target, bool roundLines, const aging::RoundsPlan& plan, int percent)
+      : target_(target),
+        roundLines_(roundLines),
+        like_(plan.like ? &*plan.like : nullptr),
+        layout_(like_ ? std::optional(like_->layoutScore) : plan.layout),
+        percent_(percent) {}
 
   void batchWritten(int, const aging::ListFigures& written) override {
     if (roundLines_) return;
@@ -66,7 +71,7 @@ class RunPrinter : public aging::RoundsObserver {
 
   void roundDone(const aging::RoundFigures& figures) override {
     erased_ = figures.erased;
-    lastLayout_ = figures.layout;
+    last_ = figures;
     if (!roundLines_) {
       printOut("Deleted " + std::to_string(figures.erased.erased) + " of them, chosen at random (" +
                std::to_string(percent_) + " %)" + couldNotDeleteText(figures.erased) +
@@ -74,10 +79,10 @@ class RunPrinter : public aging::RoundsObserver {
                plural(figures.remaining.files, "file", "files") + " remain.\n");
       return;
     }
-    std::string text = "Round " + std::to_string(figures.round) + ": " +
-                       std::to_string(figures.remaining.files) + " files of " +
-                       bytesWithUnit(static_cast<std::uint64_t>(figures.remaining.bytes)) +
-                       " on disk";
+    std::string text =
+        (figures.topUp ? "Top-up: " : "Round " + std::to_string(figures.round) + ": ") +
+        std::to_string(figures.remaining.files) + " files of " +
+        bytesWithUnit(static_cast<std::uint64_t>(figures.remaining.bytes)) + " on disk";
     if (figures.usedPercent) {
       char percent[32];
       std::snprintf(percent, sizeof percent, "%.2f", *figures.usedPercent);
@@ -87,12 +92,14 @@ class RunPrinter : public aging::RoundsObserver {
     }
     text += figures.freeExtents ? ", " + std::to_string(*figures.freeExtents) + " free extents"
                                 : ", free extents unavailable (" + figures.freeExtentsWhy + ")";
-    printOut(text + ", " + layoutText(figures.layout, layout_) + "\n");
+    printOut(text + ", " + layoutText(figures.layout, like_, layout_) + "\n");
   }
 
   // After the last round.
   void finish() const {
-    if (roundLines_) printOut(summaryLine(lastLayout_, layout_));
+    if (roundLines_) printOut(summaryLine(last_.layout, like_, layout_));
+    if (like_)
+      printOut(aging::likeSummary(*like_, last_.usedPercent, last_.layout, last_.freeSpace));
   }
 
   const diskops::EraseResult& erased() const { return erased_; }
@@ -100,10 +107,11 @@ class RunPrinter : public aging::RoundsObserver {
  private:
   std::string target_;
   bool roundLines_;
+  const aging::DriveProfile* like_;
   std::optional<double> layout_;
   int percent_;
   diskops::EraseResult erased_;
-  measure::FileLayoutFigures lastLayout_;
+  aging::RoundFigures last_;
 };
 
 }  // namespace
@@ -119,6 +127,9 @@ std::string listBesideTarget(const std::string& target) {
 
 int runJob(Session& session, const CliOptions& options) {
   Context& context = session.context();
+  // A profile that cannot be used is refused before the list is made.
+  aging::RoundsPlan plan;
+  if (!options.likeFile.empty()) plan.like = aging::readDriveProfile(options.likeFile);
   const std::string target = context.fields.text(EditField::reprodpath);
   const std::string note = unmappedDriveNote(target);
   if (!note.empty()) throw Failure(note);
@@ -133,11 +144,10 @@ int runJob(Session& session, const CliOptions& options) {
 
   session.seedRandom(options.seed);
   loadTemplateForJob(context, options.templateFile);
-  aging::RoundsPlan plan;
   plan.rounds = options.rounds.value_or(1);
-  if (options.fill) plan.fill = *options.fill;
+  plan.fill = options.fill;
   plan.layout = options.layout;
-  RunPrinter printer(target, options.rounds || options.layout, options.layout,
+  RunPrinter printer(target, options.rounds || options.layout || plan.like, plan,
                      context.fields.value(SpinField::delprocent));
   const aging::RoundsResult result =
       aging::ageInRounds(context, session.fields(), list, plan, printer);

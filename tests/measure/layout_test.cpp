@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "cli/cli_runner.h"
+#include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
 #include "support/temp_dir.h"
 
@@ -18,37 +19,6 @@ namespace brimwell::testing {
 namespace {
 
 const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
-
-// The layout score filefrag gives the files under `folder`, and the share of files of one
-// block or more (small: under 16 blocks; large: the others) in more than one extent.
-struct Filefrag {
-  double score = 1.0;
-  double smallSplit = 0;
-  double largeSplit = 0;
-};
-
-Filefrag filefragFigures(const std::string& folder) {
-  // "PATH: N extents found" (a path may hold ": ").
-  const std::string report = shellOutput("find '" + folder + "' -type f -exec filefrag {} +");
-  std::int64_t joins = 0, contiguous = 0, small = 0, smallSplit = 0, large = 0, largeSplit = 0;
-  for (std::size_t begin = 0, end = 0; begin < report.size(); begin = end + 1) {
-    end = report.find('\n', begin);
-    const std::string line = report.substr(begin, end - begin);
-    const std::size_t colon = line.rfind(": ");
-    const std::int64_t blocks =
-        static_cast<std::int64_t>(std::filesystem::file_size(line.substr(0, colon)) + 4095) / 4096;
-    const std::int64_t extents = std::atoll(line.c_str() + colon + 2);
-    if (blocks >= 2) {
-      joins += blocks - 1;
-      contiguous += blocks - extents;
-    }
-    (blocks < 16 ? small : large) += blocks > 0;
-    (blocks < 16 ? smallSplit : largeSplit) += extents > 1;
-  }
-  return {static_cast<double>(contiguous) / static_cast<double>(joins),
-          static_cast<double>(smallSplit) / static_cast<double>(small),
-          static_cast<double>(largeSplit) / static_cast<double>(large)};
-}
 
 // The score the run printed in its summary, "Aged: layout score 0.7012 (asked ...".
 double printedScore(const std::string& out) {

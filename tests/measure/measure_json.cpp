@@ -1,16 +1,21 @@
 #include "measure/measure_json.h"
 
 #include <cctype>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
+#include "measure/scratch_volume.h"
 #include "nlohmann/json.hpp"
 
 namespace brimwell::testing {
 namespace {
 
+// `name` may name a group inside a group: "file_fragmentation/files_by_extents".
 const nlohmann::json& group(const nlohmann::json& json, const std::string& name) {
-  if (!json.contains(name)) throw std::runtime_error("no group " + name + " in " + json.dump());
-  return json[name];
+  const nlohmann::json::json_pointer pointer("/" + name);
+  if (!json.contains(pointer)) throw std::runtime_error("no group " + name + " in " + json.dump());
+  return json.at(pointer);
 }
 
 }  // namespace
@@ -38,6 +43,29 @@ std::int64_t numberAfter(const std::string& text, const std::string& label, std:
   }
   from = end;
   return number;
+}
+
+Filefrag filefragFigures(const std::string& folder) {
+  // "PATH: N extents found" (a path may hold ": ").
+  const std::string report = shellOutput("find '" + folder + "' -type f -exec filefrag {} +");
+  std::int64_t joins = 0, contiguous = 0, small = 0, smallSplit = 0, large = 0, largeSplit = 0;
+  for (std::size_t begin = 0, end = 0; begin < report.size(); begin = end + 1) {
+    end = report.find('\n', begin);
+    const std::string line = report.substr(begin, end - begin);
+    const std::size_t colon = line.rfind(": ");
+    const std::int64_t blocks =
+        static_cast<std::int64_t>(std::filesystem::file_size(line.substr(0, colon)) + 4095) / 4096;
+    const std::int64_t extents = std::atoll(line.c_str() + colon + 2);
+    if (blocks >= 2) {
+      joins += blocks - 1;
+      contiguous += blocks - extents;
+    }
+    (blocks < 16 ? small : large) += blocks > 0;
+    (blocks < 16 ? smallSplit : largeSplit) += extents > 1;
+  }
+  return {static_cast<double>(contiguous) / static_cast<double>(joins),
+          static_cast<double>(smallSplit) / static_cast<double>(small),
+          static_cast<double>(largeSplit) / static_cast<double>(large)};
 }
 
 }  // namespace brimwell::testing

@@ -1,0 +1,115 @@
+// run --like: a volume of another size is aged like the drive measure --json described (its
+// fill, layout score as filefrag counts it, and files by extent count), on real ext4 and XFS
+// volumes; a profile that cannot be used is refused with nothing written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "aging/drive_profile.h"
+#include "cli/cli_runner.h"
+#include "measure/measure_json.h"
+#include "measure/scratch_volume.h"
+#include "support/temp_dir.h"
+
+namespace brimwell::testing {
+namespace {
+
+const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+
+std::vector<std::int64_t> filesByExtents(const std::string& json) {
+  std::vector<std::int64_t> counts;
+  for (const char* name : {"0", "1", "2", "3-4", "5-8", "9-16", "17-32", "33+"}) {
+    counts.push_back(
+        static_cast<std::int64_t>(jsonNumber(json, "file_fragmentation/files_by_extents", name)));
+  }
+  return counts;
+}
+
+struct Sizes {
+  ScratchVolume::Kind kind;
+  int sourceMegabytes;
+  int targetMegabytes;
+};
+
+class LikeProfile : public ::testing::TestWithParam<Sizes> {};
+
+TEST_P(LikeProfile, AVolumeOfAnotherSizeEndsWithTheProfilesFillLayoutAndFilesByExtents) {
+  const Sizes sizes = GetParam();
+  const std::string skip = ScratchVolume::skipReason(sizes.kind);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  TempDir work;
+  std::string profile;
+  {
+    ScratchVolume source(sizes.kind, sizes.sourceMegabytes);
+    const std::string aged = source.mountPoint() + "/t/";
+    const CliRun run =
+        runCli({"run", "--template", kTemplate, "--target", aged, "--layout", "0.8", "--fill", "60",
+                "--rounds", "2", "--seed", "3", "--yes", "--list", work / "source.txt"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    profile = runCli({"measure", aged, "--json"}).out;
+    work.writeFile("profile.json", profile);
+  }
+  ScratchVolume target(sizes.kind, sizes.targetMegabytes);
+  const std::string aged = target.mountPoint() + "/t/";
+  const CliRun run =
+      runCli({"run", "--template", kTemplate, "--target", aged, "--like", work / "profile.json",
+              "--seed", "8", "--yes", "--list", work / "target.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string measured = runCli({"measure", aged, "--json"}).out;
+  EXPECT_NEAR(jsonNumber(measured, "fill", "used_percent"),
+              jsonNumber(profile, "fill", "used_percent"), 2.0)
+      << run.out;
+  const double score = jsonNumber(profile, "file_fragmentation", "layout_score");
+  EXPECT_NEAR(jsonNumber(measured, "file_fragmentation", "layout_score"), score, 0.01) << run.out;
+  EXPECT_NEAR(filefragFigures(aged).score, score, 0.01) << run.out;
+  EXPECT_LE(aging::ksDistance(filesByExtents(measured), filesByExtents(profile)), 0.05) << run.out;
+  EXPECT_NE(run.out.find("Like " + work / "profile.json" + ": used "), std::string::npos)
+      << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, LikeProfile,
+                         ::testing::Values(Sizes{ScratchVolume::Kind::Ext4, 128, 96},
+                                           Sizes{ScratchVolume::Kind::Xfs, 360, 300}),
+                         [](const auto& parameter) {
+                           return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
+                         });
+
+TEST(LikeProfileRefusals, AProfileThatCannotBeUsedIsRefusedWithNothingWritten) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 8);
+  TempDir work;
+  const std::string target = volume.mountPoint() + "/t/";
+  const auto refusal = [&](const std::string& contents) {
+    work.writeFile("profile.json", contents);
+    const CliRun run = runCli({"run", "--template", kTemplate, "--target", target, "--like",
+                               work / "profile.json", "--yes"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint())) << run.err;
+    return run.err;
+  };
+  const std::string prefix = "The profile '" + work / "profile.json" + "' cannot be used: ";
+  EXPECT_NE(refusal("{\"fill\": ").find(prefix + "it is not JSON: parse error at line 1"),
+            std::string::npos);
+  EXPECT_NE(refusal("{\"fill\": {\"known\": false, \"why\": \"no statvfs\"}}")
+                .find(prefix + "its \"fill\" is not known: no statvfs"),
+            std::string::npos);
+  EXPECT_NE(refusal("{\"fill\": {\"known\": \"yes\"}}").find(prefix + "its \"fill\" is not known"),
+            std::string::npos);
+  EXPECT_NE(refusal("{\"fill\": {\"known\": true, \"used_percent\": 50}}")
+                .find(prefix + "it has no \"file_fragmentation\" group"),
+            std::string::npos);
+
+  const CliRun both = runCli({"run", "--template", kTemplate, "--target", target, "--like",
+                              work / "profile.json", "--layout", "0.7", "--yes"});
+  EXPECT_EQ(both.exitCode, 2);
+  EXPECT_NE(both.err.find("--like: the profile gives the fill and the layout"), std::string::npos);
+  EXPECT_DOUBLE_EQ(
+      aging::ksDistance(std::vector<std::int64_t>{1, 1, 0}, std::vector<std::int64_t>{0, 1, 1}),
+      0.5);
+}
+
+}  // namespace
+}  // namespace brimwell::testing
