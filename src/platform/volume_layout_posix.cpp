@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string_view>
 
@@ -82,12 +83,16 @@ constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
 constexpr long kXfs = 0x58465342;
 
 // Whether this process may list every extended attribute a file has: the trusted ones are
-// listed to the administrator (CAP_SYS_ADMIN) only.
+// listed to the system's administrator only (CAP_SYS_ADMIN, and not inside a user namespace,
+// whose root is an administrator of its own namespace only).
 bool listsTrustedAttributes() {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
   __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
   if (::syscall(SYS_capget, &header, data) != 0) return false;
-  return (data[CAP_SYS_ADMIN / 32].effective & (1U << (CAP_SYS_ADMIN % 32))) != 0;
+  if ((data[CAP_SYS_ADMIN / 32].effective & (1U << (CAP_SYS_ADMIN % 32))) == 0) return false;
+  std::ifstream users("/proc/self/uid_map");  // the whole range unmapped: no user namespace
+  std::uint64_t inside = 1, outside = 1, count = 0;
+  return users >> inside >> outside >> count && inside == 0 && outside == 0 && count == 4294967295U;
 }
 
 // Whether mount options hide attributes a file may still have (user attributes or access
