@@ -49,12 +49,15 @@ class FileExtentReader {
   FileExtentReader(const FileExtentReader&) = delete;
   FileExtentReader& operator=(const FileExtentReader&) = delete;
 
-  // The extents of the regular file `path` in logical order, with neighbours that continue
-  // each other both logically and physically merged into one (so one contiguous file is
-  // one extent, whatever the file system's own record size), and its size in bytes. A link,
-  // pipe, socket or device is not opened: it reads as a file of size 0 without extents. An
-  // empty file has no extents. FileUnreadable: `why` is the system's reason. NotReported:
-  // the file system does not tell (asking again is pointless).
+  // The extents of the regular file `path` in logical order, blocks it keeps beyond its end
+  // included, with neighbours that continue each other both logically and physically merged
+  // into one (so one contiguous file is one extent, whatever the file system's own record
+  // size), and its size in bytes. A link, pipe, socket or device is not opened: it reads as
+  // a file of size 0 without extents. An empty file has no extents unless it keeps blocks.
+  // Where the file's stat proves the answer (no block, or a single block on a volume whose
+  // stat shows it can only be the file's) it is not opened: a single block is then given
+  // with its place unread (logical and physical 0). FileUnreadable: `why` is the system's reason.
+  // NotReported: the file system does not tell (asking again is pointless).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why);
 

@@ -1,6 +1,7 @@
 // Volume layout on Linux: statvfs, FS_IOC_FIEMAP for a file's extents and FS_IOC_GETFSMAP
 // for the free space (ext4 and XFS report it, to the administrator only).
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <linux/fsmap.h>
@@ -9,6 +10,8 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string_view>
 
@@ -75,16 +79,34 @@ int openForReading(int folderFd, const char* name) {
   return ::openat(folderFd, name, flags);
 }
 
-// Whether a file that owns no block has no extent either, whatever its size. ext4 counts
-// data kept inline in the inode in the stat's blocks, and XFS keeps no file data inline.
-// Elsewhere (btrfs, unknown file systems) a small blockless file may still map to one
-// extent, and only the map can tell.
-bool blocklessMeansNoExtent(int fd) {
-  constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
-  constexpr long kXfs = 0x58465342;
-  struct statfs volume {};
-  if (::fstatfs(fd, &volume) != 0) return false;
-  return volume.f_type == kExt4 || volume.f_type == kXfs;
+constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
+constexpr long kXfs = 0x58465342;
+
+// Whether this process may list every extended attribute a file has: the trusted ones are
+// listed to the system's administrator only (CAP_SYS_ADMIN, and not inside a user namespace,
+// whose root is an administrator of its own namespace only).
+bool listsTrustedAttributes() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+  if (::syscall(SYS_capget, &header, data) != 0) return false;
+  if ((data[CAP_SYS_ADMIN / 32].effective & (1U << (CAP_SYS_ADMIN % 32))) == 0) return false;
+  std::ifstream users("/proc/self/uid_map");  // the whole range unmapped: no user namespace
+  std::uint64_t inside = 1, outside = 1, count = 0;
+  return users >> inside >> outside >> count && inside == 0 && outside == 0 && count == 4294967295U;
+}
+
+// Whether mount options hide attributes a file may still have (user attributes or access
+// lists kept from an earlier mount).
+bool hidesAttributes(const std::string& options) {
+  const std::string all = "," + options + ",";
+  return all.find(",noacl,") != std::string::npos ||
+         all.find(",nouser_xattr,") != std::string::npos;
+}
+
+// Whether the file at `path` lists no extended attribute at all (a path too long to be
+// named whole lists as unknown, so the caller reads the map instead).
+bool listsNoAttributes(const std::string& path) {
+  return ::llistxattr(path.c_str(), nullptr, 0) == 0;
 }
 
 // The folder the volume holding the folder `path` is mounted on: the highest folder of the
@@ -103,19 +125,24 @@ std::string mountPointOf(const std::string& path, dev_t device) {
   return folder;
 }
 
-// The type the mount table gives the volume mounted on `mountPoint` (the last mount there is
-// the one in sight), or "" when it is not listed.
-std::string fileSystemOf(const std::string& mountPoint) {
-  std::string type;
+struct MountEntry {
+  std::string type;     // as the system names it ("ext4")
+  std::string options;  // comma-separated, the file system's own among them
+};
+
+// What the mount table says of the volume mounted on `mountPoint` (the last mount there is
+// the one in sight); empty when it is not listed.
+MountEntry mountEntryOf(const std::string& mountPoint) {
+  MountEntry found;
   FILE* table = ::setmntent("/proc/self/mounts", "r");
-  if (table == nullptr) return type;
+  if (table == nullptr) return found;
   mntent entry{};
   char buffer[4096];
   while (::getmntent_r(table, &entry, buffer, sizeof buffer) != nullptr) {
-    if (mountPoint == entry.mnt_dir) type = entry.mnt_type;
+    if (mountPoint == entry.mnt_dir) found = {entry.mnt_type, entry.mnt_opts};
   }
   ::endmntent(table);
-  return type;
+  return found;
 }
 
 }  // namespace
@@ -143,16 +170,42 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   constexpr long kTmpfs = 0x01021994;
   struct statfs volume {};
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
-  out.fileSystem = fileSystemOf(out.mountPoint);
+  out.fileSystem = mountEntryOf(out.mountPoint).type;
   return true;
 }
 
 struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
-  bool reportsExtents = false;        // the volume has answered FIEMAP once
-  bool blocklessHasNoExtent = false;  // blocklessMeansNoExtent(), asked with that answer
+  bool reportsExtents = false;  // the volume has answered FIEMAP once; then these are known:
+  // A file that owns no block has no extent either, whatever its size: ext4 counts data kept
+  // inline in the inode in the stat's blocks, and XFS keeps no file data inline. Elsewhere
+  // (btrfs, unknown file systems) a small blockless file may still map to one extent.
+  bool blocklessHasNoExtent = false;
+  // The block size when a file that owns one block and has no extended attribute is one
+  // extent of that block, else 0. On ext2/3/4 the stat's blocks are the map's blocks (those
+  // past the end included), a sector for every 512 bytes kept inline, the tree blocks of a
+  // map too long for the inode (which holds more than one block then) and the one block of
+  // attributes that do not fit the inode. Attributes are told by their listing, so this
+  // holds only where every one is listed: for the administrator, not for encrypted files
+  // (whose key reference is never listed) nor on mounts that hide some, and not on XFS,
+  // whose parent pointers are never listed.
+  std::uint64_t oneBlockBytes = 0;
   std::vector<std::uint64_t> buffer;
+
+  // Learns the rules above from `fd`, a file in `folder` the volume has mapped.
+  void learnVolume(int fd) {
+    reportsExtents = true;
+    struct statfs volume {};
+    if (::fstatfs(fd, &volume) != 0) return;
+    blocklessHasNoExtent = volume.f_type == kExt4 || volume.f_type == kXfs;
+    struct stat file {};
+    if (volume.f_type != kExt4 || ::fstat(fd, &file) != 0 || !listsTrustedAttributes()) return;
+    const std::string mountPoint = mountPointOf(folder.empty() ? "." : folder, file.st_dev);
+    if (!hidesAttributes(mountEntryOf(mountPoint).options)) {
+      oneBlockBytes = static_cast<std::uint64_t>(volume.f_bsize);
+    }
+  }
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
   }
@@ -179,25 +232,34 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   }
   const char* name = path.c_str() + folder.size();
   const bool inFolder = state_->folderFd >= 0;
-  struct stat info {};
-  if (::fstatat(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(), &info,
-                AT_SYMLINK_NOFOLLOW) != 0) {
+  struct statx info {};
+  if (::statx(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(),
+              AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_BLOCKS, &info) != 0) {
     why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
   // A link, pipe, socket or device is a file of size 0 without extents, and never opened.
-  if (!S_ISREG(info.st_mode)) {
+  if (!S_ISREG(info.stx_mode)) {
     size = 0;
     return ExtentsAnswer::Read;
   }
-  size = static_cast<std::uint64_t>(info.st_size);
-  if (state_->reportsExtents && info.st_blocks == 0) {
+  size = info.stx_size;
+  // The stat answers where it can, without the open, map and close that cost a census's
+  // whole walk three times over.
+  if (state_->reportsExtents && info.stx_blocks == 0) {
     // A file that owns no block has no extent when it is empty or a hole of a block or more
     // (no file system keeps that much inline), or when the volume counts inline data in the
-    // blocks. The stat answers without an open, the costly part of a sparse tree.
-    if (info.st_size == 0 || info.st_size >= info.st_blksize || state_->blocklessHasNoExtent) {
+    // blocks.
+    if (size == 0 || size >= info.stx_blksize || state_->blocklessHasNoExtent) {
       return ExtentsAnswer::Read;
     }
+  }
+  constexpr std::uint64_t kStatBlock = 512;
+  if (state_->oneBlockBytes != 0 && info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
+      (info.stx_attributes_mask & STATX_ATTR_ENCRYPTED) != 0 &&
+      (info.stx_attributes & STATX_ATTR_ENCRYPTED) == 0 && listsNoAttributes(path)) {
+    out.push_back({0, 0, state_->oneBlockBytes});  // where it lies is not read
+    return ExtentsAnswer::Read;
   }
   const FileDescriptor file(inFolder ? openForReading(state_->folderFd, name)
                                      : openForReading(AT_FDCWD, path.c_str()));
@@ -205,26 +267,20 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
-  // At least one byte, so that a file system without extents says so also for an empty file.
-  const auto end = std::max<std::uint64_t>(size, 1);
-  const std::size_t bytes = state_->buffer.size() * sizeof(std::uint64_t);
   auto* map = reinterpret_cast<fiemap*>(state_->buffer.data());
-  std::uint64_t start = 0;
-  for (;;) {
-    std::memset(map, 0, bytes);
+  for (std::uint64_t start = 0;;) {
+    const std::uint64_t asked = start;
+    std::memset(map, 0, sizeof(fiemap));  // the extents are the kernel's to fill
     map->fm_start = start;
-    // Up to the end of the file: a map asked for far beyond it costs the file system time.
-    map->fm_length = end - start;
+    // The whole file, blocks kept beyond its end included: they are its blocks too.
+    map->fm_length = FIEMAP_MAX_OFFSET - start;
     map->fm_flags = 0;
     map->fm_extent_count = kMapBatch;
     if (::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0) {
       why = unsupportedWhy("file extents", errno);
       return ExtentsAnswer::NotReported;
     }
-    if (!state_->reportsExtents) {
-      state_->reportsExtents = true;
-      state_->blocklessHasNoExtent = blocklessMeansNoExtent(file.get());
-    }
+    if (!state_->reportsExtents) state_->learnVolume(file.get());
     if (map->fm_mapped_extents == 0) return ExtentsAnswer::Read;
     bool last = false;
     for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
@@ -233,7 +289,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
       start = record.fe_logical + record.fe_length;
       last = last || (record.fe_flags & FIEMAP_EXTENT_LAST) != 0;
     }
-    if (last || start >= end) return ExtentsAnswer::Read;
+    if (last || start <= asked) return ExtentsAnswer::Read;
   }
 }
 

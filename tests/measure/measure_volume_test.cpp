@@ -2,6 +2,7 @@
 // on an ext4 image, a tmpfs gives fill and fit and names the rest unavailable, the fit puts
 // each file on the row the builder draws it for, and bad input is refused.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 #include <filesystem>
 #include <fstream>
@@ -102,8 +103,9 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   EXPECT_EQ(jsonNumber(probed.out, "fill", "files"), frag.files);
 }
 
-// Files that own no block are answered from their stat; data kept inline in the inode must
-// still count as the one extent filefrag reports.
+// Files that own no block or one are answered from their stat; data kept inline in the inode
+// must still count as the one extent filefrag reports, and a single block that is not the
+// data (attributes too large for the inode, a block kept beyond the end) as filefrag says.
 TEST(MeasureVolume, BlocklessAndInlineFilesCountAsFilefragSays) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
   if (!skip.empty()) GTEST_SKIP() << skip;
@@ -121,12 +123,25 @@ TEST(MeasureVolume, BlocklessAndInlineFilesCountAsFilefragSays) {
     tail.seekp(1 << 20);
     tail << "data";
     tail.close();
+    // Holes of 100 bytes with attributes too large for the inode, a block past the end, both.
+    const std::string note(1000, 'n');
+    for (const char* name : {"attributes", "block-past-end", "attributes-and-block-past-end"}) {
+      const std::filesystem::path file = mnt / name;
+      std::ofstream(file).flush();
+      std::filesystem::resize_file(file, 100);
+      if (std::string(name).starts_with("attributes")) {
+        ASSERT_EQ(::setxattr(file.c_str(), "user.note", note.data(), note.size(), 0), 0);
+      }
+      if (std::string(name).ends_with("past-end")) {
+        shellOutput("fallocate -n -o 8192 -l 4096 '" + file.string() + "'");
+      }
+    }
 
     const CliRun measured = runCli({"measure", mnt.string(), "--json"});
     ASSERT_EQ(measured.exitCode, 0) << measured.err;
     const FilefragTotals frag = filefragTotals(mnt.string());
-    EXPECT_EQ(frag.files, 5);
-    EXPECT_EQ(frag.extents, 2) << "one for the ten bytes, inline or not, one for the tail";
+    EXPECT_EQ(frag.files, 8);
+    EXPECT_EQ(frag.extents, 4) << "the ten bytes, inline or not, the tail, the blocks past the end";
     EXPECT_EQ(jsonNumber(measured.out, "file_fragmentation", "files"), frag.files);
     EXPECT_EQ(jsonNumber(measured.out, "file_fragmentation", "extents"), frag.extents);
   }
