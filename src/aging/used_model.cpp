@@ -15,25 +15,19 @@ UsedModel::UsedModel(const std::string& target)
       before_(space_.totalBytes - space_.freeBytes) {}
 
 void UsedModel::batchWritten(const TextTable& batch) {
-  if (space_.foldersTakeBlocks) {
-    // A later batch's folders share their roots with the earlier ones: a few blocks counted
-    // twice, the same in every run.
-    folders_ += measureFileList(batch, target_).folders;
-  }
-  if (learned_) return;
-  learned_ = true;
-  const VolumeSpace now = volumeOfTarget(target_, false);
-  const auto read = static_cast<double>(now.totalBytes - now.freeBytes);
-  const double grain = std::max(1024.0 * 1024.0, static_cast<double>(space_.totalBytes) / 1000);
-  const double beyond = read - static_cast<double>(usedBytes(batch));
-  overhead_ = static_cast<std::int64_t>(std::round(beyond / grain) * grain);
+  // A later batch's folders share their roots with the earlier ones: a few blocks counted
+  // twice, the same in every run.
+  if (space_.foldersTakeBlocks) folders_ += measureFileList(batch, target_).folders;
 }
 
 std::uint64_t UsedModel::usedBytes(const TextTable& onDisk) const {
-  const auto used =
-      static_cast<std::int64_t>(before_ + listFootprint(onDisk, space_.blockSize, folders_)) +
-      overhead_;
-  return static_cast<std::uint64_t>(std::max<std::int64_t>(used, 0));
+  const auto counted =
+      static_cast<double>(before_ + listFootprint(onDisk, space_.blockSize, folders_));
+  const VolumeSpace now = volumeOfTarget(target_, false);
+  const double grain = std::max(1024.0 * 1024.0, static_cast<double>(space_.totalBytes) / 256);
+  const double correction =
+      std::round((static_cast<double>(now.totalBytes - now.freeBytes) - counted) / grain) * grain;
+  return static_cast<std::uint64_t>(std::max(counted + correction, 0.0));
 }
 
 double UsedModel::usedPercent(const TextTable& onDisk) const {

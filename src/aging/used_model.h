@@ -2,14 +2,13 @@
 //
 // Read from the volume, the used space after a round varies by a few blocks from run to run
 // (ext4 places small files by the CPU the writer ran on, which changes the blocks its
-// extent trees and preallocations take), and a batch sized from it, trimmed at random to
-// that budget, comes out different: the same seed would not give the same drive. The model
-// reads the volume twice only: before the job writes, and once the first batch is on disk,
-// where what the volume takes beyond the listed files' whole blocks is learned, rounded to
-// a grain (1 MiB, or a thousandth of the volume when that is more), so that those few
-// blocks do not change it but for the rare reading that falls near a grain's edge. Every
-// later figure is the used space before the job, that overhead and the whole blocks of the
-// files on disk with the folders the job made.
+// extent trees take), and a batch sized from it, trimmed at random to that budget, comes
+// out different: the same seed would not give the same drive. So the model counts the used
+// space before the job and the whole blocks of the files on disk with the folders the job
+// made, the same in every run, and corrects that by the volume's reading rounded to a grain
+// (1 MiB, or 1/256 of the volume when that is more): a few blocks do not change the
+// correction but for the rare reading near a grain's edge, while what the count leaves out
+// (metadata, folders kept inside their inodes on XFS) is taken in to within half a grain.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +24,7 @@ class UsedModel {
   // Reads the volume holding `target` (which need not exist yet) before the job writes.
   explicit UsedModel(const std::string& target);
 
-  // The batch `batch` is on disk; the first one is compared with the volume.
+  // The batch `batch` is on disk: its folders stay when its files go.
   void batchWritten(const TextTable& batch);
   // The bytes in use with the files of `onDisk` on the volume, and as a share of it.
   std::uint64_t usedBytes(const TextTable& onDisk) const;
@@ -34,10 +33,8 @@ class UsedModel {
  private:
   std::string target_;
   VolumeSpace space_;
-  std::uint64_t before_;       // used before the job
-  std::int64_t overhead_ = 0;  // beyond the files' whole blocks, rounded to the grain
-  std::int64_t folders_ = 0;   // made by the job, where folders take blocks
-  bool learned_ = false;
+  std::uint64_t before_;      // used before the job
+  std::int64_t folders_ = 0;  // made by the job, where folders take blocks
 };
 
 }  // namespace brimwell::aging
