@@ -145,6 +145,7 @@ for fs in "${filesystems[@]}"; do
     sync
     aging=$(elapsed "$start" "$(now)")
     written=$((($(written_sectors aged) - sectors) * 512))
+    grep '^Aged:' "$work/run.txt" >&2
     read -r score fragmented extents files bytes <<<"$(figures aged)"
 
     echo "aging_read.sh: $fs, layout $layout: copying to a fresh image" >&2
