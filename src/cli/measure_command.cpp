@@ -7,6 +7,7 @@
 #include "cli/measure_report.h"
 #include "cli/unread_report.h"
 #include "measure/measure_picture.h"
+#include "measure/measurement_json.h"
 #include "platform/atomic_replace.h"
 
 namespace brimwell::cli {
@@ -30,7 +31,7 @@ int measureCommand(Session& session, const CliOptions& options) {
   if (!options.svgFile.empty())
     writeWhole(options.svgFile, measure::measurementPicture(measurement));
   const std::string text =
-      options.json ? measurementJson(measurement) : measurementTable(measurement);
+      options.json ? measure::measurementJson(measurement) : measurementTable(measurement);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   return reportUnread(session, measurement.unread, "measure",

@@ -1,5 +1,5 @@
-// A measurement shown as a readable table and as JSON with stable names (the picture is
-// measure/measure_picture.h).
+// A measurement shown as a readable table (the JSON is measure/measurement_json.h, the
+// picture measure/measure_picture.h).
 #pragma once
 
 #include <string>
@@ -9,6 +9,5 @@
 namespace brimwell::cli {
 
 std::string measurementTable(const measure::Measurement& measurement);
-std::string measurementJson(const measure::Measurement& measurement);
 
 }  // namespace brimwell::cli

@@ -16,6 +16,7 @@
 #include "cli/measure_report.h"
 #include "measure/file_layout.h"
 #include "measure/measure_picture.h"
+#include "measure/measurement_json.h"
 
 namespace brimwell::testing {
 namespace {
@@ -154,7 +155,7 @@ TEST(MeasureReport, NoNegativeZeroAndDfsShareBesideItsOwn) {
   m.fit.known = true;
   m.fit.rows = {{"512", 50.0, 1, 49.9999}, {"16777216", 50.0, 1, 50.0001}};
   m.fit.largestDifference = -0.0001;
-  for (const std::string& text : {cli::measurementTable(m), cli::measurementJson(m)}) {
+  for (const std::string& text : {cli::measurementTable(m), measure::measurementJson(m)}) {
     EXPECT_EQ(text.find("-0.0"), std::string::npos) << text;
   }
   const std::string table = cli::measurementTable(m);
