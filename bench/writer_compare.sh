@@ -16,12 +16,15 @@
 # commands alike. Printed: the median over all runs of each command, and the median of the
 # per-round ratios of each command to the last one.
 #
+# RUNS (default 3) sets the runs of each command a round; with RUNS=1 and many rounds the
+# commands take turns run by run, which suits a machine whose load changes by the second.
 # With BEFORE set to another writer_run (an earlier build) in tmpfs mode, it runs in the
 # same rounds as a third command, so a change is measured against what it replaces.
 set -eu
 bin="$1/bench"
 mode="$2"
 rounds="${3:-8}"
+runs="${RUNS:-3}"
 case "$mode" in
   ext4) work="${4:-/var/tmp/brimwell-writer-bench}" ;;
   *) work="${4:-/dev/shm/brimwell-writer-bench}" ;;
@@ -35,7 +38,7 @@ pair() {  # prepare command... (the last one is what the others are compared wit
   shift
   i=1
   while [ "$i" -le "$rounds" ]; do
-    hyperfine -N --style none --warmup 1 --runs 3 --prepare "$prepare" "$@" \
+    hyperfine -N --style none --warmup 1 --runs "$runs" --prepare "$prepare" "$@" \
       --export-json "$work/$mode-round$i.json" > /dev/null
     i=$((i + 1))
   done
