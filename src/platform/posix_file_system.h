@@ -72,7 +72,8 @@ class PosixFileSystem : public FileSystem {
   int deleteConfined(const std::string& native);
 
   // The walk below the native folder links are trusted in, with the folders it keeps open;
-  // null when requests are not confined. Shared by copies, like the above.
+  // null when requests are not confined. Shared by copies (see mountPoints_); a copy
+  // confined anew gets a walk of its own.
   std::shared_ptr<ConfinedWalk> confined_;
 
   std::map<char, std::string> drives_;
