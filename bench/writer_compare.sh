@@ -14,11 +14,17 @@
 # The machine is shared, so the pair runs in ROUNDS short hyperfine rounds (3 runs of each
 # command a round) rather than one long one: load that comes and goes then hits both
 # commands alike. Printed: the median over all runs of each command, and the median of the
-# per-round ratios of the first command to the second.
+# per-round ratios of each command to the last one.
+#
+# RUNS (default 3) sets the runs of each command a round; with RUNS=1 and many rounds the
+# commands take turns run by run, which suits a machine whose load changes by the second.
+# With BEFORE set to another writer_run (an earlier build) in tmpfs mode, it runs in the
+# same rounds as a third command, so a change is measured against what it replaces.
 set -eu
 bin="$1/bench"
 mode="$2"
 rounds="${3:-8}"
+runs="${RUNS:-3}"
 case "$mode" in
   ext4) work="${4:-/var/tmp/brimwell-writer-bench}" ;;
   *) work="${4:-/dev/shm/brimwell-writer-bench}" ;;
@@ -27,35 +33,42 @@ mkdir -p "$work"
 list="$work/list.txt"
 "$bin/writer_run" generate "$list" 20000 800 1
 
-pair() {  # prepare first second
+pair() {  # prepare command... (the last one is what the others are compared with)
+  prepare="$1"
+  shift
   i=1
   while [ "$i" -le "$rounds" ]; do
-    hyperfine -N --style none --warmup 1 --runs 3 --prepare "$1" "$2" "$3" \
+    hyperfine -N --style none --warmup 1 --runs "$runs" --prepare "$prepare" "$@" \
       --export-json "$work/$mode-round$i.json" > /dev/null
     i=$((i + 1))
   done
   python3 - "$work" "$mode" "$rounds" <<'PY'
 import json, statistics, sys
 work, mode, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
-times, ratios, cpu = [[], []], [], [[], []]
+times, ratios, cpu = None, None, None
 for i in range(1, rounds + 1):
     results = json.load(open(f"{work}/{mode}-round{i}.json"))["results"]
-    for k in (0, 1):
+    if times is None:
+        n = len(results)
+        times, ratios, cpu = [[] for _ in results], [[] for _ in results], [[] for _ in results]
+    for k in range(n):
         times[k] += results[k]["times"]
         cpu[k].append(results[k]["user"] + results[k]["system"])
-    ratios.append(results[0]["median"] / results[1]["median"])
+        ratios[k].append(results[k]["median"] / results[-1]["median"])
     commands = [r["command"] for r in results]
-for k in (0, 1):
+for k in range(n):
     print(f"{statistics.median(times[k]) * 1000:9.1f} ms median of {len(times[k])} runs, "
           f"user+sys {statistics.median(cpu[k]) * 1000:7.1f} ms: {commands[k]}")
-print(f"median of per-round ratios (first/second): {statistics.median(ratios):.3f}")
+for k in range(n - 1):
+    print(f"per-round ratios to the last: {' '.join(f'{r:.3f}' for r in ratios[k])}, "
+          f"median {statistics.median(ratios[k]):.3f}: {commands[k]}")
 PY
 }
 
 case "$mode" in
   tmpfs)
     pair "rm -rf $work/t" "$bin/writer_run write $list $work/t" \
-      "$bin/writer_baseline $list $work/t"
+      ${BEFORE:+"$BEFORE write $list $work/t"} "$bin/writer_baseline $list $work/t"
     rm -rf "$work/t"
     ;;
   ext4)

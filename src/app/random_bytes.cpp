@@ -126,8 +126,9 @@ std::uint32_t fillSse2(std::uint32_t state, std::uint8_t* out, std::size_t group
 constexpr std::size_t kAvx2Vectors = 16;
 constexpr std::size_t kAvx2Lanes = 8 * kAvx2Vectors;
 
-__attribute__((target("avx2"))) std::uint32_t fillAvx2(std::uint32_t state, std::uint8_t* out,
-                                                       std::size_t groups) {
+[[gnu::hot]] __attribute__((target("avx2"))) std::uint32_t fillAvx2(std::uint32_t state,
+                                                                    std::uint8_t* out,
+                                                                    std::size_t groups) {
   constexpr Jump jump = jumpOf(kAvx2Lanes);
   static constexpr auto starts = laneStartsOf<kAvx2Lanes>();
   const __m256i start = _mm256_set1_epi32(static_cast<int>(state));
@@ -210,9 +211,12 @@ bool fillKernelAvailable(FillKernel kernel) {
   return false;
 }
 
-void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count,
-                     FillKernel kernel) {
-  if (!fillKernelAvailable(kernel)) throw std::invalid_argument("fill kernel not available");
+namespace {
+
+// The fill with a kernel known to be available (the check reads the processor's features
+// afresh, which the fill of every block need not).
+[[gnu::hot]] void fillWith(RandomSource& random, std::uint8_t* out, std::size_t count,
+                           FillKernel kernel) {
   const std::size_t lanes = lanesOf(kernel);
   const std::size_t groups = count / lanes;
   if (groups != 0) {
@@ -239,9 +243,18 @@ void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count,
   }
 }
 
-void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count) {
+}  // namespace
+
+void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count,
+                     FillKernel kernel) {
+  if (!fillKernelAvailable(kernel)) throw std::invalid_argument("fill kernel not available");
+  fillWith(random, out, count, kernel);
+}
+
+// Hot, like the writer's block loop it serves: see ListWriting::write.
+[[gnu::hot]] void fillRandomBytes(RandomSource& random, std::uint8_t* out, std::size_t count) {
   static const FillKernel best = bestKernel();
-  fillRandomBytes(random, out, count, best);
+  fillWith(random, out, count, best);
 }
 
 }  // namespace brimwell

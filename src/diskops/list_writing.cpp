@@ -61,7 +61,10 @@ std::unique_ptr<WritableFile> ListWriting::create(const std::string& path) {
   }
 }
 
-bool ListWriting::write(WritableFile& file, std::int64_t size) {
+// Hot, with the fill and the file's write: the compiler puts all three side by side. Where a
+// system call empties the processor's address cache (page-table isolation without PCID),
+// every page the loop touches between two writes costs a page walk again.
+[[gnu::hot]] bool ListWriting::write(WritableFile& file, std::int64_t size) {
   std::int64_t written = 0;
   do {
     const auto block = static_cast<std::size_t>(

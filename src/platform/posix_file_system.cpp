@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include "platform/atomic_replace.h"
-#include "platform/confined_walk_posix.h"
 #include "platform/long_path_posix.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
@@ -173,7 +172,8 @@ class PosixWritableFile : public WritableFile {
   explicit PosixWritableFile(int fd) : fd_(fd) {}
   ~PosixWritableFile() override { close(); }
 
-  int write(const void* data, std::size_t size, std::size_t& written) override {
+  // Hot: the writer's block loop runs through it (see ListWriting::write).
+  [[gnu::hot]] int write(const void* data, std::size_t size, std::size_t& written) override {
     return writeToDescriptor(fd_, data, size, written);
   }
 
@@ -349,15 +349,8 @@ bool PosixFileSystem::attributes(const std::string& path, PathAttributes& out) {
   return true;
 }
 
-PosixFileSystem::OpenFolder::~OpenFolder() {
-  if (fd >= 0) ::close(fd);
-}
-
 void PosixFileSystem::confineTo(const std::optional<std::string>& target) {
-  if (openFolder_->fd >= 0) ::close(openFolder_->fd);
-  openFolder_->fd = -1;
-  openFolder_->path.clear();
-  trusted_.reset();
+  confined_.reset();
   if (!target) return;
   std::string native;
   int error = 0;
@@ -368,36 +361,16 @@ void PosixFileSystem::confineTo(const std::optional<std::string>& target) {
     const std::size_t slash = native.find_last_of('/');
     native.resize(slash == std::string::npos ? 0 : slash + 1);
   }
-  trusted_ = native;
-}
-
-int PosixFileSystem::confinedParent(const std::string& native, bool fresh, int& folderFd,
-                                    std::string& leaf) {
-  const std::size_t slash = native.find_last_of('/');
-  const std::string_view parent =
-      slash == std::string::npos ? std::string_view() : std::string_view(native).substr(0, slash);
-  OpenFolder& kept = *openFolder_;
-  if (!fresh && kept.fd >= 0 && kept.path == parent) {
-    folderFd = kept.fd;
-    leaf = native.substr(slash + 1);
-    return 0;
-  }
-  if (kept.fd >= 0) ::close(kept.fd);
-  kept.fd = -1;
-  const int error = openConfinedParent(native, *trusted_, kept.fd, leaf);
-  if (error != 0) return error;
-  kept.path.assign(parent);
-  folderFd = kept.fd;
-  return 0;
+  confined_ = std::make_shared<ConfinedWalk>(std::move(native));
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string& native,
                                                               bool exclusive, int& error) {
   for (const bool fresh : {false, true}) {
     int folder = -1;
-    std::string leaf;
-    error = confinedParent(native, fresh, folder, leaf);
+    error = confined_->openParent(native, fresh, folder);
     if (error != 0) return nullptr;
+    const std::string& leaf = confined_->leaf();
     if (leaf.empty() || native.back() == '/') {
       error = winerr::kAccessDenied;
       return nullptr;
@@ -430,9 +403,9 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
 int PosixFileSystem::deleteConfined(const std::string& native) {
   for (const bool fresh : {false, true}) {
     int folder = -1;
-    std::string leaf;
-    const int error = confinedParent(native, fresh, folder, leaf);
+    const int error = confined_->openParent(native, fresh, folder);
     if (error != 0) return error;
+    const std::string& leaf = confined_->leaf();
     struct stat st {};
     if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno == ENOENT && !fresh) continue;
@@ -451,15 +424,16 @@ int PosixFileSystem::createFolder(const std::string& path) {
   std::string native;
   int error = 0;
   if (!toNative(path, native, error)) return error;
-  if (trusted_) {
-    int folder = -1;
-    std::string leaf;
-    error = openConfinedParent(native, *trusted_, folder, leaf);
-    if (error != 0) return error;
-    const int result = ::mkdirat(folder, leaf.c_str(), 0777);
-    const int mkdirError = errno;
-    ::close(folder);
-    return result == 0 ? 0 : windowsErrorFromErrno(mkdirError, true);
+  if (confined_) {
+    for (const bool fresh : {false, true}) {
+      int folder = -1;
+      error = confined_->openParent(native, fresh, folder);
+      if (error != 0) return error;
+      if (::mkdirat(folder, confined_->leaf().c_str(), 0777) == 0) return 0;
+      // A folder kept open may have been removed since: open it afresh once.
+      if (errno != ENOENT || fresh) break;
+    }
+    return windowsErrorFromErrno(errno, true);
   }
   if (::mkdir(native.c_str(), 0777) == 0) return 0;
   return windowsErrorFromErrno(errno, true);
@@ -485,7 +459,7 @@ std::unique_ptr<WritableFile> PosixFileSystem::create(const std::string& path, b
   std::string native;
   error = 0;
   if (!toNative(path, native, error)) return nullptr;
-  if (trusted_) return createConfined(native, exclusive, error);
+  if (confined_) return createConfined(native, exclusive, error);
   // A new file takes one call; only an existing one is checked for the read-only rule
   // before it is truncated. O_EXCL alone already refuses any link at the name.
   int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -520,7 +494,7 @@ int PosixFileSystem::deleteFile(const std::string& path) {
   std::string native;
   int error = 0;
   if (!toNative(path, native, error)) return error;
-  if (trusted_) return deleteConfined(native);
+  if (confined_) return deleteConfined(native);
   struct stat st {};
   if (::lstat(native.c_str(), &st) != 0) return errorForPath(errno, native);
   if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && isReadOnly(st))) {

@@ -10,7 +10,7 @@
 //
 // Confined (confineTo), folders are made, files created and deleted through descriptors
 // opened one folder at a time without following links below the trusted folders; the
-// folder that held the last file is kept open for the next request in it.
+// folders of the last request are kept open for the next one.
 #pragma once
 
 #include <map>
@@ -20,6 +20,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "platform/confined_walk_posix.h"
 #include "platform/file_system.h"
 
 namespace brimwell {
@@ -64,25 +65,16 @@ class PosixFileSystem : public FileSystem {
   };
   void loadMountPoints();
 
-  // The folder of the last confined request, kept open (shared by copies, like the above).
-  struct OpenFolder {
-    std::string path;
-    int fd = -1;
-    ~OpenFolder();
-  };
-  // Opens (or takes the kept) folder holding `native`'s last component, confined; `fresh`
-  // opens it again. Returns the Windows error number, 0 on success; the folder stays owned
-  // by the file system.
-  int confinedParent(const std::string& native, bool fresh, int& folderFd, std::string& leaf);
   // createFile, or createNewFile when `exclusive`.
   std::unique_ptr<WritableFile> create(const std::string& path, bool exclusive, int& error);
   std::unique_ptr<WritableFile> createConfined(const std::string& native, bool exclusive,
                                                int& error);
   int deleteConfined(const std::string& native);
 
-  // The native folder links are trusted in; nothing when requests are not confined.
-  std::optional<std::string> trusted_;
-  std::shared_ptr<OpenFolder> openFolder_ = std::make_shared<OpenFolder>();
+  // The walk below the native folder links are trusted in, with the folders it keeps open;
+  // null when requests are not confined. Shared by copies (see mountPoints_); a copy
+  // confined anew gets a walk of its own.
+  std::shared_ptr<ConfinedWalk> confined_;
 
   std::map<char, std::string> drives_;
   // Shared by copies, so that the file system stays copyable and movable.

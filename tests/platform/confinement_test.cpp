@@ -94,7 +94,7 @@ TEST(Confinement, LinksInTheTargetTheUserNamedAreFollowed) {
   EXPECT_EQ(dir.readFile("disk/scratch/b.DAT"), "y");
 }
 
-TEST(Confinement, TheFolderKeptOpenIsOpenedAfreshWhenItIsRemoved) {
+TEST(Confinement, TheFoldersKeptOpenAreOpenedAfreshWhenTheyAreRemoved) {
   TempDir dir;
   PosixFileSystem files;
   files.confineTo(dir.path() + "/");
@@ -104,6 +104,20 @@ TEST(Confinement, TheFolderKeptOpenIsOpenedAfreshWhenItIsRemoved) {
   fs::create_directory(dir / "f");
   EXPECT_EQ(create(files, dir / "f/2.DAT", "2"), 0);
   EXPECT_EQ(dir.readFile("f/2.DAT"), "2");
+
+  // So is an enclosing folder kept open, and a link put in its place is refused.
+  fs::create_directories(dir / "f/a/b");
+  fs::create_directory(dir / "elsewhere");
+  EXPECT_EQ(create(files, dir / "f/a/b/3.DAT", "3"), 0);
+  fs::remove_all(dir / "f/a");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "f/a");
+  EXPECT_EQ(files.createFolder(dir / "f/a/c"), winerr::kAccessDenied);
+  EXPECT_EQ(create(files, dir / "f/a/4.DAT", "4"), winerr::kAccessDenied);
+  EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+  fs::remove(dir / "f/a");
+  fs::create_directories(dir / "f/a/c");
+  EXPECT_EQ(create(files, dir / "f/a/c/5.DAT", "5"), 0);
+  EXPECT_EQ(dir.readFile("f/a/c/5.DAT"), "5");
 }
 
 TEST(Replacement, ANewFileTakesThePlaceWholeKeepingPermissionsAndTheLink) {
