@@ -81,7 +81,7 @@ TEST(AgingFill, ALevelTheVolumeCannotReachIsRefusedBeforeWriting) {
   EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint() + "/job"));
 }
 
-TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk) {
+TEST(AgingRounds, LaterRoundsSplitTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
   if (!skip.empty()) GTEST_SKIP() << skip;
   ScratchVolume volume(ScratchVolume::Kind::Ext4, 48);
@@ -101,8 +101,11 @@ TEST(AgingRounds, EveryRoundSplitsTheFreeSpaceFurtherAndTheListKeepsWhatIsOnDisk
     EXPECT_EQ(run.out.compare(at, 28, " free extents, layout score "), 0) << run.out;
   }
   ASSERT_EQ(freeExtents.size(), 3u) << run.out;
+  // Where a later round's batch lands depends on the CPU the writer ran on: on so small a
+  // volume the third round may leave as many free extents as the second, never as few as
+  // the first.
   EXPECT_LT(freeExtents[0], freeExtents[1]) << run.out;
-  EXPECT_LT(freeExtents[1], freeExtents[2]) << run.out;
+  EXPECT_LT(freeExtents[0], freeExtents[2]) << run.out;
 
   // The list names exactly the files on disk, batches of every round among them.
   std::set<std::string> onDisk;
