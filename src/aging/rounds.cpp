@@ -119,14 +119,14 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
   if (batches > 1) model.emplace(target);
   for (int round = 1; round <= batches; ++round) {
     const bool topUp = round > plan.rounds;
-    if (topUp && model->usedPercent(remaining) >= *level) break;  // nothing to top up
+    // The first round plans from the volume as it is; later ones from the model, so that the
+    // same seed gives the same batches. Read once: the top-up's check and its build agree.
+    const auto used = round == 1 ? std::nullopt : std::optional(model->usedBytes(remaining));
+    if (topUp && model->percentOf(*used) >= *level) break;  // nothing to top up
     fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
     Outcome outcome = Outcome::Done;
     stage(round, 0, 0.05);
     if (level) {
-      // The first round plans from the volume as it is; later ones from the model, so that
-      // the same seed gives the same batches.
-      const auto used = round == 1 ? std::nullopt : std::optional(model->usedBytes(remaining));
       outcome = buildToFill(context, fields, *level,
                             like        ? LevelFrom::Profile
                             : plan.fill ? LevelFrom::Option

@@ -30,10 +30,10 @@ std::uint64_t UsedModel::usedBytes(const TextTable& onDisk) const {
   return static_cast<std::uint64_t>(std::max(counted + correction, 0.0));
 }
 
-double UsedModel::usedPercent(const TextTable& onDisk) const {
-  return space_.totalBytes == 0 ? 0
-                                : 100.0 * static_cast<double>(usedBytes(onDisk)) /
-                                      static_cast<double>(space_.totalBytes);
+double UsedModel::percentOf(std::uint64_t bytes) const {
+  return space_.totalBytes == 0
+             ? 0
+             : 100.0 * static_cast<double>(bytes) / static_cast<double>(space_.totalBytes);
 }
 
 }  // namespace brimwell::aging

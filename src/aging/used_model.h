@@ -28,7 +28,9 @@ class UsedModel {
   void batchWritten(const TextTable& batch);
   // The bytes in use with the files of `onDisk` on the volume, and as a share of it.
   std::uint64_t usedBytes(const TextTable& onDisk) const;
-  double usedPercent(const TextTable& onDisk) const;
+  double usedPercent(const TextTable& onDisk) const { return percentOf(usedBytes(onDisk)); }
+  // `bytes` as a share of the volume.
+  double percentOf(std::uint64_t bytes) const;
 
  private:
   std::string target_;
