@@ -38,15 +38,14 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                                   ? "a refill to " + levelText(percent) + " %"
                                   : "the profile's fill of " + levelText(percent) + " %";
   const std::string target = context.fields.text(EditField::reprodpath);
-  const VolumeSpace space = volumeOfTarget(target, true);
-  const std::uint64_t used = plannedUsed.value_or(space.totalBytes - space.freeBytes);
+  const VolumeSpace space = volumeOfTarget(context, target, true);
+  const std::uint64_t used = plannedUsed.value_or(space.usedBytes());
   const auto aim =
       static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
   if (aim <= used) {
-    throw Failure(
-        "The volume mounted on " + space.mountPoint + ", which holds " + target + ", is already " +
-        percentText(100.0 * static_cast<double>(used) / static_cast<double>(space.totalBytes)) +
-        " % full, which " + aimText + " cannot lower");
+    throw Failure("The volume mounted on " + space.mountPoint + ", which holds " + target +
+                  ", is already " + percentText(space.percentOf(used)) + " % full, which " +
+                  aimText + " cannot lower");
   }
   const std::uint64_t budget = aim - used;
   if (budget > space.availableBytes) {
@@ -82,8 +81,7 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                              " %: " + std::to_string(context.lists.files1.rowCount()) +
                              " files taking " + std::to_string(footprint) + " bytes in " +
                              std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
-                             percentText(100.0 * static_cast<double>(used + footprint) /
-                                         static_cast<double>(space.totalBytes)) +
+                             percentText(space.percentOf(used + footprint)) +
                              " % full (the volume mounted on " + space.mountPoint + ").");
   return Outcome::Done;
 }

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "aging/list_layout.h"
+#include "aging/piece_placement.h"
 #include "app/failure.h"
 #include "diskops/list_writing.h"
 #include "diskops/percent.h"
 #include "diskops/writer.h"
-#include "platform/volume_layout.h"
 
 namespace brimwell::aging {
 namespace {
@@ -40,76 +40,87 @@ std::string scoreText(double score) {
   return text;
 }
 
+// Plans each file's cuts as it comes: with the steer's share of its joins, or into the
+// pieces planned for it (run --like), and learns from the files measured.
+class CutPlanner {
+ public:
+  CutPlanner(const TextTable& list, const LayoutAim& aim, const RandomSource& job)
+      : blockSize_(aim.blockSize),
+        steer_(aim.score, aim.onDisk, listJoins(list, blockSize_)),
+        plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list, blockSize_,
+                                                          *aim.classShares, aim.onDiskClasses)
+                              : std::nullopt),
+        random_(cutSeed(job)) {}
+
+  // The cuts of the file in `row` of `size` bytes: offsets in the file, ascending. Each row
+  // once, in order. Planned: each join is cut with the chance of the cuts still wanted among
+  // the joins left.
+  const std::vector<std::int64_t>& cuts(std::size_t row, std::int64_t size) {
+    const std::int64_t joins = fileJoins(size, blockSize_);
+    const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
+    std::int64_t wanted = plan_ ? plan_->cuts(row, steer_.cutsToCome()) : 0;
+    cuts_.clear();
+    for (std::int64_t join = joins; join >= 1 && (plan_ ? wanted > 0 : chance > 0); --join) {
+      const bool cut = plan_ ? random_.draw(static_cast<std::uint32_t>(join)) < wanted
+                             : random_.draw(kShareSteps) < chance;
+      if (cut) {
+        cuts_.push_back(join * blockSize_);
+        --wanted;
+      }
+    }
+    std::reverse(cuts_.begin(), cuts_.end());
+    steer_.planned(joins, static_cast<std::int64_t>(cuts_.size()));
+    return cuts_;
+  }
+
+  // Files written since the last call hold `written` and were planned with `cuts` cuts.
+  void measured(const LayoutJoins& written, std::int64_t cuts) { steer_.measured(written, cuts); }
+
+ private:
+  std::uint32_t blockSize_;
+  LayoutSteer steer_;
+  std::optional<ExtentPlan> plan_;
+  RandomSource random_;
+  std::vector<std::int64_t> cuts_;
+};
+
 class PieceWriter {
  public:
   PieceWriter(Context& context, const LayoutAim& aim)
       : context_(context),
         list_(context.lists.files1),
         blockSize_(aim.blockSize),
-        joins_(listJoins(list_, blockSize_)),
-        steer_(aim.score, aim.onDisk, joins_),
-        plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list_, blockSize_,
-                                                          *aim.classShares, aim.onDiskClasses)
-                              : std::nullopt),
-        measureEvery_(joins_ / kMeasuresPerList + 1),
-        cutRandom_(cutSeed(context.random)),
-        writing_(context) {}
+        measureEvery_(listJoins(list_, blockSize_) / kMeasuresPerList + 1),
+        planner_(list_, aim, context.random),
+        writing_(context),
+        placement_(lastPieceFirst(
+            list_, writing_, [this](std::size_t row, std::int64_t cuts) { finished(row, cuts); })) {
+  }
 
   Outcome run() {
     const std::size_t rows = list_.rowCount();
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
-      auto file = writing_.create(std::string(list_.caption(row)));
-      if (!place(*file, row, size) || !writing_.write(*file, size) || file->close() != 0) {
-        file->close();
-        return writing_.failed();
-      }
-      finished(row);
+      if (!placement_->write(row, size, planner_.cuts(row, size))) return writing_.failed();
       context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
       if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
     }
-    return Outcome::Done;
+    return placement_->finish() ? Outcome::Done : writing_.failed();
   }
 
  private:
-  // Cuts the file's joins, with the steer's share or into the pieces planned for it, and
-  // places its pieces, the last first.
-  bool place(WritableFile& file, std::size_t row, std::int64_t size) {
-    const std::int64_t joins = fileJoins(size, blockSize_);
-    const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
-    // Planned: each join is cut with the chance of the cuts still wanted among the joins left.
-    std::int64_t wanted = plan_ ? plan_->cuts(row, steer_.cutsToCome()) : 0;
-    cuts_.assign(1, size);
-    for (std::int64_t join = joins; join >= 1 && (plan_ ? wanted > 0 : chance > 0); --join) {
-      const bool cut = plan_ ? cutRandom_.draw(static_cast<std::uint32_t>(join)) < wanted
-                             : cutRandom_.draw(kShareSteps) < chance;
-      if (cut) {
-        cuts_.push_back(join * blockSize_);
-        --wanted;
-      }
-    }
-    cuts_.push_back(0);
-    const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
-    steer_.planned(joins, cuts);
-    doneCuts_ += cuts;
-    doneJoins_ += joins;
-    if (cuts == 0) return true;  // written whole, placed as the file system likes
-    for (std::size_t piece = 0; piece + 1 < cuts_.size(); ++piece) {
-      const auto start = static_cast<std::uint64_t>(cuts_[piece + 1]);
-      if (file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start) != 0) return false;
-    }
-    return true;
-  }
-
   // Measures the finished files in batches and steers the rest by what they show.
-  void finished(std::size_t row) {
+  void finished(std::size_t row, std::int64_t cuts) {
     done_.push_back(row);
+    doneCuts_ += cuts;
+    doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
     if (doneJoins_ < measureEvery_ && row + 1 < list_.rowCount()) return;
     // XFS holds back blocks for data written into placed ranges until it is written out (on
     // a 256 MiB volume, 112 MiB beyond the 150 MiB of files written): written out batch by
     // batch, a volume filled to 90 % does not run out before the list does.
-    settleVolume(std::string(list_.caption(row)));
-    steer_.measured(layoutJoins(listLayout(list_, done_, blockSize_)), doneCuts_);
+    context_.volume.settle(std::string(list_.caption(row)));
+    planner_.measured(layoutJoins(listLayout(context_.volume, list_, done_, blockSize_)),
+                      doneCuts_);
     done_.clear();
     doneCuts_ = 0;
     doneJoins_ = 0;
@@ -118,29 +129,27 @@ class PieceWriter {
   Context& context_;
   const TextTable& list_;
   std::uint32_t blockSize_;
-  std::int64_t joins_;
-  LayoutSteer steer_;
-  std::optional<ExtentPlan> plan_;
   std::int64_t measureEvery_;
-  RandomSource cutRandom_;
+  CutPlanner planner_;
   diskops::ListWriting writing_;
-  std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
-  std::vector<std::size_t> done_;   // finished, not yet measured
+  std::unique_ptr<PiecePlacement> placement_;
+  std::vector<std::size_t> done_;  // written, not yet measured
   std::int64_t doneCuts_ = 0;
   std::int64_t doneJoins_ = 0;
 };
 
 }  // namespace
 
-LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
-                    const TextTable& onDisk, const LayoutJoins& others, const std::string& target) {
+LayoutAim layoutAim(Volume& volume, double score,
+                    const std::optional<ExtentClassShares>& classShares, const TextTable& onDisk,
+                    const LayoutJoins& others, const std::string& target) {
   LayoutAim aim;
   aim.score = score;
   aim.classShares = classShares;
   VolumeSpace space;
   std::string why;
-  if (readVolumeSpace(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
-  const measure::FileLayoutFigures onDiskFigures = listLayout(onDisk, aim.blockSize);
+  if (volume.space(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
+  const measure::FileLayoutFigures onDiskFigures = listLayout(volume, onDisk, aim.blockSize);
   const LayoutJoins listed = layoutJoins(onDiskFigures);
   aim.onDisk = {listed.joins + others.joins, listed.contiguous + others.contiguous};
   aim.onDiskClasses = onDiskFigures.histogram;

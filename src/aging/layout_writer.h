@@ -41,8 +41,9 @@ struct LayoutAim {
 // The aim of `score` (and, for run --like, of `classShares`) for a batch written to the
 // volume holding `target`, where the files of `onDisk` stay, beside `others`: the files
 // under the target the job did not write.
-LayoutAim layoutAim(double score, const std::optional<ExtentClassShares>& classShares,
-                    const TextTable& onDisk, const LayoutJoins& others, const std::string& target);
+LayoutAim layoutAim(Volume& volume, double score,
+                    const std::optional<ExtentClassShares>& classShares, const TextTable& onDisk,
+                    const LayoutJoins& others, const std::string& target);
 
 // The joins of the files under `target` now (none when it is not there yet): measure counts
 // them in the layout score of the target, so a job aiming at a score counts them too.

@@ -6,16 +6,18 @@
 
 namespace brimwell::aging {
 
-measure::FileLayoutFigures listLayout(const TextTable& list, const std::vector<std::size_t>& rows,
+measure::FileLayoutFigures listLayout(Volume& volume, const TextTable& list,
+                                      const std::vector<std::size_t>& rows,
                                       std::uint32_t blockSize) {
-  measure::LayoutReader reader(blockSize);
+  measure::LayoutReader reader(volume, blockSize);
   std::uint64_t size = 0;
   for (const std::size_t row : rows) reader.add(std::string(list.caption(row)), size);
   return reader.figures();
 }
 
-measure::FileLayoutFigures listLayout(const TextTable& list, std::uint32_t blockSize) {
-  measure::LayoutReader reader(blockSize);
+measure::FileLayoutFigures listLayout(Volume& volume, const TextTable& list,
+                                      std::uint32_t blockSize) {
+  measure::LayoutReader reader(volume, blockSize);
   std::uint64_t size = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     reader.add(std::string(list.caption(row)), size);

@@ -12,7 +12,6 @@
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
 #include "measure/file_layout.h"
-#include "platform/volume_layout.h"
 
 namespace brimwell::aging {
 namespace {
@@ -39,31 +38,24 @@ void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& re
   }
 }
 
-// The used share of the volume holding `target`; nothing when unknown. Read once the volume
-// has settled: XFS counts blocks it may still give back as used.
-std::optional<double> usedPercent(const std::string& target, VolumeSpace& space) {
-  settleVolume(target);
-  std::string why;
-  if (!readVolumeSpace(target, space, why) || space.totalBytes == 0) return std::nullopt;
-  return 100.0 * static_cast<double>(space.totalBytes - space.freeBytes) /
-         static_cast<double>(space.totalBytes);
-}
-
 // `others`: the joins of the files under the target the job did not write, which the score
 // counts as measure does.
-RoundFigures roundFigures(int round, const TextTable& remaining, const LayoutJoins& others,
-                          const std::string& target) {
+RoundFigures roundFigures(Volume& volume, int round, const TextTable& remaining,
+                          const LayoutJoins& others, const std::string& target) {
   RoundFigures figures;
   figures.round = round;
   figures.remaining = measureFileList(remaining, target);
+  // Read once the volume has settled: XFS counts blocks it may still give back as used.
+  volume.settle(target);
   VolumeSpace space;
-  figures.usedPercent = usedPercent(target, space);
+  std::string why;
+  if (volume.space(target, space, why)) figures.usedPercent = space.usedPercent();
   std::vector<Extent> extents;
-  if (readFreeExtents(target, extents, figures.freeExtentsWhy)) {
+  if (volume.freeExtents(target, extents, figures.freeExtentsWhy)) {
     figures.freeExtents = static_cast<std::int64_t>(extents.size());
     figures.freeSpace = measure::freeSpaceFigures(std::move(extents));
   }
-  figures.layout = listLayout(remaining, space.blockSize);
+  figures.layout = listLayout(volume, remaining, space.blockSize);
   figures.layout.layoutBlocks += others.joins;
   figures.layout.contiguousBlocks += others.contiguous;
   figures.layout.layoutScore =
@@ -87,118 +79,189 @@ const char* roundStepName(RoundStep step) {
   return "erase";
 }
 
-RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList& list,
-                         const RoundsPlan& plan, RoundsObserver& observer) {
-  JobProgress progress(caller.feedback);
-  Context context{caller.lists,  caller.fields,    progress,     caller.fs,
-                  caller.random, caller.collation, caller.style, caller.decimalSeparator};
-  const std::string target = context.fields.text(EditField::reprodpath);
-  const std::string prefix = context.fields.text(EditField::id);
-  TextTable& files1 = context.lists.files1;
-  TextTable remaining{2};
-  TextTable all{2};
-  const DriveProfile* like = plan.like ? &*plan.like : nullptr;
-  std::optional<double> level = like ? std::optional(like->usedPercent) : plan.fill;
-  const std::optional<double> layout = like ? std::optional(like->layoutScore) : plan.layout;
-  const std::optional<ExtentClassShares> classShares =
-      like ? std::optional(extentClassShares(*like)) : std::nullopt;
-  const auto stopped = [](Outcome outcome, RoundStep step, int round) {
-    return RoundsResult{outcome, step, round};
-  };
-  // Aging like a profile ends with a top-up batch, which nothing erases.
-  const int batches = plan.rounds + (like ? 1 : 0);
+namespace {
+
+// Where every round's fill level comes from, decided once: a profile's, --fill's, or, with
+// neither, the level the first round reached (a refill), learned once it is written.
+struct RoundsLevel {
+  std::optional<double> percent;  // nothing while a refill has not learned it, or without one
+  LevelFrom from = LevelFrom::Refill;
+};
+
+RoundsLevel levelOf(const RoundsPlan& plan) {
+  if (plan.like) return {plan.like->usedPercent, LevelFrom::Profile};
+  if (plan.fill) return {plan.fill, LevelFrom::Option};
+  return {};
+}
+
+// One run of the rounds: each round plans a batch (build), writes it, and thins what is on
+// disk (sort-out and erase); a profile's job ends with a top-up batch, written and kept.
+class RoundsJob {
+ public:
+  RoundsJob(Context& caller, FieldValues& fields, joblist::JobList& list, const RoundsPlan& plan,
+            RoundsObserver& observer)
+      : progress_(caller.feedback),
+        context_{caller.lists, caller.fields,           progress_,
+                 caller.fs,    caller.random,           caller.collation,
+                 caller.style, caller.decimalSeparator, caller.volume},
+        fields_(fields),
+        list_(list),
+        plan_(plan),
+        observer_(observer),
+        target_(context_.fields.text(EditField::reprodpath)),
+        prefix_(context_.fields.text(EditField::id)),
+        level_(levelOf(plan)),
+        layout_(plan.like ? std::optional(plan.like->layoutScore) : plan.layout),
+        batches_(plan.rounds + (plan.like ? 1 : 0)) {
+    // Before anything is written: the files already there, and the volume later batches
+    // plan from.
+    if (layout_) alreadyThere_ = joinsUnder(target_, context_);
+    if (batches_ > 1) model_.emplace(context_, target_);
+  }
+
+  RoundsResult run() {
+    for (int round = 1; round <= batches_; ++round) {
+      const bool topUp = round > plan_.rounds;
+      const std::optional<std::uint64_t> used = plannedUsed(round);
+      if (topUp && model_->percentOf(*used) >= *level_.percent) break;  // nothing to top up
+      if (const Outcome built = buildBatch(round, used); built != Outcome::Done) {
+        return {built, RoundStep::Build, round};
+      }
+      const ListFigures written = measureFileList(files1(), target_);
+      if (const Outcome wrote = writeBatch(round, topUp); wrote != Outcome::Done) {
+        return {wrote, RoundStep::Reproduce, round};
+      }
+      observer_.batchWritten(round, written);
+      if (model_) model_->batchWritten(files1());
+      if (topUp) {
+        remaining_ = all_;
+        reportRound(round, written, {}, true);
+        break;
+      }
+      // A refill: the later rounds refill to the level the first one reached.
+      if (round == 1 && !level_.percent && model_) {
+        level_.percent = model_->percentOf(model_->usedBytes(files1()));
+      }
+      const RoundsResult thinned = thin(round, written);
+      // Files the erase refused stay in the list for the caller to report.
+      if (thinned.outcome != Outcome::Done || files1().rowCount() > 0) return thinned;
+    }
+    return {};
+  }
+
+ private:
+  TextTable& files1() { return context_.lists.files1; }
+
+  // The bytes in use a batch plans from: the first batch's as the volume reports them (none
+  // given), later ones' from the model, so that the same seed gives the same batches. Read
+  // once a batch: a top-up's check and its build agree. The model exists when there is a
+  // later batch.
+  std::optional<std::uint64_t> plannedUsed(int round) {
+    if (round == 1) return std::nullopt;
+    return model_->usedBytes(remaining_);
+  }
+
   // The bar's stretch of each step in a batch: writing the batch takes most of the time.
-  const double batchShare = 100.0 / batches;
-  const auto stage = [&](int round, double from, double to) {
+  void stage(int round, double from, double to) {
+    const double batchShare = 100.0 / batches_;
     const double start = batchShare * (round - 1);
-    progress.stretch(start + batchShare * from, start + batchShare * to);
-  };
-  // What later batches plan from: the volume is read before anything is written.
-  std::optional<UsedModel> model;
-  const LayoutJoins alreadyThere = layout ? joinsUnder(target, context) : LayoutJoins{};
-  if (batches > 1) model.emplace(target);
-  for (int round = 1; round <= batches; ++round) {
-    const bool topUp = round > plan.rounds;
-    // The first round plans from the volume as it is; later ones from the model, so that the
-    // same seed gives the same batches. Read once: the top-up's check and its build agree.
-    const auto used = round == 1 ? std::nullopt : std::optional(model->usedBytes(remaining));
-    if (topUp && model->percentOf(*used) >= *level) break;  // nothing to top up
-    fields.setText(EditField::id, round == 1 ? prefix : prefix + "r" + std::to_string(round) + "-");
-    Outcome outcome = Outcome::Done;
+    progress_.stretch(start + batchShare * from, start + batchShare * to);
+  }
+
+  // Plans the batch of `round` into the file list: to the level, or as the fields say.
+  Outcome buildBatch(int round, std::optional<std::uint64_t> used) {
+    fields_.setText(EditField::id,
+                    round == 1 ? prefix_ : prefix_ + "r" + std::to_string(round) + "-");
     stage(round, 0, 0.05);
-    if (level) {
-      outcome = buildToFill(context, fields, *level,
-                            like        ? LevelFrom::Profile
-                            : plan.fill ? LevelFrom::Option
-                                        : LevelFrom::Refill,
-                            used);
-    } else {
-      outcome = fileset::buildChecked(context);
-    }
-    if (outcome == Outcome::Done && !context.feedback.carryOn()) outcome = Outcome::Stopped;
-    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Build, round);
-    const ListFigures written = measureFileList(files1, target);
+    const Outcome outcome = level_.percent
+                                ? buildToFill(context_, fields_, *level_.percent, level_.from, used)
+                                : fileset::buildChecked(context_);
+    if (outcome == Outcome::Done && !context_.feedback.carryOn()) return Outcome::Stopped;
+    return outcome;
+  }
 
-    // The batch must fit, and the list names it before its first file is made.
-    checkPlanFits(files1, target);
-    all.clear();
-    appendRows(remaining, all);
-    appendRows(files1, all);
-    list.write(all);
+  // Writes the batch; the batch must fit, and the list names it before its first file is made.
+  Outcome writeBatch(int round, bool topUp) {
+    checkPlanFits(context_, files1(), target_);
+    all_.clear();
+    appendRows(remaining_, all_);
+    appendRows(files1(), all_);
+    list_.write(all_);
     stage(round, 0.05, topUp ? 1 : 0.85);
-    if (layout) {
-      // The erases to come take their share of the job's files, never of the others, which
-      // then weigh more in the score: the aim weighs them so from the start.
-      const double kept = std::pow(1.0 - context.fields.value(SpinField::delprocent) / 100.0,
-                                   topUp ? 0 : plan.rounds - round + 1);
-      const LayoutJoins others =
-          kept <= 0
-              ? alreadyThere
-              : LayoutJoins{std::llround(static_cast<double>(alreadyThere.joins) / kept),
-                            std::llround(static_cast<double>(alreadyThere.contiguous) / kept)};
-      const LayoutAim aim = layoutAim(*layout, classShares, remaining, others, target);
-      // Only before anything is written, and only for a score asked for: later rounds, and
-      // a profile's score, come as near as they can.
-      if (round == 1 && !like) checkLayoutReach(files1, aim, target);
-      outcome = reproduceToLayout(context, aim);
-    } else {
-      outcome = diskops::reproduce(context);
-    }
-    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::Reproduce, round);
-    observer.batchWritten(round, written);
-    if (model) model->batchWritten(files1);
-    if (topUp) {
-      remaining = all;
-      RoundFigures figures = roundFigures(round, remaining, alreadyThere, target);
-      figures.written = written;
-      figures.topUp = true;
-      observer.roundDone(figures);
-      break;
-    }
-    // Without --fill, the later rounds refill to the level the first one reached.
-    if (round == 1 && !level && model) level = model->usedPercent(files1);
+    if (!layout_) return diskops::reproduce(context_);
+    const LayoutAim aim = layoutAim(context_.volume, *layout_, classShares(), remaining_,
+                                    othersAsWeighed(round, topUp), target_);
+    // Only before anything is written, and only for a score asked for: later rounds, and a
+    // profile's score, come as near as they can.
+    if (round == 1 && !plan_.like) checkLayoutReach(files1(), aim, target_);
+    return reproduceToLayout(context_, aim);
+  }
 
-    files1.clear();
-    appendRows(all, files1);
+  std::optional<ExtentClassShares> classShares() const {
+    return plan_.like ? std::optional(extentClassShares(*plan_.like)) : std::nullopt;
+  }
+
+  // The erases to come take their share of the job's files, never of the others, which then
+  // weigh more in the score: the aim weighs them so from the start.
+  LayoutJoins othersAsWeighed(int round, bool topUp) {
+    const double kept = std::pow(1.0 - context_.fields.value(SpinField::delprocent) / 100.0,
+                                 topUp ? 0 : plan_.rounds - round + 1);
+    if (kept <= 0) return alreadyThere_;
+    return {std::llround(static_cast<double>(alreadyThere_.joins) / kept),
+            std::llround(static_cast<double>(alreadyThere_.contiguous) / kept)};
+  }
+
+  // Sorts out a share of every file on disk and erases it; the list then names what remains.
+  RoundsResult thin(int round, const ListFigures& written) {
+    files1().clear();
+    appendRows(all_, files1());
     stage(round, 0.85, 0.9);
-    outcome = diskops::sortOut(context);
-    if (outcome != Outcome::Done) return stopped(outcome, RoundStep::SortOut, round);
-    const TextTable chosen = files1;
+    const Outcome sorted = diskops::sortOut(context_);
+    if (sorted != Outcome::Done) return {sorted, RoundStep::SortOut, round};
+    const TextTable chosen = files1();
     stage(round, 0.9, 1);
-    const diskops::EraseResult erased = diskops::erase(context, diskops::EraseKeeps::Refused);
-    if (erased.outcome != Outcome::Done) return stopped(erased.outcome, RoundStep::Erase, round);
+    const diskops::EraseResult erased = diskops::erase(context_, diskops::EraseKeeps::Refused);
+    if (erased.outcome != Outcome::Done) return {erased.outcome, RoundStep::Erase, round};
     // The erase left the chosen files it could not delete in the list: they stay on disk.
     TextTable deleted{2};
-    keepUndeleted(chosen, files1, deleted);
-    keepUndeleted(all, deleted, remaining);
-    list.write(remaining);
-    RoundFigures figures = roundFigures(round, remaining, alreadyThere, target);
+    keepUndeleted(chosen, files1(), deleted);
+    keepUndeleted(all_, deleted, remaining_);
+    list_.write(remaining_);
+    reportRound(round, written, erased, false);
+    return {};
+  }
+
+  void reportRound(int round, const ListFigures& written, const diskops::EraseResult& erased,
+                   bool topUp) {
+    RoundFigures figures = roundFigures(context_.volume, round, remaining_, alreadyThere_, target_);
     figures.written = written;
     figures.erased = erased;
-    observer.roundDone(figures);
-    if (files1.rowCount() > 0) return {};  // refused files: the caller reports them
+    figures.topUp = topUp;
+    observer_.roundDone(figures);
   }
-  return {};
+
+  JobProgress progress_;
+  Context context_;
+  FieldValues& fields_;
+  joblist::JobList& list_;
+  const RoundsPlan& plan_;
+  RoundsObserver& observer_;
+  const std::string target_;
+  const std::string prefix_;
+  RoundsLevel level_;
+  const std::optional<double> layout_;  // the layout score the files are written to; else whole
+  const int batches_;
+  LayoutJoins alreadyThere_;        // under the target before the job, which the score counts
+  std::optional<UsedModel> model_;  // what later batches plan from
+  TextTable remaining_{2};          // the job's files on disk
+  TextTable all_{2};                // those and the batch being written
+};
+
+}  // namespace
+
+RoundsResult ageInRounds(Context& context, FieldValues& fields, joblist::JobList& list,
+                         const RoundsPlan& plan, RoundsObserver& observer) {
+  return RoundsJob(context, fields, list, plan, observer).run();
 }
 
 }  // namespace brimwell::aging

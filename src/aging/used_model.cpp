@@ -9,10 +9,19 @@
 
 namespace brimwell::aging {
 
-UsedModel::UsedModel(const std::string& target)
-    : target_(target),
-      space_(volumeOfTarget(target, false)),
-      before_(space_.totalBytes - space_.freeBytes) {}
+std::uint64_t correctedUsedBytes(std::uint64_t counted, std::uint64_t read,
+                                 std::uint64_t totalBytes) {
+  const double grain = std::max(1024.0 * 1024.0, static_cast<double>(totalBytes) / 256);
+  const auto count = static_cast<double>(counted);
+  const double correction = std::round((static_cast<double>(read) - count) / grain) * grain;
+  return static_cast<std::uint64_t>(std::max(count + correction, 0.0));
+}
+
+UsedModel::UsedModel(Context& context, const std::string& target)
+    : context_(context),
+      target_(target),
+      space_(volumeOfTarget(context, target, false)),
+      before_(space_.usedBytes()) {}
 
 void UsedModel::batchWritten(const TextTable& batch) {
   // A later batch's folders share their roots with the earlier ones: a few blocks counted
@@ -21,19 +30,9 @@ void UsedModel::batchWritten(const TextTable& batch) {
 }
 
 std::uint64_t UsedModel::usedBytes(const TextTable& onDisk) const {
-  const auto counted =
-      static_cast<double>(before_ + listFootprint(onDisk, space_.blockSize, folders_));
-  const VolumeSpace now = volumeOfTarget(target_, false);
-  const double grain = std::max(1024.0 * 1024.0, static_cast<double>(space_.totalBytes) / 256);
-  const double correction =
-      std::round((static_cast<double>(now.totalBytes - now.freeBytes) - counted) / grain) * grain;
-  return static_cast<std::uint64_t>(std::max(counted + correction, 0.0));
-}
-
-double UsedModel::percentOf(std::uint64_t bytes) const {
-  return space_.totalBytes == 0
-             ? 0
-             : 100.0 * static_cast<double>(bytes) / static_cast<double>(space_.totalBytes);
+  const std::uint64_t counted = before_ + listFootprint(onDisk, space_.blockSize, folders_);
+  const VolumeSpace now = volumeOfTarget(context_, target_, false);
+  return correctedUsedBytes(counted, now.usedBytes(), space_.totalBytes);
 }
 
 }  // namespace brimwell::aging

@@ -14,25 +14,32 @@
 #include <cstdint>
 #include <string>
 
+#include "app/context.h"
 #include "app/text_table.h"
-#include "platform/volume_layout.h"
 
 namespace brimwell::aging {
 
+// The correction of `counted` bytes by the volume's reading of `read` bytes, rounded to the
+// grain of a volume of `totalBytes`: counted plus the difference in whole grains.
+std::uint64_t correctedUsedBytes(std::uint64_t counted, std::uint64_t read,
+                                 std::uint64_t totalBytes);
+
 class UsedModel {
  public:
-  // Reads the volume holding `target` (which need not exist yet) before the job writes.
-  explicit UsedModel(const std::string& target);
+  // Reads the volume holding `target` (which need not exist yet) before the job writes;
+  // `context` (its file system and volume) is used again at each reading.
+  UsedModel(Context& context, const std::string& target);
 
   // The batch `batch` is on disk: its folders stay when its files go.
   void batchWritten(const TextTable& batch);
-  // The bytes in use with the files of `onDisk` on the volume, and as a share of it.
+  // The bytes in use with the files of `onDisk` on the volume (read once: it settles the
+  // volume), and as a share of it.
   std::uint64_t usedBytes(const TextTable& onDisk) const;
-  double usedPercent(const TextTable& onDisk) const { return percentOf(usedBytes(onDisk)); }
   // `bytes` as a share of the volume.
-  double percentOf(std::uint64_t bytes) const;
+  double percentOf(std::uint64_t bytes) const { return space_.percentOf(bytes); }
 
  private:
+  Context& context_;
   std::string target_;
   VolumeSpace space_;
   std::uint64_t before_;      // used before the job

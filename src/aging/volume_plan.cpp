@@ -1,33 +1,46 @@
 #include "aging/volume_plan.h"
 
-#include <filesystem>
+#include <string_view>
 
 #include "aging/fill_trim.h"
 #include "aging/list_figures.h"
 #include "app/failure.h"
+#include "joblist/list_target.h"
 
 namespace brimwell::aging {
+namespace {
 
-VolumeSpace volumeOfTarget(const std::string& target, bool lastMayBeMissing) {
-  namespace fs = std::filesystem;
-  const fs::path named = fs::absolute(target).lexically_normal();
-  fs::path folder = named;
-  if (!folder.has_filename()) folder = folder.parent_path();  // the trailing separator
-  std::error_code error;
+std::string_view withoutTrailingSeparators(std::string_view folder) {
+  while (folder.size() > 1 && PathStyle::endsWithSeparator(folder)) folder.remove_suffix(1);
+  return folder;
+}
+
+}  // namespace
+
+VolumeSpace volumeOfTarget(Context& context, const std::string& target, bool lastMayBeMissing) {
+  // Normalised, with a trailing separator; climbing a relative one ends at the current folder.
+  const std::string named = joblist::asTargetFolder(target);
+  std::string folder = named.empty() ? "." : named;
   int missing = 0;
-  while (!fs::is_directory(folder, error) && folder.has_relative_path()) {
-    folder = folder.parent_path();
+  for (PathAttributes found; !context.fs.attributes(folder, found) || !found.isDirectory;) {
+    const std::string_view above = context.style.folderPartOf(withoutTrailingSeparators(folder));
+    if (folder == "." || above.size() >= folder.size()) break;  // the top: the volume will tell
+    folder = above.empty() ? "." : std::string(above);
     ++missing;
   }
   if (lastMayBeMissing && missing > 1) {
-    throw Failure("The folder " + folder.string() + " has no " +
-                  named.lexically_relative(folder).begin()->string() + " in it, so the target " +
-                  target + " cannot be made there; check the target");
+    const std::string_view below =
+        std::string_view(named).substr(folder == "." ? 0 : folder.size());
+    std::size_t end = 0;
+    while (end < below.size() && !PathStyle::isSeparator(below[end])) ++end;
+    throw Failure("The folder " + std::string(withoutTrailingSeparators(folder)) + " has no " +
+                  std::string(below.substr(0, end)) + " in it, so the target " + target +
+                  " cannot be made there; check the target");
   }
-  settleVolume(folder.string());
+  context.volume.settle(folder);
   VolumeSpace space;
   std::string why;
-  if (!readVolumeSpace(folder.string(), space, why)) throw Failure(why);
+  if (!context.volume.space(folder, space, why)) throw Failure(why);
   return space;
 }
 
@@ -43,8 +56,8 @@ std::string volumeText(const VolumeSpace& space) {
          " bytes free)";
 }
 
-void checkPlanFits(const TextTable& files1, const std::string& target) {
-  const VolumeSpace space = volumeOfTarget(target, false);
+void checkPlanFits(Context& context, const TextTable& files1, const std::string& target) {
+  const VolumeSpace space = volumeOfTarget(context, target, false);
   const std::uint64_t footprint = planFootprint(files1, target, space);
   if (footprint <= space.availableBytes) return;
   throw Failure("The " + std::to_string(files1.rowCount()) + " files for " + target + " take " +

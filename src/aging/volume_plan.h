@@ -1,10 +1,11 @@
 // The volume a job writes to, and whether a plan fits on it before anything is written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "app/context.h"
 #include "app/text_table.h"
-#include "platform/volume_layout.h"
 
 namespace brimwell::aging {
 
@@ -12,7 +13,7 @@ namespace brimwell::aging {
 // folder's, settled first (the blocks of files just deleted count as free). With
 // `lastMayBeMissing` only the target's last component may be missing: a mistyped folder
 // further up fails instead of sizing the volume of some folder above it.
-VolumeSpace volumeOfTarget(const std::string& target, bool lastMayBeMissing);
+VolumeSpace volumeOfTarget(Context& context, const std::string& target, bool lastMayBeMissing);
 
 // What the files of `files1` take on `space` in whole blocks, with their folders (under
 // `target`) where the volume gives folders blocks.
@@ -24,6 +25,6 @@ std::string volumeText(const VolumeSpace& space);
 
 // Fails, naming the volume, its free space and the plan, when the files of `files1` (whole
 // blocks, folders included) cannot fit in the free space of the volume holding `target`.
-void checkPlanFits(const TextTable& files1, const std::string& target);
+void checkPlanFits(Context& context, const TextTable& files1, const std::string& target);
 
 }  // namespace brimwell::aging

@@ -1,5 +1,5 @@
 // What every operation works with: the window's three lists, its fields, the feedback,
-// the file system, the random source, the path style and the locale's settings.
+// the file system, the random source, the path style, the locale's settings and the volume.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@
 #include "platform/collation.h"
 #include "platform/file_system.h"
 #include "platform/path_style.h"
+#include "platform/volume.h"
 
 namespace brimwell {
 
@@ -41,6 +42,9 @@ struct Context {
   PathStyle style;
   // The user locale's decimal separator, kept current by the face.
   std::string decimalSeparator;
+  // The volumes the files lie on: space, settling, extents. Last, so that a context made
+  // for operations that never ask a volume can leave it out.
+  Volume& volume = nativeVolume();
 };
 
 }  // namespace brimwell

@@ -153,7 +153,7 @@ void readListInsideTarget(Session& session, const CliOptions& options, joblist::
 int reproduce(Session& session, const CliOptions& options) {
   joblist::JobList list(options.listFile, false);
   readListInsideTarget(session, options, list);
-  aging::checkPlanFits(session.lists().files1,
+  aging::checkPlanFits(session.context(), session.lists().files1,
                        session.context().fields.text(EditField::reprodpath));
   session.seedRandom(options.seed);
   return exitCodeFor(diskops::reproduce(session.context()));

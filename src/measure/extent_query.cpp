@@ -2,10 +2,12 @@
 
 namespace brimwell::measure {
 
-ExtentQuery::ExtentQuery(FileSystem& fs, std::uint32_t blockSize, std::size_t workers) : fs_(fs) {
+ExtentQuery::ExtentQuery(FileSystem& fs, Volume& volume, std::uint32_t blockSize,
+                         std::size_t workers)
+    : fs_(fs) {
   workers_.reserve(workers);
   for (std::size_t i = 0; i < workers; ++i) {
-    workers_.push_back(std::make_unique<LayoutReader>(blockSize));
+    workers_.push_back(std::make_unique<LayoutReader>(volume, blockSize));
   }
 }
 

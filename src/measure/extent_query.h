@@ -12,7 +12,7 @@
 #include "measure/layout_reader.h"
 #include "measure/measurement.h"
 #include "platform/file_system.h"
-#include "platform/volume_layout.h"
+#include "platform/volume.h"
 #include "walk/file_query.h"
 #include "walk/unread_paths.h"
 
@@ -20,8 +20,8 @@ namespace brimwell::measure {
 
 class ExtentQuery final : public walk::FileQuery {
  public:
-  // For a walk of up to `workers` threads, on a volume of `blockSize` bytes a block.
-  ExtentQuery(FileSystem& fs, std::uint32_t blockSize, std::size_t workers);
+  // For a walk of up to `workers` threads, on `volume` of `blockSize` bytes a block.
+  ExtentQuery(FileSystem& fs, Volume& volume, std::uint32_t blockSize, std::size_t workers);
 
   // Tallies the file's extents and answers its size: as opened, or as listed by path when
   // it cannot be opened (0 when neither is known).

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "measure/measurement.h"
-#include "platform/volume_layout.h"
+#include "platform/volume.h"
 
 namespace brimwell::measure {
 

@@ -4,7 +4,7 @@ namespace brimwell::measure {
 
 ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size) {
   std::string why;
-  const ExtentsAnswer answer = reader_.read(path, extents_, size, why);
+  const ExtentsAnswer answer = reader_->read(path, extents_, size, why);
   switch (answer) {
     case ExtentsAnswer::Read:
       tally_.add(extents_);

@@ -2,18 +2,21 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "measure/file_layout.h"
-#include "platform/volume_layout.h"
+#include "platform/volume.h"
 #include "walk/unread_paths.h"
 
 namespace brimwell::measure {
 
 class LayoutReader {
  public:
-  explicit LayoutReader(std::uint32_t blockSize) : tally_(blockSize) {}
+  // Reads with a reader of `volume`'s, on a volume of `blockSize` bytes a block.
+  LayoutReader(Volume& volume, std::uint32_t blockSize)
+      : reader_(volume.extentReader()), tally_(blockSize) {}
 
   // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
   // that cannot be opened counts as unreadable and is named in unread(); when the file system does
@@ -28,7 +31,7 @@ class LayoutReader {
   FileLayoutFigures figures() const;
 
  private:
-  FileExtentReader reader_;  // keeps the folder open between its files
+  std::unique_ptr<ExtentReader> reader_;  // keeps the folder open between its files
   FileLayoutTally tally_;
   std::vector<Extent> extents_;
   std::string why_;

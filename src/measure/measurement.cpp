@@ -1,6 +1,7 @@
 #include "measure/measurement.h"
 
 #include <algorithm>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -12,33 +13,29 @@
 #include "measure/probe.h"
 #include "measure/template_fit.h"
 #include "measure/tree_walk.h"
-#include "platform/volume_layout.h"
 
 namespace brimwell::measure {
 namespace {
 
-FillFigures volumeFill(const std::string& target) {
+FillFigures volumeFill(Volume& volume, const std::string& target) {
   FillFigures fill;
   VolumeSpace space;
-  if (!readVolumeSpace(target, space, fill.why)) return fill;
+  if (!volume.space(target, space, fill.why)) return fill;
   fill.known = true;
   fill.volumeBytes = space.totalBytes;
   fill.freeBytes = space.freeBytes;
   fill.availableBytes = std::min(space.availableBytes, space.freeBytes);
-  fill.usedBytes = space.totalBytes - space.freeBytes;
+  fill.usedBytes = space.usedBytes();
   fill.blockSize = space.blockSize;
   fill.fileSystem = space.fileSystem;
-  if (space.totalBytes > 0) {
-    fill.usedPercent =
-        100.0 * static_cast<double>(fill.usedBytes) / static_cast<double>(space.totalBytes);
-  }
+  fill.usedPercent = space.usedPercent().value_or(0);
   return fill;
 }
 
-FreeSpaceFigures volumeFreeSpace(const std::string& target) {
+FreeSpaceFigures volumeFreeSpace(Volume& volume, const std::string& target) {
   std::vector<Extent> extents;
   std::string why;
-  if (readFreeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
+  if (volume.freeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
   FreeSpaceFigures unknown;
   unknown.why = std::move(why);
   return unknown;
@@ -64,15 +61,16 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   }
   std::optional<TemplateFit> fit;
   if (!request.templateFile.empty()) fit.emplace(context.fs, request.templateFile);
-  settleVolume(request.target);
+  Volume& volume = context.volume;
+  volume.settle(request.target);
   Measurement result;
   result.target = request.target;
-  result.fill = volumeFill(request.target);
+  result.fill = volumeFill(volume, request.target);
   // The free-space map is the volume's, not the tree's, and on a large volume takes a good
   // part of a census's time: it is read beside the walk (here, when no thread is to be had).
   std::future<FreeSpaceFigures> freeSpace;
   try {
-    freeSpace = std::async(std::launch::async, volumeFreeSpace, request.target);
+    freeSpace = std::async(std::launch::async, volumeFreeSpace, std::ref(volume), request.target);
   } catch (const std::system_error&) {
   }
 
@@ -85,13 +83,13 @@ Measurement measure(const MeasureRequest& request, Context& context) {
     if (fit) fit->add(size);
   };
   std::size_t threads = walkThreads(context.fs);
-  auto query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+  auto query = std::make_unique<ExtentQuery>(context.fs, volume, result.fill.blockSize, threads);
   std::optional<std::int64_t> folders =
       walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
   if (!folders) {
     // No threads to be had: once more on this one.
     threads = 1;
-    query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+    query = std::make_unique<ExtentQuery>(context.fs, volume, result.fill.blockSize, threads);
     result.unread = walk::UnreadPaths();
     folders =
         walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
@@ -105,7 +103,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
     result.fit.why = "no template given (--template)";
   }
 
-  result.freeSpace = freeSpace.valid() ? freeSpace.get() : volumeFreeSpace(request.target);
+  result.freeSpace = freeSpace.valid() ? freeSpace.get() : volumeFreeSpace(volume, request.target);
   if (request.probeBytes > 0) {
     std::string folder = request.target;
     if (!PathStyle::endsWithSeparator(folder)) folder += context.style.separator();

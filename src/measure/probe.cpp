@@ -7,7 +7,6 @@
 
 #include "app/failure.h"
 #include "app/random_bytes.h"
-#include "platform/volume_layout.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell::measure {
@@ -33,10 +32,10 @@ std::unique_ptr<WritableFile> createProbe(Context& context, const std::string& f
 }
 
 // Fails before anything is written when the probe cannot fit in the free space.
-void checkProbeFits(const std::string& folder, std::uint64_t bytes) {
+void checkProbeFits(Volume& volume, const std::string& folder, std::uint64_t bytes) {
   VolumeSpace space;
   std::string why;
-  if (!readVolumeSpace(folder, space, why)) return;  // the write will tell
+  if (!volume.space(folder, space, why)) return;  // the write will tell
   const std::uint64_t block = space.blockSize == 0 ? 1 : space.blockSize;
   const std::uint64_t footprint = (bytes + block - 1) / block * block;
   if (footprint <= space.availableBytes) return;
@@ -67,7 +66,7 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   ProbeFigures probe;
   probe.requested = true;
   probe.bytes = bytes;
-  checkProbeFits(folder, bytes);
+  checkProbeFits(context.volume, folder, bytes);
   // Made inside the folder, never through a link planted at its name.
   context.fs.confineTo(folder);
   std::string path;
@@ -82,7 +81,8 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   // allocator's stream last stopped, which moves with every large file (on an aged ext4
   // volume two probes in a row took 443 and 822 extents), while a placement asked for at
   // once starts from the folder's own block group and gives the same answer every time.
-  error = file->reserve(0, bytes);
+  bool placed = false;
+  error = file->reserve(0, bytes, placed);
   if (error == 0) error = writeRandom(context, *file, bytes);
   file->close();
   if (error == kStopped) {
@@ -93,9 +93,10 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
                 (error == 112 ? std::string("not enough free space") : ioErrorMessage(error));
   } else {
     std::vector<Extent> extents;
-    settleVolume(folder);
+    context.volume.settle(folder);
     std::uint64_t size = 0;
-    if (FileExtentReader().read(path, extents, size, probe.why) == ExtentsAnswer::Read) {
+    if (context.volume.extentReader()->read(path, extents, size, probe.why) ==
+        ExtentsAnswer::Read) {
       probe.known = true;
       probe.extents = static_cast<std::int64_t>(extents.size());
     }

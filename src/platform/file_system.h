@@ -61,11 +61,12 @@ class WritableFile {
   // Gives the bytes from `offset` up to `offset + size` their place on the volume now,
   // rather than when the data is written out, and makes the file at least that long (the
   // bytes not yet written read as zeros); the places stay when the data is written. Returns
-  // the Windows error number (0 on success); a file system that cannot does nothing and
-  // succeeds.
-  virtual int reserve(std::uint64_t offset, std::uint64_t size) {
+  // the Windows error number (0 on success) and sets `placed` to whether the range was
+  // placed: a file system that cannot place it does nothing and succeeds with `placed` false.
+  virtual int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) {
     (void)offset;
     (void)size;
+    placed = false;
     return 0;
   }
   // Closes the file; returns the Windows error number (0 on success). Idempotent.

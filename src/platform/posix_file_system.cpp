@@ -179,7 +179,8 @@ class PosixWritableFile : public WritableFile {
 
   // fallocate places the range at once (ext4 and XFS: exactly, without the speculative
   // extra that delayed allocation adds); the data written into it later does not move it.
-  int reserve(std::uint64_t offset, std::uint64_t size) override {
+  int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
+    placed = false;
     if (size == 0) return 0;
     // Not posix_fallocate: where the file system cannot, it would write the range twice.
     // A signal (Ctrl-C asking to stop) interrupts a long one on tmpfs, which then undoes
@@ -188,6 +189,7 @@ class PosixWritableFile : public WritableFile {
     do {
       result = ::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
     } while (result != 0 && errno == EINTR);
+    placed = result == 0;
     if (result == 0) return 0;
     if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return 0;
     return windowsErrorFromErrno(errno, true);

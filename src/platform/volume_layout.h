@@ -1,4 +1,5 @@
-// Where a volume keeps a file's bytes and its free space, as the operating system tells it.
+// The platform's volume calls behind nativeVolume(): where a volume keeps a file's bytes and
+// its free space, as the operating system tells it. Only platform/ uses them directly.
 //
 // Paths are native paths. Every call answers what it can and otherwise returns false with
 // `why` saying, in a few words a user can act on, why the figure is not available (the file
@@ -10,24 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/volume.h"
+
 namespace brimwell {
-
-struct VolumeSpace {
-  std::uint64_t totalBytes = 0;
-  std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
-  std::uint64_t availableBytes = 0;  // free for this user
-  std::uint32_t blockSize = 0;       // the allocation unit
-  std::string mountPoint;            // the folder the volume is mounted on ("/mnt/scratch", "D:\\")
-  bool foldersTakeBlocks = true;     // false where folders live in memory only (tmpfs)
-  std::string fileSystem;            // its type as the system names it ("ext4", "NTFS"), or ""
-};
-
-// One run of bytes, logical (in the file) and physical (on the volume), in bytes.
-struct Extent {
-  std::uint64_t logical = 0;
-  std::uint64_t physical = 0;
-  std::uint64_t length = 0;
-};
 
 // Size and free space of the volume holding `path` (statvfs; GetDiskFreeSpaceExA).
 bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why);
@@ -37,15 +23,13 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 // before reading extents (POSIX: syncfs; Windows allocates at once and needs nothing).
 void settleVolume(const std::string& path);
 
-enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
-
 // Reads the extents of files one after another, keeping what consecutive files share (the
 // folder last opened, the buffers, the volume's allocation unit), so a walk pays for them
 // once per folder rather than once per file.
-class FileExtentReader {
+class FileExtentReader final : public ExtentReader {
  public:
   FileExtentReader();
-  ~FileExtentReader();
+  ~FileExtentReader() override;
   FileExtentReader(const FileExtentReader&) = delete;
   FileExtentReader& operator=(const FileExtentReader&) = delete;
 
@@ -59,7 +43,7 @@ class FileExtentReader {
   // with its place unread (logical and physical 0). FileUnreadable: `why` is the system's reason.
   // NotReported: the file system does not tell (asking again is pointless).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                     std::string& why);
+                     std::string& why) override;
 
  private:
   struct State;
@@ -69,5 +53,8 @@ class FileExtentReader {
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
 // merged; only `physical` and `length` are set.
 bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+// What this user can do on the volume holding `path` (see VolumeAbilities).
+VolumeAbilities readVolumeAbilities(const std::string& path);
 
 }  // namespace brimwell

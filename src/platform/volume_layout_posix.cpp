@@ -81,6 +81,9 @@ int openForReading(int folderFd, const char* name) {
 
 constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
 constexpr long kXfs = 0x58465342;
+constexpr long kBtrfs = 0x9123683E;
+constexpr long kTmpfs = 0x01021994;
+constexpr long kF2fs = 0xF2F52010;
 
 // Whether this process may list every extended attribute a file has: the trusted ones are
 // listed to the system's administrator only (CAP_SYS_ADMIN, and not inside a user namespace,
@@ -167,7 +170,6 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.blockSize = static_cast<std::uint32_t>(unit);
   struct stat here {};
   out.mountPoint = ::stat(path.c_str(), &here) == 0 ? mountPointOf(path, here.st_dev) : path;
-  constexpr long kTmpfs = 0x01021994;
   struct statfs volume {};
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
@@ -328,6 +330,45 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     if ((last.fmr_flags & FMR_OF_LAST) != 0) return true;
     fsmap_advance(head);
   }
+}
+
+VolumeAbilities readVolumeAbilities(const std::string& path) {
+  VolumeAbilities abilities;
+  struct statfs volume {};
+  if (::statfs(path.c_str(), &volume) != 0) return abilities;
+  switch (volume.f_type) {
+    case kExt4:
+    case kXfs:
+      abilities.fileExtents = FileExtentMap::Extents;
+      abilities.placement = RangePlacement::Allocate;
+      abilities.freeExtents =
+          listsTrustedAttributes() ? FreeExtentMap::Readable : FreeExtentMap::NeedsAdministrator;
+      break;
+    case kBtrfs:
+    case kF2fs:
+      abilities.fileExtents = FileExtentMap::Extents;
+      abilities.placement = RangePlacement::Allocate;
+      break;
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE
+    case 0x858458F6:  // ramfs
+      break;
+    case 0x4D44:      // FAT: fallocate only keeps the size
+    case 0x2011BAB0:  // exFAT
+      abilities.fileExtents = FileExtentMap::Extents;
+      break;
+    case kTmpfs:
+      // Its files live in memory: fallocate takes the pages, but nothing has a place to map.
+      abilities.placement = RangePlacement::Allocate;
+      break;
+    default:
+      // Most file systems map files run by run and place ranges; the calls' answers are final.
+      abilities.fileExtents = FileExtentMap::Extents;
+      abilities.placement = RangePlacement::Allocate;
+      break;
+  }
+  return abilities;
 }
 
 }  // namespace brimwell

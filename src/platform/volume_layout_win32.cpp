@@ -207,4 +207,26 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
   }
 }
 
+VolumeAbilities readVolumeAbilities(const std::string& path) {
+  VolumeAbilities abilities;
+  DWORD flags = 0;
+  if (!GetVolumeInformationA(volumeRoot(path).c_str(), nullptr, 0, nullptr, nullptr, &flags,
+                             nullptr, 0)) {
+    return abilities;
+  }
+  abilities.fileExtents = FileExtentMap::Extents;
+  if ((flags & FILE_SUPPORTS_SPARSE_FILES) != 0) abilities.placement = RangePlacement::SparseZeros;
+  // The volume bitmap is read through the volume itself, which only an elevated process opens.
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION elevation{};
+  DWORD returned = 0;
+  const bool elevated =
+      OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &returned) &&
+      elevation.TokenIsElevated != 0;
+  if (token != nullptr) CloseHandle(token);
+  abilities.freeExtents = elevated ? FreeExtentMap::Readable : FreeExtentMap::NeedsAdministrator;
+  return abilities;
+}
+
 }  // namespace brimwell

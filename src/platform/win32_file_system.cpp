@@ -77,7 +77,8 @@ class Win32WritableFile : public WritableFile {
   // whole compression units, 16 clusters), and the sparse mark is taken off at the close,
   // when the data has filled the file. A file system without sparse files places the file
   // as it is written.
-  int reserve(std::uint64_t offset, std::uint64_t size) override {
+  int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
+    placed = false;
     if (size == 0) return 0;
     DWORD returned = 0;
     if (!sparse_) {
@@ -100,7 +101,9 @@ class Win32WritableFile : public WritableFile {
       if (!WriteFile(handle_, kZeros, request, &written, &at)) return lastError();
       done += written;
     }
-    return SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) ? 0 : lastError();
+    if (!SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN)) return lastError();
+    placed = true;
+    return 0;
   }
 
   int close() override {

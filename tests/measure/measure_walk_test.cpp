@@ -12,6 +12,7 @@
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
+#include "platform/volume.h"
 
 namespace brimwell::testing {
 namespace {
@@ -24,7 +25,7 @@ struct Walked {
 };
 
 Walked walkOn(FileSystem& fs, const std::string& root, std::size_t threads) {
-  measure::ExtentQuery query(fs, 4096, threads);
+  measure::ExtentQuery query(fs, nativeVolume(), 4096, threads);
   Walked walked;
   const auto folders = measure::walkFiles(
       fs, root, '/', query, threads, [&](std::uint64_t size) { walked.sizes.push_back(size); },
@@ -57,7 +58,7 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
       sparse << "data";
     }
   }
-  settleVolume(root);
+  nativeVolume().settle(root);
 
   PosixFileSystem fs;
   const Walked one = walkOn(fs, root, 1);

@@ -13,6 +13,7 @@
 
 #include "platform/native_file_system.h"
 #include "platform/path_style.h"
+#include "platform/volume.h"
 #include "platform/windows_errors.h"
 #include "support/temp_dir.h"
 
@@ -231,6 +232,25 @@ TEST(FileSystemContract, CreateReplacesAndWritesBlocksAsAsked) {
   PathAttributes attributes;
   ASSERT_TRUE(fs->attributes(join(dir.path(), "new.dat"), attributes));
   EXPECT_EQ(attributes.size, 0u);
+}
+
+TEST(FileSystemContract, AReservedRangeSaysWhetherItWasPlacedAndReadsAsZeros) {
+  TempDir dir;
+  auto fs = makeNativeFileSystem();
+  const std::string path = join(dir.path(), "placed.dat");
+  int error = -1;
+  auto file = fs->createFile(path, error);
+  ASSERT_TRUE(file);
+  bool placed = false;
+  EXPECT_EQ(file->reserve(4096, 8192, placed), 0);
+  EXPECT_EQ(file->close(), 0);
+  if (placed) {
+    EXPECT_EQ(dir.readFile("placed.dat"), std::string(12288, '\0'));
+  }
+#ifndef _WIN32
+  // What the volume says this user can do is what the file finds.
+  EXPECT_EQ(placed, nativeVolume().abilities(dir.path()).placement != RangePlacement::None);
+#endif
 }
 
 TEST(FileSystemContract, CreateNewRefusesWhatIsThereAndNeverWritesThroughALink) {

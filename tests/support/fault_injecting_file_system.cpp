@@ -8,10 +8,10 @@
 namespace brimwell::testing {
 namespace {
 
-class FaultInjectingFile : public WritableFile {
+class FaultInjectingFile : public ForwardingFile {
  public:
   FaultInjectingFile(std::unique_ptr<WritableFile> real, FaultInjectingFileSystem& fs)
-      : real_(std::move(real)), fs_(fs) {}
+      : ForwardingFile(std::move(real)), fs_(fs) {}
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
     std::size_t shortTo = std::numeric_limits<std::size_t>::max();
@@ -19,12 +19,10 @@ class FaultInjectingFile : public WritableFile {
       written = 0;
       return error;
     }
-    return real_->write(data, std::min(size, shortTo), written);
+    return ForwardingFile::write(data, std::min(size, shortTo), written);
   }
-  int close() override { return real_->close(); }
 
  private:
-  std::unique_ptr<WritableFile> real_;
   FaultInjectingFileSystem& fs_;
 };
 

@@ -1,7 +1,7 @@
 // The base of every test double of the file system: it passes every request to a wrapped
 // FileSystem, so a double overrides only what it changes and cannot drop a method (such as
 // createNewFile, replaceFile, confineTo or allowsConcurrentListing) by leaving it out.
-// ForwardingListing does the same for a folder listing.
+// ForwardingListing and ForwardingFile do the same for a folder listing and an open file.
 #pragma once
 
 #include <memory>
@@ -20,6 +20,21 @@ class ForwardingListing : public FolderListing {
 
  private:
   std::unique_ptr<FolderListing> real_;
+};
+
+class ForwardingFile : public WritableFile {
+ public:
+  explicit ForwardingFile(std::unique_ptr<WritableFile> real) : real_(std::move(real)) {}
+  int write(const void* data, std::size_t size, std::size_t& written) override {
+    return real_->write(data, size, written);
+  }
+  int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
+    return real_->reserve(offset, size, placed);
+  }
+  int close() override { return real_->close(); }
+
+ private:
+  std::unique_ptr<WritableFile> real_;
 };
 
 class ForwardingFileSystem : public FileSystem {

@@ -1,0 +1,131 @@
+// What the operations ask of a volume, and nothing more: its size and used share, settling
+// what is pending, the extents of files and of the free space, its file-system type, and
+// what this user can do there. The operations reach a volume only through a Volume (in
+// Context), so tests can put a scripted one in its place.
+//
+// Paths are native paths of anything on the volume (a folder or a file). Every figure the
+// volume cannot give comes back as false with `why` saying, in a few words a user can act on,
+// why not (the file system does not report it, it needs administrator rights, ...). Nothing
+// here writes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brimwell {
+
+struct VolumeSpace {
+  std::uint64_t totalBytes = 0;
+  std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
+  std::uint64_t availableBytes = 0;  // free for this user
+  std::uint32_t blockSize = 0;       // the allocation unit
+  std::string mountPoint;            // the folder the volume is mounted on ("/mnt/scratch", "D:\\")
+  bool foldersTakeBlocks = true;     // false where folders live in memory only (tmpfs)
+  std::string fileSystem;            // its type as the system names it ("ext4", "NTFS"), or ""
+
+  // The bytes in use: everything not free, reserved blocks not counted as free.
+  std::uint64_t usedBytes() const { return totalBytes - freeBytes; }
+  // `bytes` as a percentage of the volume's size; 0 for a volume of no size.
+  double percentOf(std::uint64_t bytes) const {
+    return totalBytes == 0 ? 0.0
+                           : 100.0 * static_cast<double>(bytes) / static_cast<double>(totalBytes);
+  }
+  // The used share in percent; nothing for a volume of no size (its share is not known).
+  std::optional<double> usedPercent() const {
+    if (totalBytes == 0) return std::nullopt;
+    return percentOf(usedBytes());
+  }
+};
+
+// One run of bytes, logical (in the file) and physical (on the volume), in bytes.
+struct Extent {
+  std::uint64_t logical = 0;
+  std::uint64_t physical = 0;
+  std::uint64_t length = 0;
+};
+
+enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
+
+// Reads the extents of files one after another. A reader keeps what consecutive files share
+// (the folder last opened, buffers), so it belongs to one walk on one thread at a time: each
+// thread of a walk asks the volume for a reader of its own.
+class ExtentReader {
+ public:
+  virtual ~ExtentReader() = default;
+  // The extents of the regular file `path` in logical order, blocks it keeps beyond its end
+  // included, with neighbours that continue each other both logically and physically merged
+  // into one (so one contiguous file is one extent), and its size in bytes. A link, pipe,
+  // socket or device is not opened: it reads as a file of size 0 without extents. An empty
+  // file has no extents unless it keeps blocks. A single block may be given with its place
+  // unread (logical and physical 0) where the file's stat proves it is one extent.
+  // FileUnreadable: `why` is the system's reason. NotReported: the file system does not tell
+  // (asking again is pointless).
+  virtual ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
+                             std::string& why) = 0;
+};
+
+// How a volume tells where a file's bytes lie.
+enum class FileExtentMap {
+  None,     // it does not tell (tmpfs, a network share)
+  Extents,  // run by run (FIEMAP; the retrieval pointers on Windows)
+  Blocks,   // block by block (FIBMAP, to the administrator only)
+};
+
+// How a range of a file can be given its place on the volume before its data is written
+// (WritableFile::reserve).
+enum class RangePlacement {
+  None,         // not at all: a file goes where the file system puts it when written out
+  Allocate,     // placed exactly without writing (fallocate)
+  SparseZeros,  // a sparse file's range written with zeros, which places it (Windows)
+};
+
+// Whether the free space's extents can be read.
+enum class FreeExtentMap {
+  None,                // the file system does not report them
+  NeedsAdministrator,  // it does, to the administrator only, and this user is not one
+  Readable,            // this user can read them
+};
+
+// What this user can do on a volume. Learned from the file-system type and the user's
+// rights without writing anything: the answers of the calls themselves are final (a reader
+// may still find a file it cannot map).
+struct VolumeAbilities {
+  FileExtentMap fileExtents = FileExtentMap::None;
+  RangePlacement placement = RangePlacement::None;
+  FreeExtentMap freeExtents = FreeExtentMap::None;
+};
+
+// Which methods may run on several threads at once: all of them, each ExtentReader used on
+// one thread at a time.
+class Volume {
+ public:
+  virtual ~Volume() = default;
+
+  // Size and free space of the volume holding `path`, and its type (statvfs;
+  // GetDiskFreeSpaceExA).
+  virtual bool space(const std::string& path, VolumeSpace& out, std::string& why) = 0;
+
+  // Writes out what is pending on the volume holding `path`, so that files just written have
+  // their final places and the blocks of files just deleted are free again. Call it before
+  // reading space or extents that must show the latest writes (POSIX: syncfs).
+  virtual void settle(const std::string& path) = 0;
+
+  // A new reader of files' extents, for one walk on one thread.
+  virtual std::unique_ptr<ExtentReader> extentReader() = 0;
+
+  // The free extents of the whole volume holding `path`, in physical order, adjacent ones
+  // merged; only `physical` and `length` are set.
+  virtual bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) = 0;
+
+  // What this user can do on the volume holding `path`.
+  virtual VolumeAbilities abilities(const std::string& path) = 0;
+};
+
+// The volume services of the platform the program was built for; stateless, shared by
+// every operation of the process.
+Volume& nativeVolume();
+
+}  // namespace brimwell

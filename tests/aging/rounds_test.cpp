@@ -1,0 +1,110 @@
+// The rounds of an aging job, run into a temporary folder on a scripted volume: the level
+// every batch is built to, the steer's layout through the pieces' placement, and the top-up
+// of a profile's job. The loop-image tests prove the same on real file systems, as root.
+#include "aging/rounds.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "aging/scripted_job.h"
+#include "app/failure.h"
+
+namespace brimwell::testing {
+namespace {
+
+// The used share after each batch is written, and each round's figures.
+struct Recorder : aging::RoundsObserver {
+  explicit Recorder(const ScriptedVolume& scripted) : volume(scripted) {}
+  void batchWritten(int, const aging::ListFigures&) override {
+    VolumeSpace space;
+    space.totalBytes = 64 * ScriptedJob::kMiB;
+    afterWrite.push_back(space.percentOf(volume.usedBytes()));
+  }
+  void roundDone(const aging::RoundFigures& figures) override { rounds.push_back(figures); }
+
+  const ScriptedVolume& volume;
+  std::vector<double> afterWrite;
+  std::vector<aging::RoundFigures> rounds;
+};
+
+aging::RoundsResult age(ScriptedJob& job, const aging::RoundsPlan& plan, Recorder& recorder) {
+  joblist::JobList list("", true);
+  return aging::ageInRounds(job.context, job.op.fields, list, plan, recorder);
+}
+
+TEST(Rounds, EveryBatchRefillsToTheLevelOfTheFirst) {
+  for (const bool fill : {false, true}) {
+    ScriptedJob job;
+    job.volume.usedBefore = 6 * ScriptedJob::kMiB;
+    job.op.fields.setValue(SpinField::SpinEdit1, 150);
+    aging::RoundsPlan plan;
+    plan.rounds = 3;
+    if (fill) plan.fill = 40.0;
+    Recorder recorder(job.volume);
+    EXPECT_EQ(age(job, plan, recorder).outcome, Outcome::Done);
+    ASSERT_EQ(recorder.afterWrite.size(), 3u);
+    ASSERT_EQ(recorder.rounds.size(), 3u);
+    const double level = fill ? 40.0 : recorder.afterWrite[0];
+    for (const double reached : recorder.afterWrite) {
+      EXPECT_NEAR(reached, level - 1, 1.5) << (fill ? "--fill" : "a refill");
+    }
+    // Each round erased some of the files it found, and the figures read the volume.
+    for (const aging::RoundFigures& round : recorder.rounds) {
+      EXPECT_GT(round.erased.erased, 0);
+      EXPECT_LT(*round.usedPercent, recorder.afterWrite[static_cast<std::size_t>(round.round - 1)]);
+    }
+  }
+}
+
+TEST(Rounds, TheLayoutLandsOnItsAimWhereOnlySomeCutsBecomeBreaks) {
+  for (const double breakShare : {1.0, 0.6}) {
+    ScriptedJob job;
+    job.volume.breakShare = breakShare;
+    aging::RoundsPlan plan;
+    plan.rounds = 2;
+    plan.fill = 50.0;
+    plan.layout = 0.7;
+    Recorder recorder(job.volume);
+    EXPECT_EQ(age(job, plan, recorder).outcome, Outcome::Done);
+    ASSERT_EQ(recorder.rounds.size(), 2u);
+    EXPECT_NEAR(recorder.rounds.back().layout.layoutScore, 0.7, 0.03) << breakShare;
+    EXPECT_GT(job.volume.settles, 0);
+  }
+}
+
+TEST(Rounds, AProfilesJobEndsWithATopUpToItsLevel) {
+  ScriptedJob job;
+  aging::RoundsPlan plan;
+  plan.rounds = 2;
+  aging::DriveProfile like;
+  like.usedPercent = 45;
+  like.layoutScore = 0.8;
+  like.filesByExtents = {0, 80, 10, 10, 0, 0, 0, 0};
+  plan.like = like;
+  Recorder recorder(job.volume);
+  EXPECT_EQ(age(job, plan, recorder).outcome, Outcome::Done);
+  ASSERT_EQ(recorder.rounds.size(), 3u);
+  EXPECT_TRUE(recorder.rounds.back().topUp);
+  EXPECT_NEAR(*recorder.rounds.back().usedPercent, 44, 1.5);
+  EXPECT_NEAR(recorder.rounds.back().layout.layoutScore, 0.8, 0.05);
+}
+
+TEST(Rounds, AFullVolumeFailsBeforeAnythingIsWritten) {
+  ScriptedJob job;
+  job.volume.usedBefore = 40 * ScriptedJob::kMiB;
+  aging::RoundsPlan plan;
+  plan.fill = 50.0;
+  Recorder recorder(job.volume);
+  try {
+    age(job, plan, recorder);
+    FAIL() << "no failure";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.message(), "The volume mounted on /mnt/scripted, which holds " + job.target +
+                                     ", is already 62.50 % full, which --fill 50 cannot lower");
+  }
+  EXPECT_TRUE(recorder.afterWrite.empty());
+}
+
+}  // namespace
+}  // namespace brimwell::testing

@@ -1,0 +1,34 @@
+// The base of every test double of a volume: it passes every request to a wrapped Volume, so
+// a double overrides only what it changes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/volume.h"
+
+namespace brimwell::testing {
+
+class ForwardingVolume : public Volume {
+ public:
+  explicit ForwardingVolume(Volume& real) : real_(real) {}
+
+  bool space(const std::string& path, VolumeSpace& out, std::string& why) override {
+    return real_.space(path, out, why);
+  }
+  void settle(const std::string& path) override { real_.settle(path); }
+  std::unique_ptr<ExtentReader> extentReader() override { return real_.extentReader(); }
+  bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
+    return real_.freeExtents(path, out, why);
+  }
+  VolumeAbilities abilities(const std::string& path) override { return real_.abilities(path); }
+
+ protected:
+  Volume& real() const { return real_; }
+
+ private:
+  Volume& real_;
+};
+
+}  // namespace brimwell::testing

@@ -1,0 +1,183 @@
+#include "support/scripted_volume.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "support/forwarding_file_system.h"
+
+namespace brimwell::testing {
+namespace {
+
+class BookedFile : public ForwardingFile {
+ public:
+  BookedFile(std::unique_ptr<WritableFile> real, ScriptedVolume& volume, std::string path)
+      : ForwardingFile(std::move(real)), volume_(volume), path_(std::move(path)) {}
+
+  int write(const void* data, std::size_t size, std::size_t& written) override {
+    const int error = ForwardingFile::write(data, size, written);
+    end_ += written;
+    volume_.grown(path_, end_);
+    return error;
+  }
+  // Placed in the books only: the real file gets its bytes when they are written, without
+  // the real volume's pieces (which only slow the test's folder down).
+  int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
+    placed = true;
+    volume_.placed(path_, offset, size);
+    return 0;
+  }
+
+ private:
+  ScriptedVolume& volume_;
+  std::string path_;
+  std::uint64_t end_ = 0;
+};
+
+class Bookkeeper : public ForwardingFileSystem {
+ public:
+  Bookkeeper(FileSystem& real, ScriptedVolume& volume)
+      : ForwardingFileSystem(real), volume_(volume) {}
+
+  int createFolder(const std::string& path) override {
+    const int error = real().createFolder(path);
+    if (error == 0) volume_.folderMade();
+    return error;
+  }
+  std::unique_ptr<WritableFile> createFile(const std::string& path, int& error) override {
+    return booked(real().createFile(path, error), path);
+  }
+  std::unique_ptr<WritableFile> createNewFile(const std::string& path, int& error) override {
+    return booked(real().createNewFile(path, error), path);
+  }
+  int deleteFile(const std::string& path) override {
+    const int error = real().deleteFile(path);
+    if (error == 0) volume_.deleted(path);
+    return error;
+  }
+
+ private:
+  std::unique_ptr<WritableFile> booked(std::unique_ptr<WritableFile> file,
+                                       const std::string& path) {
+    if (!file) return nullptr;
+    volume_.created(path);
+    return std::make_unique<BookedFile>(std::move(file), volume_, path);
+  }
+
+  ScriptedVolume& volume_;
+};
+
+class BookReader : public ExtentReader {
+ public:
+  explicit BookReader(const ScriptedVolume& volume) : volume_(volume) {}
+  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
+                     std::string& why) override {
+    if (volume_.extentsRefusal) {
+      why = *volume_.extentsRefusal;
+      return ExtentsAnswer::NotReported;
+    }
+    if (!volume_.extentsOf(path, out, size)) {
+      why = "not on the scripted volume";
+      return ExtentsAnswer::FileUnreadable;
+    }
+    return ExtentsAnswer::Read;
+  }
+
+ private:
+  const ScriptedVolume& volume_;
+};
+
+}  // namespace
+
+ScriptedVolume::ScriptedVolume(std::uint64_t totalBytes, std::uint32_t blockSize,
+                               std::string mountPoint)
+    : totalBytes_(totalBytes), blockSize_(blockSize), mountPoint_(std::move(mountPoint)) {}
+
+FileSystem& ScriptedVolume::files(FileSystem& real) {
+  bookkeeper_ = std::make_unique<Bookkeeper>(real, *this);
+  return *bookkeeper_;
+}
+
+std::uint64_t ScriptedVolume::usedBytes() const {
+  std::uint64_t used = usedBefore;
+  if (foldersTakeBlocks) used += static_cast<std::uint64_t>(folders_) * blockSize_;
+  for (const auto& [path, books] : files_) {
+    used += (books.size + blockSize_ - 1) / blockSize_ * blockSize_;
+  }
+  return std::min(used, totalBytes_);
+}
+
+bool ScriptedVolume::space(const std::string&, VolumeSpace& out, std::string& why) {
+  if (spaceRefusal) {
+    why = *spaceRefusal;
+    return false;
+  }
+  out.totalBytes = totalBytes_;
+  out.freeBytes = totalBytes_ - usedBytes();
+  out.availableBytes = out.freeBytes;
+  out.blockSize = blockSize_;
+  out.mountPoint = mountPoint_;
+  out.foldersTakeBlocks = foldersTakeBlocks;
+  out.fileSystem = fileSystem;
+  return true;
+}
+
+void ScriptedVolume::settle(const std::string&) { ++settles; }
+
+std::unique_ptr<ExtentReader> ScriptedVolume::extentReader() {
+  return std::make_unique<BookReader>(*this);
+}
+
+bool ScriptedVolume::freeExtents(const std::string&, std::vector<Extent>& out, std::string& why) {
+  if (freeRefusal) {
+    why = *freeRefusal;
+    return false;
+  }
+  out = freeMap;
+  return true;
+}
+
+VolumeAbilities ScriptedVolume::abilities(const std::string&) { return answeredAbilities; }
+
+void ScriptedVolume::grown(const std::string& path, std::uint64_t end) {
+  FileBooks& books = files_[path];
+  books.size = std::max(books.size, end);
+}
+
+void ScriptedVolume::placed(const std::string& path, std::uint64_t offset, std::uint64_t size) {
+  FileBooks& books = files_[path];
+  books.size = std::max(books.size, offset + size);
+  if (offset > 0) books.cuts.push_back(offset);
+}
+
+bool ScriptedVolume::extentsOf(const std::string& path, std::vector<Extent>& extents,
+                               std::uint64_t& size) const {
+  extents.clear();
+  const auto found = files_.find(path);
+  if (found == files_.end()) return false;
+  const FileBooks& books = found->second;
+  size = books.size;
+  if (books.size == 0) return true;
+  std::vector<std::uint64_t> cuts = books.cuts;
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  // The first round(n * share) cuts are breaks; each file lies in a stretch of its own.
+  const auto breaks =
+      static_cast<std::size_t>(std::llround(static_cast<double>(cuts.size()) * breakShare));
+  const std::uint64_t end = (books.size + blockSize_ - 1) / blockSize_ * blockSize_;
+  auto physical = static_cast<std::uint64_t>(std::distance(files_.begin(), found) + 1) << 40;
+  extents.push_back({0, physical, 0});
+  std::uint64_t from = 0;
+  for (std::size_t i = 0; i <= cuts.size(); ++i) {
+    const std::uint64_t to = i < cuts.size() ? cuts[i] : end;
+    extents.back().length += to - from;
+    physical += to - from;
+    if (i < cuts.size() && i < breaks) {
+      physical += blockSize_;  // a gap of a block: the next piece lies apart
+      extents.push_back({to, physical, 0});
+    }
+    from = to;
+  }
+  return true;
+}
+
+}  // namespace brimwell::testing
