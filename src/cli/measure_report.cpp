@@ -47,6 +47,19 @@ std::string freeDifference(const measure::FillFigures& fill,
          " more than statvfs's free: it leaves out the blocks the file system reserves";
 }
 
+// The files counted but left out of the extent figures, as " (...)", or "".
+std::string filesLeftOut(const measure::FileLayoutFigures& files) {
+  std::string parts;
+  const auto add = [&parts](std::int64_t count, const char* what) {
+    if (count == 0) return;
+    parts += (parts.empty() ? " (" : ", ") + std::to_string(count) + what;
+  };
+  add(files.unreadable, " could not be opened");
+  add(files.resident, " kept inside their file records");
+  add(files.unplaced, " whose place the file system does not tell");
+  return parts.empty() ? parts : parts + ")";
+}
+
 std::string unavailable(const std::string& why) {
   return "  unavailable: " + printableMessage(why) + "\n";
 }
@@ -98,11 +111,7 @@ std::string measurementTable(const Measurement& m) {
   text += "\nFile fragmentation\n";
   const auto& files = m.files;
   if (files.known) {
-    text += line("files measured",
-                 std::to_string(files.files) +
-                     (files.unreadable > 0
-                          ? " (" + std::to_string(files.unreadable) + " could not be opened)"
-                          : ""));
+    text += line("files measured", std::to_string(files.files) + filesLeftOut(files));
     text += line("fragmented", std::to_string(files.fragmented) + " files (" +
                                    fixedDecimals(files.fragmentedPercent(), 2) +
                                    " %) of more than one extent");

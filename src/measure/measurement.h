@@ -60,6 +60,8 @@ struct FileLayoutFigures {
   std::string why;
   std::int64_t files = 0;           // files whose extents were read
   std::int64_t unreadable = 0;      // files that could not be opened
+  std::int64_t resident = 0;        // files kept inside their file records (no place of their own)
+  std::int64_t unplaced = 0;        // files whose place the file system does not tell
   std::int64_t fragmented = 0;      // files of more than one extent
   std::int64_t extents = 0;         // over all files read
   std::int64_t largestExtents = 0;  // most extents of one file

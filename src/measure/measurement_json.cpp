@@ -74,6 +74,8 @@ std::string measurementJson(const Measurement& m) {
     }
     fragmentation.update({{"files", files.files},
                           {"unreadable", files.unreadable},
+                          {"resident", files.resident},
+                          {"unplaced", files.unplaced},
                           {"fragmented_files", files.fragmented},
                           {"fragmented_percent", rounded(files.fragmentedPercent(), 3)},
                           {"extents", files.extents},

@@ -37,7 +37,10 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 // before reading extents (POSIX: syncfs; Windows allocates at once and needs nothing).
 void settleVolume(const std::string& path);
 
-enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
+// Resident: the file's data lives inside its record in the file system's table, so it has
+// no place of its own. PlaceUnknown: the file owns space but the file system does not say
+// where (ntfs-3g's compressed and encrypted files). `why` says which in words.
+enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnknown };
 
 // Reads the extents of files one after another, keeping what consecutive files share (the
 // folder last opened, the buffers, the volume's allocation unit), so a walk pays for them
@@ -57,7 +60,8 @@ class FileExtentReader {
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
   // with its place unread (logical and physical 0). FileUnreadable: `why` is the system's reason.
-  // NotReported: the file system does not tell (asking again is pointless).
+  // NotReported: the file system does not tell (asking again is pointless). Where it maps
+  // no file whole, the blocks are asked one at a time (administrator only).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why);
 
