@@ -23,12 +23,17 @@ std::string rightAligned(const std::string& text, std::size_t width) {
 }
 
 // What `df` shows as Use%: used against used plus what users other than root may still
-// write, rounded up; it leaves out the blocks reserved for root.
+// write, rounded up; it leaves out the blocks reserved for root (on Btrfs, the free space
+// its metadata holds, which no file's data can take).
 std::string dfComparison(const measure::FillFigures& fill) {
   const std::uint64_t reserved = fill.freeBytes - fill.availableBytes;
   const std::uint64_t counted = fill.usedBytes + fill.availableBytes;
   const std::uint64_t dfPercent = counted == 0 ? 0 : (fill.usedBytes * 100 + counted - 1) / counted;
   const std::string shown = "df shows " + std::to_string(dfPercent) + " %";
+  if (fill.fileSystem == "btrfs") {
+    return shown + ", leaving out the " + bytesWithUnit(reserved) +
+           " Btrfs holds for metadata, not for file data";
+  }
   if (reserved == 0) return shown + " (no blocks are reserved for root)";
   return shown + ", leaving out the " + bytesWithUnit(reserved) + " reserved for root";
 }
@@ -38,6 +43,7 @@ std::string dfComparison(const measure::FillFigures& fill) {
 // blocks a file system keeps for itself (XFS's reserve) are free in the map, not to statvfs.
 std::string freeDifference(const measure::FillFigures& fill,
                            const measure::FreeSpaceFigures& free) {
+  if (free.unallocatedKnown) return "inside the block groups that hold data";
   if (fill.freeBytes == free.freeBytes) return "as statvfs counts free";
   if (fill.freeBytes > free.freeBytes) {
     return bytesWithUnit(fill.freeBytes - free.freeBytes) +
@@ -141,6 +147,10 @@ std::string measurementTable(const Measurement& m) {
                                      bytesWithUnit(free.largestBytes));
     text += line("in all", bytesWithUnit(free.freeBytes) +
                                (fill.known ? ", " + freeDifference(fill, free) : ""));
+    if (free.unallocatedKnown) {
+      text += line("unallocated", bytesWithUnit(free.unallocatedBytes) +
+                                      " of the device in no block group yet (data or metadata)");
+    }
     const auto [first, last] = measure::usedSizeClasses(free);
     for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
       text += line(k == first ? "by size" : "", exactSize(std::uint64_t{1} << k) + " up to " +

@@ -82,6 +82,9 @@ struct FreeSpaceFigures {
   std::uint64_t freeBytes = 0;
   std::uint64_t medianBytes = 0;
   std::uint64_t largestBytes = 0;
+  // Device space in no block group yet (Btrfs): free, though in none of the extents above.
+  bool unallocatedKnown = false;
+  std::uint64_t unallocatedBytes = 0;
   // histogram[k]: free extents of 2^k bytes up to (not including) 2^(k+1) bytes;
   // bytesByClass[k]: the bytes they hold.
   std::array<std::int64_t, 64> histogram{};

@@ -104,6 +104,7 @@ std::string measurementJson(const Measurement& m) {
                       {"median_bytes", free.medianBytes},
                       {"largest_bytes", free.largestBytes},
                       {"extents_by_size", std::move(bySize)}});
+    if (free.unallocatedKnown) freeGroup["unallocated_bytes"] = free.unallocatedBytes;
   }
   json["free_space"] = std::move(freeGroup);
 

@@ -71,7 +71,14 @@ class FileExtentReader {
 };
 
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
-// merged; only `physical` and `length` are set.
+// merged; only `physical` and `length` are set. On Btrfs: the free ranges inside its data
+// block groups, by its logical addresses (which map onto the device group by group, so
+// their distances say little beyond one group).
 bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+// Device space of the volume holding `path` that no block group holds yet (Btrfs gives its
+// devices out to data and metadata in large groups as they fill): free, yet in no free
+// extent. False where the file system keeps no such space, `why` saying so.
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why);
 
 }  // namespace brimwell

@@ -25,6 +25,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/btrfs_free_space_posix.h"
 #include "platform/extent_map_fibmap_posix.h"
 #include "platform/extent_merge.h"
 #include "platform/long_path_posix.h"
@@ -308,6 +309,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     why = "cannot open " + path + ": " + errnoText(errno);
     return false;
   }
+  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
   constexpr unsigned kBatch = 1024;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);
@@ -336,6 +338,17 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     if ((last.fmr_flags & FMR_OF_LAST) != 0) return true;
     fsmap_advance(head);
   }
+}
+
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) {
+    why = "cannot open " + path + ": " + errnoText(errno);
+    return false;
+  }
+  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
+  why = "the file system keeps no unallocated space apart";
+  return false;
 }
 
 }  // namespace brimwell
