@@ -11,4 +11,8 @@ namespace brimwell {
 // without being waited on.
 int readWholeFile(const std::string& nativePath, std::string& contents);
 
+// What the native path names, its links followed.
+enum class FileKind { Missing, Regular, Other /* a folder, a pipe, a device, a socket */ };
+FileKind fileKind(const std::string& nativePath);
+
 }  // namespace brimwell
