@@ -66,6 +66,8 @@ std::string measurementJson(const Measurement& m) {
     }
     fragmentation.update({{"files", files.files},
                           {"unreadable", files.unreadable},
+                          {"resident", files.resident},
+                          {"unplaced", files.unplaced},
                           {"fragmented_files", files.fragmented},
                           {"fragmented_percent", rounded(files.fragmentedPercent(), 3)},
                           {"extents", files.extents},
@@ -94,6 +96,7 @@ std::string measurementJson(const Measurement& m) {
                       {"median_bytes", free.medianBytes},
                       {"largest_bytes", free.largestBytes},
                       {"extents_by_size", std::move(bySize)}});
+    if (free.unallocatedKnown) freeGroup["unallocated_bytes"] = free.unallocatedBytes;
   }
   json["free_space"] = std::move(freeGroup);
 
