@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/message_text.h"
 #include "app/size_text.h"
 
 namespace brimwell::cli {
@@ -65,7 +66,9 @@ std::string filesLeftOut(const measure::FileLayoutFigures& files) {
   return parts.empty() ? parts : parts + ")";
 }
 
-std::string unavailable(const std::string& why) { return "  unavailable: " + why + "\n"; }
+std::string unavailable(const std::string& why) {
+  return "  unavailable: " + printableMessage(why) + "\n";
+}
 
 std::string line(const std::string& label, const std::string& value) {
   std::string text = "  " + label;
@@ -76,7 +79,7 @@ std::string line(const std::string& label, const std::string& value) {
 }  // namespace
 
 std::string measurementTable(const Measurement& m) {
-  std::string text = "Measured " + m.target + "\n\nFill\n";
+  std::string text = "Measured " + printableMessage(m.target) + "\n\nFill\n";
   const auto& fill = m.fill;
   if (fill.known) {
     text += line("volume", bytesWithUnit(fill.volumeBytes) + ", blocks of " +
@@ -89,8 +92,8 @@ std::string measurementTable(const Measurement& m) {
     text += unavailable(fill.why);
   }
   text += line("under the target", std::to_string(fill.files) + " files of " +
-                                       bytesWithUnit(static_cast<std::uint64_t>(fill.bytes)) +
-                                       " in " + std::to_string(fill.folders) + " folders");
+                                       totalWithUnit(fill.bytes) + " in " +
+                                       std::to_string(fill.folders) + " folders");
 
   text +=
       "\nFit to the template (each row: from the previous threshold up to, not including, "
@@ -98,14 +101,15 @@ std::string measurementTable(const Measurement& m) {
   if (m.fit.known) {
     text += "  threshold     template %  achieved %  difference\n";
     for (const auto& row : m.fit.rows) {
-      std::string threshold = row.threshold;
+      std::string threshold = printableMessage(row.threshold);
       if (threshold.size() < 12) threshold.resize(12, ' ');
       text += "  " + threshold + " " + rightAligned(fixedDecimals(row.templatePercent, 2), 10) +
               "  " + rightAligned(fixedDecimals(row.achievedPercent, 2), 10) + "  " +
               rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
     }
-    text += line("largest difference", signedFixed(m.fit.largestDifference, 2) + " points (row " +
-                                           m.fit.rows[m.fit.largestRow].threshold + ")");
+    text += line("largest difference",
+                 signedFixed(m.fit.largestDifference, 2) + " points (row " +
+                     printableMessage(m.fit.rows[m.fit.largestRow].threshold) + ")");
   } else {
     text += unavailable(m.fit.why);
   }

@@ -85,7 +85,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   const char separator = context.style.separator();
   const auto onFile = [&](std::uint64_t size) {
     ++result.fill.files;
-    result.fill.bytes += static_cast<std::int64_t>(size);
+    result.fill.bytes += size;
     if (fit) fit->add(size);
   };
   std::size_t threads = walkThreads(context.fs);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
+#include <limits>
 
 #include "platform/atomic_replace.h"
 #include "platform/long_path_posix.h"
@@ -52,7 +53,7 @@ int windowsNumberFor(int errnoValue, bool missingIsFolder) {
     case ELOOP:
       return winerr::kCantResolveFilename;
     case EFBIG:
-      return winerr::kFileTooLarge;
+      return refused(winerr::kFileTooLarge);
     case ENOMEM:
       return winerr::kNotEnoughMemory;
     case EIO:
@@ -264,6 +265,12 @@ std::string unescapeMountField(const std::string& field) {
 }  // namespace
 
 int readWholeFile(const std::string& native, std::string& contents) {
+  std::uint64_t size = 0;
+  return readWholeFileUpTo(native, std::numeric_limits<std::uint64_t>::max(), contents, size);
+}
+
+int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::string& contents,
+                      std::uint64_t& size) {
   contents.clear();
   // Only a regular file is opened, and without waiting: a pipe or a device named here
   // would block the reader, or act on being opened.
@@ -276,11 +283,22 @@ int readWholeFile(const std::string& native, std::string& contents) {
     ::close(fd);
     return refused(winerr::kAccessDenied);
   }
+  size = static_cast<std::uint64_t>(st.st_size);
+  if (size > limit) {
+    ::close(fd);
+    return refused(winerr::kFileTooLarge);
+  }
   contents.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got == 0) break;
+    if (got > 0 && contents.size() + static_cast<std::size_t>(got) > limit) {
+      size = contents.size() + static_cast<std::size_t>(got);
+      contents.clear();
+      ::close(fd);
+      return refused(winerr::kFileTooLarge);
+    }
     if (got < 0) {
       if (errno == EINTR) continue;
       const int readError = windowsErrorFromErrno(errno, true);
