@@ -53,7 +53,7 @@ int windowsNumberFor(int errnoValue, bool missingIsFolder) {
     case ELOOP:
       return winerr::kCantResolveFilename;
     case EFBIG:
-      return refused(winerr::kFileTooLarge);
+      return winerr::kFileTooLarge;
     case ENOMEM:
       return winerr::kNotEnoughMemory;
     case EIO:
