@@ -26,11 +26,12 @@ namespace {
 
 const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
 
+// A batch of files; a later batch joins the earlier ones in the list beside the target.
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
                 const std::string& seed) {
   return runCli({"run", "--template", kTemplate, "--target", target + "/", "--files", files,
                  "--folders", "40", "--prefix", prefix, "--percent", "40", "--seed", seed,
-                 "--yes"});
+                 "--append", "--yes"});
 }
 
 struct FilefragTotals {
