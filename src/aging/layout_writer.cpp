@@ -8,6 +8,7 @@
 
 #include "aging/list_layout.h"
 #include "aging/piece_placement.h"
+#include "aging/volume_plan.h"
 #include "app/failure.h"
 #include "diskops/list_writing.h"
 #include "diskops/percent.h"
@@ -180,6 +181,16 @@ void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::st
   throw Failure("--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " +
                 target + ": with the files on it and those listed, its layout score can go " +
                 "no lower than " + scoreText(lowest));
+}
+
+void checkExtentsReadable(Context& context, const std::string& target, const std::string& option) {
+  const VolumeSpace space = volumeOfTarget(context, target, false);
+  const VolumeAbilities abilities = context.volume.abilities(space.mountPoint);
+  if (abilities.fileExtents != FileExtentMap::None) return;
+  throw Failure(option + " cannot be steered on the volume holding " + target +
+                (space.fileSystem.empty() ? "" : " (" + space.fileSystem + ")") +
+                ": the extents of its files cannot be read there: " + abilities.fileExtentsWhy +
+                "; nothing was written");
 }
 
 Outcome reproduceToLayout(Context& context, const LayoutAim& aim) {

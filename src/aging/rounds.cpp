@@ -113,9 +113,12 @@ class RoundsJob {
         level_(levelOf(plan)),
         layout_(plan.like ? std::optional(plan.like->layoutScore) : plan.layout),
         batches_(plan.rounds + (plan.like ? 1 : 0)) {
-    // Before anything is written: the files already there, and the volume later batches
-    // plan from.
-    if (layout_) alreadyThere_ = joinsUnder(target_, context_);
+    // Before anything is written: whether the layout can be steered there, the files already
+    // there, and the volume later batches plan from.
+    if (layout_) {
+      checkExtentsReadable(context_, target_, plan.like ? "--like" : "--layout");
+      alreadyThere_ = joinsUnder(target_, context_);
+    }
     if (batches_ > 1) model_.emplace(context_, target_);
   }
 

@@ -35,7 +35,11 @@ FillFigures volumeFill(Volume& volume, const std::string& target) {
 FreeSpaceFigures volumeFreeSpace(Volume& volume, const std::string& target) {
   std::vector<Extent> extents;
   std::string why;
-  if (volume.freeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
+  if (volume.freeExtents(target, extents, why)) {
+    FreeSpaceFigures figures = freeSpaceFigures(std::move(extents));
+    figures.unallocatedKnown = volume.unallocatedBytes(target, figures.unallocatedBytes, why);
+    return figures;
+  }
   FreeSpaceFigures unknown;
   unknown.why = std::move(why);
   return unknown;
@@ -79,7 +83,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   const char separator = context.style.separator();
   const auto onFile = [&](std::uint64_t size) {
     ++result.fill.files;
-    result.fill.bytes += static_cast<std::int64_t>(size);
+    result.fill.bytes += size;
     if (fit) fit->add(size);
   };
   std::size_t threads = walkThreads(context.fs);

@@ -18,6 +18,9 @@ class NativeVolume final : public Volume {
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
     return readFreeExtents(path, out, why);
   }
+  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override {
+    return readUnallocatedBytes(path, bytes, why);
+  }
   VolumeAbilities abilities(const std::string& path) override { return readVolumeAbilities(path); }
 };
 

@@ -47,7 +47,10 @@ struct Extent {
   std::uint64_t length = 0;
 };
 
-enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
+// Resident: the file's data lives inside its record in the file system's table, so it has
+// no place of its own. PlaceUnknown: the file owns space but the file system does not say
+// where (ntfs-3g's compressed and encrypted files). `why` says which in words.
+enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnknown };
 
 // Reads the extents of files one after another. A reader keeps what consecutive files share
 // (the folder last opened, buffers), so it belongs to one walk on one thread at a time: each
@@ -62,7 +65,8 @@ class ExtentReader {
   // file has no extents unless it keeps blocks. A single block may be given with its place
   // unread (logical and physical 0) where the file's stat proves it is one extent.
   // FileUnreadable: `why` is the system's reason. NotReported: the file system does not tell
-  // (asking again is pointless).
+  // (asking again is pointless). Where it maps no file whole, the blocks are asked one at a
+  // time (administrator only).
   virtual ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                              std::string& why) = 0;
 };
@@ -71,15 +75,15 @@ class ExtentReader {
 enum class FileExtentMap {
   None,     // it does not tell (tmpfs, a network share)
   Extents,  // run by run (FIEMAP; the retrieval pointers on Windows)
-  Blocks,   // block by block (FIBMAP, to the administrator only)
+  Blocks,   // block by block (FIBMAP, to the administrator only: ntfs-3g)
 };
 
 // How a range of a file can be given its place on the volume before its data is written
 // (WritableFile::reserve).
 enum class RangePlacement {
-  None,         // not at all: a file goes where the file system puts it when written out
-  Allocate,     // placed exactly without writing (fallocate)
-  SparseZeros,  // a sparse file's range written with zeros, which places it (Windows)
+  None,      // not at all: a file goes where the file system puts it when written out
+  Allocate,  // placed exactly without writing (fallocate)
+  Zeros,     // zeros written into the hole place it (a sparse file on Windows; ntfs-3g)
 };
 
 // Whether the free space's extents can be read.
@@ -94,6 +98,7 @@ enum class FreeExtentMap {
 // may still find a file it cannot map).
 struct VolumeAbilities {
   FileExtentMap fileExtents = FileExtentMap::None;
+  std::string fileExtentsWhy;  // with None: why not, in words ("it keeps files in memory ...")
   RangePlacement placement = RangePlacement::None;
   FreeExtentMap freeExtents = FreeExtentMap::None;
 };
@@ -120,7 +125,13 @@ class Volume {
   // merged; only `physical` and `length` are set.
   virtual bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) = 0;
 
-  // What this user can do on the volume holding `path`.
+  // Space of the volume holding `path` that is free yet in no free extent (Btrfs gives its
+  // devices out to data and metadata in large groups as they fill). False where the file
+  // system keeps no such space, `why` saying so.
+  virtual bool unallocatedBytes(const std::string& path, std::uint64_t& bytes,
+                                std::string& why) = 0;
+
+  // What this user can do on the volume holding `path`, told without writing anything.
   virtual VolumeAbilities abilities(const std::string& path) = 0;
 };
 

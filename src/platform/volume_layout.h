@@ -41,7 +41,8 @@ class FileExtentReader final : public ExtentReader {
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
   // with its place unread (logical and physical 0). FileUnreadable: `why` is the system's reason.
-  // NotReported: the file system does not tell (asking again is pointless).
+  // NotReported: the file system does not tell (asking again is pointless). Where it maps
+  // no file whole, the blocks are asked one at a time (administrator only).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why) override;
 
@@ -50,9 +51,23 @@ class FileExtentReader final : public ExtentReader {
   std::unique_ptr<State> state_;
 };
 
+// (POSIX) Whether this user can read the extents of files written in `folder` (or, where it does
+// not exist yet, in the nearest folder above it), told without writing anything: false on tmpfs, on
+// FUSE file systems without a block device, and on those with one (ntfs-3g) for anyone but root,
+// with `why` saying why. `fileSystem` gets the volume's type as the system names it. Where it
+// cannot be told in advance, true: the extents read afterwards will say.
+bool fileExtentsReadable(const std::string& folder, std::string& fileSystem, std::string& why);
+
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
-// merged; only `physical` and `length` are set.
+// merged; only `physical` and `length` are set. On Btrfs: the free ranges inside its data
+// block groups, by its logical addresses (which map onto the device group by group, so
+// their distances say little beyond one group).
 bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+// Device space of the volume holding `path` that no block group holds yet (Btrfs gives its
+// devices out to data and metadata in large groups as they fill): free, yet in no free
+// extent. False where the file system keeps no such space, `why` saying so.
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why);
 
 // What this user can do on the volume holding `path` (see VolumeAbilities).
 VolumeAbilities readVolumeAbilities(const std::string& path);

@@ -1,5 +1,6 @@
-// Volume layout on Linux: statvfs, FS_IOC_FIEMAP for a file's extents and FS_IOC_GETFSMAP
-// for the free space (ext4 and XFS report it, to the administrator only).
+// Volume layout on Linux: statvfs, FS_IOC_FIEMAP for a file's extents (FIBMAP block by block
+// where it is not offered) and FS_IOC_GETFSMAP for the free space (ext4 and XFS report it, to
+// the administrator only).
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fiemap.h>
@@ -24,6 +25,9 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/btrfs_free_space_posix.h"
+#include "platform/extent_map_fibmap_posix.h"
+#include "platform/extent_merge.h"
 #include "platform/long_path_posix.h"
 #include "platform/volume_layout.h"
 
@@ -46,27 +50,16 @@ class FileDescriptor {
 
 std::string errnoText(int error) { return std::strerror(error); }
 
+// Whether an ioctl failed because the file system does not offer it.
+bool declines(int error) { return error == ENOTTY || error == EOPNOTSUPP || error == EINVAL; }
+
 // Why an ioctl the file system may lack was refused.
 std::string unsupportedWhy(const char* what, int error) {
-  if (error == ENOTTY || error == EOPNOTSUPP || error == EINVAL) {
+  if (declines(error)) {
     return std::string("the file system does not report ") + what;
   }
   if (error == EPERM || error == EACCES) return std::string(what) + " needs root";
   return std::string(what) + ": " + errnoText(error);
-}
-
-// Appends `next`, merged into the last extent when it continues it.
-void appendMerged(std::vector<Extent>& out, const Extent& next, bool logicalToo) {
-  if (!out.empty()) {
-    Extent& last = out.back();
-    const bool physical = last.physical + last.length == next.physical;
-    const bool logical = !logicalToo || last.logical + last.length == next.logical;
-    if (physical && logical) {
-      last.length += next.length;
-      return;
-    }
-  }
-  out.push_back(next);
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
@@ -83,7 +76,7 @@ constexpr long kExt4 = 0xEF53;  // ext2, ext3 and ext4
 constexpr long kXfs = 0x58465342;
 constexpr long kBtrfs = 0x9123683E;
 constexpr long kTmpfs = 0x01021994;
-constexpr long kF2fs = 0xF2F52010;
+constexpr long kFuse = 0x65735546;
 
 // Whether this process may list every extended attribute a file has: the trusted ones are
 // listed to the system's administrator only (CAP_SYS_ADMIN, and not inside a user namespace,
@@ -179,7 +172,8 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
-  bool reportsExtents = false;  // the volume has answered FIEMAP once; then these are known:
+  bool mapsBlockByBlock = false;  // the volume has declined FIEMAP: FIBMAP is asked instead
+  bool reportsExtents = false;    // the volume has answered a map once; then these are known:
   // A file that owns no block has no extent either, whatever its size: ext4 counts data kept
   // inline in the inode in the stat's blocks, and XFS keeps no file data inline. Elsewhere
   // (btrfs, unknown file systems) a small blockless file may still map to one extent.
@@ -207,6 +201,15 @@ struct FileExtentReader::State {
     if (!hidesAttributes(mountEntryOf(mountPoint).options)) {
       oneBlockBytes = static_cast<std::uint64_t>(volume.f_bsize);
     }
+  }
+  // Maps `fd`, whose stat is `info`, one block at a time.
+  ExtentsAnswer readByBlock(int fd, const struct statx& info, std::vector<Extent>& out,
+                            std::string& why) {
+    constexpr std::uint64_t kStatBlock = 512;
+    const ExtentsAnswer answer =
+        readExtentsBlockByBlock(fd, info.stx_size, info.stx_blocks * kStatBlock, out, why);
+    if (answer != ExtentsAnswer::NotReported && !reportsExtents) learnVolume(fd);
+    return answer;
   }
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
@@ -269,6 +272,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
+  if (state_->mapsBlockByBlock) return state_->readByBlock(file.get(), info, out, why);
   auto* map = reinterpret_cast<fiemap*>(state_->buffer.data());
   for (std::uint64_t start = 0;;) {
     const std::uint64_t asked = start;
@@ -279,7 +283,12 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     map->fm_flags = 0;
     map->fm_extent_count = kMapBatch;
     if (::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0) {
-      why = unsupportedWhy("file extents", errno);
+      const int error = errno;
+      if (asked == 0 && !state_->reportsExtents && declines(error)) {
+        state_->mapsBlockByBlock = true;
+        return state_->readByBlock(file.get(), info, out, why);
+      }
+      why = unsupportedWhy("file extents", error);
       return ExtentsAnswer::NotReported;
     }
     if (!state_->reportsExtents) state_->learnVolume(file.get());
@@ -302,6 +311,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     why = "cannot open " + path + ": " + errnoText(errno);
     return false;
   }
+  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
   constexpr unsigned kBatch = 1024;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);
@@ -334,41 +344,47 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
 
 VolumeAbilities readVolumeAbilities(const std::string& path) {
   VolumeAbilities abilities;
+  std::string fileSystem;
+  if (fileExtentsReadable(path, fileSystem, abilities.fileExtentsWhy)) {
+    abilities.fileExtents = FileExtentMap::Extents;
+  }
+  abilities.placement = RangePlacement::Allocate;
   struct statfs volume {};
   if (::statfs(path.c_str(), &volume) != 0) return abilities;
   switch (volume.f_type) {
     case kExt4:
     case kXfs:
-      abilities.fileExtents = FileExtentMap::Extents;
-      abilities.placement = RangePlacement::Allocate;
+    case kBtrfs:
+      // GETFSMAP, and Btrfs's tree search, answer the administrator only.
       abilities.freeExtents =
           listsTrustedAttributes() ? FreeExtentMap::Readable : FreeExtentMap::NeedsAdministrator;
       break;
-    case kBtrfs:
-    case kF2fs:
-      abilities.fileExtents = FileExtentMap::Extents;
-      abilities.placement = RangePlacement::Allocate;
-      break;
-    case 0xFF534D42:  // CIFS
-    case 0xFE534D42:  // SMB2
-    case 0x65735546:  // FUSE
-    case 0x858458F6:  // ramfs
+    case kFuse:  // ntfs-3g: block by block (FIBMAP), and no fallocate
+      if (abilities.fileExtents == FileExtentMap::Extents) {
+        abilities.fileExtents = FileExtentMap::Blocks;
+      }
+      abilities.placement = RangePlacement::Zeros;
       break;
     case 0x4D44:      // FAT: fallocate only keeps the size
     case 0x2011BAB0:  // exFAT
-      abilities.fileExtents = FileExtentMap::Extents;
-      break;
-    case kTmpfs:
-      // Its files live in memory: fallocate takes the pages, but nothing has a place to map.
-      abilities.placement = RangePlacement::Allocate;
+    case 0x858458F6:  // ramfs
+      abilities.placement = RangePlacement::Zeros;
       break;
     default:
-      // Most file systems map files run by run and place ranges; the calls' answers are final.
-      abilities.fileExtents = FileExtentMap::Extents;
-      abilities.placement = RangePlacement::Allocate;
       break;
   }
   return abilities;
+}
+
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) {
+    why = "cannot open " + path + ": " + errnoText(errno);
+    return false;
+  }
+  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
+  why = "the file system keeps no unallocated space apart";
+  return false;
 }
 
 }  // namespace brimwell

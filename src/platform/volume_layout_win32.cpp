@@ -215,7 +215,7 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
     return abilities;
   }
   abilities.fileExtents = FileExtentMap::Extents;
-  if ((flags & FILE_SUPPORTS_SPARSE_FILES) != 0) abilities.placement = RangePlacement::SparseZeros;
+  if ((flags & FILE_SUPPORTS_SPARSE_FILES) != 0) abilities.placement = RangePlacement::Zeros;
   // The volume bitmap is read through the volume itself, which only an elevated process opens.
   HANDLE token = nullptr;
   TOKEN_ELEVATION elevation{};
@@ -227,6 +227,11 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
   if (token != nullptr) CloseHandle(token);
   abilities.freeExtents = elevated ? FreeExtentMap::Readable : FreeExtentMap::NeedsAdministrator;
   return abilities;
+}
+
+bool readUnallocatedBytes(const std::string& /*path*/, std::uint64_t& /*bytes*/, std::string& why) {
+  why = "the file system keeps no unallocated space apart";
+  return false;
 }
 
 }  // namespace brimwell

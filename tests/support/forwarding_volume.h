@@ -22,6 +22,9 @@ class ForwardingVolume : public Volume {
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
     return real_.freeExtents(path, out, why);
   }
+  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override {
+    return real_.unallocatedBytes(path, bytes, why);
+  }
   VolumeAbilities abilities(const std::string& path) override { return real_.abilities(path); }
 
  protected:

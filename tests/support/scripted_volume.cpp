@@ -136,6 +136,11 @@ bool ScriptedVolume::freeExtents(const std::string&, std::vector<Extent>& out, s
   return true;
 }
 
+bool ScriptedVolume::unallocatedBytes(const std::string&, std::uint64_t&, std::string& why) {
+  why = "the file system keeps no unallocated space apart";
+  return false;
+}
+
 VolumeAbilities ScriptedVolume::abilities(const std::string&) { return answeredAbilities; }
 
 void ScriptedVolume::grown(const std::string& path, std::uint64_t end) {

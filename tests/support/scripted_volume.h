@@ -35,7 +35,7 @@ class ScriptedVolume : public Volume {
   bool foldersTakeBlocks = true;        // false: as tmpfs
   std::string fileSystem = "scripted";  // the type space() names
   double breakShare = 1.0;              // of a file's placed cuts, the share that are breaks
-  VolumeAbilities answeredAbilities{FileExtentMap::Extents, RangePlacement::Allocate,
+  VolumeAbilities answeredAbilities{FileExtentMap::Extents, "", RangePlacement::Allocate,
                                     FreeExtentMap::Readable};
   std::vector<Extent> freeMap;                // what freeExtents() answers
   std::optional<std::string> spaceRefusal;    // space() fails with it
@@ -53,6 +53,7 @@ class ScriptedVolume : public Volume {
   void settle(const std::string& path) override;
   std::unique_ptr<ExtentReader> extentReader() override;
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override;
+  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override;
   VolumeAbilities abilities(const std::string& path) override;
 
   // The books, kept by files().
