@@ -6,14 +6,10 @@
 
 #include "aging/layout_steer.h"
 #include "diskops/list_writing.h"
+#include "measure/file_layout.h"
 
 namespace brimwell::aging {
 namespace {
-
-// The extents of the files of each class, from the least to the most.
-constexpr std::array<std::int64_t, measure::kExtentClasses> kLeastExtents{0, 1, 2, 3, 5, 9, 17, 33};
-constexpr std::array<std::int64_t, measure::kExtentClasses> kMostExtents{0, 1,  2,  4,
-                                                                         8, 16, 32, INT64_MAX};
 
 // `part` of `whole`, at most all of it; nothing of nothing.
 double shareOf(double part, double whole) { return whole > 0 ? std::min(part / whole, 1.0) : 0; }
@@ -42,7 +38,7 @@ ExtentPlan::ExtentPlan(const TextTable& list, std::uint32_t blockSize,
                    [&](std::size_t a, std::size_t b) { return joins[a] > joins[b]; });
   std::size_t k = measure::kExtentClasses - 1;
   for (const std::size_t row : order) {
-    while (k >= 2 && (wanted[k] == 0 || kLeastExtents[k] > joins[row] + 1)) --k;
+    while (k >= 2 && (wanted[k] == 0 || measure::leastExtentsOf(k) > joins[row] + 1)) --k;
     if (k < 2) break;
     classes_[row] = static_cast<std::uint8_t>(k);
     --wanted[k];
@@ -58,8 +54,8 @@ ExtentPlan::ExtentPlan(const TextTable& list, std::uint32_t blockSize,
 ExtentPlan::Bounds ExtentPlan::bounds(std::size_t row) const {
   const std::int64_t joins = fileJoins(diskops::listedFileSize(list_, row), blockSize_);
   const std::size_t k = classes_[row];
-  return {std::max<std::int64_t>(kLeastExtents[k] - 1, 0),
-          std::clamp<std::int64_t>(kMostExtents[k] - 1, 0, joins), joins};
+  return {std::max<std::int64_t>(measure::leastExtentsOf(k) - 1, 0),
+          std::clamp<std::int64_t>(measure::mostExtentsOf(k) - 1, 0, joins), joins};
 }
 
 std::int64_t ExtentPlan::cuts(std::size_t row, double cutsToCome) {

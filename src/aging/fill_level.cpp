@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "aging/fill_trim.h"
 #include "aging/list_figures.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
+#include "app/size_text.h"
 #include "fileset/builder.h"
 #include "fileset/template_check.h"
 
@@ -16,16 +16,10 @@ namespace {
 
 constexpr std::int64_t kMostFiles = 1000000;  // the builder's largest number of files
 
-std::string percentText(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
-}
-
 // "80", or "79.25" for a level taken from a measurement.
 std::string levelText(double percent) {
   if (percent == std::floor(percent)) return std::to_string(static_cast<int>(percent));
-  return percentText(percent);
+  return fixedDecimals(percent, 2);
 }
 
 }  // namespace
@@ -44,7 +38,7 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
       static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
   if (aim <= used) {
     throw Failure("The volume mounted on " + space.mountPoint + ", which holds " + target +
-                  ", is already " + percentText(space.percentOf(used)) + " % full, which " +
+                  ", is already " + fixedDecimals(space.percentOf(used), 2) + " % full, which " +
                   aimText + " cannot lower");
   }
   const std::uint64_t budget = aim - used;
@@ -81,7 +75,7 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                              " %: " + std::to_string(context.lists.files1.rowCount()) +
                              " files taking " + std::to_string(footprint) + " bytes in " +
                              std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
-                             percentText(space.percentOf(used + footprint)) +
+                             fixedDecimals(space.percentOf(used + footprint), 2) +
                              " % full (the volume mounted on " + space.mountPoint + ").");
   return Outcome::Done;
 }

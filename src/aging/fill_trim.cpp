@@ -1,10 +1,10 @@
 #include "aging/fill_trim.h"
 
-#include <charconv>
 #include <vector>
 
 #include "app/cell_number.h"
 #include "app/context.h"
+#include "diskops/list_writing.h"
 #include "platform/path_style.h"
 
 namespace brimwell::aging {
@@ -19,9 +19,7 @@ std::uint64_t roundUp(std::uint64_t size, std::uint64_t block) {
 }
 
 std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, std::uint64_t block) {
-  std::uint64_t size = 0;
-  const std::string_view cell = files1.cellText(row, 1 + kSizeCell);
-  std::from_chars(cell.data(), cell.data() + cell.size(), size);
+  const auto size = static_cast<std::uint64_t>(diskops::plannedFileSize(files1, row));
   const std::string_view path = files1.caption(row);
   return roundUp(size, block) + entryBytes(path.size() - PathStyle::folderPart(path).size());
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "measure/file_layout.h"
+
 namespace brimwell::aging {
 namespace {
 
@@ -10,9 +12,7 @@ constexpr std::int64_t kCutsToLearnFrom = 64;
 
 }  // namespace
 
-double LayoutJoins::score() const {
-  return joins == 0 ? 1.0 : static_cast<double>(contiguous) / static_cast<double>(joins);
-}
+double LayoutJoins::score() const { return measure::layoutScore(contiguous, joins); }
 
 std::int64_t fileJoins(std::int64_t size, std::uint32_t blockSize) {
   return std::max<std::int64_t>((size + blockSize - 1) / blockSize - 1, 0);

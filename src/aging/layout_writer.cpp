@@ -1,7 +1,6 @@
 #include "aging/layout_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "aging/piece_placement.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
+#include "app/size_text.h"
 #include "diskops/list_writing.h"
 #include "diskops/percent.h"
 #include "diskops/writer.h"
@@ -33,12 +33,6 @@ std::uint32_t cutSeed(const RandomSource& job) {
   seed ^= seed >> 13;
   seed *= 0xC2B2AE35u;
   return seed ^ (seed >> 16);
-}
-
-std::string scoreText(double score) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", score);
-  return text;
 }
 
 // Plans each file's cuts as it comes: with the steer's share of its joins, or into the
@@ -178,9 +172,10 @@ void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::st
   // Files whole give 1.0 at the most, which every aim allows.
   const double lowest = lowestLayoutScore(aim.onDisk, listJoins(list, aim.blockSize));
   if (aim.score >= lowest - 0.005) return;
-  throw Failure("--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " +
-                target + ": with the files on it and those listed, its layout score can go " +
-                "no lower than " + scoreText(lowest));
+  throw Failure("--layout " + fixedDecimals(aim.score, 2) +
+                " cannot be reached on the volume holding " + target +
+                ": with the files on it and those listed, its layout score can go " +
+                "no lower than " + fixedDecimals(lowest, 2));
 }
 
 void checkExtentsReadable(Context& context, const std::string& target, const std::string& option) {

@@ -11,7 +11,7 @@ namespace brimwell::aging {
 
 struct ListFigures {
   std::int64_t files = 0;
-  ByteTotal bytes = 0;       // the sum of the Size cells (a cell that is not a count adds 0)
+  ByteTotal bytes = 0;       // the sum of the sizes the writer writes (diskops::plannedFileSize)
   std::int64_t folders = 0;  // distinct folders below `target`, every level counted
 };
 

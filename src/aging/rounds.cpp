@@ -59,7 +59,7 @@ RoundFigures roundFigures(Volume& volume, int round, const TextTable& remaining,
   figures.layout.layoutBlocks += others.joins;
   figures.layout.contiguousBlocks += others.contiguous;
   figures.layout.layoutScore =
-      LayoutJoins{figures.layout.layoutBlocks, figures.layout.contiguousBlocks}.score();
+      measure::layoutScore(figures.layout.contiguousBlocks, figures.layout.layoutBlocks);
   return figures;
 }
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <filesystem>
 #include <ostream>
+#include <stdexcept>
 
 #include "app/fields.h"
 #include "census/bundled_templates.h"
@@ -40,9 +41,10 @@ constexpr std::array<CommandName, 8> kCommands{{
     {"measure", Command::Measure},
 }};
 
-// A command-line mistake found after CLI11 has read the words.
-struct UsageError {
-  std::string message;
+// A command-line mistake found after CLI11 has read the words; what() is the message.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Option texts as typed; numbers are checked here rather than by CLI11, which would read
@@ -72,8 +74,8 @@ std::optional<std::int32_t> checkedField(const std::string& option,
   const SpinFieldInfo& range = spinFieldInfo(field);
   const auto value = parseDecimal(text);
   if (!value || *value < range.minimum || *value > range.maximum) {
-    throw UsageError{option + ": '" + text + "' is not a whole number from " +
-                     std::to_string(range.minimum) + " to " + std::to_string(range.maximum)};
+    throw UsageError(option + ": '" + text + "' is not a whole number from " +
+                     std::to_string(range.minimum) + " to " + std::to_string(range.maximum));
   }
   return static_cast<std::int32_t>(*value);
 }
@@ -131,23 +133,23 @@ void checkStaysInTarget(CliOptions& options) {
   if (options.target) {
     options.target = joblist::asTargetFolder(absoluteTarget(*options.target));
     if (const auto reason = joblist::unrecordableTargetReason(*options.target)) {
-      throw UsageError{"--target: " + *reason};
+      throw UsageError("--target: " + *reason);
     }
     // An unmapped drive is named by the command itself, which says why it cannot be used.
     const bool drive = options.target->size() >= 2 && (*options.target)[1] == ':';
     if (const auto reason =
             joblist::refusedTargetReason(*options.target, options.allowRoot || drive)) {
-      throw UsageError{"--target: " + *reason};
+      throw UsageError("--target: " + *reason);
     }
   }
   for (const RootFolder& root : options.roots) {
     if (const auto reason = joblist::escapingNameReason(root.name, false)) {
-      throw UsageError{"--root: '" + root.name + "': " + *reason};
+      throw UsageError("--root: '" + root.name + "': " + *reason);
     }
   }
   if (options.prefix) {
     if (const auto reason = joblist::escapingNameReason(*options.prefix, true)) {
-      throw UsageError{"--prefix: '" + *options.prefix + "': " + *reason};
+      throw UsageError("--prefix: '" + *options.prefix + "': " + *reason);
     }
   }
 }
@@ -170,9 +172,9 @@ void finishOptions(CliOptions& options, const RawOptions& raw) {
   if (!options.templateFile.empty()) {
     const auto resolved = census::resolveTemplate(options.templateFile);
     if (!resolved) {
-      throw UsageError{"--template: '" + options.templateFile +
+      throw UsageError("--template: '" + options.templateFile +
                        "' is neither a file nor a bundled template; 'brimwell-cli templates' "
-                       "lists the bundled ones"};
+                       "lists the bundled ones");
     }
     if (resolved->passedOverFile) {
       options.templateNote = "Template: the bundled '" + options.templateFile + "' (" +
@@ -187,24 +189,24 @@ void finishOptions(CliOptions& options, const RawOptions& raw) {
   if (raw.seed) {
     options.seed = parseSeed(*raw.seed);
     if (!options.seed) {
-      throw UsageError{"--seed: '" + *raw.seed + "' is not a whole number from 0 to 4294967295"};
+      throw UsageError("--seed: '" + *raw.seed + "' is not a whole number from 0 to 4294967295");
     }
   }
   if (raw.roots.size() > 5) {
-    throw UsageError{"--root: at most five root folders can be given (" +
-                     std::to_string(raw.roots.size()) + " were)"};
+    throw UsageError("--root: at most five root folders can be given (" +
+                     std::to_string(raw.roots.size()) + " were)");
   }
   for (const std::string& text : raw.roots) {
     const auto root = parseRootFolder(text);
     if (!root) {
-      throw UsageError{"--root: '" + text +
+      throw UsageError("--root: '" + text +
                        "' is not NAME:DEPTH with a DEPTH from 0 to 99 after the last ':' "
-                       "(for example --root \"Windows emul:3\")"};
+                       "(for example --root \"Windows emul:3\")");
     }
     options.roots.push_back(*root);
   }
   const std::string problem = finishAgingOptions(options, raw.aging);
-  if (!problem.empty()) throw UsageError{problem};
+  if (!problem.empty()) throw UsageError(problem);
   checkStaysInTarget(options);
 }
 
@@ -367,8 +369,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       bool known = false;
       for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
       if (!known) {
-        throw UsageError{"unknown command '" + arguments.front() + "'; the commands are " +
-                         kCommandList};
+        throw UsageError("unknown command '" + arguments.front() + "'; the commands are " +
+                         kCommandList);
       }
       commandName = arguments.front();
     }
@@ -396,7 +398,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
         << hint(commandName) << '\n';
     return {std::nullopt, 2};
   } catch (const UsageError& e) {
-    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << e.message << '\n'
+    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << e.what() << '\n'
         << hint(commandName) << '\n';
     return {std::nullopt, 2};
   }

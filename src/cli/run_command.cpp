@@ -84,9 +84,7 @@ class RunPrinter : public aging::RoundsObserver {
         std::to_string(figures.remaining.files) + " files of " +
         totalWithUnit(figures.remaining.bytes) + " on disk";
     if (figures.usedPercent) {
-      char percent[32];
-      std::snprintf(percent, sizeof percent, "%.2f", *figures.usedPercent);
-      text += ", volume " + std::string(percent) + " % used";
+      text += ", volume " + fixedDecimals(*figures.usedPercent, 2) + " % used";
     } else {
       text += ", fill unknown";
     }

@@ -37,6 +37,10 @@ std::int32_t listedFileSize(const TextTable& list, std::size_t row) {
   return std::max<std::int32_t>(0, parseInt32Cell(list.subCell(row, kSizeCell)));
 }
 
+std::int32_t plannedFileSize(const TextTable& list, std::size_t row) {
+  return std::max<std::int32_t>(0, tryParseInt32(list.cellText(row, 1 + kSizeCell)).value_or(0));
+}
+
 bool confirmListTotal(Context& context) {
   const TextTable& list = context.lists.files1;
   std::int64_t total = 0;

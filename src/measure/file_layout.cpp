@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <limits>
 
 namespace brimwell::measure {
 
@@ -18,6 +19,21 @@ std::size_t extentClass(std::int64_t extents) {
   const auto width =
       static_cast<std::size_t>(std::bit_width(static_cast<std::uint64_t>(extents - 1)));
   return std::min<std::size_t>(width + 1, kExtentClasses - 1);
+}
+
+std::int64_t leastExtentsOf(std::size_t extentClass) {
+  const auto k = static_cast<std::int64_t>(extentClass);
+  return k <= 2 ? k : (std::int64_t{1} << (k - 2)) + 1;
+}
+
+std::int64_t mostExtentsOf(std::size_t extentClass) {
+  if (extentClass + 1 >= kExtentClasses) return std::numeric_limits<std::int64_t>::max();
+  const auto k = static_cast<std::int64_t>(extentClass);
+  return k <= 2 ? k : std::int64_t{1} << (k - 1);
+}
+
+double layoutScore(std::int64_t contiguous, std::int64_t joins) {
+  return joins == 0 ? 1.0 : static_cast<double>(contiguous) / static_cast<double>(joins);
 }
 
 double FileLayoutFigures::fragmentedPercent() const {
@@ -45,8 +61,7 @@ void FileLayoutTally::add(const std::vector<Extent>& extents) {
   if (blocks < 2) return;
   figures_.layoutBlocks += blocks - 1;
   figures_.contiguousBlocks += blocks - count;
-  figures_.layoutScore =
-      static_cast<double>(figures_.contiguousBlocks) / static_cast<double>(figures_.layoutBlocks);
+  figures_.layoutScore = layoutScore(figures_.contiguousBlocks, figures_.layoutBlocks);
 }
 
 void FileLayoutTally::merge(const FileLayoutTally& other) {
@@ -61,11 +76,7 @@ void FileLayoutTally::merge(const FileLayoutTally& other) {
   for (std::size_t i = 0; i < kExtentClasses; ++i) figures_.histogram[i] += more.histogram[i];
   figures_.layoutBlocks += more.layoutBlocks;
   figures_.contiguousBlocks += more.contiguousBlocks;
-  // As add() leaves it: the share over all files of two blocks or more, 1.0 with none.
-  if (figures_.layoutBlocks > 0) {
-    figures_.layoutScore =
-        static_cast<double>(figures_.contiguousBlocks) / static_cast<double>(figures_.layoutBlocks);
-  }
+  figures_.layoutScore = layoutScore(figures_.contiguousBlocks, figures_.layoutBlocks);
 }
 
 FreeSpaceFigures freeSpaceFigures(std::vector<Extent> extents) {

@@ -28,8 +28,15 @@ class FileLayoutTally {
   FileLayoutFigures figures_;
 };
 
-// The extent class of a file (see kExtentClasses).
+// The extent class of a file (see kExtentClasses), and the fewest and most extents of a
+// class (the most of the last: INT64_MAX).
 std::size_t extentClass(std::int64_t extents);
+std::int64_t leastExtentsOf(std::size_t extentClass);
+std::int64_t mostExtentsOf(std::size_t extentClass);
+
+// The layout score: the share of the joins between a block and the next, over files of two
+// blocks or more, that are contiguous; 1.0 where there is no join.
+double layoutScore(std::int64_t contiguous, std::int64_t joins);
 
 // The free-space figures of a volume's free extents.
 FreeSpaceFigures freeSpaceFigures(std::vector<Extent> extents);

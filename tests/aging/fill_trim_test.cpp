@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "aging/list_figures.h"
 #include "app/context.h"
 #include "census/size_template.h"
 
@@ -72,6 +73,18 @@ TEST(FillTrim, MeanFootprintCountsWholeBlocks) {
   census::readTemplate("1\t10\r\n4097\t10\r\n", sizes);
   // Half the files are 0 bytes (no block), half 1 to 4096 bytes (one block).
   EXPECT_DOUBLE_EQ(aging::meanFileFootprint(sizes, 4096), 2048.0);
+}
+
+TEST(FillTrim, PlansAndFiguresCountEachSizeAsTheWriterWritesIt) {
+  // The writer reads a size cell by the 32-bit rule and writes nothing for a negative one:
+  // a plan and the list's figures count the same, so what is planned is what is written.
+  TextTable files1(2);
+  for (const char* size : {"5000", "-5", "3000000000", "x", "$10"}) {
+    files1.addSubCell(files1.addRow(std::string("/t/a/") + size), size);
+  }
+  // Each entry also takes its name in the folder: 12 bytes, 20 for the long one.
+  EXPECT_EQ(aging::listFootprint(files1, 4096, 0), 8192u + 4096 + 12 + 12 + 20 + 12 + 12);
+  EXPECT_EQ(static_cast<std::int64_t>(aging::measureFileList(files1, "/t/").bytes), 5000 + 16);
 }
 
 }  // namespace
