@@ -48,9 +48,9 @@ std::string JobList::readInsideTarget(Context& context,
   return *recorded;
 }
 
-void JobList::write(const TextTable& files1) {
+void JobList::write(const TextTable& files1, const ListWriteOptions& options) {
   if (path_.empty()) return;
-  writeFileList(path_, files1, header_);
+  writeFileList(path_, files1, header_, options);
 }
 
 }  // namespace brimwell::joblist
