@@ -6,8 +6,9 @@
 #
 # BASE (a commit) defaults to the main commit the last run recorded in bench/RESULTS.md
 # names (its line "Commits: base X, work Y" gives Y). BASE is built from `git archive` in
-# $OUT/base, the work tree (with its uncommitted changes) in $OUT/work; both as Release
-# builds with the benchmarks on. OUT defaults to /tmp/brimwell-regress.
+# $OUT/base, the work tree (with its uncommitted changes) in $OUT/work-build, or in WORK_BUILD
+# (an optimised build folder of the work tree that exists, such as build/ci); both with the
+# benchmarks on. OUT defaults to /tmp/brimwell-regress.
 #
 # The six figures, each run once per side in every pair, the two sides in turn (which goes
 # first alternates from pair to pair), the floors of the ratios in the same pair:
@@ -29,6 +30,8 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
 out="${OUT:-/tmp/brimwell-regress}"
+work_build="${WORK_BUILD:-$out/work-build}"
+[[ "$work_build" = /* ]] || work_build="$PWD/$work_build"
 pairs="${PAIRS:-7}"
 scratch="${SCRATCH:-/dev/shm/brimwell-regress}"
 census_tree="${CENSUS_TREE:-/tmp/brimwell-census-tree}"
@@ -53,8 +56,10 @@ build_tree() {  # SOURCE BUILD
   if command -v ccache >/dev/null; then
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$1" CCACHE_NOHASHDIR=true
   fi
-  cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWELL_GUI=OFF \
-    -DBRIMWELL_TESTS=OFF -DBRIMWELL_BENCH=ON >/dev/null
+  if [[ ! -f "$2/CMakeCache.txt" ]]; then
+    cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWELL_GUI=OFF \
+      -DBRIMWELL_TESTS=OFF -DBRIMWELL_BENCH=ON >/dev/null
+  fi
   cmake --build "$2" -j2 --target brimwell-cli writer_run writer_baseline fragmentation_run \
     walk_floor >/dev/null
 }
@@ -68,7 +73,8 @@ if [[ "$(cat "$out/base-src/.regress-commit" 2>/dev/null)" != "$base_commit" ]];
   echo "$base_commit" >"$out/base-src/.regress-commit"
 fi
 build_tree "$out/base-src" "$out/base"
-build_tree "$root" "$out/work"
+build_tree "$root" "$work_build"
+ln -sfn "$work_build" "$out/work"
 floor="$out/work/bench/writer_baseline"
 
 # The inputs, made once.
@@ -77,7 +83,7 @@ if [[ ! -f "$census_tree/.complete" ]]; then
 fi
 if [[ ! -f "$written_tree/.complete" ]]; then
   rm -rf "$written_tree"
-  "$out/work/src/cli/brimwell-cli" run --template unix-1993 --target "$written_tree/" \
+  "$out/work/src/cli/brimwell-cli" run --template "$root/templates/unix-1993.fs" --target "$written_tree/" \
     --files 100000 --folders 4000 --percent 1 --seed 1 --list "$out/written-list.txt" \
     --yes >/dev/null 2>&1
   touch "$written_tree/.complete"

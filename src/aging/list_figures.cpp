@@ -12,8 +12,9 @@ ListFigureCounter::ListFigureCounter(std::string_view target)
 void ListFigureCounter::entry(std::string_view path, std::string_view size) {
   ++figures_.files;
   std::int64_t value = 0;
-  if (std::from_chars(size.data(), size.data() + size.size(), value).ec == std::errc()) {
-    figures_.bytes += value;
+  if (std::from_chars(size.data(), size.data() + size.size(), value).ec == std::errc() &&
+      value > 0) {
+    figures_.bytes += static_cast<std::uint64_t>(value);
   }
   // Consecutive files mostly share a folder; a folder seen once has had its parents
   // counted too, so the climb stops there.

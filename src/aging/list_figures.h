@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "app/byte_total.h"
 #include "app/text_table.h"
 #include "joblist/list_file.h"
 #include "platform/path_style.h"
@@ -13,7 +14,7 @@ namespace brimwell::aging {
 
 struct ListFigures {
   std::int64_t files = 0;
-  std::int64_t bytes = 0;    // the sum of the Size cells (a cell that is not a number adds 0)
+  ByteTotal bytes = 0;       // the sum of the Size cells (a cell that is not a count adds 0)
   std::int64_t folders = 0;  // distinct folders below `target`, every level counted
 };
 

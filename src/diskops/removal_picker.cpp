@@ -1,5 +1,6 @@
 #include "diskops/removal_picker.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <stdexcept>
@@ -8,11 +9,20 @@ namespace brimwell::diskops {
 
 namespace {
 
+// The count of set bits of each byte value (a table: the processor's own count is not in
+// the baseline instruction set).
+constexpr std::array<std::uint8_t, 256> kOnesInByte = [] {
+  std::array<std::uint8_t, 256> ones{};
+  for (std::size_t b = 0; b < ones.size(); ++b)
+    ones[b] = static_cast<std::uint8_t>(std::popcount(b));
+  return ones;
+}();
+
 // The k-th (0-based) set bit of `word`, which holds more than k set bits.
 unsigned nthSetBit(std::uint64_t word, unsigned k) {
   unsigned shift = 0;
   for (;;) {
-    const auto ones = static_cast<unsigned>(std::popcount(word & 0xffu));
+    const unsigned ones = kOnesInByte[word & 0xffu];
     if (k < ones) break;
     k -= ones;
     word >>= 8;

@@ -29,4 +29,10 @@ std::unique_ptr<ReadableFile> openRegularFile(const std::string& nativePath, int
 // Returns the Windows error number, 0 on success.
 int readWholeFile(const std::string& nativePath, std::string& contents);
 
+// As readWholeFile(), but a file of more than `limit` bytes is refused with 223 (file too
+// large) before it is read, as is one that grows past `limit` while it is read; `size` is
+// then the size found.
+int readWholeFileUpTo(const std::string& nativePath, std::uint64_t limit, std::string& contents,
+                      std::uint64_t& size);
+
 }  // namespace brimwell
