@@ -14,6 +14,7 @@
 #include "app/message_text.h"
 #include "joblist/list_target.h"
 #include "platform/atomic_replace.h"
+#include "platform/system_error.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
 
@@ -47,11 +48,12 @@ std::string checkLine(std::string_view line, ListLine& out) {
 namespace fs = std::filesystem;
 
 [[noreturn]] void failWriting(const std::string& path, int errnoValue) {
-  throw Failure("Cannot write the file list '" + path + "': " + std::strerror(errnoValue));
+  throw Failure("Cannot write the file list '" + path +
+                "': " + systemErrorText(systemError(errnoValue)));
 }
 
 [[noreturn]] void failWritingCode(const std::string& path, int windowsError) {
-  throw Failure("Cannot write the file list '" + path + "': " + ioErrorMessage(windowsError));
+  throw Failure("Cannot write the file list '" + path + "': " + ioErrorText(windowsError));
 }
 
 // The target of a first line "# target: DIR", or nothing.
@@ -142,13 +144,22 @@ class ListParser {
   std::size_t number_ = 0;
 };
 
+// Calls `emit(text)` for each piece of the line of `row` of `table`.
+template <typename Emit>
+void emitEntry(const TextTable& table, std::size_t row, Emit& emit) {
+  emit(table.caption(row));
+  emit("\t");
+  emit(table.cellText(row, 1 + kSizeCell));
+  emit("\n");
+}
+
 // Calls `emit(text)` for each piece of the list's text in order, and tells the sink of each
-// entry.
+// entry of `files1`.
 template <typename Emit>
 void emitListText(const TextTable& files1, const ListHeader& header,
                   const ListWriteOptions& options, Emit&& emit) {
   const std::vector<bool>* leaveOut = options.leaveOut;
-  std::size_t entries = files1.rowCount();
+  std::size_t entries = files1.rowCount() + (options.first ? options.first->rowCount() : 0);
   if (leaveOut != nullptr) {
     entries -= static_cast<std::size_t>(std::count(leaveOut->begin(), leaveOut->end(), true));
   }
@@ -157,15 +168,17 @@ void emitListText(const TextTable& files1, const ListHeader& header,
     emit(*header.target);
     emit("\n");
   }
+  if (options.first != nullptr) {
+    for (std::size_t row = 0; row < options.first->rowCount(); ++row) {
+      emitEntry(*options.first, row, emit);
+    }
+  }
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
     if (leaveOut != nullptr && (*leaveOut)[row]) continue;
-    const std::string_view path = files1.caption(row);
-    const std::string_view size = files1.cellText(row, 1 + kSizeCell);
-    emit(path);
-    emit("\t");
-    emit(size);
-    emit("\n");
-    if (options.sink != nullptr) options.sink->entry(path, size);
+    emitEntry(files1, row, emit);
+    if (options.sink != nullptr) {
+      options.sink->entry(files1.caption(row), files1.cellText(row, 1 + kSizeCell));
+    }
   }
 }
 
@@ -241,7 +254,7 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
                   const EntryCheck& check) {
   int error = 0;
   const std::unique_ptr<ReadableFile> file = openRegularFile(path, error);
-  if (!file) throw Failure("Cannot read the file list '" + path + "': " + ioErrorMessage(error));
+  if (!file) throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
   ListParser parser(path, files1.columnCount(), header, check);
   std::vector<char> block(kBlockBytes);
   std::size_t filled = 0;
@@ -250,7 +263,7 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
     std::size_t got = 0;
     error = file->read(block.data() + filled, block.size() - filled, got);
     if (error != 0) {
-      throw Failure("Cannot read the file list '" + path + "': " + ioErrorMessage(error));
+      throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
     }
     filled += got;
     const std::string_view text(block.data(), filled);
@@ -273,7 +286,7 @@ void writeFileList(const std::string& path, const TextTable& files1) {
 void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
                    const ListWriteOptions& options) {
   int error = 0;
-  const std::unique_ptr<ReplacementFile> file = ReplacementFile::open(path, error);
+  const std::unique_ptr<ReplacementFile> file = ReplacementFile::open(path, error, options.links);
   if (!file) failWritingCode(path, error);
   BlockWriter blocks(*file, path);
   emitListText(files1, header, options, [&](std::string_view piece) { blocks.append(piece); });

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/text_table.h"
+#include "platform/atomic_replace.h"
 
 namespace brimwell::joblist {
 
@@ -51,10 +52,14 @@ class ListEntrySink {
   virtual void entry(std::string_view path, std::string_view size) = 0;
 };
 
-// What a write leaves out of the table, and whom it tells of each entry.
+// How a list is written: what it leaves out of the table, whom it tells of each entry,
+// which entries come first, and what a symbolic link at the list's name may do.
 struct ListWriteOptions {
   const std::vector<bool>* leaveOut = nullptr;  // one flag a row: true leaves the row out
   ListEntrySink* sink = nullptr;
+  // Entries written before the table's, as they are (a list's kept entries).
+  const TextTable* first = nullptr;
+  LinkAtName links = LinkAtName::FollowProtected;  // atomic_replace.h
 };
 
 // Replaces the rows of `files1` by the entries of `text`; `name` names the list in

@@ -2,9 +2,18 @@
 
 #include <limits>
 
+#include "platform/system_error.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell {
+namespace {
+
+int tooLarge() {
+  noteRefusal(winerr::kFileTooLarge, std::nullopt);
+  return winerr::kFileTooLarge;
+}
+
+}  // namespace
 
 int readWholeFile(const std::string& nativePath, std::string& contents) {
   std::uint64_t size = 0;
@@ -18,7 +27,7 @@ int readWholeFileUpTo(const std::string& nativePath, std::uint64_t limit, std::s
   const std::unique_ptr<ReadableFile> file = openRegularFile(nativePath, error);
   if (!file) return error;
   size = file->size();
-  if (size > limit) return winerr::kFileTooLarge;
+  if (size > limit) return tooLarge();
   contents.reserve(static_cast<std::size_t>(size));
   char buffer[65536];
   for (;;) {
@@ -31,7 +40,7 @@ int readWholeFileUpTo(const std::string& nativePath, std::uint64_t limit, std::s
     if (contents.size() + got > limit) {  // grown since it was opened
       size = contents.size() + got;
       contents.clear();
-      return winerr::kFileTooLarge;
+      return tooLarge();
     }
     contents.append(buffer, got);
   }

@@ -253,6 +253,12 @@ std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& pa
   return ReplacementFile::open(path, error);
 }
 
+FileKind fileKind(const std::string& nativePath) {
+  const DWORD attributes = GetFileAttributesA(nativePath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Other : FileKind::Regular;
+}
+
 namespace {
 
 class Win32ReadableFile : public ReadableFile {
