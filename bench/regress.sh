@@ -19,8 +19,9 @@
 #   writer    the writer against its system-call floor (writer_baseline) on tmpfs
 #   erase     the erase against `xargs rm -f` on tmpfs
 # Printed: each figure's median for both sides, the median of the paired ratios (work / base)
-# with their range (and the census against its walk floor, bench/walk_floor.c), and a mark
-# "WORSE" where that median is more than 10 % worse and the
+# with their range (and the census against its walk floor, bench/walk_floor.c), the same
+# for the CPU time (user + system) each side took, steadier than the wall time on a busy
+# machine, and a mark "WORSE" where that median is more than 10 % worse and the
 # best pair is worse too (single runs on a shared machine spread by +-20 %).
 #
 # PAIRS (default 7) sets the pairs; CENSUS_TREE and WRITTEN_TREE the trees (made when
@@ -95,10 +96,10 @@ cut -f1 "$scratch/writer-list.txt" | sed "s#^#$scratch/e/#" >"$scratch/erase-pat
 
 times="$out/times.txt"
 : >"$times"
-timed() {  # PAIR FIGURE SIDE COMMAND...: appends "pair figure side seconds peak-KiB"
+timed() {  # PAIR FIGURE SIDE COMMAND...: appends "pair figure side wall peak-KiB user system"
   local pair="$1" figure="$2" side="$3"
   shift 3
-  /usr/bin/time -f "$pair $figure $side %e %M" -a -o "$times" "$@" >/dev/null 2>&1
+  /usr/bin/time -f "$pair $figure $side %e %M %U %S" -a -o "$times" "$@" >/dev/null 2>&1
 }
 run_side() {  # PAIR SIDE: every figure of one side
   local pair="$1" side="$2" bin="$out/$2"
@@ -151,10 +152,11 @@ python3 - "$times" <<'PY'
 import statistics, sys
 rows = [line.split() for line in open(sys.argv[1]) if line.strip() and line[0].isdigit()]
 data = {}
-for pair, figure, side, seconds, peak in rows:
+for pair, figure, side, seconds, peak, user, system in rows:
     if int(pair) == 0:
         continue
-    data.setdefault(figure, {}).setdefault(side, {})[int(pair)] = (float(seconds), int(peak))
+    data.setdefault(figure, {}).setdefault(side, {})[int(pair)] = (
+        float(seconds), int(peak), float(user) + float(system))
 figures = [  # (times of, floor from, name, goal)
     ("build", None, "build 1,000,000 files / 30,000 folders (s)", "<= 0.5 s, <= 200 MiB"),
     ("sort-out", "sort-out", "sort-out --percent 15 / shuf -n 150000", "<= 1.2"),
@@ -164,17 +166,18 @@ figures = [  # (times of, floor from, name, goal)
     ("writer", "writer", "writer / its floor, tmpfs", "<= 1.05"),
     ("erase", "erase", "erase / xargs rm -f, tmpfs", "<= 0.9"),
 ]
-print("| figure | goal | base | work | work / base, paired median (range) | |")
-print("|---|---|---|---|---|---|")
+print("| figure | goal | base | work | work / base, paired median (range) | | CPU: work / base |")
+print("|---|---|---|---|---|---|---|")
 for key, floor, name, goal in figures:
     sides = data[key]
     pairs = sorted(set(sides["base"]) & set(sides["work"]))
     def value(side, p):
         seconds = sides[side][p][0]
-        return seconds / data[floor]["floor"][p][0] if floor else seconds
+        return seconds / max(data[floor]["floor"][p][0], 0.01) if floor else seconds
     base = [value("base", p) for p in pairs]
     work = [value("work", p) for p in pairs]
     ratios = [w / b for w, b in zip(work, base)]
+    cpu = [max(sides["work"][p][2], 0.01) / max(sides["base"][p][2], 0.01) for p in pairs]
     median = statistics.median(ratios)
     mark = "WORSE" if median > 1.10 and min(ratios) > 1.0 else ""
     fmt = (lambda v: f"{v:.3f} s") if key == "build" else (lambda v: f"{v:.2f}x")
@@ -184,5 +187,6 @@ for key, floor, name, goal in figures:
         base_text += f", {peak('base'):.0f} MiB"
         work_text += f", {peak('work'):.0f} MiB"
     print(f"| {name} | {goal} | {base_text} | {work_text} | "
-          f"{median:.3f} ({min(ratios):.3f}-{max(ratios):.3f}) | {mark} |")
+          f"{median:.3f} ({min(ratios):.3f}-{max(ratios):.3f}) | {mark} | "
+          f"{statistics.median(cpu):.3f} ({min(cpu):.3f}-{max(cpu):.3f}) |")
 PY
