@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/read_limit.h"
 #include "cli/cli_fixture.h"
 #include "support/contains.h"
 #include "support/small_drive.h"
@@ -136,6 +137,20 @@ TEST_F(CliTest, AListThatStillNamesFilesOnDiskIsNotReplaced) {
   EXPECT_GT(filesOnDisk().size(), firstRun);
   ASSERT_EQ(runCli({"erase", "--list", beside, "--yes"}).exitCode, 0);
   EXPECT_TRUE(filesOnDisk().empty());
+}
+
+// A list is read whole whatever its size: the cap on templates and profiles is not for lists,
+// which the tool itself writes up to a million entries long.
+TEST_F(CliTest, AListLargerThanATemplateMayBeIsStillErased) {
+  std::string text = "# target: " + target() + "\n";
+  const std::string folder = target() + std::string(200, 'd') + "/";
+  for (int i = 0; text.size() <= kReadWholeLimit; ++i) {
+    text += folder + std::to_string(i) + ".DAT\t1\n";
+  }
+  dir.writeFile("big.txt", text);
+  const CliRun erase = runCli({"erase", "--list", path("big.txt"), "--yes"});
+  EXPECT_EQ(erase.exitCode, 0) << erase.err;
+  EXPECT_TRUE(contains(erase.out, "is now empty")) << erase.out;
 }
 
 TEST_F(CliTest, ALockTakenRemovesOnlyTheNewListsAKilledCommandLeft) {
