@@ -187,6 +187,14 @@ TEST_F(CliTest, RefusalsSayWhatHappenedInWords) {
   EXPECT_EQ(saved.exitCode, 1);
   EXPECT_TRUE(contains(saved.err, "File access denied: read-only file system (errno 30)"))
       << saved.err;
+  ASSERT_EQ(runCli({"build", "--template", templatePath(), "--list", path("ro.txt"), "--target",
+                    readOnly.path("t/"), "--files", "3", "--folders", "1", "--seed", "1"})
+                .exitCode,
+            0);
+  const CliRun written = runCli({"reproduce", "--list", path("ro.txt"), "--yes"});
+  EXPECT_EQ(written.exitCode, 1);
+  EXPECT_TRUE(contains(written.err, "cannot be made: read-only file system (errno 30)"))
+      << written.err;
 
   // A lock file that is a link or a socket is no lock file.
   dir.writeFile("victim", "precious\n");
