@@ -260,6 +260,21 @@ TEST(MeasureVolume, NtfsExtentsReadBlockByBlockAgreeWithFilefrag) {
                        std::to_string(resident) + " kept inside their file records"));
 }
 
+// Mounted from the image file, ntfs-3g has no block device, and FUSE then answers block 0
+// for every block: no extents, and the reason, rather than every file counted unplaced.
+TEST(MeasureVolume, FuseWithoutADeviceNamesWhyItsExtentsAreUnavailable) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::NtfsFile);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::NtfsFile, 16);
+  std::ofstream(volume.mountPoint() + "/file") << std::string(65536, 'x');
+  const CliRun measured = runCli({"measure", volume.mountPoint()});
+  EXPECT_EQ(measured.exitCode, 0) << measured.err;
+  EXPECT_TRUE(contains(measured.out,
+                       "File fragmentation\n  unavailable: a FUSE file system "
+                       "without a block device does not tell where files lie"))
+      << measured.out;
+}
+
 TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
   if (!skip.empty()) GTEST_SKIP() << skip;
