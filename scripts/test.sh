@@ -46,6 +46,24 @@ stage() {
   esac
 }
 
+# The aged NTFS disk script once, on a small disk: the VHD must hold exactly the raw image.
+# Exit 77 (cannot run here: no root, no loop devices or a tool missing) passes through.
+ntfsDisk() {
+  local dir status=0
+  dir=$(mktemp -d)
+  scripts/aged_ntfs_disk.sh --size 96 --cli build/ci/src/cli/brimwell-cli --keep-raw \
+    "$dir/disk.vhd" -- --template default --fill 80 --layout 0.7 --seed 1 >"$dir/log" 2>&1 ||
+    status=$?
+  if [ $status -eq 0 ]; then
+    grep -E '^(Aged|Made)' "$dir/log"
+    qemu-img compare -f raw -F vpc "$dir/disk.raw" "$dir/disk.vhd" || status=$?
+  else
+    tail -n 20 "$dir/log"
+  fi
+  rm -rf "$dir"
+  return $status
+}
+
 export QT_QPA_PLATFORM=offscreen
 rm -f build/*/junit.xml  # a report left by an earlier run must not speak for this one
 stage "Dependencies" scripts/install_deps.sh
@@ -57,6 +75,7 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 fi
 stage "Optimised build, warnings as errors" cmake --workflow --preset ci
+stage "An aged NTFS disk made by its script, its VHD identical to the raw image" ntfsDisk
 stage "Debian package: build, validate, install, run, remove" scripts/test_package.sh
 stage "AddressSanitizer and UndefinedBehaviorSanitizer" \
   env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 cmake --workflow --preset asan

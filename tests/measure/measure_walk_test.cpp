@@ -48,7 +48,7 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     const std::string prefix = std::string("00") + seed + "-";
     const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/default.fs",
                                "--target", root, "--files", "600", "--folders", "30", "--prefix",
-                               prefix, "--percent", "40", "--seed", seed, "--yes"});
+                               prefix, "--percent", "40", "--seed", seed, "--append", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   // A link to a folder is counted as a folder and not entered; a sparse file has holes.
