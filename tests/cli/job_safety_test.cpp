@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // Regular files under `folder`, counted while a command may still be making folders there.
 std::size_t regularFilesUnder(const std::string& folder) {

@@ -9,9 +9,11 @@
 #include <iterator>
 #include <string>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
+#include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -19,11 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+const std::string kTemplate = sourceTemplate("default");
 
 // The regular files under `folder` whose path holds `part`.
 std::size_t filesWith(const std::string& folder, const std::string& part) {
@@ -35,11 +33,6 @@ std::size_t filesWith(const std::string& folder, const std::string& part) {
     count += file && it->path().string().find(part) != std::string::npos ? 1 : 0;
   }
   return count;
-}
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class VolumePlans : public ::testing::Test {
@@ -125,7 +118,7 @@ TEST_F(VolumePlans, AnEraseWhoseListCannotBeRewrittenStillSaysWhatItDeleted) {
             0);
   // A read-only file stays, so the list has something to keep; the volume that holds the
   // list is full, so the list can be read and locked but not rewritten.
-  const std::string kept = entriesOf(readText(list)).front();
+  const std::string kept = entriesOf(readWholeFile(list)).front();
   fs::permissions(kept.substr(0, kept.rfind('\t')), fs::perms::owner_read);
   {
     std::ofstream ballast(volume.mountPoint() + "/ballast", std::ios::binary);

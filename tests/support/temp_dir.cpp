@@ -60,7 +60,11 @@ void TempDir::writeFile(const std::string& relative, const std::string& contents
 }
 
 std::string TempDir::readFile(const std::string& relative) const {
-  std::ifstream in(fs::path(path_) / relative, std::ios::binary);
+  return readWholeFile((fs::path(path_) / relative).string());
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream contents;
   contents << in.rdbuf();
   return contents.str();

@@ -26,4 +26,7 @@ class TempDir {
   std::string path_;
 };
 
+// Reads the file at `path` whole; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
+
 }  // namespace brimwell::testing

@@ -11,6 +11,7 @@
 #include "gui/win32/form1.h"
 #include "gui/win32/spin_control.h"
 #include "on_display.h"
+#include "support/source_templates.h"
 
 namespace brimwell::testing {
 namespace {
@@ -72,7 +73,7 @@ LRESULT listRows(HWND window, form::List which) {
 
 TEST_F(Program, OpensItsWindowWithTheTemplateNamedOnItsCommandLineAndStaysUntilClosed) {
   std::string commandLine =
-      "\"" + hostPath(BRIMWELL_EXE) + "\" \"" + hostPath(BRIMWELL_DEFAULT_TEMPLATE) + "\"";
+      "\"" + hostPath(BRIMWELL_EXE) + "\" \"" + hostPath(sourceTemplate("default")) + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -124,7 +125,7 @@ TEST_F(WholeRoad, TemplateBuildReproduceSortOutAndEraseOnDriveD) {
     return SendMessageA(form.list(which).handle(), LVM_GETITEMCOUNT, 0, 0);
   };
   form.setDialogRunner([](OPENFILENAMEA& dialog, form::DialogKind) {
-    hostPath(BRIMWELL_DEFAULT_TEMPLATE).copy(dialog.lpstrFile, dialog.nMaxFile - 1);
+    hostPath(sourceTemplate("default")).copy(dialog.lpstrFile, dialog.nMaxFile - 1);
     return true;
   });
   click("sizeload");
