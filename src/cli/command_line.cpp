@@ -78,8 +78,9 @@ const std::array<CommandRow, 8>& commandTable() {
        "Report how full the volume is, how the sizes fit a template, and how fragmented the "
        "files and the free space are",
        {Opt::MeasureTarget, Opt::TemplateMeasure, Opt::Probe, Opt::Json, Opt::Svg},
-       "File and free-space extents come from the file system (Linux: FIEMAP, and GETFSMAP "
-       "on ext4 and XFS as root); figures it does not report are named as unavailable.\n"
+       "File and free-space extents come from the file system (Linux: FIEMAP, or FIBMAP block "
+       "by block as root where FIEMAP is missing; GETFSMAP on ext4 and XFS and the extent tree "
+       "on Btrfs, as root); figures it does not report are named as unavailable.\n"
        "Example:\n  brimwell-cli measure /mnt/scratch --template default "
        "--probe 64M --svg drive.svg"},
       {"templates",

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/message_text.h"
 #include "app/size_text.h"
 
 namespace brimwell::cli {
@@ -22,12 +23,17 @@ std::string rightAligned(const std::string& text, std::size_t width) {
 }
 
 // What `df` shows as Use%: used against used plus what users other than root may still
-// write, rounded up; it leaves out the blocks reserved for root.
+// write, rounded up; it leaves out the blocks reserved for root (on Btrfs, the free space
+// its metadata holds, which no file's data can take).
 std::string dfComparison(const measure::FillFigures& fill) {
   const std::uint64_t reserved = fill.freeBytes - fill.availableBytes;
   const std::uint64_t counted = fill.usedBytes + fill.availableBytes;
   const std::uint64_t dfPercent = counted == 0 ? 0 : (fill.usedBytes * 100 + counted - 1) / counted;
   const std::string shown = "df shows " + std::to_string(dfPercent) + " %";
+  if (fill.fileSystem == "btrfs") {
+    return shown + ", leaving out the " + bytesWithUnit(reserved) +
+           " Btrfs holds for metadata, not for file data";
+  }
   if (reserved == 0) return shown + " (no blocks are reserved for root)";
   return shown + ", leaving out the " + bytesWithUnit(reserved) + " reserved for root";
 }
@@ -37,6 +43,7 @@ std::string dfComparison(const measure::FillFigures& fill) {
 // blocks a file system keeps for itself (XFS's reserve) are free in the map, not to statvfs.
 std::string freeDifference(const measure::FillFigures& fill,
                            const measure::FreeSpaceFigures& free) {
+  if (free.unallocatedKnown) return "inside the block groups that hold data";
   if (fill.freeBytes == free.freeBytes) return "as statvfs counts free";
   if (fill.freeBytes > free.freeBytes) {
     return bytesWithUnit(fill.freeBytes - free.freeBytes) +
@@ -46,7 +53,22 @@ std::string freeDifference(const measure::FillFigures& fill,
          " more than statvfs's free: it leaves out the blocks the file system reserves";
 }
 
-std::string unavailable(const std::string& why) { return "  unavailable: " + why + "\n"; }
+// The files counted but left out of the extent figures, as " (...)", or "".
+std::string filesLeftOut(const measure::FileLayoutFigures& files) {
+  std::string parts;
+  const auto add = [&parts](std::int64_t count, const char* what) {
+    if (count == 0) return;
+    parts += (parts.empty() ? " (" : ", ") + std::to_string(count) + what;
+  };
+  add(files.unreadable, " could not be opened");
+  add(files.resident, " kept inside their file records");
+  add(files.unplaced, " whose place the file system does not tell");
+  return parts.empty() ? parts : parts + ")";
+}
+
+std::string unavailable(const std::string& why) {
+  return "  unavailable: " + printableMessage(why) + "\n";
+}
 
 std::string line(const std::string& label, const std::string& value) {
   std::string text = "  " + label;
@@ -57,7 +79,7 @@ std::string line(const std::string& label, const std::string& value) {
 }  // namespace
 
 std::string measurementTable(const Measurement& m) {
-  std::string text = "Measured " + m.target + "\n\nFill\n";
+  std::string text = "Measured " + printableMessage(m.target) + "\n\nFill\n";
   const auto& fill = m.fill;
   if (fill.known) {
     text += line("volume", bytesWithUnit(fill.volumeBytes) + ", blocks of " +
@@ -70,8 +92,8 @@ std::string measurementTable(const Measurement& m) {
     text += unavailable(fill.why);
   }
   text += line("under the target", std::to_string(fill.files) + " files of " +
-                                       bytesWithUnit(static_cast<std::uint64_t>(fill.bytes)) +
-                                       " in " + std::to_string(fill.folders) + " folders");
+                                       totalWithUnit(fill.bytes) + " in " +
+                                       std::to_string(fill.folders) + " folders");
 
   text +=
       "\nFit to the template (each row: from the previous threshold up to, not including, "
@@ -79,14 +101,15 @@ std::string measurementTable(const Measurement& m) {
   if (m.fit.known) {
     text += "  threshold     template %  achieved %  difference\n";
     for (const auto& row : m.fit.rows) {
-      std::string threshold = row.threshold;
+      std::string threshold = printableMessage(row.threshold);
       if (threshold.size() < 12) threshold.resize(12, ' ');
       text += "  " + threshold + " " + rightAligned(fixedDecimals(row.templatePercent, 2), 10) +
               "  " + rightAligned(fixedDecimals(row.achievedPercent, 2), 10) + "  " +
               rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
     }
-    text += line("largest difference", signedFixed(m.fit.largestDifference, 2) + " points (row " +
-                                           m.fit.rows[m.fit.largestRow].threshold + ")");
+    text += line("largest difference",
+                 signedFixed(m.fit.largestDifference, 2) + " points (row " +
+                     printableMessage(m.fit.rows[m.fit.largestRow].threshold) + ")");
   } else {
     text += unavailable(m.fit.why);
   }
@@ -94,11 +117,7 @@ std::string measurementTable(const Measurement& m) {
   text += "\nFile fragmentation\n";
   const auto& files = m.files;
   if (files.known) {
-    text += line("files measured",
-                 std::to_string(files.files) +
-                     (files.unreadable > 0
-                          ? " (" + std::to_string(files.unreadable) + " could not be opened)"
-                          : ""));
+    text += line("files measured", std::to_string(files.files) + filesLeftOut(files));
     text += line("fragmented", std::to_string(files.fragmented) + " files (" +
                                    fixedDecimals(files.fragmentedPercent(), 2) +
                                    " %) of more than one extent");
@@ -128,6 +147,10 @@ std::string measurementTable(const Measurement& m) {
                                      bytesWithUnit(free.largestBytes));
     text += line("in all", bytesWithUnit(free.freeBytes) +
                                (fill.known ? ", " + freeDifference(fill, free) : ""));
+    if (free.unallocatedKnown) {
+      text += line("unallocated", bytesWithUnit(free.unallocatedBytes) +
+                                      " of the device in no block group yet (data or metadata)");
+    }
     const auto [first, last] = measure::usedSizeClasses(free);
     for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
       text += line(k == first ? "by size" : "", exactSize(std::uint64_t{1} << k) + " up to " +

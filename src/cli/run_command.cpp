@@ -65,7 +65,7 @@ class RunPrinter : public aging::RoundsObserver {
   void batchWritten(int, const aging::ListFigures& written) override {
     if (roundLines_) return;
     printOut("Wrote " + plural(written.files, "file", "files") + " of " +
-             bytesWithUnit(static_cast<std::uint64_t>(written.bytes)) + " in all, in " +
+             totalWithUnit(written.bytes) + " in all, in " +
              plural(written.folders, "folder", "folders") + " under " + target_ + "\n");
   }
 
@@ -82,7 +82,7 @@ class RunPrinter : public aging::RoundsObserver {
     std::string text =
         (figures.topUp ? "Top-up: " : "Round " + std::to_string(figures.round) + ": ") +
         std::to_string(figures.remaining.files) + " files of " +
-        bytesWithUnit(static_cast<std::uint64_t>(figures.remaining.bytes)) + " on disk";
+        totalWithUnit(figures.remaining.bytes) + " on disk";
     if (figures.usedPercent) {
       char percent[32];
       std::snprintf(percent, sizeof percent, "%.2f", *figures.usedPercent);

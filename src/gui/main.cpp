@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,15 @@ int main(int argc, char** argv) {
   }
   setWindowIdentity();
   application.setFont(windowFont());
-  TForm1 form(fromSystemText(form::programTitle()));
+  std::unique_ptr<TForm1> window;
+  try {
+    window = std::make_unique<TForm1>(fromSystemText(form::programTitle()));
+  } catch (const std::exception& failure) {
+    // The window's parts that come from the system (the locale's collation) are missing.
+    std::fprintf(stderr, "Brimwell: the window cannot be opened: %s\n", failure.what());
+    return 1;
+  }
+  TForm1& form = *window;
   form.show();
   if (start.templateFile) {
     // Once the window is up, so that a message about the file stands over it.

@@ -38,7 +38,11 @@ FillFigures volumeFill(const std::string& target) {
 FreeSpaceFigures volumeFreeSpace(const std::string& target) {
   std::vector<Extent> extents;
   std::string why;
-  if (readFreeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
+  if (readFreeExtents(target, extents, why)) {
+    FreeSpaceFigures figures = freeSpaceFigures(std::move(extents));
+    figures.unallocatedKnown = readUnallocatedBytes(target, figures.unallocatedBytes, why);
+    return figures;
+  }
   FreeSpaceFigures unknown;
   unknown.why = std::move(why);
   return unknown;
@@ -81,7 +85,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   const char separator = context.style.separator();
   const auto onFile = [&](std::uint64_t size) {
     ++result.fill.files;
-    result.fill.bytes += static_cast<std::int64_t>(size);
+    result.fill.bytes += size;
     if (fit) fit->add(size);
   };
   std::size_t threads = walkThreads(context.fs);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/message_text.h"
 #include "nlohmann/json.hpp"
 
 namespace brimwell::measure {
@@ -27,7 +28,7 @@ Json known(bool isKnown, const std::string& why) {
 
 std::string measurementJson(const Measurement& m) {
   const auto& fill = m.fill;
-  Json json = {{"target", m.target}};
+  Json json = {{"target", validUtf8(m.target)}};
   Json fillGroup = known(fill.known, fill.why);
   if (fill.known) {
     fillGroup.update({{"volume_bytes", fill.volumeBytes},
@@ -38,7 +39,14 @@ std::string measurementJson(const Measurement& m) {
                       {"used_percent", rounded(fill.usedPercent, 3)},
                       {"file_system", fill.fileSystem}});
   }
-  fillGroup.update({{"files", fill.files}, {"bytes", fill.bytes}, {"folders", fill.folders}});
+  fillGroup["files"] = fill.files;
+  if (const auto bytes = asUint64(fill.bytes)) {
+    fillGroup["bytes"] = *bytes;
+  } else {
+    // No JSON reader is bound to read a number above 64 bits exactly.
+    fillGroup["bytes_why"] = "more than 2^64 - 1 bytes: " + decimalText(fill.bytes);
+  }
+  fillGroup["folders"] = fill.folders;
   json["fill"] = std::move(fillGroup);
 
   Json fit = known(m.fit.known, m.fit.why);
@@ -66,6 +74,8 @@ std::string measurementJson(const Measurement& m) {
     }
     fragmentation.update({{"files", files.files},
                           {"unreadable", files.unreadable},
+                          {"resident", files.resident},
+                          {"unplaced", files.unplaced},
                           {"fragmented_files", files.fragmented},
                           {"fragmented_percent", rounded(files.fragmentedPercent(), 3)},
                           {"extents", files.extents},
@@ -94,6 +104,7 @@ std::string measurementJson(const Measurement& m) {
                       {"median_bytes", free.medianBytes},
                       {"largest_bytes", free.largestBytes},
                       {"extents_by_size", std::move(bySize)}});
+    if (free.unallocatedKnown) freeGroup["unallocated_bytes"] = free.unallocatedBytes;
   }
   json["free_space"] = std::move(freeGroup);
 

@@ -8,11 +8,13 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
+#include <limits>
 
 #include "platform/atomic_replace.h"
 #include "platform/long_path_posix.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
+#include "platform/zero_placement_posix.h"
 
 namespace brimwell {
 
@@ -179,6 +181,8 @@ class PosixWritableFile : public WritableFile {
 
   // fallocate places the range at once (ext4 and XFS: exactly, without the speculative
   // extra that delayed allocation adds); the data written into it later does not move it.
+  // Where the file system has no fallocate (ntfs-3g), zeros written into the hole place it,
+  // as the Windows build does on NTFS.
   int reserve(std::uint64_t offset, std::uint64_t size) override {
     if (size == 0) return 0;
     // Not posix_fallocate: where the file system cannot, it would write the range twice.
@@ -189,7 +193,8 @@ class PosixWritableFile : public WritableFile {
       result = ::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
     } while (result != 0 && errno == EINTR);
     if (result == 0) return 0;
-    if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return 0;
+    if (errno == EOPNOTSUPP) return placeWithZeros(fd_, offset, size);
+    if (errno == EINVAL || errno == ENOSYS) return 0;
     return windowsErrorFromErrno(errno, true);
   }
 
@@ -224,6 +229,12 @@ std::string unescapeMountField(const std::string& field) {
 }  // namespace
 
 int readWholeFile(const std::string& native, std::string& contents) {
+  std::uint64_t size = 0;
+  return readWholeFileUpTo(native, std::numeric_limits<std::uint64_t>::max(), contents, size);
+}
+
+int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::string& contents,
+                      std::uint64_t& size) {
   contents.clear();
   // Only a regular file is opened, and without waiting: a pipe or a device named here
   // would block the reader, or act on being opened.
@@ -236,11 +247,22 @@ int readWholeFile(const std::string& native, std::string& contents) {
     ::close(fd);
     return winerr::kAccessDenied;
   }
+  size = static_cast<std::uint64_t>(st.st_size);
+  if (size > limit) {
+    ::close(fd);
+    return winerr::kFileTooLarge;
+  }
   contents.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got == 0) break;
+    if (got > 0 && contents.size() + static_cast<std::size_t>(got) > limit) {
+      size = contents.size() + static_cast<std::size_t>(got);
+      contents.clear();
+      ::close(fd);
+      return winerr::kFileTooLarge;
+    }
     if (got < 0) {
       if (errno == EINTR) continue;
       const int readError = windowsErrorFromErrno(errno, true);

@@ -4,6 +4,7 @@
 // failed: a folder that cannot be made, a name that is not UTF-8 in JSON.
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "cli/cli_fixture.h"
@@ -112,6 +113,23 @@ TEST_F(CliTest, MeasureJsonShowsANameThatIsNotUtf8WithReplacementCharacters) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(contains(run.out, "\"target\": \"" + path("caf") + "\xEF\xBF\xBD\",")) << run.out;
   EXPECT_FALSE(contains(run.out, "\xe9"));
+}
+
+// A name that holds control characters, bytes that are not UTF-8 and a non-character:
+// the picture stays XML that xmllint accepts, and the terminal gets no escape sequence.
+TEST_F(CliTest, MeasureShowsHostileNamesEscapedInTheTableAndInWellFormedXml) {
+  const std::string hostile =
+      "red\x1b[31m\x01"
+      "caf\xe9\xef\xbf\xbe";
+  dir.writeFile(hostile + "/a", "abc");
+  const CliRun table = runCli({"measure", path(hostile), "--svg", path("picture.svg")});
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_TRUE(contains(table.out, "red\\x1B[31m\\x01caf\xe9")) << table.out;
+  EXPECT_FALSE(contains(table.out, "\x1b")) << table.out;
+  const std::string svg = read("picture.svg");
+  EXPECT_TRUE(contains(svg, "red\\x1B[31m\\x01caf\xef\xbf\xbd\\xEF\\xBF\\xBE")) << svg;
+  if (std::system("xmllint --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
+  EXPECT_EQ(std::system(("xmllint --noout '" + path("picture.svg") + "'").c_str()), 0);
 }
 
 }  // namespace
