@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "box_answerer.h"
+#include "form/spin_rules.h"
 #include "gui/win32/form1.h"
 #include "gui/win32/spin_control.h"
 #include "on_display.h"
