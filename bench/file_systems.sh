@@ -12,6 +12,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
+template="$(dirname "$here")/templates/default.fs"
 cli="${1:-$(dirname "$here")/build/ci/src/cli/brimwell-cli}"
 shift || true
 kinds=("$@")
@@ -48,18 +49,18 @@ printf '%-6s  %-16s  %-22s  %-10s  %-10s  %s\n' "fs" "dial" "extents vs filefrag
   "free space" "read cost" "time"
 for kind in "${kinds[@]}"; do
   mountVolume "$kind"
-  start=$(date +%s.%N)
-  out=$("$cli" run --template default --target "$work/mnt/t/" --fill 80 --layout 0.7 --rounds 1 \
+  start=$(date +%s%N)
+  out=$("$cli" run --template "$template" --target "$work/mnt/t/" --fill 80 --layout 0.7 --rounds 1 \
     --seed 1 --yes --list "$work/list.txt" 2>&1) || true
-  took=$(echo "$(date +%s.%N) - $start" | bc)
+  took=$((($(date +%s%N) - start) / 1000000000))
   reached=$(echo "$out" | sed -n 's/^Aged: layout score \([0-9.]*\).*/\1/p')
-  [ -n "$reached" ] || reached=$(echo "$out" | grep -o 'layout unavailable[^,]*' | head -n 1)
+  [ -n "$reached" ] || reached=$(echo "$out" | grep -o 'layout unavailable' | head -n 1 || true)
   json=$("$cli" measure "$work/mnt/t" --json)
   files=$(echo "$json" | python3 -c 'import json,sys; g=json.load(sys.stdin)["file_fragmentation"]; print(g.get("extents", "unknown") if g["known"] else "unknown")')
   free=$(echo "$json" | python3 -c 'import json,sys; print("known" if json.load(sys.stdin)["free_space"]["known"] else "unknown")')
   cost=$(echo "$json" | python3 -c 'import json,sys; r=json.load(sys.stdin).get("read_cost", {}); print(r.get("aged_over_fresh", "n/a"))')
-  frag=$(filefragExtents "$work/mnt/t")
+  frag=$(filefragExtents "$work/mnt/t" || true)
   if [ "$files" = unknown ]; then match="unknown"; elif [ "$files" = "$frag" ]; then match="exact ($frag)"; else match="$files vs $frag"; fi
-  printf '%-6s  %-16s  %-22s  %-10s  %-10s  %.0f s\n' "$kind" "0.70 -> ${reached:-failed}" "$match" "$free" "$cost" "$took"
+  printf '%-6s  %-16s  %-22s  %-10s  %-10s  %d s\n' "$kind" "0.70 -> ${reached:-failed}" "$match" "$free" "$cost" "$took"
   umount "$work/mnt"
 done

@@ -134,6 +134,7 @@ Outcome buildList(Session& session, const CliOptions& options) {
 int build(Session& session, const CliOptions& options) {
   joblist::checkFileListFolder(options.listFile);
   joblist::JobList list(options.listFile, true);
+  list.takeOver(session.context(), session.context().fields.text(EditField::reprodpath), false);
   const Outcome outcome = buildList(session, options);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
   const std::string target = session.context().fields.text(EditField::reprodpath);

@@ -20,7 +20,7 @@ constexpr const char* kTemplateHelp =
 
 const Range kPercent = spinRange(SpinField::delprocent);
 
-const std::array<OptionRow, 30> kRows{{
+const std::array<OptionRow, 31> kRows{{
     {Opt::Location,
      "LOCATION",
      "",
@@ -162,6 +162,13 @@ const std::array<OptionRow, 30> kRows{{
      {},
      "Instead of --fill and --layout: age the volume like the drive measure --json "
      "described in this file (its fill, layout score, files by extents)"},
+    {Opt::Append,
+     "--append",
+     "",
+     Value::Flag,
+     {},
+     "When the list still names files on disk, keep them in it and add this job's "
+     "files (without it, such a list is refused)"},
     {Opt::Probe,
      "--probe",
      "SIZE",

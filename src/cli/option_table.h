@@ -44,6 +44,7 @@ enum class Opt {
   Rounds,
   Layout,
   Like,
+  Append,
   Probe,
   Json,
   Svg,

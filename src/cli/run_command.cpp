@@ -136,7 +136,10 @@ int runJob(Session& session, const CliOptions& options) {
   const std::string listPath =
       options.listFile.empty() ? listBesideTarget(target) : options.listFile;
   joblist::checkFileListFolder(listPath);
-  joblist::JobList list(listPath, true);
+  // A list the user never named is never written through a link.
+  joblist::JobList list(
+      listPath, true, options.listFile.empty() ? LinkAtName::Refuse : LinkAtName::FollowProtected);
+  list.takeOver(context, target, options.append);
   list.setTarget(target);
   session.keepListForMessages(listPath);
   session.feedback().say("Target: " + target);

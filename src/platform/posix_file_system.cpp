@@ -12,13 +12,16 @@
 
 #include "platform/atomic_replace.h"
 #include "platform/long_path_posix.h"
+#include "platform/system_error.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
 #include "platform/zero_placement_posix.h"
 
 namespace brimwell {
 
-int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
+namespace {
+
+int windowsNumberFor(int errnoValue, bool missingIsFolder) {
   switch (errnoValue) {
     case 0:
       return 0;
@@ -59,6 +62,43 @@ int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
     default:
       return winerr::kGeneralFailure;
   }
+}
+
+// True when the Windows number's message already says what the system said.
+bool saidInFull(int windowsCode, int errnoValue) {
+  return (windowsCode == winerr::kFileNotFound && errnoValue == ENOENT) ||
+         (windowsCode == winerr::kAccessDenied && errnoValue == EACCES) ||
+         windowsCode == winerr::kTooManyOpenFiles;
+}
+
+}  // namespace
+
+int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
+  const int code = windowsNumberFor(errnoValue, missingIsFolder);
+  if (code != 0) {
+    noteRefusal(
+        code, saidInFull(code, errnoValue) ? std::nullopt : std::optional(systemError(errnoValue)));
+  }
+  return code;
+}
+
+int refusedBecause(int windowsCode, std::string words) {
+  noteRefusal(windowsCode, SystemError{0, std::move(words)});
+  return windowsCode;
+}
+
+std::string notRegularFileWords(const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return kLinkNotFollowed;
+  const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
+                     : S_ISFIFO(st.st_mode) ? "a named pipe"
+                     : S_ISSOCK(st.st_mode) ? "a socket"
+                                            : "a device";
+  return std::string("it is ") + kind + ", not a regular file";
+}
+
+int refused(int windowsCode) {
+  noteRefusal(windowsCode, std::nullopt);
+  return windowsCode;
 }
 
 int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written) {
@@ -240,17 +280,17 @@ int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::strin
   // would block the reader, or act on being opened.
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0) return errorForPath(errno, native);
-  if (!S_ISREG(st.st_mode)) return winerr::kAccessDenied;
+  if (!S_ISREG(st.st_mode)) return refused(winerr::kAccessDenied);
   const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return errorForPath(errno, native);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat
     ::close(fd);
-    return winerr::kAccessDenied;
+    return refused(winerr::kAccessDenied);
   }
   size = static_cast<std::uint64_t>(st.st_size);
   if (size > limit) {
     ::close(fd);
-    return winerr::kFileTooLarge;
+    return refused(winerr::kFileTooLarge);
   }
   contents.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
@@ -261,7 +301,7 @@ int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::strin
       size = contents.size() + static_cast<std::size_t>(got);
       contents.clear();
       ::close(fd);
-      return winerr::kFileTooLarge;
+      return refused(winerr::kFileTooLarge);
     }
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -273,6 +313,12 @@ int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::strin
   }
   ::close(fd);
   return 0;
+}
+
+FileKind fileKind(const std::string& nativePath) {
+  struct stat st {};
+  if (::stat(nativePath.c_str(), &st) != 0) return FileKind::Missing;
+  return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
 PosixFileSystem::PosixFileSystem() : drives_{{'c', std::string(1, '/')}} {}
@@ -407,7 +453,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
       struct stat st {};
       if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
           (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode) || isReadOnly(st))) {
-        error = winerr::kAccessDenied;
+        error = S_ISLNK(st.st_mode) ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                                    : refused(winerr::kAccessDenied);
         return nullptr;
       }
       fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
@@ -416,7 +463,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
     if (fd >= 0) return std::make_unique<PosixWritableFile>(fd);
     // A folder kept open may have been removed since: open it afresh once.
     if (errno == ENOENT && !fresh) continue;
-    error = errno == ELOOP ? winerr::kAccessDenied : windowsErrorFromErrno(errno, true);
+    error = errno == ELOOP ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                           : windowsErrorFromErrno(errno, true);
     return nullptr;
   }
   return nullptr;

@@ -13,6 +13,8 @@
 // folders of the last request are kept open for the next one.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,8 +84,22 @@ class PosixFileSystem : public FileSystem {
 };
 
 // The Windows error number for a failed POSIX call's errno. `missingIsFolder` picks 3
-// over 2 for ENOENT (a path through a missing folder rather than a missing file).
+// over 2 for ENOENT (a path through a missing folder rather than a missing file). Notes the
+// errno and its words for the failure that reports the number (system_error.h).
 int windowsErrorFromErrno(int errnoValue, bool missingIsFolder);
+
+// `windowsCode`, for a request the tool refuses itself; notes `words` ("it is a symbolic
+// link, not followed") as what happened.
+int refusedBecause(int windowsCode, std::string words);
+// `windowsCode`, for a refusal that its message says in full.
+int refused(int windowsCode);
+
+// What a file that is not a regular one is told as: "it is a named pipe, not a regular file";
+// a symbolic link as kLinkNotFollowed.
+std::string notRegularFileWords(const struct stat& st);
+
+// What a refused link is told as.
+inline constexpr const char* kLinkNotFollowed = "it is a symbolic link, not followed";
 
 // One write request to the descriptor `fd`, as WritableFile::write makes it.
 int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written);

@@ -18,4 +18,8 @@ int readWholeFile(const std::string& nativePath, std::string& contents);
 int readWholeFileUpTo(const std::string& nativePath, std::uint64_t limit, std::string& contents,
                       std::uint64_t& size);
 
+// What the native path names, its links followed.
+enum class FileKind { Missing, Regular, Other /* a folder, a pipe, a device, a socket */ };
+FileKind fileKind(const std::string& nativePath);
+
 }  // namespace brimwell

@@ -253,6 +253,12 @@ std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& pa
   return ReplacementFile::open(path, error);
 }
 
+FileKind fileKind(const std::string& nativePath) {
+  const DWORD attributes = GetFileAttributesA(nativePath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Other : FileKind::Regular;
+}
+
 int readWholeFile(const std::string& path, std::string& contents) {
   std::uint64_t size = 0;
   return readWholeFileUpTo(path, std::numeric_limits<std::uint64_t>::max(), contents, size);

@@ -27,11 +27,12 @@ namespace {
 
 const std::string kTemplate = sourceTemplate("default");
 
+// A batch of files; a later batch joins the earlier ones in the list beside the target.
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
                 const std::string& seed) {
   return runCli({"run", "--template", kTemplate, "--target", target + "/", "--files", files,
                  "--folders", "40", "--prefix", prefix, "--percent", "40", "--seed", seed,
-                 "--yes"});
+                 "--append", "--yes"});
 }
 
 struct FilefragTotals {
@@ -258,6 +259,21 @@ TEST(MeasureVolume, NtfsExtentsReadBlockByBlockAgreeWithFilefrag) {
   EXPECT_GE(frag.fragmented, 1) << "the hole splits its file";
   EXPECT_TRUE(contains(runCli({"measure", mnt.string()}).out,
                        std::to_string(resident) + " kept inside their file records"));
+}
+
+// Mounted from the image file, ntfs-3g has no block device, and FUSE then answers block 0
+// for every block: no extents, and the reason, rather than every file counted unplaced.
+TEST(MeasureVolume, FuseWithoutADeviceNamesWhyItsExtentsAreUnavailable) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::NtfsFile);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::NtfsFile, 16);
+  std::ofstream(volume.mountPoint() + "/file") << std::string(65536, 'x');
+  const CliRun measured = runCli({"measure", volume.mountPoint()});
+  EXPECT_EQ(measured.exitCode, 0) << measured.err;
+  EXPECT_TRUE(contains(measured.out,
+                       "File fragmentation\n  unavailable: a FUSE file system "
+                       "without a block device does not tell where files lie"))
+      << measured.out;
 }
 
 TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {

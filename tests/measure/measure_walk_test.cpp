@@ -44,9 +44,9 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
   // Two batches, the second partly into the holes the first left: files of many extents.
   for (const char* seed : {"3", "4"}) {
     const std::string prefix = std::string("00") + seed + "-";
-    const CliRun run =
-        runCli({"run", "--template", sourceTemplate("default"), "--target", root, "--files", "600",
-                "--folders", "30", "--prefix", prefix, "--percent", "40", "--seed", seed, "--yes"});
+    const CliRun run = runCli({"run", "--template", sourceTemplate("default"), "--target", root,
+                               "--files", "600", "--folders", "30", "--prefix", prefix, "--percent",
+                               "40", "--seed", seed, "--append", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   // A link to a folder is counted as a folder and not entered; a sparse file has holes.

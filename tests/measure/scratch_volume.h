@@ -13,7 +13,9 @@ namespace brimwell::testing {
 
 class ScratchVolume {
  public:
-  enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs };
+  // NtfsFile: NTFS mounted by ntfs-3g from the image file itself, a FUSE file system
+  // without a block device.
+  enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs, NtfsFile };
 
   // Empty when volumes of `kind` can be made here; otherwise why not. The reason starts with
   // "kernel lacks" where this kernel cannot mount the kind at all, which no setup of the
