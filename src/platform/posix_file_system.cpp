@@ -150,6 +150,7 @@ class PosixListing : public FolderListing {
     entry.size = 0;
     entry.error = 0;
     entry.isForeignDirectory = false;
+    entry.isRepeatedDirectory = false;
     unsigned char type = raw->d_type;
     struct stat st {};
     bool statted = false;
@@ -169,7 +170,8 @@ class PosixListing : public FolderListing {
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
-        entry.isForeignDirectory = fs_.isMountPointOf(fd_, entry.name, folderDevice_);
+        entry.isForeignDirectory =
+            fs_.isMountPointOf(fd_, entry.name, folderDevice_, entry.isRepeatedDirectory);
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -356,8 +358,35 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   return true;
 }
 
+namespace {
+
+// Whether the folder `mounted` is the open folder `folderFd` or one above it, up to the
+// root. Asked only at mount points of the folder's own file system, so seldom.
+bool isOnPathOf(int folderFd, const struct stat& mounted) {
+  int fd = ::openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  bool found = false;
+  for (struct stat here{}; fd >= 0 && ::fstat(fd, &here) == 0;) {
+    if (here.st_dev == mounted.st_dev && here.st_ino == mounted.st_ino) {
+      found = true;
+      break;
+    }
+    const int parent = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat above {};
+    const bool top = parent < 0 || ::fstat(parent, &above) != 0 ||
+                     (above.st_dev == here.st_dev && above.st_ino == here.st_ino);
+    ::close(fd);
+    fd = parent;
+    if (top) break;
+  }
+  if (fd >= 0) ::close(fd);
+  return found;
+}
+
+}  // namespace
+
 bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
-                                     std::uint64_t& folderDevice) {
+                                     std::uint64_t& folderDevice, bool& repeated) {
+  repeated = false;
   std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
   if (mountPoints_->names.count(name) == 0) return false;
   if (folderDevice == 0) {
@@ -367,7 +396,9 @@ bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
   }
   struct stat st {};
   if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  return static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice;
+  if (static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice) return true;
+  repeated = S_ISDIR(st.st_mode) && isOnPathOf(folderFd, st);
+  return repeated;
 }
 
 void PosixFileSystem::loadMountPoints() {

@@ -11,8 +11,11 @@
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
+#include "platform/windows_errors.h"
 #include "support/cli_runner.h"
+#include "support/fault_injecting_file_system.h"
 #include "support/source_templates.h"
+#include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
@@ -82,6 +85,29 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     EXPECT_EQ(b.layoutBlocks, a.layoutBlocks);
     EXPECT_EQ(b.contiguousBlocks, a.contiguousBlocks);
     EXPECT_DOUBLE_EQ(b.layoutScore, a.layoutScore);
+  }
+}
+
+// A subfolder that is gone when the walk comes to list it (renamed or removed after its
+// parent was listed) is named as unread, on one thread and on the pool, like a file.
+TEST(MeasureWalk, AFolderThatVanishesWhileWalkedIsNamedAsUnread) {
+  TempDir dir;
+  dir.writeFile("a/f", "abc");
+  dir.writeFile("b/g", "de");
+  PosixFileSystem real;
+  for (const std::size_t threads : {1, 2}) {
+    FaultInjectingFileSystem fs(real, threads > 1);
+    // The root's listing comes first; the second is a subfolder's.
+    if (threads > 1) {
+      fs.failNthHelperListing(2, winerr::kPathNotFound, false);
+    } else {
+      fs.failNth(FaultInjectingFileSystem::Op::List, 2, winerr::kPathNotFound);
+    }
+    const Walked walked = walkOn(fs, dir.path(), threads);
+    EXPECT_EQ(walked.sizes.size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.folders(), 1) << threads;
+    ASSERT_EQ(walked.unread.named().size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.named()[0].reason, "it vanished while the walk ran");
   }
 }
 
