@@ -25,7 +25,8 @@ std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
     file = fs.createFile(path, error);
   }
   if (!file && error == winerr::kPathNotFound && folders.refusal().error != 0) {
-    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error);
+    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error,
+                          folders.refusal().why);
   }
   if (!file) throw FileIoFailure(error, path);
   return file;
@@ -37,8 +38,12 @@ std::int32_t listedFileSize(const TextTable& list, std::size_t row) {
   return std::max<std::int32_t>(0, parseInt32Cell(list.subCell(row, kSizeCell)));
 }
 
+std::int32_t plannedFileSize(std::string_view sizeCell) {
+  return std::max<std::int32_t>(0, tryParseInt32(sizeCell).value_or(0));
+}
+
 std::int32_t plannedFileSize(const TextTable& list, std::size_t row) {
-  return std::max<std::int32_t>(0, tryParseInt32(list.cellText(row, 1 + kSizeCell)).value_or(0));
+  return plannedFileSize(list.cellText(row, 1 + kSizeCell));
 }
 
 bool confirmListTotal(Context& context) {

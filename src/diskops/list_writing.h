@@ -21,6 +21,7 @@ std::int32_t listedFileSize(const TextTable& list, std::size_t row);
 // The same for plans and figures, which do not fail: 0 where the cell is missing or not a
 // number the writer takes (beyond 32 bits, text), as the writer writes nothing for it.
 std::int32_t plannedFileSize(const TextTable& list, std::size_t row);
+std::int32_t plannedFileSize(std::string_view sizeCell);
 
 // Asks whether to write the list's total; false when the user declines.
 bool confirmListTotal(Context& context);

@@ -150,6 +150,7 @@ class PosixListing : public FolderListing {
     entry.size = 0;
     entry.error = 0;
     entry.isForeignDirectory = false;
+    entry.isRepeatedDirectory = false;
     unsigned char type = raw->d_type;
     struct stat st {};
     bool statted = false;
@@ -169,7 +170,8 @@ class PosixListing : public FolderListing {
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
-        entry.isForeignDirectory = fs_.isMountPointOf(fd_, entry.name, folderDevice_);
+        entry.isForeignDirectory =
+            fs_.isMountPointOf(fd_, entry.name, folderDevice_, entry.isRepeatedDirectory);
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -274,51 +276,59 @@ std::string unescapeMountField(const std::string& field) {
 
 }  // namespace
 
-int readWholeFile(const std::string& native, std::string& contents) {
-  std::uint64_t size = 0;
-  return readWholeFileUpTo(native, std::numeric_limits<std::uint64_t>::max(), contents, size);
-}
+namespace {
 
-int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::string& contents,
-                      std::uint64_t& size) {
-  contents.clear();
+class PosixReadableFile : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixReadableFile() override { ::close(fd_); }
+  PosixReadableFile(const PosixReadableFile&) = delete;
+  PosixReadableFile& operator=(const PosixReadableFile&) = delete;
+
+  int read(void* data, std::size_t size, std::size_t& got) override {
+    got = 0;
+    for (;;) {
+      const ssize_t count = ::read(fd_, data, size);
+      if (count >= 0) {
+        got = static_cast<std::size_t>(count);
+        return 0;
+      }
+      if (errno != EINTR) return windowsErrorFromErrno(errno, true);
+    }
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> openRegularFile(const std::string& native, int& error) {
+  error = 0;
   // Only a regular file is opened, and without waiting: a pipe or a device named here
   // would block the reader, or act on being opened.
   struct stat st {};
-  if (::stat(native.c_str(), &st) != 0) return errorForPath(errno, native);
-  if (!S_ISREG(st.st_mode)) return refused(winerr::kAccessDenied);
+  if (::stat(native.c_str(), &st) != 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = refused(winerr::kAccessDenied);
+    return nullptr;
+  }
   const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errorForPath(errno, native);
+  if (fd < 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat
     ::close(fd);
-    return refused(winerr::kAccessDenied);
+    error = refused(winerr::kAccessDenied);
+    return nullptr;
   }
-  size = static_cast<std::uint64_t>(st.st_size);
-  if (size > limit) {
-    ::close(fd);
-    return refused(winerr::kFileTooLarge);
-  }
-  contents.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got > 0 && contents.size() + static_cast<std::size_t>(got) > limit) {
-      size = contents.size() + static_cast<std::size_t>(got);
-      contents.clear();
-      ::close(fd);
-      return refused(winerr::kFileTooLarge);
-    }
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int readError = windowsErrorFromErrno(errno, true);
-      ::close(fd);
-      return readError;
-    }
-    contents.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return 0;
+  return std::make_unique<PosixReadableFile>(fd, static_cast<std::uint64_t>(st.st_size));
 }
 
 FileKind fileKind(const std::string& nativePath) {
@@ -362,8 +372,35 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   return true;
 }
 
+namespace {
+
+// Whether the folder `mounted` is the open folder `folderFd` or one above it, up to the
+// root. Asked only at mount points of the folder's own file system, so seldom.
+bool isOnPathOf(int folderFd, const struct stat& mounted) {
+  int fd = ::openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  bool found = false;
+  for (struct stat here{}; fd >= 0 && ::fstat(fd, &here) == 0;) {
+    if (here.st_dev == mounted.st_dev && here.st_ino == mounted.st_ino) {
+      found = true;
+      break;
+    }
+    const int parent = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat above {};
+    const bool top = parent < 0 || ::fstat(parent, &above) != 0 ||
+                     (above.st_dev == here.st_dev && above.st_ino == here.st_ino);
+    ::close(fd);
+    fd = parent;
+    if (top) break;
+  }
+  if (fd >= 0) ::close(fd);
+  return found;
+}
+
+}  // namespace
+
 bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
-                                     std::uint64_t& folderDevice) {
+                                     std::uint64_t& folderDevice, bool& repeated) {
+  repeated = false;
   std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
   if (mountPoints_->names.count(name) == 0) return false;
   if (folderDevice == 0) {
@@ -373,7 +410,9 @@ bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
   }
   struct stat st {};
   if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  return static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice;
+  if (static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice) return true;
+  repeated = S_ISDIR(st.st_mode) && isOnPathOf(folderFd, st);
+  return repeated;
 }
 
 void PosixFileSystem::loadMountPoints() {

@@ -39,7 +39,10 @@ class PosixFileSystem : public FileSystem {
   // so however the location is spelled ("/./", "//", "a/../a", through a link); only names
   // that some mount point ends in are looked at. `folderDevice` caches the open folder's
   // device (0 until it is read).
-  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice);
+  // `repeated` is set when the folder mounted there is the open folder itself or one of the
+  // folders above it (a folder mounted again inside itself, on the same file system).
+  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice,
+                      bool& repeated);
 
   // The native path for a tool path, or false when it names an unmapped drive or holds a
   // NUL character (`error` then says which Windows error that is).

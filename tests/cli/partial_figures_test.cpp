@@ -3,6 +3,9 @@
 // or file that cannot be read is named on stderr with exit code 1. Failures name what
 // failed: a folder that cannot be made, a name that is not UTF-8 in JSON.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <cstdlib>
 #include <string>
@@ -105,6 +108,32 @@ TEST_F(CliTest, AFolderThatCannotBeMadeIsNamedWithItsOwnReason) {
   EXPECT_TRUE(contains(run.err, "brimwell-cli: run: the folder '" + path("drive") +
                                     "' cannot be made: a file of that name is in its place.\n"))
       << run.err;
+}
+
+// A folder mounted again inside itself (a bind mount, same device and inode) is named and
+// not walked again: census and measure count each file once.
+TEST_F(CliTest, AFolderMountedInsideItselfIsCountedOnceAndNamed) {
+  if (::geteuid() != 0) {
+    if (std::getenv("CI") != nullptr) FAIL() << "a bind mount needs root";
+    GTEST_SKIP() << "a bind mount needs root";
+  }
+  dir.writeFile("sizes.fs", "0\t0\n100\t0\n");
+  dir.writeFile("a/f", "abc");
+  dir.writeFile("a/sub/g", "de");
+  std::filesystem::create_directory(path("a/sub/again"));
+  ASSERT_EQ(std::system(("mount --bind '" + path("a") + "' '" + path("a/sub/again") + "'").c_str()),
+            0);
+  const CliRun census = runCli({"census", path("a"), "--template", path("sizes.fs")});
+  const CliRun measure = runCli({"measure", path("a")});
+  std::system(("umount '" + path("a/sub/again") + "'").c_str());
+  const std::string named = "'" + path("a/sub/again") + "' (the walk is already inside it";
+  EXPECT_EQ(census.exitCode, 1);
+  EXPECT_TRUE(contains(census.out, "Total files: 2, total folders: 2")) << census.out;
+  EXPECT_TRUE(contains(census.err, named)) << census.err;
+  EXPECT_EQ(measure.exitCode, 1);
+  EXPECT_TRUE(contains(measure.out, "under the target    2 files of 5 bytes")) << measure.out;
+  EXPECT_TRUE(contains(measure.err, "1 folder inside itself was not walked again")) << measure.err;
+  EXPECT_TRUE(contains(measure.err, named)) << measure.err;
 }
 
 TEST_F(CliTest, MeasureJsonShowsANameThatIsNotUtf8WithReplacementCharacters) {

@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/extent_query.h"
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
 #include "platform/volume.h"
+#include "platform/windows_errors.h"
+#include "support/cli_runner.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/source_templates.h"
+#include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
@@ -44,9 +48,9 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
   // Two batches, the second partly into the holes the first left: files of many extents.
   for (const char* seed : {"3", "4"}) {
     const std::string prefix = std::string("00") + seed + "-";
-    const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/default.fs",
-                               "--target", root, "--files", "600", "--folders", "30", "--prefix",
-                               prefix, "--percent", "40", "--seed", seed, "--append", "--yes"});
+    const CliRun run = runCli({"run", "--template", sourceTemplate("default"), "--target", root,
+                               "--files", "600", "--folders", "30", "--prefix", prefix, "--percent",
+                               "40", "--seed", seed, "--append", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   // A link to a folder is counted as a folder and not entered; a sparse file has holes.
@@ -82,6 +86,29 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     EXPECT_EQ(b.layoutBlocks, a.layoutBlocks);
     EXPECT_EQ(b.contiguousBlocks, a.contiguousBlocks);
     EXPECT_DOUBLE_EQ(b.layoutScore, a.layoutScore);
+  }
+}
+
+// A subfolder that is gone when the walk comes to list it (renamed or removed after its
+// parent was listed) is named as unread, on one thread and on the pool, like a file.
+TEST(MeasureWalk, AFolderThatVanishesWhileWalkedIsNamedAsUnread) {
+  TempDir dir;
+  dir.writeFile("a/f", "abc");
+  dir.writeFile("b/g", "de");
+  PosixFileSystem real;
+  for (const std::size_t threads : {1, 2}) {
+    FaultInjectingFileSystem fs(real, threads > 1);
+    // The root's listing comes first; the second is a subfolder's.
+    if (threads > 1) {
+      fs.failNthHelperListing(2, winerr::kPathNotFound, false);
+    } else {
+      fs.failNth(FaultInjectingFileSystem::Op::List, 2, winerr::kPathNotFound);
+    }
+    const Walked walked = walkOn(fs, dir.path(), threads);
+    EXPECT_EQ(walked.sizes.size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.folders(), 1) << threads;
+    ASSERT_EQ(walked.unread.named().size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.named()[0].reason, "it vanished while the walk ran");
   }
 }
 
