@@ -85,16 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
                                            Volume{ScratchVolume::Kind::Btrfs, 512, "60"},
                                            Volume{ScratchVolume::Kind::Ntfs, 48, "80"}),
                          [](const auto& parameter) {
-                           switch (parameter.param.kind) {
-                             case ScratchVolume::Kind::Xfs:
-                               return "Xfs";
-                             case ScratchVolume::Kind::Btrfs:
-                               return "Btrfs";
-                             case ScratchVolume::Kind::Ntfs:
-                               return "Ntfs";
-                             default:
-                               return "Ext4";
-                           }
+                           return ScratchVolume::kindName(parameter.param.kind);
                          });
 
 TEST(LayoutAimRefusals,

@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, LikeProfile,
                          ::testing::Values(Sizes{ScratchVolume::Kind::Ext4, 128, 96},
                                            Sizes{ScratchVolume::Kind::Xfs, 360, 300}),
                          [](const auto& parameter) {
-                           return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
+                           return ScratchVolume::kindName(parameter.param.kind);
                          });
 
 TEST(LikeProfileRefusals, AProfileThatCannotBeUsedIsRefusedWithNothingWritten) {
