@@ -13,16 +13,17 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+const std::string kTemplate = sourceTemplate("unix-1993");
 
 // The score the run printed in its summary, "Aged: layout score 0.7012 (asked ...".
 double printedScore(const std::string& out) {

@@ -8,16 +8,17 @@
 #include <vector>
 
 #include "aging/drive_profile.h"
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+const std::string kTemplate = sourceTemplate("unix-1993");
 
 std::vector<std::int64_t> filesByExtents(const std::string& json) {
   std::vector<std::int64_t> counts;
