@@ -96,11 +96,15 @@ class PieceWriter {
     const std::size_t rows = list_.rowCount();
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
-      if (!placement_->write(row, size, planner_.cuts(row, size))) return writing_.failed();
+      if (!placement_->write(row, size, planner_.cuts(row, size))) {
+        return writing_.failed(std::string(list_.caption(row)));
+      }
       context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
       if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
     }
-    return placement_->finish() ? Outcome::Done : writing_.failed();
+    return placement_->finish() || rows == 0
+               ? Outcome::Done
+               : writing_.failed(std::string(list_.caption(rows - 1)));
   }
 
  private:

@@ -12,7 +12,7 @@ class LastPieceFirst final : public PiecePlacement {
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
     auto file = writing_.create(std::string(list_.caption(row)));
-    if (!place(*file, size, cuts) || !writing_.write(*file, size) || file->close() != 0) {
+    if (!place(*file, size, cuts) || !writing_.write(*file, size) || !writing_.close(*file)) {
       file->close();
       return false;
     }
@@ -24,7 +24,7 @@ class LastPieceFirst final : public PiecePlacement {
 
  private:
   // A file without a cut is placed as the file system likes when it is written.
-  static bool place(WritableFile& file, std::int64_t size, const std::vector<std::int64_t>& cuts) {
+  bool place(WritableFile& file, std::int64_t size, const std::vector<std::int64_t>& cuts) {
     std::int64_t end = size;
     for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut) {
       if (!reserve(file, *cut, end)) return false;
@@ -33,10 +33,12 @@ class LastPieceFirst final : public PiecePlacement {
     return cuts.empty() || reserve(file, 0, end);
   }
 
-  static bool reserve(WritableFile& file, std::int64_t from, std::int64_t to) {
+  bool reserve(WritableFile& file, std::int64_t from, std::int64_t to) {
     bool placed = false;
-    return file.reserve(static_cast<std::uint64_t>(from), static_cast<std::uint64_t>(to - from),
-                        placed) == 0;
+    const int error = file.reserve(static_cast<std::uint64_t>(from),
+                                   static_cast<std::uint64_t>(to - from), placed);
+    if (error != 0) writing_.failedWith(error);
+    return error == 0;
   }
 
   const TextTable& list_;
