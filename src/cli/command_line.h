@@ -9,7 +9,7 @@
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
 //       [--rounds K] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S] [--yes]
 //   templates
-//   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
+//   measure TARGET [--template FILE] [--probe SIZE] [--read-cost] [--json] [--svg FILE]
 //
 // A --template that is a bare name such as "default" is a bundled template
 // (bundled_templates.h). build and run take --fill PERCENT in place of --files.
@@ -55,6 +55,7 @@ struct CliOptions {
   std::string likeFile;                // run: measure --json of a drive to age like; "": none
   std::uint64_t probeBytes = 0;        // measure; 0: no probe
   bool json = false;                   // measure
+  bool readCost = false;               // measure: model a hard disk's read time
   std::string svgFile;                 // measure; empty: none
 };
 
