@@ -22,12 +22,17 @@ std::string rightAligned(const std::string& text, std::size_t width) {
 }
 
 // What `df` shows as Use%: used against used plus what users other than root may still
-// write, rounded up; it leaves out the blocks reserved for root.
+// write, rounded up; it leaves out the blocks reserved for root (on Btrfs, the free space
+// its metadata holds, which no file's data can take).
 std::string dfComparison(const measure::FillFigures& fill) {
   const std::uint64_t reserved = fill.freeBytes - fill.availableBytes;
   const std::uint64_t counted = fill.usedBytes + fill.availableBytes;
   const std::uint64_t dfPercent = counted == 0 ? 0 : (fill.usedBytes * 100 + counted - 1) / counted;
   const std::string shown = "df shows " + std::to_string(dfPercent) + " %";
+  if (fill.fileSystem == "btrfs") {
+    return shown + ", leaving out the " + bytesWithUnit(reserved) +
+           " Btrfs holds for metadata, not for file data";
+  }
   if (reserved == 0) return shown + " (no blocks are reserved for root)";
   return shown + ", leaving out the " + bytesWithUnit(reserved) + " reserved for root";
 }
@@ -37,6 +42,7 @@ std::string dfComparison(const measure::FillFigures& fill) {
 // blocks a file system keeps for itself (XFS's reserve) are free in the map, not to statvfs.
 std::string freeDifference(const measure::FillFigures& fill,
                            const measure::FreeSpaceFigures& free) {
+  if (free.unallocatedKnown) return "inside the block groups that hold data";
   if (fill.freeBytes == free.freeBytes) return "as statvfs counts free";
   if (fill.freeBytes > free.freeBytes) {
     return bytesWithUnit(fill.freeBytes - free.freeBytes) +
@@ -44,6 +50,19 @@ std::string freeDifference(const measure::FillFigures& fill,
   }
   return bytesWithUnit(free.freeBytes - fill.freeBytes) +
          " more than statvfs's free: it leaves out the blocks the file system reserves";
+}
+
+// The files counted but left out of the extent figures, as " (...)", or "".
+std::string filesLeftOut(const measure::FileLayoutFigures& files) {
+  std::string parts;
+  const auto add = [&parts](std::int64_t count, const char* what) {
+    if (count == 0) return;
+    parts += (parts.empty() ? " (" : ", ") + std::to_string(count) + what;
+  };
+  add(files.unreadable, " could not be opened");
+  add(files.resident, " kept inside their file records");
+  add(files.unplaced, " whose place the file system does not tell");
+  return parts.empty() ? parts : parts + ")";
 }
 
 std::string unavailable(const std::string& why) { return "  unavailable: " + why + "\n"; }
@@ -115,11 +134,7 @@ std::string fragmentationSection(const measure::FileLayoutFigures& files,
                                  const measure::ReadOrderFigures& order) {
   std::string text = "File fragmentation\n";
   if (!files.known) return text + unavailable(files.why);
-  text += line(
-      "files measured",
-      std::to_string(files.files) +
-          (files.unreadable > 0 ? " (" + std::to_string(files.unreadable) + " could not be opened)"
-                                : ""));
+  text += line("files measured", std::to_string(files.files) + filesLeftOut(files));
   text += line("fragmented", std::to_string(files.fragmented) + " files (" +
                                  fixedDecimals(files.fragmentedPercent(), 2) +
                                  " %) of more than one extent");
@@ -166,6 +181,10 @@ std::string freeSpaceSection(const measure::FillFigures& fill,
                                    bytesWithUnit(free.largestBytes));
   text += line("in all", bytesWithUnit(free.freeBytes) +
                              (fill.known ? ", " + freeDifference(fill, free) : ""));
+  if (free.unallocatedKnown) {
+    text += line("unallocated", bytesWithUnit(free.unallocatedBytes) +
+                                    " of the device in no block group yet (data or metadata)");
+  }
   const auto [first, last] = measure::usedSizeClasses(free);
   for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
     text += line(k == first ? "by size" : "", exactSize(std::uint64_t{1} << k) + " up to " +

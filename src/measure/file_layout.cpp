@@ -53,6 +53,8 @@ void FileLayoutTally::merge(const FileLayoutTally& other) {
   const FileLayoutFigures& more = other.figures_;
   figures_.files += more.files;
   figures_.unreadable += more.unreadable;
+  figures_.resident += more.resident;
+  figures_.unplaced += more.unplaced;
   figures_.fragmented += more.fragmented;
   figures_.extents += more.extents;
   figures_.largestExtents = std::max(figures_.largestExtents, more.largestExtents);

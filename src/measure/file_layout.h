@@ -16,6 +16,8 @@ class FileLayoutTally {
   // One file's extents, merged as readFileExtents gives them.
   void add(const std::vector<Extent>& extents);
   void addUnreadable() { ++figures_.unreadable; }
+  void addResident() { ++figures_.resident; }
+  void addUnplaced() { ++figures_.unplaced; }
   // Adds the files another tally took (its block size is not looked at).
   void merge(const FileLayoutTally& other);
 

@@ -13,6 +13,12 @@ ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size) {
       tally_.addUnreadable();
       unread_.addFile(path, std::move(why));
       break;
+    case ExtentsAnswer::Resident:
+      tally_.addResident();
+      break;
+    case ExtentsAnswer::PlaceUnknown:
+      tally_.addUnplaced();
+      break;
     case ExtentsAnswer::NotReported:
       // The size was read before the file system declined; the file is still counted.
       if (reported_) why_ = std::move(why);

@@ -18,7 +18,9 @@ class LayoutReader {
       : reader_(placesWanted), tally_(blockSize) {}
 
   // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
-  // that cannot be opened counts as unreadable and is named in unread(); when the file system does
+  // that cannot be opened counts as unreadable and is named in unread(); one kept inside its file
+  // record, or whose place the file system does not tell, is counted as such, never as a hole
+  // nor among the files whose extents were read; when the file system does
   // not report extents, the first reason is kept and the figures are not known.
   ExtentsAnswer add(const std::string& path, std::uint64_t& size);
 

@@ -39,7 +39,11 @@ FillFigures volumeFill(const std::string& target) {
 FreeSpaceFigures volumeFreeSpace(const std::string& target) {
   std::vector<Extent> extents;
   std::string why;
-  if (readFreeExtents(target, extents, why)) return freeSpaceFigures(std::move(extents));
+  if (readFreeExtents(target, extents, why)) {
+    FreeSpaceFigures figures = freeSpaceFigures(std::move(extents));
+    figures.unallocatedKnown = readUnallocatedBytes(target, figures.unallocatedBytes, why);
+    return figures;
+  }
   FreeSpaceFigures unknown;
   unknown.why = std::move(why);
   return unknown;

@@ -59,6 +59,8 @@ struct FileLayoutFigures {
   std::string why;
   std::int64_t files = 0;           // files whose extents were read
   std::int64_t unreadable = 0;      // files that could not be opened
+  std::int64_t resident = 0;        // files kept inside their file records (no place of their own)
+  std::int64_t unplaced = 0;        // files whose place the file system does not tell
   std::int64_t fragmented = 0;      // files of more than one extent
   std::int64_t extents = 0;         // over all files read
   std::int64_t largestExtents = 0;  // most extents of one file
@@ -137,6 +139,9 @@ struct FreeSpaceFigures {
   std::uint64_t freeBytes = 0;
   std::uint64_t medianBytes = 0;
   std::uint64_t largestBytes = 0;
+  // Device space in no block group yet (Btrfs): free, though in none of the extents above.
+  bool unallocatedKnown = false;
+  std::uint64_t unallocatedBytes = 0;
   // histogram[k]: free extents of 2^k bytes up to (not including) 2^(k+1) bytes;
   // bytesByClass[k]: the bytes they hold.
   std::array<std::int64_t, 64> histogram{};

@@ -75,6 +75,8 @@ Json fragmentationJson(const FileLayoutFigures& files, const ReadOrderFigures& o
   }
   group.update({{"files", files.files},
                 {"unreadable", files.unreadable},
+                {"resident", files.resident},
+                {"unplaced", files.unplaced},
                 {"fragmented_files", files.fragmented},
                 {"fragmented_percent", rounded(files.fragmentedPercent(), 3)},
                 {"extents", files.extents},
@@ -127,6 +129,7 @@ Json freeSpaceJson(const FreeSpaceFigures& free) {
                 {"median_bytes", free.medianBytes},
                 {"largest_bytes", free.largestBytes},
                 {"extents_by_size", std::move(bySize)}});
+  if (free.unallocatedKnown) group["unallocated_bytes"] = free.unallocatedBytes;
   return group;
 }
 

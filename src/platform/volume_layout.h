@@ -37,7 +37,10 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 // before reading extents (POSIX: syncfs; Windows allocates at once and needs nothing).
 void settleVolume(const std::string& path);
 
-enum class ExtentsAnswer { Read, FileUnreadable, NotReported };
+// Resident: the file's data lives inside its record in the file system's table, so it has
+// no place of its own. PlaceUnknown: the file owns space but the file system does not say
+// where (ntfs-3g's compressed and encrypted files). `why` says which in words.
+enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnknown };
 
 // Reads the extents of files one after another, keeping what consecutive files share (the
 // folder last opened, the buffers, the volume's allocation unit), so a walk pays for them
@@ -58,8 +61,10 @@ class FileExtentReader {
   // a file of size 0 without extents. An empty file has no extents unless it keeps blocks.
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
-  // with its place unread (logical and physical 0), unless places are wanted. FileUnreadable: `why`
-  // is the system's reason. NotReported: the file system does not tell (asking again is pointless).
+  // with its place unread (logical and physical 0), unless places are wanted. FileUnreadable:
+  // `why` is the system's reason. NotReported: the file system does not tell (asking again is
+  // pointless). Where it maps no file whole, the blocks are asked one at a time
+  // (administrator only).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why);
 
@@ -69,7 +74,14 @@ class FileExtentReader {
 };
 
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
-// merged; only `physical` and `length` are set.
+// merged; only `physical` and `length` are set. On Btrfs: the free ranges inside its data
+// block groups, by its logical addresses (which map onto the device group by group, so
+// their distances say little beyond one group).
 bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+
+// Device space of the volume holding `path` that no block group holds yet (Btrfs gives its
+// devices out to data and metadata in large groups as they fill): free, yet in no free
+// extent. False where the file system keeps no such space, `why` saying so.
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why);
 
 }  // namespace brimwell

@@ -1,5 +1,6 @@
-// Volume layout on Linux: statvfs, FS_IOC_FIEMAP for a file's extents and FS_IOC_GETFSMAP
-// for the free space (ext4 and XFS report it, to the administrator only).
+// Volume layout on Linux: statvfs, FS_IOC_FIEMAP for a file's extents (FIBMAP block by block
+// where it is not offered) and FS_IOC_GETFSMAP for the free space (ext4 and XFS report it, to
+// the administrator only).
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fiemap.h>
@@ -24,6 +25,9 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/btrfs_free_space_posix.h"
+#include "platform/extent_map_fibmap_posix.h"
+#include "platform/extent_merge.h"
 #include "platform/long_path_posix.h"
 #include "platform/volume_layout.h"
 
@@ -46,27 +50,16 @@ class FileDescriptor {
 
 std::string errnoText(int error) { return std::strerror(error); }
 
+// Whether an ioctl failed because the file system does not offer it.
+bool declines(int error) { return error == ENOTTY || error == EOPNOTSUPP || error == EINVAL; }
+
 // Why an ioctl the file system may lack was refused.
 std::string unsupportedWhy(const char* what, int error) {
-  if (error == ENOTTY || error == EOPNOTSUPP || error == EINVAL) {
+  if (declines(error)) {
     return std::string("the file system does not report ") + what;
   }
   if (error == EPERM || error == EACCES) return std::string(what) + " needs root";
   return std::string(what) + ": " + errnoText(error);
-}
-
-// Appends `next`, merged into the last extent when it continues it.
-void appendMerged(std::vector<Extent>& out, const Extent& next, bool logicalToo) {
-  if (!out.empty()) {
-    Extent& last = out.back();
-    const bool physical = last.physical + last.length == next.physical;
-    const bool logical = !logicalToo || last.logical + last.length == next.logical;
-    if (physical && logical) {
-      last.length += next.length;
-      return;
-    }
-  }
-  out.push_back(next);
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
@@ -177,7 +170,8 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
 struct FileExtentReader::State {
   std::string folder;  // the folder `folderFd` is open on, with its trailing separator
   int folderFd = -1;
-  bool reportsExtents = false;  // the volume has answered FIEMAP once; then these are known:
+  bool mapsBlockByBlock = false;  // the volume has declined FIEMAP: FIBMAP is asked instead
+  bool reportsExtents = false;    // the volume has answered a map once; then these are known:
   // A file that owns no block has no extent either, whatever its size: ext4 counts data kept
   // inline in the inode in the stat's blocks, and XFS keeps no file data inline. Elsewhere
   // (btrfs, unknown file systems) a small blockless file may still map to one extent.
@@ -206,6 +200,15 @@ struct FileExtentReader::State {
     if (!hidesAttributes(mountEntryOf(mountPoint).options)) {
       oneBlockBytes = static_cast<std::uint64_t>(volume.f_bsize);
     }
+  }
+  // Maps `fd`, whose stat is `info`, one block at a time.
+  ExtentsAnswer readByBlock(int fd, const struct statx& info, std::vector<Extent>& out,
+                            std::string& why) {
+    constexpr std::uint64_t kStatBlock = 512;
+    const ExtentsAnswer answer =
+        readExtentsBlockByBlock(fd, info.stx_size, info.stx_blocks * kStatBlock, out, why);
+    if (answer != ExtentsAnswer::NotReported && !reportsExtents) learnVolume(fd);
+    return answer;
   }
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
@@ -270,6 +273,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     why = errnoText(errno);
     return ExtentsAnswer::FileUnreadable;
   }
+  if (state_->mapsBlockByBlock) return state_->readByBlock(file.get(), info, out, why);
   auto* map = reinterpret_cast<fiemap*>(state_->buffer.data());
   for (std::uint64_t start = 0;;) {
     const std::uint64_t asked = start;
@@ -280,7 +284,12 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     map->fm_flags = 0;
     map->fm_extent_count = kMapBatch;
     if (::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0) {
-      why = unsupportedWhy("file extents", errno);
+      const int error = errno;
+      if (asked == 0 && !state_->reportsExtents && declines(error)) {
+        state_->mapsBlockByBlock = true;
+        return state_->readByBlock(file.get(), info, out, why);
+      }
+      why = unsupportedWhy("file extents", error);
       return ExtentsAnswer::NotReported;
     }
     if (!state_->reportsExtents) state_->learnVolume(file.get());
@@ -303,6 +312,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     why = "cannot open " + path + ": " + errnoText(errno);
     return false;
   }
+  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
   constexpr unsigned kBatch = 1024;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);
@@ -331,6 +341,17 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     if ((last.fmr_flags & FMR_OF_LAST) != 0) return true;
     fsmap_advance(head);
   }
+}
+
+bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) {
+    why = "cannot open " + path + ": " + errnoText(errno);
+    return false;
+  }
+  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
+  why = "the file system keeps no unallocated space apart";
+  return false;
 }
 
 }  // namespace brimwell

@@ -208,4 +208,9 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
   }
 }
 
+bool readUnallocatedBytes(const std::string& /*path*/, std::uint64_t& /*bytes*/, std::string& why) {
+  why = "the file system keeps no unallocated space apart";
+  return false;
+}
+
 }  // namespace brimwell

@@ -22,6 +22,34 @@ bool onPath(const std::string& tool) {
   return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// Whether the kernel mounts `type`, loading its module where that is needed.
+bool kernelMounts(const std::string& type) {
+  const std::string listed = "grep -qw " + type + " /proc/filesystems";
+  return std::system(
+             (listed + " || (modprobe " + type + " && " + listed + ") >/dev/null 2>&1").c_str()) ==
+         0;
+}
+
+// Why a kind that needs a kernel file system and tools of its own cannot be made here.
+std::string kindReason(ScratchVolume::Kind kind) {
+  if (kind == ScratchVolume::Kind::Xfs && !onPath("mkfs.xfs")) {
+    return "mkfs.xfs is not installed (xfsprogs)";
+  }
+  if (kind == ScratchVolume::Kind::Btrfs) {
+    if (!kernelMounts("btrfs")) return "kernel lacks Btrfs";
+    if (!onPath("mkfs.btrfs")) return "mkfs.btrfs is not installed (btrfs-progs)";
+  }
+  if (kind == ScratchVolume::Kind::Ntfs) {
+    if (!kernelMounts("fuseblk") || !std::filesystem::exists("/dev/fuse")) {
+      return "kernel lacks FUSE for block devices (fuseblk, /dev/fuse)";
+    }
+    for (const char* tool : {"mkntfs", "ntfs-3g"}) {
+      if (!onPath(tool)) return std::string(tool) + " is not installed (ntfs-3g)";
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string ScratchVolume::skipReason(Kind kind) {
@@ -31,8 +59,7 @@ std::string ScratchVolume::skipReason(Kind kind) {
   for (const char* tool : {"mkfs.ext4", "filefrag", "e2freefrag"}) {
     if (!onPath(tool)) return std::string(tool) + " is not installed (e2fsprogs)";
   }
-  if (kind == Kind::Xfs && !onPath("mkfs.xfs")) return "mkfs.xfs is not installed (xfsprogs)";
-  return {};
+  return kindReason(kind);
 }
 
 ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features)
@@ -44,6 +71,10 @@ ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Fe
     run("mkfs.ext4 -q -F -b 4096 -m 0" + features + " '" + image_ + "'");
   } else if (kind_ == Kind::Xfs) {
     run("mkfs.xfs -q -f '" + image_ + "'");
+  } else if (kind_ == Kind::Btrfs) {
+    run("mkfs.btrfs -q -f '" + image_ + "'");
+  } else if (kind_ == Kind::Ntfs) {
+    run("mkntfs -q -F -f '" + image_ + "'");
   }
   mount();
 }
@@ -55,7 +86,9 @@ ScratchVolume::~ScratchVolume() {
 }
 
 void ScratchVolume::mount() {
-  if (kind_ != Kind::Tmpfs) {
+  if (kind_ == Kind::Ntfs) {
+    run("mount -t ntfs-3g -o loop '" + image_ + "' '" + mountPoint_ + "'");
+  } else if (kind_ != Kind::Tmpfs) {
     run("mount -o loop '" + image_ + "' '" + mountPoint_ + "'");
   } else {
     run("mount -t tmpfs -o size=" + std::to_string(megabytes_) + "m tmpfs '" + mountPoint_ + "'");

@@ -1,6 +1,7 @@
-// A small file system of its own for a test: an ext4 or XFS image loop-mounted, or a tmpfs
-// mount, in a temporary folder, unmounted and removed afterwards. Needs root and (for the
-// images) a loop device; skipReason() says what is missing. XFS needs 300 MiB at least.
+// A small file system of its own for a test: an ext4, XFS, Btrfs or NTFS image loop-mounted
+// (NTFS through ntfs-3g, so as "fuseblk"), or a tmpfs mount, in a temporary folder, unmounted
+// and removed afterwards. Needs root and (for the images) a loop device; skipReason() says
+// what is missing. XFS needs 300 MiB at least, Btrfs 128 MiB.
 #pragma once
 
 #include <string>
@@ -11,9 +12,11 @@ namespace brimwell::testing {
 
 class ScratchVolume {
  public:
-  enum class Kind { Ext4, Xfs, Tmpfs };
+  enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs };
 
-  // Empty when volumes of `kind` can be made here; otherwise why not.
+  // Empty when volumes of `kind` can be made here; otherwise why not. The reason starts with
+  // "kernel lacks" where this kernel cannot mount the kind at all, which no setup of the
+  // machine mends (CI names such a test; a test skipped for anything else fails CI).
   static std::string skipReason(Kind kind);
 
   // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks, and the
@@ -25,7 +28,7 @@ class ScratchVolume {
 
   // The mount point, without a trailing separator.
   const std::string& mountPoint() const { return mountPoint_; }
-  // The image file (ext4 and XFS only).
+  // The image file (every kind but tmpfs).
   const std::string& image() const { return image_; }
   // Unmounts (so tools that read the image see it whole) and mounts again.
   void unmount();

@@ -1,0 +1,151 @@
+#include <endian.h>
+#include <linux/btrfs.h>
+#include <linux/btrfs_tree.h>
+#include <linux/magic.h>
+#include <sys/ioctl.h>
+#include <sys/statfs.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "platform/btrfs_free_space_posix.h"
+#include "platform/extent_merge.h"
+
+namespace brimwell {
+namespace {
+
+struct Range {
+  std::uint64_t start = 0;
+  std::uint64_t length = 0;
+};
+
+// What the tree search found: the data block groups and every allocated range, each in
+// logical order.
+struct ExtentTree {
+  std::vector<Range> dataGroups;
+  std::vector<Range> allocated;
+  bool anyGroup = false;
+};
+
+std::string searchWhy(int error) {
+  if (error == EPERM || error == EACCES) return "free-space extents need root on Btrfs";
+  return std::string("free-space extents: the Btrfs tree search failed: ") + std::strerror(error);
+}
+
+// Moves `key` just past the item (objectid, type, offset), in the tree's key order.
+void advancePast(btrfs_ioctl_search_key& key, std::uint64_t objectid, std::uint32_t type,
+                 std::uint64_t offset) {
+  key.min_objectid = objectid;
+  key.min_type = type;
+  key.min_offset = offset + 1;
+  if (offset != ~0ULL) return;
+  key.min_offset = 0;
+  if (++key.min_type <= 0xFF) return;
+  key.min_type = 0;
+  ++key.min_objectid;
+}
+
+// Reads the items of tree `treeId` that say where space is taken and which groups hold data.
+bool searchTree(int fd, std::uint64_t treeId, std::uint32_t nodeSize, ExtentTree& tree,
+                std::string& why) {
+  const auto args = std::make_unique<btrfs_ioctl_search_args>();
+  btrfs_ioctl_search_key& key = args->key;
+  std::memset(&key, 0, sizeof key);
+  key.tree_id = treeId;
+  key.max_objectid = ~0ULL;
+  key.max_type = 0xFF;
+  key.max_offset = ~0ULL;
+  key.max_transid = ~0ULL;
+  for (;;) {
+    key.nr_items = 4096;
+    if (::ioctl(fd, BTRFS_IOC_TREE_SEARCH, args.get()) != 0) {
+      why = searchWhy(errno);
+      return false;
+    }
+    if (key.nr_items == 0) return true;
+    std::size_t at = 0;
+    btrfs_ioctl_search_header header{};
+    for (std::uint32_t i = 0; i < key.nr_items; ++i) {
+      std::memcpy(&header, args->buf + at, sizeof header);
+      at += sizeof header;
+      if (header.type == BTRFS_EXTENT_ITEM_KEY) {
+        tree.allocated.push_back({header.objectid, header.offset});
+      } else if (header.type == BTRFS_METADATA_ITEM_KEY) {
+        tree.allocated.push_back({header.objectid, nodeSize});  // the offset is its level
+      } else if (header.type == BTRFS_BLOCK_GROUP_ITEM_KEY &&
+                 header.len >= sizeof(btrfs_block_group_item)) {
+        tree.anyGroup = true;
+        btrfs_block_group_item group{};
+        std::memcpy(&group, args->buf + at, sizeof group);
+        if ((le64toh(group.flags) & BTRFS_BLOCK_GROUP_DATA) != 0) {
+          tree.dataGroups.push_back({header.objectid, header.offset});
+        }
+      }
+      at += header.len;
+    }
+    advancePast(key, header.objectid, header.type, header.offset);
+    if (key.min_objectid == 0 && key.min_type == 0 && key.min_offset == 0) return true;
+  }
+}
+
+}  // namespace
+
+bool onBtrfs(int fd) {
+  struct statfs volume {};
+  return ::fstatfs(fd, &volume) == 0 && volume.f_type == static_cast<long>(BTRFS_SUPER_MAGIC);
+}
+
+bool readBtrfsFreeExtents(int fd, std::vector<Extent>& out, std::string& why) {
+  out.clear();
+  btrfs_ioctl_fs_info_args info{};
+  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) {
+    why = searchWhy(errno);
+    return false;
+  }
+  ExtentTree tree;
+  if (!searchTree(fd, BTRFS_EXTENT_TREE_OBJECTID, info.nodesize, tree, why)) return false;
+  // Volumes made with a tree of their own for the block groups keep them there.
+  if (!tree.anyGroup &&
+      !searchTree(fd, BTRFS_BLOCK_GROUP_TREE_OBJECTID, info.nodesize, tree, why)) {
+    return false;
+  }
+  const auto byStart = [](const Range& a, const Range& b) { return a.start < b.start; };
+  std::sort(tree.dataGroups.begin(), tree.dataGroups.end(), byStart);
+  std::sort(tree.allocated.begin(), tree.allocated.end(), byStart);
+  auto taken = tree.allocated.begin();
+  for (const Range& group : tree.dataGroups) {
+    const std::uint64_t end = group.start + group.length;
+    std::uint64_t cursor = group.start;
+    taken = std::lower_bound(taken, tree.allocated.end(), group, byStart);
+    for (; taken != tree.allocated.end() && taken->start < end; ++taken) {
+      if (taken->start > cursor) appendMerged(out, {0, cursor, taken->start - cursor}, false);
+      cursor = std::max(cursor, taken->start + taken->length);
+    }
+    if (cursor < end) appendMerged(out, {0, cursor, end - cursor}, false);
+  }
+  return true;
+}
+
+bool readBtrfsUnallocatedBytes(int fd, std::uint64_t& bytes, std::string& why) {
+  btrfs_ioctl_fs_info_args info{};
+  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) {
+    why = searchWhy(errno);
+    return false;
+  }
+  bytes = 0;
+  for (std::uint64_t id = 1; id <= info.max_id; ++id) {
+    btrfs_ioctl_dev_info_args device{};
+    device.devid = id;
+    if (::ioctl(fd, BTRFS_IOC_DEV_INFO, &device) != 0) {
+      if (errno == ENODEV) continue;  // a device removed earlier leaves its number unused
+      why = std::string("unallocated space: ") + std::strerror(errno);
+      return false;
+    }
+    bytes += device.total_bytes - std::min(device.bytes_used, device.total_bytes);
+  }
+  return true;
+}
+
+}  // namespace brimwell
