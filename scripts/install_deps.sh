@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config ccache
   qt6-base-dev libgl-dev
   libicu-dev libcli11-dev nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev hyperfine
-  locales xfsprogs
+  locales xfsprogs btrfs-progs ntfs-3g parted qemu-utils
   xauth xvfb fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream bash-completion man-db
   xdg-utils shared-mime-info libfile-mimeinfo-perl

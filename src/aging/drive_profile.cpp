@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <numeric>
 
 #include "app/failure.h"
+#include "app/read_limit.h"
 #include "app/size_text.h"
 #include "platform/whole_file.h"
+#include "platform/windows_errors.h"
 
 namespace brimwell::aging {
 namespace {
@@ -57,6 +60,17 @@ bool isCount(const json& value) {
   return value.is_number_integer() && value.get<std::int64_t>() >= 0;
 }
 
+// Whether the counts add up without passing the largest 64-bit count, so that every share
+// of them lies between 0 and 1.
+bool addsUp(std::span<const std::int64_t> counts) {
+  std::int64_t total = 0;
+  for (const std::int64_t count : counts) {
+    if (count > std::numeric_limits<std::int64_t>::max() - total) return false;
+    total += count;
+  }
+  return true;
+}
+
 std::optional<FreeSizeCounts> freeBySize(const json& root) {
   const auto group = root.find("free_space");
   if (group == root.end() || !group->is_object() || !isKnown(*group)) {
@@ -72,8 +86,12 @@ std::optional<FreeSizeCounts> freeBySize(const json& root) {
     }
     const auto from = row["from_bytes"].get<std::uint64_t>();
     if (!std::has_single_bit(from)) return std::nullopt;
-    counts[static_cast<std::size_t>(std::countr_zero(from))] += row["extents"].get<std::int64_t>();
+    auto& count = counts[static_cast<std::size_t>(std::countr_zero(from))];
+    const auto extents = row["extents"].get<std::int64_t>();
+    if (extents > std::numeric_limits<std::int64_t>::max() - count) return std::nullopt;
+    count += extents;
   }
+  if (!addsUp(counts)) return std::nullopt;
   return counts;
 }
 
@@ -81,14 +99,17 @@ std::optional<FreeSizeCounts> freeBySize(const json& root) {
 
 DriveProfile readDriveProfile(const std::string& file) {
   std::string text;
-  if (const int error = readWholeFile(file, text); error != 0) {
-    refuse(file, "it cannot be read: " + ioErrorMessage(error));
+  std::uint64_t size = 0;
+  if (const int error = readWholeFileUpTo(file, kReadWholeLimit, text, size); error != 0) {
+    refuse(file, error == winerr::kFileTooLarge ? tooLargeToReadText(size)
+                                                : "it cannot be read: " + ioErrorMessage(error));
   }
   json root;
   try {
     root = json::parse(text);
-  } catch (const json::parse_error& error) {
-    // "[json.exception.parse_error.101] parse error at line 3, ...": the part after the tag.
+  } catch (const json::exception& error) {
+    // "[json.exception.parse_error.101] parse error at line 3, ...", "[json.exception.
+    // out_of_range.406] number overflow parsing '1e400'": the part after the tag.
     const std::string what = error.what();
     const std::size_t tag = what.find("] ");
     refuse(file, "it is not JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2)));
@@ -115,6 +136,9 @@ DriveProfile readDriveProfile(const std::string& file) {
                        "\" extents in \"files_by_extents\"");
     }
     profile.filesByExtents[k] = (*classes)[name].get<std::int64_t>();
+  }
+  if (!addsUp(profile.filesByExtents)) {
+    refuse(file, "its counts of files by extents add up to more than 2^63 - 1 files");
   }
   profile.freeBySize = freeBySize(root);
   return profile;

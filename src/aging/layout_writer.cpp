@@ -223,6 +223,15 @@ void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::st
                 "no lower than " + scoreText(lowest));
 }
 
+void checkExtentsReadable(const std::string& target, const std::string& option) {
+  std::string fileSystem, why;
+  if (fileExtentsReadable(target, fileSystem, why)) return;
+  throw Failure(option + " cannot be steered on the volume holding " + target +
+                (fileSystem.empty() ? "" : " (" + fileSystem + ")") +
+                ": the extents of its files cannot be read there: " + why +
+                "; nothing was written");
+}
+
 Outcome reproduceToLayout(Context& context, const LayoutAim& aim) {
   Feedback& feedback = context.feedback;
   if (!diskops::confirmListTotal(context)) return Outcome::Declined;

@@ -58,6 +58,10 @@ std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);
 // reach, naming the lowest score they can.
 void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target);
 
+// Fails (Failure) where this user cannot read the extents of files written under `target`,
+// which steer the layout, naming the file system and why; `option` is "--layout" or "--like".
+void checkExtentsReadable(const std::string& target, const std::string& option);
+
 // Writes the file list (context.lists.files1) as diskops::reproduce does (same question,
 // status texts, failures, stop between files), cutting its files to reach the aim.
 Outcome reproduceToLayout(Context& context, const LayoutAim& aim);

@@ -17,8 +17,9 @@ ListFigures measureFileList(const TextTable& files1, std::string_view target) {
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
     const std::string_view size = files1.cellText(row, 1 + kSizeCell);
     std::int64_t value = 0;
-    if (std::from_chars(size.data(), size.data() + size.size(), value).ec == std::errc()) {
-      figures.bytes += value;
+    if (std::from_chars(size.data(), size.data() + size.size(), value).ec == std::errc() &&
+        value > 0) {
+      figures.bytes += static_cast<std::uint64_t>(value);
     }
     // Consecutive files mostly share a folder; a folder seen once has had its parents
     // counted too, so the climb stops there.

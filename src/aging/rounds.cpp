@@ -113,6 +113,7 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     const double start = batchShare * (round - 1);
     progress.stretch(start + batchShare * from, start + batchShare * to);
   };
+  if (layout) checkExtentsReadable(target, like ? "--like" : "--layout");
   // What later batches plan from: the volume is read before anything is written.
   std::optional<UsedModel> model;
   const LayoutJoins alreadyThere = layout ? joinsUnder(target, context) : LayoutJoins{};

@@ -1,5 +1,7 @@
 #include "app/message_text.h"
 
+#include <utility>
+
 namespace brimwell {
 namespace {
 
@@ -63,7 +65,74 @@ void appendEscapedText(std::string& out, std::string_view text) {
   }
 }
 
+// The length of the UTF-8 character at the start of `text`, or 0 when its bytes are not
+// one; `broken` is then where the sequence broke off (at least 1).
+std::size_t utf8Length(std::string_view text, std::size_t& broken) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = at(0);
+  broken = 1;
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte; later ones are 80-BF
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    broken = i;
+    if (i >= text.size()) {
+      broken = text.size();
+      return 0;
+    }
+    if (at(i) < low || at(i) > high) return 0;
+    low = 0x80;
+    high = 0xBF;
+  }
+  return length;
+}
+
 }  // namespace
+
+std::string validUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    std::size_t broken = 0;
+    const std::size_t length = utf8Length(text, broken);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      text.remove_prefix(broken);
+      continue;
+    }
+    out.append(text.substr(0, length));
+    text.remove_prefix(length);
+  }
+  return out;
+}
+
+std::string documentText(std::string_view text) {
+  std::string shown = printableMessage(validUtf8(text));
+  // U+FFFE and U+FFFF are UTF-8, but no XML document may hold them.
+  for (const auto& [character, escaped] : {std::pair{"\xEF\xBF\xBE", "\\xEF\\xBF\\xBE"},
+                                           std::pair{"\xEF\xBF\xBF", "\\xEF\\xBF\\xBF"}}) {
+    const std::string_view found = character;
+    for (std::size_t at = shown.find(found); at != std::string::npos;
+         at = shown.find(found, at + 1)) {
+      shown.replace(at, found.size(), escaped);
+    }
+  }
+  return shown;
+}
 
 std::string quotedCell(std::string_view text) {
   std::string out;

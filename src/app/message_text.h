@@ -21,4 +21,15 @@ std::string printableMessage(std::string_view text);
 // TAB, or a character that shows as nothing.
 bool holdsHiddenBytes(std::string_view text);
 
+// `text` with every byte sequence that is not UTF-8 replaced by U+FFFD, one for each run that
+// breaks off (an overlong form, a surrogate, a cut sequence), the byte that broke a sequence
+// read again as the start of the next: the rule the JSON writer follows.
+std::string validUtf8(std::string_view text);
+
+// A name from the file system as a document shows it: valid UTF-8 (above), control
+// characters escaped as printableMessage() does, and U+FFFE and U+FFFF, which no XML
+// document may hold, shown byte by byte ("\xEF\xBF\xBE"). What is left is a character any
+// XML 1.0 document accepts.
+std::string documentText(std::string_view text);
+
 }  // namespace brimwell

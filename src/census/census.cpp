@@ -88,7 +88,7 @@ Outcome Census::analyseClick() {
 
 void Census::ScanFolder(const std::string& path) {
   std::string folder = folderPath(path);
-  walk(folder);
+  walk(folder, true);
 }
 
 std::string Census::folderPath(const std::string& path) const {
@@ -97,11 +97,15 @@ std::string Census::folderPath(const std::string& path) const {
   return folder;
 }
 
-void Census::walk(std::string& folder) {
+void Census::walk(std::string& folder, bool root) {
   int error = 0;
   const auto listing = context_.fs.listFolder(folder, ScanPass == 1, error);
   if (!listing) {
-    unread.addFolder(folder, error);
+    if (root) {
+      unread.addFolder(folder, error);
+    } else {
+      unread.addMetFolder(folder, error);
+    }
     return;
   }
   const std::size_t folderLength = folder.size();
@@ -111,11 +115,13 @@ void Census::walk(std::string& folder) {
     if (entry.isDirectory) {
       if (entry.name == "." || entry.name == "..") continue;
       if (ScanPass == 0) ++TotalFolders;
-      // A folder of another file system is counted but not entered.
+      // A folder of another file system is counted but not entered, as is one the walk is
+      // already inside.
+      if (entry.isRepeatedDirectory) unread.addRepeatedFolder(folder + entry.name);
       if (entry.isForeignDirectory) continue;
       folder.append(entry.name);
       folder += context_.style.separator();
-      walk(folder);
+      walk(folder, false);
       folder.resize(folderLength);
     } else if (ScanPass == 0) {
       ++TotalFiles;
@@ -139,7 +145,7 @@ void Census::classify(std::uint64_t listedSize) {
   // Sizes of 2 GiB and more are taken whole: every threshold is a 32-bit number, so such
   // a file lands in the last row, and the total stays true.
   const auto size = static_cast<std::int64_t>(listedSize);
-  TotalSize += size;
+  TotalSize += listedSize;
   TextTable& sizes = context_.lists.sizes;
   const std::size_t row = rowFor(size);
   const std::int64_t count = parseInt32Cell(sizes.subCell(row, kCountCell));
@@ -176,8 +182,8 @@ std::size_t Census::rowFor(std::int64_t size) {
 std::string Census::summary() const {
   return "Total files: " + formatInteger(TotalFiles) +
          ", total folders: " + formatInteger(TotalFolders) +
-         ", total size: " + formatInteger(TotalSize) +
-         ", avg size: " + formatInteger(TotalSize / TotalFiles) + "." +
+         ", total size: " + decimalText(TotalSize) +
+         ", avg size: " + decimalText(TotalSize / static_cast<unsigned>(TotalFiles)) + "." +
          (unread.empty() ? std::string() : " " + unread.summary() + ".");
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/byte_total.h"
 #include "app/context.h"
 #include "app/outcome.h"
 #include "walk/unread_paths.h"
@@ -41,12 +42,13 @@ class Census {
   std::int32_t TotalFiles = 0;    // files found by the counting walk
   std::int32_t TotalFolders = 0;  // folders found by the counting walk
   std::int32_t FilesDone = 0;     // files classified so far
-  std::int64_t TotalSize = 0;     // sum of the sizes of the files classified
+  ByteTotal TotalSize = 0;        // sum of the sizes of the files classified
   walk::UnreadPaths unread;       // what the walks could not read
 
  private:
   // `folder` ends in a separator; it is extended for each subfolder and restored.
-  void walk(std::string& folder);
+  // `root`: the location itself, not a folder met in a listing.
+  void walk(std::string& folder, bool root);
   // The classifying walk over the entries the pool has read ahead.
   void classifyWalked(walk::OrderedWalk& walk);
   // `path` with the separator appended unless it ends in one.

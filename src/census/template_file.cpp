@@ -45,10 +45,13 @@ void addRowFromLine(std::string_view line, TextTable& sizes) {
 
 }  // namespace
 
-void readTemplate(std::string_view bytes, TextTable& sizes) {
+std::vector<std::size_t> readTemplate(std::string_view bytes, TextTable& sizes) {
+  std::vector<std::size_t> lines;
   std::string line;
   std::size_t pos = 0;
+  std::size_t number = 0;
   while (pos < bytes.size() && bytes[pos] != kEndOfFile) {
+    ++number;
     const std::size_t lf = bytes.find('\n', pos);
     const std::size_t lineEnd = lf == std::string_view::npos ? bytes.size() : lf;
     std::string_view raw = bytes.substr(pos, lineEnd - pos);
@@ -60,8 +63,11 @@ void readTemplate(std::string_view bytes, TextTable& sizes) {
 
     line.clear();
     appendWithoutCarriageReturns(line, raw);
-    if (!line.empty()) addRowFromLine(line, sizes);
+    if (line.empty()) continue;
+    addRowFromLine(line, sizes);
+    lines.push_back(number);
   }
+  return lines;
 }
 
 std::string writeTemplate(const TextTable& sizes) {

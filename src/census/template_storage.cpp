@@ -3,18 +3,35 @@
 // Saving replaces the file in one piece (FileSystem::replaceFile): a save that fails, on a
 // full drive for example, leaves the old template whole and no new file behind.
 #include "app/failure.h"
+#include "app/message_text.h"
+#include "app/read_limit.h"
 #include "census/size_template.h"
 #include "platform/windows_errors.h"
 
 namespace brimwell::census {
 
-void loadTemplateFile(Context& context, const std::string& path) {
-  TextTable& sizes = context.lists.sizes;
-  // Emptied before the file is read, so a file that cannot be read leaves no rows.
-  sizes.clear();
+std::string readTemplateFile(FileSystem& fs, const std::string& path) {
+  PathAttributes attributes;
+  if (fs.attributes(path, attributes) && !attributes.isDirectory &&
+      attributes.size > kReadWholeLimit) {
+    throw Failure("The template '" + quotedCell(path) +
+                  "' is not read: " + tooLargeToReadText(attributes.size));
+  }
   std::string bytes;
-  const int error = context.fs.readFile(path, bytes);
+  const int error = fs.readFile(path, bytes);
   if (error != 0) throw IoFailure(error);
+  return bytes;
+}
+
+void loadTemplateFile(Context& context, const std::string& path) {
+  // Emptied before the file is read, so a file that cannot be read leaves no rows.
+  context.lists.sizes.clear();
+  loadTemplateBytes(context, readTemplateFile(context.fs, path));
+}
+
+void loadTemplateBytes(Context& context, std::string_view bytes) {
+  TextTable& sizes = context.lists.sizes;
+  sizes.clear();
   {
     TableBatch batch(sizes);
     readTemplate(bytes, sizes);

@@ -63,8 +63,9 @@ void addMeasureCommand(CLI::App& app, CliOptions& options, AgingRawOptions& raw)
                    "Also draw the fit and the free extents by size as an SVG picture")
       ->type_name("FILE");
   measure->footer(
-      "File and free-space extents come from the file system (Linux: FIEMAP, and GETFSMAP "
-      "on ext4 and XFS as root); figures it does not report are named as unavailable.\n"
+      "File and free-space extents come from the file system (Linux: FIEMAP, or FIBMAP block "
+      "by block as root where FIEMAP is missing; GETFSMAP on ext4 and XFS and the extent tree "
+      "on Btrfs, as root); figures it does not report are named as unavailable.\n"
       "Example:\n  brimwell-cli measure /mnt/scratch --template default "
       "--probe 64M --svg drive.svg");
 }

@@ -347,6 +347,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
                   "Keep the list of every file still on disk in this file (default: beside the "
                   "target, such as /mnt/scratch.brimwell-list.txt)")
       ->type_name("OUT");
+  run->add_flag("--append", options.append,
+                "When the list still names files on disk, keep them in it and add this job's "
+                "files (without it, such a list is refused)");
   addAllowRootOption(*run, options);
   addSeedOption(*run, raw);
   addYesOption(*run, options);

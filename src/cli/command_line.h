@@ -6,7 +6,7 @@
 //   reproduce --list FILE [--target DIR] [--allow-root] [--seed S] [--yes]
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--target DIR] [--allow-root] [--yes]
-//   run --template FILE --target PATH [build options] [--percent P] [--list OUT]
+//   run --template FILE --target PATH [build options] [--percent P] [--list OUT] [--append]
 //       [--rounds K] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S] [--yes]
 //   templates
 //   measure TARGET [--template FILE] [--probe SIZE] [--read-cost] [--json] [--svg FILE]
@@ -53,10 +53,11 @@ struct CliOptions {
   std::optional<std::int32_t> rounds;  // run; nothing: one round and no round line
   std::optional<double> layout;        // run: the layout score to age the files to
   std::string likeFile;                // run: measure --json of a drive to age like; "": none
-  std::uint64_t probeBytes = 0;        // measure; 0: no probe
-  bool json = false;                   // measure
-  bool readCost = false;               // measure: model a hard disk's read time
-  std::string svgFile;                 // measure; empty: none
+  bool append = false;           // run: the list keeps the files of earlier jobs that are on disk
+  std::uint64_t probeBytes = 0;  // measure; 0: no probe
+  bool json = false;             // measure
+  bool readCost = false;         // measure: model a hard disk's read time
+  std::string svgFile;           // measure; empty: none
 };
 
 // The options, or the exit code to end with when the command line asked for help or

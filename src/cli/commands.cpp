@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "aging/list_figures.h"
 #include "aging/volume_plan.h"
 #include "app/failure.h"
+#include "app/message_text.h"
 #include "app/size_text.h"
 #include "census/bundled_template_folder.h"
 #include "census/bundled_templates.h"
@@ -69,6 +71,11 @@ std::string templateTableText(const TextTable& sizes) {
     text += line + '\n';
   }
   return text;
+}
+
+// " The list L names every file written." after a failure of a job that keeps a list.
+std::string listNamedText(const std::string& list) {
+  return list.empty() ? "." : ". " + listNamesEveryFileText(list);
 }
 
 // The note to show when a failure may come from a path on a drive this system lacks.
@@ -127,6 +134,7 @@ Outcome buildList(Session& session, const CliOptions& options) {
 int build(Session& session, const CliOptions& options) {
   joblist::checkFileListFolder(options.listFile);
   joblist::JobList list(options.listFile, true);
+  list.takeOver(session.context(), session.context().fields.text(EditField::reprodpath), false);
   const Outcome outcome = buildList(session, options);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
   const std::string target = session.context().fields.text(EditField::reprodpath);
@@ -134,8 +142,7 @@ int build(Session& session, const CliOptions& options) {
   list.write(session.lists().files1);
   const aging::ListFigures figures = aging::measureFileList(session.lists().files1, target);
   printOut("Listed " + plural(figures.files, "file", "files") + " of " +
-           bytesWithUnit(static_cast<std::uint64_t>(figures.bytes)) + " in all in " +
-           options.listFile + "\n");
+           totalWithUnit(figures.bytes) + " in all in " + options.listFile + "\n");
   const std::string note = unmappedDriveNote(target);
   if (!note.empty()) session.feedback().say("Note: " + note + ", before you reproduce the list.");
   return kExitDone;
@@ -225,7 +232,16 @@ int runCommand(const CliOptions& options) {
 #endif
   // Ctrl-C stops a job after the file it is on, with its list true.
   catchStopSignals();
-  Session session(options);
+  const std::string command = commandName(options.command);
+  std::optional<Session> started;
+  try {
+    started.emplace(options);
+  } catch (const std::exception& failure) {
+    std::cerr << "brimwell-cli: " << command
+              << ": cannot start: " << errorBoxText(printableMessage(failure.what())) << "\n";
+    return kExitFailed;
+  }
+  Session& session = *started;
   if (!options.templateNote.empty()) session.feedback().say(options.templateNote);
   try {
     return dispatch(session, options);
@@ -240,7 +256,14 @@ int runCommand(const CliOptions& options) {
     }
     return kExitFailed;
   } catch (const std::bad_alloc&) {
-    session.feedback().say("Out of memory.");
+    session.feedback().say("brimwell-cli: " + command + ": out of memory" +
+                           listNamedText(session.listForMessages()));
+    return kExitFailed;
+  } catch (const std::exception& failure) {
+    // What no operation expected (a library's own exception): said, never a crash.
+    session.feedback().say("brimwell-cli: " + command + ": " +
+                           errorBoxText(printableMessage(failure.what())) +
+                           listNamedText(session.listForMessages()));
     return kExitFailed;
   }
 }

@@ -16,7 +16,7 @@ namespace {
 // A new file beside `path` renamed over it, so a failed write leaves no half picture.
 void writeWhole(const std::string& path, const std::string& text) {
   const int error = replaceFileWithText(path, text);
-  if (error != 0) throw Failure("Cannot write the picture " + path + ": " + ioErrorMessage(error));
+  if (error != 0) throw Failure("Cannot write the picture " + path + ": " + ioErrorText(error));
 }
 
 }  // namespace

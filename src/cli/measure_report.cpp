@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/message_text.h"
 #include "app/size_text.h"
 
 namespace brimwell::cli {
@@ -65,7 +66,9 @@ std::string filesLeftOut(const measure::FileLayoutFigures& files) {
   return parts.empty() ? parts : parts + ")";
 }
 
-std::string unavailable(const std::string& why) { return "  unavailable: " + why + "\n"; }
+std::string unavailable(const std::string& why) {
+  return "  unavailable: " + printableMessage(why) + "\n";
+}
 
 std::string line(const std::string& label, const std::string& value) {
   std::string text = "  " + label;
@@ -86,8 +89,8 @@ std::string fillSection(const measure::FillFigures& fill) {
     text += unavailable(fill.why);
   }
   return text + line("under the target", std::to_string(fill.files) + " files of " +
-                                             bytesWithUnit(static_cast<std::uint64_t>(fill.bytes)) +
-                                             " in " + std::to_string(fill.folders) + " folders");
+                                             totalWithUnit(fill.bytes) + " in " +
+                                             std::to_string(fill.folders) + " folders");
 }
 
 std::string fitSection(const measure::FitFigures& fit) {
@@ -97,14 +100,15 @@ std::string fitSection(const measure::FitFigures& fit) {
   if (!fit.known) return text + unavailable(fit.why);
   text += "  threshold     template %  achieved %  difference\n";
   for (const auto& row : fit.rows) {
-    std::string threshold = row.threshold;
+    std::string threshold = printableMessage(row.threshold);
     if (threshold.size() < 12) threshold.resize(12, ' ');
     text += "  " + threshold + " " + rightAligned(fixedDecimals(row.templatePercent, 2), 10) +
             "  " + rightAligned(fixedDecimals(row.achievedPercent, 2), 10) + "  " +
             rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
   }
-  return text + line("largest difference", signedFixed(fit.largestDifference, 2) + " points (row " +
-                                               fit.rows[fit.largestRow].threshold + ")");
+  return text +
+         line("largest difference", signedFixed(fit.largestDifference, 2) + " points (row " +
+                                        printableMessage(fit.rows[fit.largestRow].threshold) + ")");
 }
 
 std::string percentText(double share) { return fixedDecimals(100.0 * share, 1) + " %"; }
@@ -204,8 +208,8 @@ std::string probeSection(const measure::ProbeFigures& probe) {
 }  // namespace
 
 std::string measurementTable(const Measurement& m) {
-  std::string text = "Measured " + m.target + "\n\n" + fillSection(m.fill) + "\n" +
-                     fitSection(m.fit) + "\n" + fragmentationSection(m.files, m.readOrder);
+  std::string text = "Measured " + printableMessage(m.target) + "\n\n" + fillSection(m.fill) +
+                     "\n" + fitSection(m.fit) + "\n" + fragmentationSection(m.files, m.readOrder);
   if (m.readOrder.readCost.requested) text += "\n" + readCostSection(m.readOrder);
   text += "\n" + freeSpaceSection(m.fill, m.freeSpace);
   if (m.probe.requested) text += "\n" + probeSection(m.probe);

@@ -66,7 +66,7 @@ class RunPrinter : public aging::RoundsObserver {
   void batchWritten(int, const aging::ListFigures& written) override {
     if (roundLines_) return;
     printOut("Wrote " + plural(written.files, "file", "files") + " of " +
-             bytesWithUnit(static_cast<std::uint64_t>(written.bytes)) + " in all, in " +
+             totalWithUnit(written.bytes) + " in all, in " +
              plural(written.folders, "folder", "folders") + " under " + target_ + "\n");
   }
 
@@ -83,7 +83,7 @@ class RunPrinter : public aging::RoundsObserver {
     std::string text =
         (figures.topUp ? "Top-up: " : "Round " + std::to_string(figures.round) + ": ") +
         std::to_string(figures.remaining.files) + " files of " +
-        bytesWithUnit(static_cast<std::uint64_t>(figures.remaining.bytes)) + " on disk";
+        totalWithUnit(figures.remaining.bytes) + " on disk";
     if (figures.usedPercent) {
       char percent[32];
       std::snprintf(percent, sizeof percent, "%.2f", *figures.usedPercent);
@@ -140,7 +140,10 @@ int runJob(Session& session, const CliOptions& options) {
   const std::string listPath =
       options.listFile.empty() ? listBesideTarget(target) : options.listFile;
   joblist::checkFileListFolder(listPath);
-  joblist::JobList list(listPath, true);
+  // A list the user never named is never written through a link.
+  joblist::JobList list(
+      listPath, true, options.listFile.empty() ? LinkAtName::Refuse : LinkAtName::FollowProtected);
+  list.takeOver(context, target, options.append);
   list.setTarget(target);
   session.keepListForMessages(listPath);
   session.feedback().say("Target: " + target);

@@ -16,7 +16,7 @@ int reportUnread(Session& session, const walk::UnreadPaths& unread, const char* 
             printableMessage(named.reason) + ")";
   }
   const auto named = static_cast<std::int64_t>(unread.named().size());
-  if (unread.folders() + unread.files() > named) text += ", ...";
+  if (unread.folders() + unread.files() + unread.repeated() > named) text += ", ...";
   session.feedback().say(text + ".");
   return kExitFailed;
 }

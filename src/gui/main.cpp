@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
+#include <memory>
 
 #include "gui/display_check.h"
 #include "gui/form1.h"
@@ -34,7 +36,15 @@ int main(int argc, char** argv) {
   }
   setWindowIdentity();
   application.setFont(windowFont());
-  TForm1 form(executableTitle());
+  std::unique_ptr<TForm1> window;
+  try {
+    window = std::make_unique<TForm1>(executableTitle());
+  } catch (const std::exception& failure) {
+    // The window's parts that come from the system (the locale's collation) are missing.
+    std::fprintf(stderr, "Brimwell: the window cannot be opened: %s\n", failure.what());
+    return 1;
+  }
+  TForm1& form = *window;
   form.show();
   if (start.templateFile) {
     // Once the window is up, so that a message about the file stands over it.

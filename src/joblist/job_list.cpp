@@ -3,11 +3,13 @@
 #include "app/failure.h"
 #include "app/message_text.h"
 #include "joblist/list_target.h"
+#include "platform/whole_file.h"
 
 namespace brimwell::joblist {
 
-JobList::JobList(std::string path, bool rewrites) : path_(std::move(path)) {
-  if (!path_.empty()) lock_ = std::make_unique<ListLock>(path_, rewrites);
+JobList::JobList(std::string path, bool rewrites, LinkAtName links)
+    : path_(std::move(path)), links_(links) {
+  if (!path_.empty()) lock_ = std::make_unique<ListLock>(path_, rewrites, links_);
 }
 
 void JobList::read(Context& context) {
@@ -48,9 +50,55 @@ std::string JobList::readInsideTarget(Context& context,
   return *recorded;
 }
 
+void JobList::takeOver(Context& context, const std::string& target, bool append) {
+  if (path_.empty() || fileKind(path_) != FileKind::Regular) return;
+  auto old = std::make_unique<TextTable>(context.lists.files1.columnCount());
+  ListHeader header;
+  readFileList(path_, *old, header, nullptr);
+  std::vector<bool> gone(old->rowCount(), true);
+  std::size_t onDisk = 0;
+  for (std::size_t row = 0; row < old->rowCount(); ++row) {
+    PathAttributes attributes;
+    gone[row] = !context.fs.attributes(std::string(old->caption(row)), attributes) ||
+                attributes.isDirectory;
+    onDisk += gone[row] ? 0 : 1;
+  }
+  if (onDisk == 0) return;
+  const std::string counted = "The file list '" + path_ + "' still names " +
+                              std::to_string(onDisk) + " of its " +
+                              std::to_string(old->rowCount()) + " files, which are on disk";
+  if (!append) {
+    throw Failure(counted +
+                  "; a new list in its place would leave them named by no list. Delete them "
+                  "first with 'brimwell-cli erase --list " +
+                  path_ + " --yes', add this job's files to them with --append, or give the " +
+                  "new job another --list");
+  }
+  if (header.target && asTargetFolder(*header.target) != asTargetFolder(target)) {
+    throw Failure(counted + " under the target folder '" + quotedCell(*header.target) +
+                  "'; --append adds only files of the same target");
+  }
+  old->removeRows(gone);
+  kept_ = std::move(old);
+}
+
 void JobList::write(const TextTable& files1) {
   if (path_.empty()) return;
-  writeFileList(path_, files1, header_);
+  if (!kept_) {
+    writeFileList(path_, files1, header_, links_);
+    return;
+  }
+  TextTable both(files1.columnCount());
+  both.reserve(kept_->rowCount() + files1.rowCount(), 0);
+  for (const TextTable* table : {static_cast<const TextTable*>(kept_.get()), &files1}) {
+    for (std::size_t row = 0; row < table->rowCount(); ++row) {
+      const std::size_t added = both.addRow(table->caption(row));
+      for (std::size_t cell = 0; cell < table->subCellCount(row); ++cell) {
+        both.addSubCell(added, table->subCell(row, cell));
+      }
+    }
+  }
+  writeFileList(path_, both, header_, links_);
 }
 
 }  // namespace brimwell::joblist

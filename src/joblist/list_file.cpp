@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "app/message_text.h"
 #include "joblist/list_target.h"
 #include "platform/atomic_replace.h"
+#include "platform/system_error.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
 
@@ -60,11 +60,12 @@ void forEachLine(std::string_view text, Visit&& visit) {
 namespace fs = std::filesystem;
 
 [[noreturn]] void failWriting(const std::string& path, int errnoValue) {
-  throw Failure("Cannot write the file list '" + path + "': " + std::strerror(errnoValue));
+  throw Failure("Cannot write the file list '" + path +
+                "': " + systemErrorText(systemError(errnoValue)));
 }
 
 [[noreturn]] void failWritingCode(const std::string& path, int windowsError) {
-  throw Failure("Cannot write the file list '" + path + "': " + ioErrorMessage(windowsError));
+  throw Failure("Cannot write the file list '" + path + "': " + ioErrorText(windowsError));
 }
 
 // The target of a first line "# target: DIR", or nothing.
@@ -162,7 +163,7 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
                   const EntryCheck& check) {
   std::string text;
   if (const int error = readWholeFile(path, text); error != 0) {
-    throw Failure("Cannot read the file list '" + path + "': " + ioErrorMessage(error));
+    throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
   }
   parseFileList(text, path, files1, header, check);
 }
@@ -171,8 +172,9 @@ void writeFileList(const std::string& path, const TextTable& files1) {
   writeFileList(path, files1, ListHeader());
 }
 
-void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header) {
-  const int error = replaceFileWithText(path, fileListText(files1, header));
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
+                   LinkAtName links) {
+  const int error = replaceFileWithText(path, fileListText(files1, header), links);
   if (error != 0) failWritingCode(path, error);
 }
 

@@ -27,6 +27,7 @@
 #include <string_view>
 
 #include "app/text_table.h"
+#include "platform/atomic_replace.h"
 
 namespace brimwell::joblist {
 
@@ -61,7 +62,9 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
 
 // Writes `files1` to the native path `path`, replacing the file as described above.
 void writeFileList(const std::string& path, const TextTable& files1);
-void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header);
+// `links`: what a symbolic link at the list's name may do (atomic_replace.h).
+void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
+                   LinkAtName links = LinkAtName::FollowProtected);
 
 // Fails unless the folder that would hold the list file `path` exists, so a long build
 // does not end in an unwritable list.

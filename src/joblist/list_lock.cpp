@@ -1,15 +1,30 @@
 #include "joblist/list_lock.h"
 
-#include <filesystem>
-
 #include "app/failure.h"
+#include "platform/whole_file.h"
 
 namespace brimwell::joblist {
+namespace {
 
-ListLock::ListLock(const std::string& path, bool rewrites) {
-  std::error_code ignored;
-  const auto status = std::filesystem::status(path, ignored);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+// "Cannot write the file list 'P': it is a symbolic link, not followed" when the links at
+// the list's name lead nowhere a rewrite may go.
+void checkLinks(const std::string& path, LinkAtName links) {
+  std::string destination;
+  const int error = replacementDestination(path, links, destination);
+  if (error == 0) return;
+  throw Failure("Cannot write the file list '" + path + "': " + ioErrorText(error) +
+                    (links == LinkAtName::Refuse
+                         ? "; a list kept beside the target is never written through a link: "
+                           "remove the link, or name the list with --list"
+                         : ""),
+                path, refusalBehind(error));
+}
+
+}  // namespace
+
+ListLock::ListLock(const std::string& path, bool rewrites, LinkAtName links) {
+  if (rewrites) checkLinks(path, links);
+  if (fileKind(path) == FileKind::Other) {
     if (!rewrites) return;
     throw Failure("The file list '" + path +
                   "' is not a regular file; the list is rewritten, so give a file");
@@ -24,8 +39,11 @@ ListLock::ListLock(const std::string& path, bool rewrites) {
   // A list that is only read may lie where nothing can be written (a read-only mount).
   if (answer == FileLock::Answer::Failed && rewrites) {
     throw Failure("Cannot lock the file list '" + path + "': its lock file '" + path +
-                  ".lock' cannot be made: " + ioErrorMessage(error));
+                      ".lock' cannot be made: " + ioErrorText(error),
+                  path + ".lock", refusalBehind(error));
   }
+  // What a command killed while it replaced the list left beside it.
+  if (lock_) removeStaleReplacements(path, links);
 }
 
 }  // namespace brimwell::joblist

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/message_text.h"
 #include "app/size_text.h"
 
 namespace brimwell::measure {
@@ -17,9 +18,11 @@ constexpr const char* kAchievedColour = "#3366cc";
 constexpr const char* kCountColour = "#cc6633";
 constexpr const char* kBytesColour = "#339966";
 
+// Text as an XML document may hold it: names from the file system shown as documentText()
+// shows them, then the markup characters escaped.
 std::string xml(const std::string& text) {
   std::string escaped;
-  for (const char c : text) {
+  for (const char c : documentText(text)) {
     if (c == '&')
       escaped += "&amp;";
     else if (c == '<')

@@ -77,7 +77,7 @@ void walkTree(const MeasureRequest& request, Context& context, TemplateFit* fit,
   for (const std::uint64_t answer : order) {
     const ExtentQuery::File file = query->file(answer);
     ++result.fill.files;
-    result.fill.bytes += static_cast<std::int64_t>(file.size);
+    result.fill.bytes += file.size;
     if (fit) fit->add(file.size);
     readOrder.add(file.extents);
   }

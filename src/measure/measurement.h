@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/byte_total.h"
 #include "app/context.h"
 #include "walk/unread_paths.h"
 
@@ -31,7 +32,7 @@ struct FillFigures {
   std::string fileSystem{};  // "ext4", "xfs", "NTFS", ...; "" when the system does not say
   // Under the measured folder (known also when the volume's figures are not).
   std::int64_t files = 0;
-  std::int64_t bytes = 0;
+  ByteTotal bytes = 0;
   std::int64_t folders = 0;
 };
 

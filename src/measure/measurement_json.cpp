@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/message_text.h"
 #include "nlohmann/json.hpp"
 
 namespace brimwell::measure {
@@ -34,7 +35,14 @@ Json fillJson(const FillFigures& fill) {
                   {"used_percent", rounded(fill.usedPercent, 3)},
                   {"file_system", fill.fileSystem}});
   }
-  group.update({{"files", fill.files}, {"bytes", fill.bytes}, {"folders", fill.folders}});
+  group["files"] = fill.files;
+  if (const auto bytes = asUint64(fill.bytes)) {
+    group["bytes"] = *bytes;
+  } else {
+    // No JSON reader is bound to read a number above 64 bits exactly.
+    group["bytes_why"] = "more than 2^64 - 1 bytes: " + decimalText(fill.bytes);
+  }
+  group["folders"] = fill.folders;
   return group;
 }
 
@@ -145,7 +153,7 @@ Json probeJson(const ProbeFigures& probe) {
 }  // namespace
 
 std::string measurementJson(const Measurement& m) {
-  const Json json = {{"target", m.target},
+  const Json json = {{"target", validUtf8(m.target)},
                      {"fill", fillJson(m.fill)},
                      {"fit", fitJson(m.fit)},
                      {"file_fragmentation", fragmentationJson(m.files, m.readOrder)},

@@ -10,10 +10,7 @@
 namespace brimwell::measure {
 
 TemplateFit::TemplateFit(FileSystem& fs, const std::string& path) {
-  std::string bytes;
-  const int error = fs.readFile(path, bytes);
-  if (error != 0) throw IoFailure(error);
-  census::readTemplate(bytes, sizes_);
+  census::readTemplate(census::readTemplateFile(fs, path), sizes_);
   if (sizes_.empty()) throw Failure("The template " + path + " has no rows");
   for (std::size_t row = 0; row < sizes_.rowCount(); ++row) {
     thresholds_.emplace_back(sizes_.caption(row));

@@ -18,11 +18,15 @@ struct Walk {
   std::int64_t folders = 0;
 
   // `folder` ends in a separator; it is extended for each entry and restored.
-  void visit(std::string& folder) {
+  void visit(std::string& folder, bool root) {
     int error = 0;
     const auto listing = fs.listFolder(folder, false, error);
     if (!listing) {
-      unread.addFolder(folder, error);
+      if (root) {
+        unread.addFolder(folder, error);
+      } else {
+        unread.addMetFolder(folder, error);
+      }
       return;
     }
     const std::size_t length = folder.size();
@@ -34,9 +38,10 @@ struct Walk {
         onFile(query.ask(folder, entry, 0));
       } else {
         ++folders;
+        if (entry.isRepeatedDirectory) unread.addRepeatedFolder(folder);
         if (!entry.isForeignDirectory) {
           folder += separator;
-          visit(folder);
+          visit(folder, false);
         }
       }
       folder.resize(length);
@@ -59,7 +64,7 @@ std::optional<std::int64_t> walkFiles(FileSystem& fs, const std::string& root, c
   if (!PathStyle::endsWithSeparator(folder)) folder += separator;
   if (threads <= 1) {
     Walk sequential{fs, separator, query, onFile, unread};
-    sequential.visit(folder);
+    sequential.visit(folder, true);
     return sequential.folders;
   }
   walk::WalkOptions options;

@@ -1,8 +1,12 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <string_view>
 #include <vector>
 
 #include "platform/atomic_replace.h"
@@ -12,21 +16,31 @@
 namespace brimwell {
 namespace {
 
-// The path that `path` leads to when it is a symbolic link (followed link by link, so a
-// link to a file not yet made still names where it goes); `path` itself otherwise.
-std::string linkDestination(std::string path) {
-  for (int hop = 0; hop < 40; ++hop) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0) return path;
-    const std::string next(target.data(), static_cast<std::size_t>(length));
-    const std::size_t slash = path.find_last_of('/');
-    path =
-        next.front() == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
-  }
-  return path;
+// The mark in the name of every new file a replacement makes: ".NAME.brimwell-new.XXXXXX".
+constexpr std::string_view kNewFileMark = ".brimwell-new.";
+constexpr std::size_t kUniqueLetters = 6;  // the XXXXXX mkostemp fills in
+
+// "dir/" for "dir/name", "" for a bare name.
+std::string folderPart(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The start of the names of `destination`'s new files, up to the unique letters.
+std::string newFilePrefix(const std::string& destination) {
+  const std::string folder = folderPart(destination);
+  // Short enough that the whole name stays within the system's 255 bytes.
+  return "." + destination.substr(folder.size(), 200) + std::string(kNewFileMark);
+}
+
+// The rule of fs.protected_symlinks: a link in a sticky folder that everyone may write to is
+// followed only when it belongs to this user or to the folder's owner.
+bool protectedRuleFollows(const std::string& link, const struct stat& linkStat) {
+  const std::string folder = folderPart(link);
+  struct stat st {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return false;
+  const bool shared = (st.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+  return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == st.st_uid;
 }
 
 mode_t newFileMode() {
@@ -112,15 +126,67 @@ class PosixReplacement : public ReplacementFile {
 
 }  // namespace
 
-std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error) {
-  error = 0;
-  const std::string destination = linkDestination(nativePath);
+int replacementDestination(const std::string& nativePath, LinkAtName links,
+                           std::string& destination) {
+  std::string path = nativePath;
+  // Followed link by link, so a link to a file not yet made still names where it goes.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    if (links == LinkAtName::Refuse) return refusedBecause(winerr::kAccessDenied, kLinkNotFollowed);
+    if (!protectedRuleFollows(path, st)) {
+      return refusedBecause(winerr::kAccessDenied,
+                            "it is a symbolic link in a sticky folder that everyone may write "
+                            "to, and belongs neither to you nor to the folder's owner; not "
+                            "followed");
+    }
+    std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0) break;
+    const std::string next(target.data(), static_cast<std::size_t>(length));
+    path = next.front() == '/' ? next : folderPart(path) + next;
+  }
+  destination = std::move(path);
+  return 0;
+}
+
+int removeStaleReplacements(const std::string& nativePath, LinkAtName links) {
+  std::string destination;
+  if (replacementDestination(nativePath, links, destination) != 0) return 0;
+  const std::string folder = folderPart(destination);
+  const std::string prefix = newFilePrefix(destination);
+  DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return 0;
+  const auto isUniqueLetter = [](char c) { return std::isalnum(static_cast<unsigned char>(c)); };
+  int removed = 0;
+  while (const struct dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + kUniqueLetters || name.substr(0, prefix.size()) != prefix ||
+        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     isUniqueLetter)) {
+      continue;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(listing), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && ::unlinkat(::dirfd(listing), entry->d_name, 0) == 0) {
+      ++removed;
+    }
+  }
+  ::closedir(listing);
+  return removed;
+}
+
+std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error,
+                                                       LinkAtName links) {
+  std::string destination;
+  error = replacementDestination(nativePath, links, destination);
+  if (error != 0) return nullptr;
   struct stat old {};
   const bool exists = ::stat(destination.c_str(), &old) == 0;
   // A pipe or socket would keep the writer waiting for a reader: it is no file to replace.
   if (exists && (S_ISDIR(old.st_mode) || S_ISFIFO(old.st_mode) || S_ISSOCK(old.st_mode) ||
                  (old.st_mode & 0222) == 0)) {
-    error = winerr::kAccessDenied;
+    error = refused(winerr::kAccessDenied);
     return nullptr;
   }
   if (exists && !S_ISREG(old.st_mode)) {
@@ -131,16 +197,13 @@ std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& native
     }
     return std::make_unique<PosixReplacement>(fd, std::string(), destination, old.st_mode, &old);
   }
-  const std::size_t slash = destination.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
   const mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
   // mkostemp creates the file exclusively (O_EXCL), so never through a planted link.
-  std::string temporary = folder + "." + name.substr(0, 200) + ".XXXXXX";
+  std::string temporary =
+      folderPart(destination) + newFilePrefix(destination) + std::string(kUniqueLetters, 'X');
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
-    error = windowsErrorFromErrno(errno, true);
-    if (errno == ENOENT) error = winerr::kPathNotFound;
+    error = windowsErrorFromErrno(errno, true);  // 3 for a missing folder
     return nullptr;
   }
   return std::make_unique<PosixReplacement>(fd, std::move(temporary), destination, mode,

@@ -3,9 +3,9 @@
 
 namespace brimwell {
 
-int replaceFileWithText(const std::string& nativePath, std::string_view text) {
+int replaceFileWithText(const std::string& nativePath, std::string_view text, LinkAtName links) {
   int error = 0;
-  const auto file = ReplacementFile::open(nativePath, error);
+  const auto file = ReplacementFile::open(nativePath, error, links);
   if (!file) return error;
   while (!text.empty()) {
     std::size_t written = 0;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/atomic_replace.h"
+#include "platform/system_error.h"
 #include "platform/win32_file_system.h"
 #include "platform/windows_errors.h"
 
@@ -79,9 +80,27 @@ class Win32Replacement : public ReplacementFile {
 
 }  // namespace
 
-std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error) {
-  error = 0;
-  const std::string destination = linkDestination(nativePath);
+int replacementDestination(const std::string& nativePath, LinkAtName links,
+                           std::string& destination) {
+  const DWORD attributes = GetFileAttributesA(nativePath.c_str());
+  // Windows has no shared sticky folders: a link the user named is followed.
+  if (links == LinkAtName::Refuse && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    noteRefusal(winerr::kAccessDenied, SystemError{0, "it is a link, not followed"});
+    return winerr::kAccessDenied;
+  }
+  destination = linkDestination(nativePath);
+  return 0;
+}
+
+// The new files are made by GetTempFileNameA, whose names do not say whose they are.
+int removeStaleReplacements(const std::string&, LinkAtName) { return 0; }
+
+std::unique_ptr<ReplacementFile> ReplacementFile::open(const std::string& nativePath, int& error,
+                                                       LinkAtName links) {
+  std::string destination;
+  error = replacementDestination(nativePath, links, destination);
+  if (error != 0) return nullptr;
   const DWORD old = GetFileAttributesA(destination.c_str());
   if (old != INVALID_FILE_ATTRIBUTES &&
       (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {

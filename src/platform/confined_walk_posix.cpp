@@ -105,7 +105,9 @@ int ConfinedWalk::openParent(const std::string& native, bool fresh, int& folderF
       const bool isLink = (error == ENOTDIR || error == ELOOP) &&
                           ::fstatat(fds_.back(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                           S_ISLNK(st.st_mode);
-      return isLink ? winerr::kAccessDenied : windowsErrorFromErrno(error, true);
+      return isLink ? refusedBecause(winerr::kAccessDenied,
+                                     "its folder '" + name + "' is a symbolic link, not followed")
+                    : windowsErrorFromErrno(error, true);
     }
     fds_.push_back(fd);
     ends_.push_back(at);

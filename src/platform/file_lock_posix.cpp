@@ -38,15 +38,22 @@ std::unique_ptr<FileLock> FileLock::take(const std::string& nativePath, Answer& 
     const int fd =
         ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
+      const int why = errno;
       answer = Answer::Failed;
-      error = windowsErrorFromErrno(errno, true);
+      // A link is refused by O_NOFOLLOW, a socket by open itself: both are told as what
+      // they are.
+      struct stat st {};
+      error = (why == ELOOP || why == ENXIO) && ::lstat(nativePath.c_str(), &st) == 0 &&
+                      !S_ISREG(st.st_mode)
+                  ? refusedBecause(winerr::kAccessDenied, notRegularFileWords(st))
+                  : windowsErrorFromErrno(why, true);
       return nullptr;
     }
     struct stat locked {};
     if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
       ::close(fd);
       answer = Answer::Failed;
-      error = winerr::kAccessDenied;
+      error = refusedBecause(winerr::kAccessDenied, notRegularFileWords(locked));
       return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

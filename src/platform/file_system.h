@@ -26,6 +26,9 @@ struct DirEntry {
   // The folder lies on another file system (a mount point) or is a link to a folder
   // (a symbolic link, a junction): walks count it but do not enter it.
   bool isForeignDirectory = false;
+  // The folder is one the walk is already inside (a folder mounted again inside itself):
+  // walks name it and do not enter it, so nothing is counted twice. Also foreign.
+  bool isRepeatedDirectory = false;
   // Size in bytes as the listing reports it; 0 unless sizes were asked for. Anything but
   // a regular file, a folder or a link (a pipe, a socket, a device) is a file of size 0,
   // and is never opened.

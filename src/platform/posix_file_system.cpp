@@ -8,15 +8,20 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
+#include <limits>
 
 #include "platform/atomic_replace.h"
 #include "platform/long_path_posix.h"
+#include "platform/system_error.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
+#include "platform/zero_placement_posix.h"
 
 namespace brimwell {
 
-int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
+namespace {
+
+int windowsNumberFor(int errnoValue, bool missingIsFolder) {
   switch (errnoValue) {
     case 0:
       return 0;
@@ -57,6 +62,43 @@ int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
     default:
       return winerr::kGeneralFailure;
   }
+}
+
+// True when the Windows number's message already says what the system said.
+bool saidInFull(int windowsCode, int errnoValue) {
+  return (windowsCode == winerr::kFileNotFound && errnoValue == ENOENT) ||
+         (windowsCode == winerr::kAccessDenied && errnoValue == EACCES) ||
+         windowsCode == winerr::kTooManyOpenFiles;
+}
+
+}  // namespace
+
+int windowsErrorFromErrno(int errnoValue, bool missingIsFolder) {
+  const int code = windowsNumberFor(errnoValue, missingIsFolder);
+  if (code != 0) {
+    noteRefusal(
+        code, saidInFull(code, errnoValue) ? std::nullopt : std::optional(systemError(errnoValue)));
+  }
+  return code;
+}
+
+int refusedBecause(int windowsCode, std::string words) {
+  noteRefusal(windowsCode, SystemError{0, std::move(words)});
+  return windowsCode;
+}
+
+std::string notRegularFileWords(const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return kLinkNotFollowed;
+  const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
+                     : S_ISFIFO(st.st_mode) ? "a named pipe"
+                     : S_ISSOCK(st.st_mode) ? "a socket"
+                                            : "a device";
+  return std::string("it is ") + kind + ", not a regular file";
+}
+
+int refused(int windowsCode) {
+  noteRefusal(windowsCode, std::nullopt);
+  return windowsCode;
 }
 
 int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written) {
@@ -108,6 +150,7 @@ class PosixListing : public FolderListing {
     entry.size = 0;
     entry.error = 0;
     entry.isForeignDirectory = false;
+    entry.isRepeatedDirectory = false;
     unsigned char type = raw->d_type;
     struct stat st {};
     bool statted = false;
@@ -127,7 +170,8 @@ class PosixListing : public FolderListing {
     entry.isDirectory = type == DT_DIR;
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
-        entry.isForeignDirectory = fs_.isMountPointOf(fd_, entry.name, folderDevice_);
+        entry.isForeignDirectory =
+            fs_.isMountPointOf(fd_, entry.name, folderDevice_, entry.isRepeatedDirectory);
       }
     } else if (withSizes_) {
       if (!statted) statted = fstatat(fd_, raw->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -179,6 +223,8 @@ class PosixWritableFile : public WritableFile {
 
   // fallocate places the range at once (ext4 and XFS: exactly, without the speculative
   // extra that delayed allocation adds); the data written into it later does not move it.
+  // Where the file system has no fallocate (ntfs-3g), zeros written into the hole place it,
+  // as the Windows build does on NTFS.
   int reserve(std::uint64_t offset, std::uint64_t size) override {
     if (size == 0) return 0;
     // Not posix_fallocate: where the file system cannot, it would write the range twice.
@@ -189,7 +235,8 @@ class PosixWritableFile : public WritableFile {
       result = ::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
     } while (result != 0 && errno == EINTR);
     if (result == 0) return 0;
-    if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return 0;
+    if (errno == EOPNOTSUPP) return placeWithZeros(fd_, offset, size);
+    if (errno == EINVAL || errno == ENOSYS) return 0;
     return windowsErrorFromErrno(errno, true);
   }
 
@@ -235,23 +282,40 @@ std::string unescapeMountField(const std::string& field) {
 }  // namespace
 
 int readWholeFile(const std::string& native, std::string& contents) {
+  std::uint64_t size = 0;
+  return readWholeFileUpTo(native, std::numeric_limits<std::uint64_t>::max(), contents, size);
+}
+
+int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::string& contents,
+                      std::uint64_t& size) {
   contents.clear();
   // Only a regular file is opened, and without waiting: a pipe or a device named here
   // would block the reader, or act on being opened.
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0) return errorForPath(errno, native);
-  if (!S_ISREG(st.st_mode)) return winerr::kAccessDenied;
+  if (!S_ISREG(st.st_mode)) return refused(winerr::kAccessDenied);
   const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return errorForPath(errno, native);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat
     ::close(fd);
-    return winerr::kAccessDenied;
+    return refused(winerr::kAccessDenied);
+  }
+  size = static_cast<std::uint64_t>(st.st_size);
+  if (size > limit) {
+    ::close(fd);
+    return refused(winerr::kFileTooLarge);
   }
   contents.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got == 0) break;
+    if (got > 0 && contents.size() + static_cast<std::size_t>(got) > limit) {
+      size = contents.size() + static_cast<std::size_t>(got);
+      contents.clear();
+      ::close(fd);
+      return refused(winerr::kFileTooLarge);
+    }
     if (got < 0) {
       if (errno == EINTR) continue;
       const int readError = windowsErrorFromErrno(errno, true);
@@ -262,6 +326,12 @@ int readWholeFile(const std::string& native, std::string& contents) {
   }
   ::close(fd);
   return 0;
+}
+
+FileKind fileKind(const std::string& nativePath) {
+  struct stat st {};
+  if (::stat(nativePath.c_str(), &st) != 0) return FileKind::Missing;
+  return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
 PosixFileSystem::PosixFileSystem() : drives_{{'c', std::string(1, '/')}} {}
@@ -299,8 +369,35 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   return true;
 }
 
+namespace {
+
+// Whether the folder `mounted` is the open folder `folderFd` or one above it, up to the
+// root. Asked only at mount points of the folder's own file system, so seldom.
+bool isOnPathOf(int folderFd, const struct stat& mounted) {
+  int fd = ::openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  bool found = false;
+  for (struct stat here{}; fd >= 0 && ::fstat(fd, &here) == 0;) {
+    if (here.st_dev == mounted.st_dev && here.st_ino == mounted.st_ino) {
+      found = true;
+      break;
+    }
+    const int parent = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat above {};
+    const bool top = parent < 0 || ::fstat(parent, &above) != 0 ||
+                     (above.st_dev == here.st_dev && above.st_ino == here.st_ino);
+    ::close(fd);
+    fd = parent;
+    if (top) break;
+  }
+  if (fd >= 0) ::close(fd);
+  return found;
+}
+
+}  // namespace
+
 bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
-                                     std::uint64_t& folderDevice) {
+                                     std::uint64_t& folderDevice, bool& repeated) {
+  repeated = false;
   std::call_once(mountPoints_->loaded, [this] { loadMountPoints(); });
   if (mountPoints_->names.count(name) == 0) return false;
   if (folderDevice == 0) {
@@ -310,7 +407,9 @@ bool PosixFileSystem::isMountPointOf(int folderFd, const std::string& name,
   }
   struct stat st {};
   if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  return static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice;
+  if (static_cast<std::uint64_t>(st.st_dev) + 1 != folderDevice) return true;
+  repeated = S_ISDIR(st.st_mode) && isOnPathOf(folderFd, st);
+  return repeated;
 }
 
 void PosixFileSystem::loadMountPoints() {
@@ -396,7 +495,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
       struct stat st {};
       if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
           (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode) || isReadOnly(st))) {
-        error = winerr::kAccessDenied;
+        error = S_ISLNK(st.st_mode) ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                                    : refused(winerr::kAccessDenied);
         return nullptr;
       }
       fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
@@ -405,7 +505,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::createConfined(const std::string&
     if (fd >= 0) return std::make_unique<PosixWritableFile>(fd);
     // A folder kept open may have been removed since: open it afresh once.
     if (errno == ENOENT && !fresh) continue;
-    error = errno == ELOOP ? winerr::kAccessDenied : windowsErrorFromErrno(errno, true);
+    error = errno == ELOOP ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                           : windowsErrorFromErrno(errno, true);
     return nullptr;
   }
   return nullptr;

@@ -13,6 +13,8 @@
 // folders of the last request are kept open for the next one.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,7 +39,10 @@ class PosixFileSystem : public FileSystem {
   // so however the location is spelled ("/./", "//", "a/../a", through a link); only names
   // that some mount point ends in are looked at. `folderDevice` caches the open folder's
   // device (0 until it is read).
-  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice);
+  // `repeated` is set when the folder mounted there is the open folder itself or one of the
+  // folders above it (a folder mounted again inside itself, on the same file system).
+  bool isMountPointOf(int folderFd, const std::string& name, std::uint64_t& folderDevice,
+                      bool& repeated);
 
   // The native path for a tool path, or false when it names an unmapped drive or holds a
   // NUL character (`error` then says which Windows error that is).
@@ -82,8 +87,22 @@ class PosixFileSystem : public FileSystem {
 };
 
 // The Windows error number for a failed POSIX call's errno. `missingIsFolder` picks 3
-// over 2 for ENOENT (a path through a missing folder rather than a missing file).
+// over 2 for ENOENT (a path through a missing folder rather than a missing file). Notes the
+// errno and its words for the failure that reports the number (system_error.h).
 int windowsErrorFromErrno(int errnoValue, bool missingIsFolder);
+
+// `windowsCode`, for a request the tool refuses itself; notes `words` ("it is a symbolic
+// link, not followed") as what happened.
+int refusedBecause(int windowsCode, std::string words);
+// `windowsCode`, for a refusal that its message says in full.
+int refused(int windowsCode);
+
+// What a file that is not a regular one is told as: "it is a named pipe, not a regular file";
+// a symbolic link as kLinkNotFollowed.
+std::string notRegularFileWords(const struct stat& st);
+
+// What a refused link is told as.
+inline constexpr const char* kLinkNotFollowed = "it is a symbolic link, not followed";
 
 // One write request to the descriptor `fd`, as WritableFile::write makes it.
 int writeToDescriptor(int fd, const void* data, std::size_t size, std::size_t& written);

@@ -73,6 +73,13 @@ class FileExtentReader {
   std::unique_ptr<State> state_;
 };
 
+// Whether this user can read the extents of files written in `folder` (or, where it does not
+// exist yet, in the nearest folder above it), told without writing anything: false on tmpfs,
+// on FUSE file systems without a block device, and on those with one (ntfs-3g) for anyone
+// but root, with `why` saying why. `fileSystem` gets the volume's type as the system names
+// it. Where it cannot be told in advance, true: the extents read afterwards will say.
+bool fileExtentsReadable(const std::string& folder, std::string& fileSystem, std::string& why);
+
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
 // merged; only `physical` and `length` are set. On Btrfs: the free ranges inside its data
 // block groups, by its logical addresses (which map onto the device group by group, so

@@ -213,4 +213,10 @@ bool readUnallocatedBytes(const std::string& /*path*/, std::uint64_t& /*bytes*/,
   return false;
 }
 
+bool fileExtentsReadable(const std::string& /*folder*/, std::string& fileSystem,
+                         std::string& /*why*/) {
+  fileSystem.clear();
+  return true;  // NTFS and ReFS map files for every user who may open them
+}
+
 }  // namespace brimwell

@@ -253,7 +253,19 @@ std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& pa
   return ReplacementFile::open(path, error);
 }
 
+FileKind fileKind(const std::string& nativePath) {
+  const DWORD attributes = GetFileAttributesA(nativePath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Other : FileKind::Regular;
+}
+
 int readWholeFile(const std::string& path, std::string& contents) {
+  std::uint64_t size = 0;
+  return readWholeFileUpTo(path, std::numeric_limits<std::uint64_t>::max(), contents, size);
+}
+
+int readWholeFileUpTo(const std::string& path, std::uint64_t limit, std::string& contents,
+                      std::uint64_t& size) {
   contents.clear();
   if (holdsNul(path)) return winerr::kInvalidName;
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -264,9 +276,14 @@ int readWholeFile(const std::string& path, std::string& contents) {
     CloseHandle(handle);
     return winerr::kAccessDenied;
   }
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(handle, &size) && size.QuadPart > 0) {
-    contents.reserve(static_cast<std::size_t>(size.QuadPart));
+  LARGE_INTEGER found{};
+  if (GetFileSizeEx(handle, &found) && found.QuadPart > 0) {
+    size = static_cast<std::uint64_t>(found.QuadPart);
+    if (size > limit) {
+      CloseHandle(handle);
+      return winerr::kFileTooLarge;
+    }
+    contents.reserve(static_cast<std::size_t>(found.QuadPart));
   }
   char buffer[65536];
   int error = 0;
@@ -277,6 +294,12 @@ int readWholeFile(const std::string& path, std::string& contents) {
       break;
     }
     if (got == 0) break;
+    if (contents.size() + got > limit) {
+      size = contents.size() + got;
+      contents.clear();
+      error = winerr::kFileTooLarge;
+      break;
+    }
     contents.append(buffer, got);
   }
   if (!CloseHandle(handle) && error == 0) error = lastError();

@@ -30,6 +30,8 @@ struct OrderedWalk::Folder {
   int error = 0;  // the listing's, when it failed
   // Files whose size could not be read: name and Windows error number (rare, so kept apart).
   std::vector<std::pair<std::string, int>> unreadFiles;
+  // Subfolders the walk is already inside (mounted again below themselves), not entered.
+  std::vector<std::string> repeatedFolders;
   // Handed over, taken from `firstBlock` on (vectors: an empty one allocates nothing).
   std::vector<Block> blocks;
   std::size_t firstBlock = 0;
@@ -183,7 +185,16 @@ void OrderedWalk::noteUnread(const Folder& folder) {
     path.assign(folder.path).append(name);
     unread_.addFile(path, error);
   }
-  unread_.addFolder(folder.path, folder.error);
+  for (const std::string& name : folder.repeatedFolders) {
+    path.assign(folder.path).append(name);
+    unread_.addRepeatedFolder(path);
+  }
+  // Below the root, a folder that could not be opened was met in its parent's listing.
+  if (folder.parent != nullptr) {
+    unread_.addMetFolder(folder.path, folder.error);
+  } else {
+    unread_.addFolder(folder.path, folder.error);
+  }
 }
 
 void OrderedWalk::leave() {
@@ -249,6 +260,7 @@ void OrderedWalk::list(Folder& folder, std::size_t worker) {
         // kSkippedFolder, whatever lies beyond ".." (the parent of a mounted root)
       } else if (entry.isForeignDirectory) {
         value = kForeignFolder;
+        if (entry.isRepeatedDirectory) folder.repeatedFolders.push_back(entry.name);
       } else {
         value = kEnteredFolder;
         addSubfolder(folder, entry.name, subfolders++);

@@ -11,6 +11,22 @@ void UnreadPaths::addFolder(std::string_view path, int error) {
   name(path, ioErrorMessage(error));
 }
 
+void UnreadPaths::addMetFolder(std::string_view path, int error) {
+  if (error != winerr::kFileNotFound && error != winerr::kPathNotFound) {
+    addFolder(path, error);
+    return;
+  }
+  ++folders_;
+  name(path, "it vanished while the walk ran");
+}
+
+void UnreadPaths::addRepeatedFolder(std::string_view path) {
+  ++repeated_;
+  name(path,
+       "the walk is already inside it: a folder mounted again below itself, not walked "
+       "twice");
+}
+
 void UnreadPaths::addFile(std::string_view path, int error) {
   addFile(path, ioErrorMessage(error));
 }
@@ -23,6 +39,7 @@ void UnreadPaths::addFile(std::string_view path, std::string reason) {
 void UnreadPaths::merge(const UnreadPaths& other) {
   folders_ += other.folders_;
   files_ += other.files_;
+  repeated_ += other.repeated_;
   for (const Named& named : other.named_) name(named.path, named.reason);
 }
 
@@ -38,6 +55,11 @@ std::string UnreadPaths::summary() const {
   if (folders_ > 0) text = counted(folders_, " folder", " folders");
   if (files_ > 0) text += (text.empty() ? "" : " and ") + counted(files_, " file", " files");
   if (!text.empty()) text += " could not be read";
+  if (repeated_ > 0) {
+    text += (text.empty() ? "" : "; ") +
+            counted(repeated_, " folder inside itself was", " folders inside themselves were") +
+            " not walked again";
+  }
   return text;
 }
 

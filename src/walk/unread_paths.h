@@ -23,6 +23,11 @@ class UnreadPaths {
   // 0 notes nothing; nor does a missing one (2 or 3), which vanished since it was met, or
   // never was there.
   void addFolder(std::string_view path, int error);
+  // A folder met in its parent's listing that could not be listed when the walk came to
+  // it: as addFolder(), but a missing one vanished while the walk ran, and is counted.
+  void addMetFolder(std::string_view path, int error);
+  // A folder the walk is already inside, mounted again below itself: named, not entered.
+  void addRepeatedFolder(std::string_view path);
   // A file that could not be read, with the Windows error number or the system's reason.
   void addFile(std::string_view path, int error);
   void addFile(std::string_view path, std::string reason);
@@ -31,9 +36,11 @@ class UnreadPaths {
 
   std::int64_t folders() const { return folders_; }
   std::int64_t files() const { return files_; }
-  bool empty() const { return folders_ == 0 && files_ == 0; }
+  std::int64_t repeated() const { return repeated_; }
+  bool empty() const { return folders_ == 0 && files_ == 0 && repeated_ == 0; }
   const std::vector<Named>& named() const { return named_; }
-  // "2 folders and 1 file could not be read"; empty when nothing was missed.
+  // "2 folders and 1 file could not be read", "1 folder inside itself was not walked
+  // again"; empty when nothing was missed.
   std::string summary() const;
 
  private:
@@ -41,6 +48,7 @@ class UnreadPaths {
 
   std::int64_t folders_ = 0;
   std::int64_t files_ = 0;
+  std::int64_t repeated_ = 0;
   std::vector<Named> named_;
 };
 

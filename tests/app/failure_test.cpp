@@ -26,6 +26,21 @@ TEST(Failure, IoMessagesByWindowsNumber) {
   EXPECT_EQ(IoFailure(123).code(), 123);
 }
 
+TEST(Failure, AnIoFailureKeepsTheSystemErrorNotedForItsNumber) {
+  const SystemError readOnly{30, "read-only file system"};
+  noteRefusal(5, readOnly);
+  const IoFailure denied(5, "/mnt/ro/list.txt");
+  EXPECT_EQ(denied.message(), "File access denied");  // the window's text stays
+  EXPECT_EQ(denied.path(), "/mnt/ro/list.txt");
+  EXPECT_EQ(denied.explained(), "File access denied: " + systemErrorText(readOnly));
+  EXPECT_EQ(ioErrorText(5), systemErrorText(readOnly));
+  // Noted for another number, or said in full by the message: nothing is added.
+  EXPECT_EQ(IoFailure(112).explained(), "I/O error 112");
+  noteRefusal(2, std::nullopt);
+  EXPECT_FALSE(IoFailure(2).systemError());
+  EXPECT_EQ(ioErrorText(2), "File not found");
+}
+
 TEST(Failure, ApplicationTitleFromTheExecutable) {
   EXPECT_EQ(applicationTitle("/usr/bin/Brimwell"), "Brimwell");
   EXPECT_EQ(applicationTitle("C:\\Tools\\BRIMWELL.EXE"), "Brimwell");

@@ -66,6 +66,21 @@ TEST(TemplateStorage, AMissingFileLeavesAnEmptyTable) {
   EXPECT_TRUE(f.lists.sizes.empty());
 }
 
+// A file far larger than a template (3 GB once took 12.6 GB to refuse) is refused by its
+// size before it is read, in the window's Load as on the command line.
+TEST(TemplateStorage, AFileLargerThanATemplateMayBeIsRefusedUnread) {
+  CensusFixture f;
+  f.setRows({{"1", "2"}});
+  f.dir.writeFile("huge.fs", "4096\t1\r\n");
+  std::filesystem::resize_file(f.dir / "huge.fs", std::uint64_t{3} << 30);
+  f.feedback.files.push_back(f.dir / "huge.fs");
+  EXPECT_EQ(failureOf([&] { loadTemplate(f.context); }),
+            "The template '" + f.dir / "huge.fs" +
+                "' is not read: it is 3221225472 bytes (3.0 GiB), more than the 16 MiB such a "
+                "file may hold");
+  EXPECT_TRUE(f.lists.sizes.empty());
+}
+
 TEST(TemplateStorage, AFolderGivenAsTheFileIsRefused) {
   CensusFixture f;
   f.setRows({{"1", "2"}});

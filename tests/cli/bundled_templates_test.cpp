@@ -49,7 +49,8 @@ TEST_F(CliTest, TemplatesListsTheBundledOnesAndRunFindsThemByName) {
   EXPECT_TRUE(contains(listing.out, "usr-share  census of Debian 12 /usr/share, ")) << listing.out;
 
   for (const std::string name : {"default", "default.fs"}) {
-    const CliRun run = runCli({"run", "--template", name, "--target", path("drive/"), "--files",
+    // A target each: a second run would not replace the first one's list.
+    const CliRun run = runCli({"run", "--template", name, "--target", path(name + "/"), "--files",
                                "40", "--seed", "1", "--yes"},
                               dir.path());
     EXPECT_EQ(run.exitCode, 0) << name << run.err;

@@ -3,7 +3,11 @@
 // or file that cannot be read is named on stderr with exit code 1. Failures name what
 // failed: a folder that cannot be made, a name that is not UTF-8 in JSON.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include <cstdlib>
 #include <string>
 
 #include "cli/cli_fixture.h"
@@ -106,12 +110,55 @@ TEST_F(CliTest, AFolderThatCannotBeMadeIsNamedWithItsOwnReason) {
       << run.err;
 }
 
+// A folder mounted again inside itself (a bind mount, same device and inode) is named and
+// not walked again: census and measure count each file once.
+TEST_F(CliTest, AFolderMountedInsideItselfIsCountedOnceAndNamed) {
+  if (::geteuid() != 0) {
+    if (std::getenv("CI") != nullptr) FAIL() << "a bind mount needs root";
+    GTEST_SKIP() << "a bind mount needs root";
+  }
+  dir.writeFile("sizes.fs", "0\t0\n100\t0\n");
+  dir.writeFile("a/f", "abc");
+  dir.writeFile("a/sub/g", "de");
+  std::filesystem::create_directory(path("a/sub/again"));
+  ASSERT_EQ(std::system(("mount --bind '" + path("a") + "' '" + path("a/sub/again") + "'").c_str()),
+            0);
+  const CliRun census = runCli({"census", path("a"), "--template", path("sizes.fs")});
+  const CliRun measure = runCli({"measure", path("a")});
+  std::system(("umount '" + path("a/sub/again") + "'").c_str());
+  const std::string named = "'" + path("a/sub/again") + "' (the walk is already inside it";
+  EXPECT_EQ(census.exitCode, 1);
+  EXPECT_TRUE(contains(census.out, "Total files: 2, total folders: 2")) << census.out;
+  EXPECT_TRUE(contains(census.err, named)) << census.err;
+  EXPECT_EQ(measure.exitCode, 1);
+  EXPECT_TRUE(contains(measure.out, "under the target    2 files of 5 bytes")) << measure.out;
+  EXPECT_TRUE(contains(measure.err, "1 folder inside itself was not walked again")) << measure.err;
+  EXPECT_TRUE(contains(measure.err, named)) << measure.err;
+}
+
 TEST_F(CliTest, MeasureJsonShowsANameThatIsNotUtf8WithReplacementCharacters) {
   dir.writeFile("caf\xe9/a", "abc");
   const CliRun run = runCli({"measure", "--json", path("caf\xe9")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(contains(run.out, "\"target\": \"" + path("caf") + "\xEF\xBF\xBD\",")) << run.out;
   EXPECT_FALSE(contains(run.out, "\xe9"));
+}
+
+// A name that holds control characters, bytes that are not UTF-8 and a non-character:
+// the picture stays XML that xmllint accepts, and the terminal gets no escape sequence.
+TEST_F(CliTest, MeasureShowsHostileNamesEscapedInTheTableAndInWellFormedXml) {
+  const std::string hostile =
+      "red\x1b[31m\x01"
+      "caf\xe9\xef\xbf\xbe";
+  dir.writeFile(hostile + "/a", "abc");
+  const CliRun table = runCli({"measure", path(hostile), "--svg", path("picture.svg")});
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_TRUE(contains(table.out, "red\\x1B[31m\\x01caf\xe9")) << table.out;
+  EXPECT_FALSE(contains(table.out, "\x1b")) << table.out;
+  const std::string svg = read("picture.svg");
+  EXPECT_TRUE(contains(svg, "red\\x1B[31m\\x01caf\xef\xbf\xbd\\xEF\\xBF\\xBE")) << svg;
+  if (std::system("xmllint --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
+  EXPECT_EQ(std::system(("xmllint --noout '" + path("picture.svg") + "'").c_str()), 0);
 }
 
 }  // namespace

@@ -120,7 +120,9 @@ TEST_F(CliTest, APlantedLinkInTheTargetIsNotFollowedAndTheFailureNamesTheFile) {
   for (const std::string& line : entriesOf(read("a.txt"))) {
     if (first.empty() && contains(line, "/R/")) first = line.substr(0, line.find('\t'));
   }
-  EXPECT_TRUE(contains(run.err, "brimwell-cli: reproduce: " + first + ": File access denied.\n"))
+  EXPECT_TRUE(contains(run.err, "brimwell-cli: reproduce: " + first +
+                                    ": File access denied: its folder 'R' is a symbolic link, "
+                                    "not followed.\n"))
       << run.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "elsewhere"), fs::directory_iterator()), 1);
 }

@@ -18,6 +18,7 @@
 #include "fileset/builder.h"
 #include "platform/posix_file_system.h"
 #include "support/recording_feedback.h"
+#include "support/small_drive.h"
 #include "support/temp_dir.h"
 
 namespace brimwell {
@@ -40,23 +41,7 @@ struct Operations {
   }
 };
 
-// A tmpfs of `bytes` mounted on a fresh folder for the test's lifetime.
-class SmallDrive {
- public:
-  explicit SmallDrive(std::size_t bytes) {
-    const std::string options = "size=" + std::to_string(bytes);
-    mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
-  }
-  ~SmallDrive() {
-    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  std::string path(const std::string& relative) const { return dir_ / relative; }
-
- private:
-  testing::TempDir dir_;
-  bool mounted_ = false;
-};
+using testing::SmallDrive;
 
 TEST(RealFaults, AFullDriveStopsTheWriterAndKeepsWhatWasWritten) {
   SmallDrive drive(256 * 1024);

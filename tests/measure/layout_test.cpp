@@ -1,7 +1,9 @@
-// run --layout: the files written land on the layout score asked for, on real ext4 and XFS
-// volumes, as filefrag counts their extents (with a file that was there before); the same
-// seed repeats, round after round; an aim the files cannot reach is refused before anything
-// is written; --rounds 1 prints its round line.
+// run --layout: the files written land on the layout score asked for, on real ext4, XFS,
+// Btrfs and NTFS (ntfs-3g: no fallocate, extents read block by block) volumes, as filefrag
+// counts their extents (with a file that was there before); the same seed repeats, round
+// after round; an aim the files cannot reach, and a volume whose extents cannot be read
+// (tmpfs, FUSE without a device), are refused before anything is written; --rounds 1 prints
+// its round line.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,10 +11,12 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/contains.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -73,15 +77,28 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
   EXPECT_TRUE(again.second == first.second);
 }
 
+// A small Btrfs gives metadata a large share of its device (twice 77 MiB of 512 MiB for
+// this template's many small files), so 80 % of it cannot all be file data.
 INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
                          ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 64, "80"},
-                                           Volume{ScratchVolume::Kind::Xfs, 320, "30"}),
+                                           Volume{ScratchVolume::Kind::Xfs, 320, "30"},
+                                           Volume{ScratchVolume::Kind::Btrfs, 512, "60"},
+                                           Volume{ScratchVolume::Kind::Ntfs, 48, "80"}),
                          [](const auto& parameter) {
-                           return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
+                           switch (parameter.param.kind) {
+                             case ScratchVolume::Kind::Xfs:
+                               return "Xfs";
+                             case ScratchVolume::Kind::Btrfs:
+                               return "Btrfs";
+                             case ScratchVolume::Kind::Ntfs:
+                               return "Ntfs";
+                             default:
+                               return "Ext4";
+                           }
                          });
 
 TEST(LayoutAimRefusals,
-     AScoreOutOfRangeOrOneTheFilesCannotReachIsRefusedBeforeWritingAndOneRoundHasItsLine) {
+     AScoreOutOfRangeOrAVolumeWithoutExtentsIsRefusedBeforeWritingAndOneRoundHasItsLine) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
   if (!skip.empty()) GTEST_SKIP() << skip;
   ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 8);
@@ -97,16 +114,14 @@ TEST(LayoutAimRefusals,
   EXPECT_EQ(alone.exitCode, 2);
   EXPECT_NE(alone.err.find("--layout: needs --fill or --files"), std::string::npos) << alone.err;
 
-  // Files of one block have no join to cut.
-  work.writeFile("small.fs", "4097\t10\r\n");
-  const CliRun small = runCli({"run", "--template", work / "small.fs", "--target", target,
-                               "--files", "20", "--layout", "0.7", "--yes"});
-  EXPECT_EQ(small.exitCode, 1);
-  EXPECT_NE(small.err.find("--layout 0.70 cannot be reached on the volume holding " + target +
-                           ": with the files on it and those listed, its layout score can go "
-                           "no lower than 1.00"),
-            std::string::npos)
-      << small.err;
+  // tmpfs keeps no extents to steer by.
+  const CliRun inMemory = runCli({"run", "--template", kTemplate, "--target", target, "--files",
+                                  "20", "--layout", "0.7", "--yes"});
+  EXPECT_EQ(inMemory.exitCode, 1);
+  EXPECT_TRUE(contains(inMemory.err, "--layout cannot be steered on the volume holding " + target +
+                                         " (tmpfs): the extents of its files cannot be read "
+                                         "there: it keeps files in memory"))
+      << inMemory.err;
   EXPECT_TRUE(std::filesystem::is_empty(volume.mountPoint()));
 
   // One round asked for is one round line; tmpfs tells no extents, and the line says so.
@@ -117,6 +132,53 @@ TEST(LayoutAimRefusals,
   EXPECT_NE(once.out.find("layout unavailable (the file system does not report file extents)"),
             std::string::npos)
       << once.out;
+}
+
+TEST(LayoutAimRefusals, AScoreTheFilesCannotReachIsRefusedBeforeWriting) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::Ext4, 8);
+  TempDir work;
+  const std::string target = volume.mountPoint() + "/t/";
+  // Files of one block have no join to cut.
+  work.writeFile("small.fs", "4097\t10\r\n");
+  const CliRun small = runCli({"run", "--template", work / "small.fs", "--target", target,
+                               "--files", "20", "--layout", "0.7", "--yes"});
+  EXPECT_EQ(small.exitCode, 1);
+  EXPECT_NE(small.err.find("--layout 0.70 cannot be reached on the volume holding " + target +
+                           ": with the files on it and those listed, its layout score can go "
+                           "no lower than 1.00"),
+            std::string::npos)
+      << small.err;
+  EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// A FUSE file system without a block device tells no extents: refused, writing nothing.
+TEST(LayoutAimRefusals, FuseWithoutADeviceIsRefusedBeforeWriting) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::NtfsFile);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::NtfsFile, 16);
+  TempDir work;
+  work.writeFile("profile.json",
+                 "{\"fill\": {\"known\": true, \"used_percent\": 50}, \"file_fragmentation\": "
+                 "{\"known\": true, \"layout_score\": 0.8, \"fragmented_percent\": 10, "
+                 "\"files_by_extents\": {\"0\": 0, \"1\": 90, \"2\": 10, \"3-4\": 0, "
+                 "\"5-8\": 0, \"9-16\": 0, \"17-32\": 0, \"33+\": 0}}}");
+  const std::string target = volume.mountPoint() + "/t/";
+  for (const std::vector<std::string>& steer :
+       {std::vector<std::string>{"--layout", "0.7", "--fill", "50"},
+        std::vector<std::string>{"--like", work / "profile.json"}}) {
+    std::vector<std::string> arguments{"run", "--template", kTemplate, "--target", target, "--yes"};
+    arguments.insert(arguments.end(), steer.begin(), steer.end());
+    const CliRun refused = runCli(arguments);
+    EXPECT_EQ(refused.exitCode, 1) << refused.out;
+    EXPECT_TRUE(contains(refused.err, steer[0] + " cannot be steered on the volume holding " +
+                                          target +
+                                          " (fuse): the extents of its files cannot be "
+                                          "read there: a FUSE file system without a block device"))
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(target));
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/contains.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -126,6 +127,25 @@ TEST(LikeProfileRefusals, AProfileThatCannotBeUsedIsRefusedWithNothingWritten) {
   EXPECT_NE(refusal("{\"fill\": {\"known\": true, \"used_percent\": 50}}")
                 .find(prefix + "it has no \"file_fragmentation\" group"),
             std::string::npos);
+
+  // Numbers out of range: too large for a double, counts that overflow when added.
+  EXPECT_TRUE(contains(refusal("{\"fill\": {\"known\": true, \"used_percent\": 1e400}}"),
+                       prefix + "it is not JSON: number overflow parsing '1e400'"));
+  const std::string huge = "9223372036854775807";
+  EXPECT_TRUE(contains(
+      refusal("{\"fill\": {\"known\": true, \"used_percent\": 50}, \"file_fragmentation\": "
+              "{\"known\": true, \"layout_score\": 0.5, \"fragmented_percent\": 50, "
+              "\"files_by_extents\": {\"0\": 0, \"1\": " +
+              huge + ", \"2\": " + huge +
+              ", \"3-4\": 0, \"5-8\": 0, \"9-16\": 0, \"17-32\": 0, \"33+\": 0}}}"),
+      prefix + "its counts of files by extents add up to more than 2^63 - 1 files"));
+  // A file far larger than any profile is refused by its size, unread.
+  std::filesystem::resize_file(work / "profile.json", (std::uint64_t{16} << 20) + 1);
+  const CliRun large = runCli({"run", "--template", kTemplate, "--target", target, "--like",
+                               work / "profile.json", "--yes"});
+  EXPECT_EQ(large.exitCode, 1);
+  EXPECT_TRUE(contains(large.err, prefix + "it is 16777217 bytes (16.0 MiB), more than the 16 MiB"))
+      << large.err;
 
   const CliRun both = runCli({"run", "--template", kTemplate, "--target", target, "--like",
                               work / "profile.json", "--layout", "0.7", "--yes"});

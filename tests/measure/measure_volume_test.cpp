@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <sstream>
@@ -25,11 +26,12 @@ namespace {
 
 const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
 
+// A batch of files; a later batch joins the earlier ones in the list beside the target.
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
                 const std::string& seed) {
   return runCli({"run", "--template", kTemplate, "--target", target + "/", "--files", files,
                  "--folders", "40", "--prefix", prefix, "--percent", "40", "--seed", seed,
-                 "--yes"});
+                 "--append", "--yes"});
 }
 
 struct FilefragTotals {
@@ -258,6 +260,21 @@ TEST(MeasureVolume, NtfsExtentsReadBlockByBlockAgreeWithFilefrag) {
                        std::to_string(resident) + " kept inside their file records"));
 }
 
+// Mounted from the image file, ntfs-3g has no block device, and FUSE then answers block 0
+// for every block: no extents, and the reason, rather than every file counted unplaced.
+TEST(MeasureVolume, FuseWithoutADeviceNamesWhyItsExtentsAreUnavailable) {
+  const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::NtfsFile);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ScratchVolume volume(ScratchVolume::Kind::NtfsFile, 16);
+  std::ofstream(volume.mountPoint() + "/file") << std::string(65536, 'x');
+  const CliRun measured = runCli({"measure", volume.mountPoint()});
+  EXPECT_EQ(measured.exitCode, 0) << measured.err;
+  EXPECT_TRUE(contains(measured.out,
+                       "File fragmentation\n  unavailable: a FUSE file system "
+                       "without a block device does not tell where files lie"))
+      << measured.out;
+}
+
 TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Tmpfs);
   if (!skip.empty()) GTEST_SKIP() << skip;
@@ -293,6 +310,32 @@ TEST(MeasureVolume, TmpfsGivesFillAndFitAndNamesTheRestUnavailable) {
   EXPECT_TRUE(contains(table.out, "Fit to the template")) << table.out;
   EXPECT_TRUE(contains(table.out, "  unavailable: no template given (--template)"));
   EXPECT_TRUE(contains(table.out, "  unavailable: the file system does not report free-space"));
+}
+
+// Three files of the largest size a file may have, sparse: the total passes 64 bits, so the
+// JSON leaves the number out and says why, and the table gives it whole; two still fit.
+TEST(MeasureVolume, ByteTotalsBeyondSixtyFourBitsAreExactOrLeftOut) {
+  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Tmpfs);
+  ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 8);
+  const std::filesystem::path mnt = volume.mountPoint();
+  for (const char* name : {"a", "b"}) {
+    std::ofstream(mnt / name).close();
+    std::filesystem::resize_file(mnt / name, std::numeric_limits<std::int64_t>::max());
+  }
+  // (Whether the extents of such a file can be read is another matter: the exit code is not
+  // looked at here.)
+  const CliRun two = runCli({"measure", mnt.string(), "--json"});
+  EXPECT_TRUE(contains(two.out, "\"bytes\": 18446744073709551614,")) << two.out;
+
+  std::ofstream(mnt / "c").close();
+  std::filesystem::resize_file(mnt / "c", std::numeric_limits<std::int64_t>::max());
+  const CliRun three = runCli({"measure", mnt.string(), "--json"});
+  EXPECT_FALSE(contains(three.out, "\"bytes\":")) << three.out;
+  EXPECT_TRUE(
+      contains(three.out, "\"bytes_why\": \"more than 2^64 - 1 bytes: 27670116110564327421\""))
+      << three.out;
+  const CliRun table = runCli({"measure", mnt.string()});
+  EXPECT_TRUE(contains(table.out, "3 files of 27670116110564327421 bytes")) << table.out;
 }
 
 // The builder draws a row's sizes below its threshold; the fit counts them there, where the

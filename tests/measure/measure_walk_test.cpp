@@ -14,6 +14,9 @@
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
+#include "platform/windows_errors.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
@@ -55,7 +58,7 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     const std::string prefix = std::string("00") + seed + "-";
     const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/default.fs",
                                "--target", root, "--files", "600", "--folders", "30", "--prefix",
-                               prefix, "--percent", "40", "--seed", seed, "--yes"});
+                               prefix, "--percent", "40", "--seed", seed, "--append", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   // A link to a folder is counted as a folder and not entered; a sparse file has holes.
@@ -94,6 +97,29 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     EXPECT_EQ(many.order.treeOrder.following, one.order.treeOrder.following);
     EXPECT_EQ(many.order.breaks.breaks, one.order.breaks.breaks);
     EXPECT_DOUBLE_EQ(many.order.readCost.seconds, one.order.readCost.seconds);
+  }
+}
+
+// A subfolder that is gone when the walk comes to list it (renamed or removed after its
+// parent was listed) is named as unread, on one thread and on the pool, like a file.
+TEST(MeasureWalk, AFolderThatVanishesWhileWalkedIsNamedAsUnread) {
+  TempDir dir;
+  dir.writeFile("a/f", "abc");
+  dir.writeFile("b/g", "de");
+  PosixFileSystem real;
+  for (const std::size_t threads : {1, 2}) {
+    FaultInjectingFileSystem fs(real, threads > 1);
+    // The root's listing comes first; the second is a subfolder's.
+    if (threads > 1) {
+      fs.failNthHelperListing(2, winerr::kPathNotFound, false);
+    } else {
+      fs.failNth(FaultInjectingFileSystem::Op::List, 2, winerr::kPathNotFound);
+    }
+    const Walked walked = walkOn(fs, dir.path(), threads);
+    EXPECT_EQ(walked.sizes.size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.folders(), 1) << threads;
+    ASSERT_EQ(walked.unread.named().size(), 1u) << threads;
+    EXPECT_EQ(walked.unread.named()[0].reason, "it vanished while the walk ran");
   }
 }
 

@@ -39,7 +39,7 @@ std::string kindReason(ScratchVolume::Kind kind) {
     if (!kernelMounts("btrfs")) return "kernel lacks Btrfs";
     if (!onPath("mkfs.btrfs")) return "mkfs.btrfs is not installed (btrfs-progs)";
   }
-  if (kind == ScratchVolume::Kind::Ntfs) {
+  if (kind == ScratchVolume::Kind::Ntfs || kind == ScratchVolume::Kind::NtfsFile) {
     if (!kernelMounts("fuseblk") || !std::filesystem::exists("/dev/fuse")) {
       return "kernel lacks FUSE for block devices (fuseblk, /dev/fuse)";
     }
@@ -73,7 +73,7 @@ ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Fe
     run("mkfs.xfs -q -f '" + image_ + "'");
   } else if (kind_ == Kind::Btrfs) {
     run("mkfs.btrfs -q -f '" + image_ + "'");
-  } else if (kind_ == Kind::Ntfs) {
+  } else if (kind_ == Kind::Ntfs || kind_ == Kind::NtfsFile) {
     run("mkntfs -q -F -f '" + image_ + "'");
   }
   mount();
@@ -88,6 +88,8 @@ ScratchVolume::~ScratchVolume() {
 void ScratchVolume::mount() {
   if (kind_ == Kind::Ntfs) {
     run("mount -t ntfs-3g -o loop '" + image_ + "' '" + mountPoint_ + "'");
+  } else if (kind_ == Kind::NtfsFile) {
+    run("ntfs-3g '" + image_ + "' '" + mountPoint_ + "'");
   } else if (kind_ != Kind::Tmpfs) {
     run("mount -o loop '" + image_ + "' '" + mountPoint_ + "'");
   } else {

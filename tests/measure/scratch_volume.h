@@ -4,6 +4,7 @@
 // what is missing. XFS needs 300 MiB at least, Btrfs 128 MiB.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -12,7 +13,9 @@ namespace brimwell::testing {
 
 class ScratchVolume {
  public:
-  enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs };
+  // NtfsFile: NTFS mounted by ntfs-3g from the image file itself, a FUSE file system
+  // without a block device.
+  enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs, NtfsFile };
 
   // Empty when volumes of `kind` can be made here; otherwise why not. The reason starts with
   // "kernel lacks" where this kernel cannot mount the kind at all, which no setup of the
@@ -42,6 +45,15 @@ class ScratchVolume {
   std::string image_;
   bool mounted_ = false;
 };
+
+// Skips the test where volumes of `kind` cannot be made here, but fails it under CI (the
+// variable CI set), which runs as root with loop devices: there a missing volume is a fault.
+#define REQUIRE_SCRATCH_VOLUME(kind)                                                  \
+  do {                                                                                \
+    const std::string missing = ::brimwell::testing::ScratchVolume::skipReason(kind); \
+    if (!missing.empty() && std::getenv("CI") != nullptr) FAIL() << missing;          \
+    if (!missing.empty()) GTEST_SKIP() << missing;                                    \
+  } while (false)
 
 // Runs a shell command and returns what it printed on stdout; fails the test on a non-zero
 // exit.

@@ -4,6 +4,7 @@
 #ifndef _WIN32
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -170,6 +171,41 @@ TEST(Replacement, ALinkPlantedBesideTheFileIsNotWrittenThrough) {
   EXPECT_EQ(dir.readFile("list.txt"), "fresh");
   EXPECT_EQ(dir.readFile("victim"), "victim");
   EXPECT_TRUE(fs::is_symlink(dir / "list.txt.new"));
+}
+
+// Where a replacement follows a link at its name: everywhere the user named the file, except
+// in a sticky folder everyone may write to, where the link must be the user's own or the
+// folder owner's; nowhere for a file the tool names itself.
+TEST(Replacement, LinksAreFollowedByTheSharedFolderRule) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving links to other users needs root";
+  TempDir dir;
+  dir.writeFile("victim", "victim");
+  struct Case {
+    mode_t folderMode;
+    uid_t folderOwner;
+    uid_t linkOwner;
+    bool followed;
+  };
+  const uid_t other = 1234;
+  const uid_t nobody = 65534;
+  for (const Case& c : {Case{01777, 0, other, false}, Case{01777, nobody, nobody, true},
+                        Case{01777, nobody, 0, true}, Case{0777, 0, other, true}}) {
+    const std::string folder = dir / "f";
+    fs::create_directory(folder);
+    ::chown(folder.c_str(), c.folderOwner, 0);
+    ::chmod(folder.c_str(), c.folderMode);
+    fs::create_symlink(dir / "victim", folder + "/list.txt");
+    ::lchown((folder + "/list.txt").c_str(), c.linkOwner, 0);
+    std::string destination;
+    const int error =
+        replacementDestination(folder + "/list.txt", LinkAtName::FollowProtected, destination);
+    EXPECT_EQ(error == 0, c.followed) << c.folderMode << " " << c.linkOwner;
+    EXPECT_EQ(destination, c.followed ? dir / "victim" : "");
+    EXPECT_EQ(replaceFileWithText(folder + "/list.txt", "new", LinkAtName::Refuse),
+              winerr::kAccessDenied);
+    fs::remove_all(folder);
+  }
+  EXPECT_EQ(dir.readFile("victim"), "victim");
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Ages a fresh 1 GiB volume of each file system this machine mounts and prints one row per
+# file system: where the layout dial landed (asked -> reached), whether measure's extents are
+# exactly filefrag's, whether the free space is known, the modelled read cost aged / fresh
+# where measure gives one, and the wall time of the aging run.
+#
+#   bench/file_systems.sh [BRIMWELL_CLI] [FILE_SYSTEM...]   (as root)
+#
+# FILE_SYSTEM: ext4 xfs btrfs ntfs tmpfs (default: all). The run is
+#   run --template default --fill 80 --layout 0.7 --rounds 1 --seed 1
+# on a volume of SIZE MiB (default 1024); NTFS is mounted with ntfs-3g from a loop device.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+template="$(dirname "$here")/templates/default.fs"
+cli="${1:-$(dirname "$here")/build/ci/src/cli/brimwell-cli}"
+shift || true
+kinds=("$@")
+[ ${#kinds[@]} -gt 0 ] || kinds=(ext4 xfs btrfs ntfs tmpfs)
+size="${SIZE:-1024}"
+work=$(mktemp -d)
+trap 'umount "$work/mnt" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir "$work/mnt"
+
+mountVolume() {
+  local image="$work/volume.img"
+  if [ "$1" = tmpfs ]; then
+    mount -t tmpfs -o "size=${size}m" tmpfs "$work/mnt"
+    return
+  fi
+  rm -f "$image"
+  truncate -s "${size}M" "$image"
+  case $1 in
+    ext4) mkfs.ext4 -q -F -b 4096 -m 0 "$image" ;;
+    xfs) mkfs.xfs -q -f "$image" ;;
+    btrfs) mkfs.btrfs -q -f "$image" >/dev/null 2>&1 ;;
+    ntfs) mkntfs -q -F -f "$image" >/dev/null 2>&1 ;;
+  esac
+  if [ "$1" = ntfs ]; then mount -t ntfs-3g -o loop "$image" "$work/mnt"; else mount -o loop "$image" "$work/mnt"; fi
+}
+
+# filefrag's extents of every file under $1, summed.
+filefragExtents() {
+  find "$1" -type f -exec filefrag {} + 2>/dev/null |
+    awk -F': ' '{ split($NF, w, " "); if (w[2] ~ /^extents?$/) sum += w[1] } END { print sum + 0 }'
+}
+
+printf '%-6s  %-16s  %-22s  %-10s  %-10s  %s\n' "fs" "dial" "extents vs filefrag" \
+  "free space" "read cost" "time"
+for kind in "${kinds[@]}"; do
+  mountVolume "$kind"
+  start=$(date +%s%N)
+  out=$("$cli" run --template "$template" --target "$work/mnt/t/" --fill 80 --layout 0.7 --rounds 1 \
+    --seed 1 --yes --list "$work/list.txt" 2>&1) || true
+  took=$((($(date +%s%N) - start) / 1000000000))
+  reached=$(echo "$out" | sed -n 's/^Aged: layout score \([0-9.]*\).*/\1/p')
+  [ -n "$reached" ] || reached=$(echo "$out" | grep -o 'layout unavailable' | head -n 1 || true)
+  json=$("$cli" measure "$work/mnt/t" --json)
+  files=$(echo "$json" | python3 -c 'import json,sys; g=json.load(sys.stdin)["file_fragmentation"]; print(g.get("extents", "unknown") if g["known"] else "unknown")')
+  free=$(echo "$json" | python3 -c 'import json,sys; print("known" if json.load(sys.stdin)["free_space"]["known"] else "unknown")')
+  cost=$(echo "$json" | python3 -c 'import json,sys; r=json.load(sys.stdin).get("read_cost", {}); print(r.get("aged_over_fresh", "n/a"))')
+  frag=$(filefragExtents "$work/mnt/t" || true)
+  if [ "$files" = unknown ]; then match="unknown"; elif [ "$files" = "$frag" ]; then match="exact ($frag)"; else match="$files vs $frag"; fi
+  printf '%-6s  %-16s  %-22s  %-10s  %-10s  %d s\n' "$kind" "0.70 -> ${reached:-failed}" "$match" "$free" "$cost" "$took"
+  umount "$work/mnt"
+done

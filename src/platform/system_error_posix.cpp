@@ -1,0 +1,22 @@
+#include <cctype>
+#include <cstring>
+
+#include "platform/system_error.h"
+
+namespace brimwell {
+
+SystemError systemError(int number) {
+  char buffer[256] = {};
+  // The GNU strerror_r returns the text, which need not be in `buffer`.
+  std::string words = ::strerror_r(number, buffer, sizeof buffer);
+  if (!words.empty())
+    words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
+  return {number, std::move(words)};
+}
+
+std::string systemErrorText(const SystemError& error) {
+  if (error.number == 0) return error.words;
+  return error.words + " (errno " + std::to_string(error.number) + ")";
+}
+
+}  // namespace brimwell
