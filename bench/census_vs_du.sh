@@ -9,6 +9,7 @@
 # whose apparent sizes spread from 0 bytes to 4 MiB. CENSUS_BENCH is the census_bench
 # program of a Release build (default build/census-release/bench/census_bench); BRIMWELL_CLI,
 # when given, is timed too (`brimwell-cli census`, the same census with its terminal face).
+# With TREE_ONLY=1 the script makes the tree and stops.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -39,6 +40,7 @@ for top in range(80):
 open(os.path.join(tree, ".complete"), "w").close()
 PY
 fi
+[[ -n "${TREE_ONLY:-}" ]] && exit 0
 
 # The marker file is one more file for both programs alike.
 echo "tree: $tree ($(find "$tree" -type f | wc -l) files, $(find "$tree" -mindepth 1 -type d | wc -l) folders)"

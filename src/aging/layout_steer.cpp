@@ -22,6 +22,10 @@ double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins) {
   return LayoutJoins{onDisk.joins + batchJoins, onDisk.contiguous}.score();
 }
 
+double highestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins) {
+  return LayoutJoins{onDisk.joins + batchJoins, onDisk.contiguous + batchJoins}.score();
+}
+
 LayoutSteer::LayoutSteer(double aim, const LayoutJoins& onDisk, std::int64_t batchJoins)
     : aim_(aim), onDisk_(onDisk), batchJoins_(batchJoins) {
   steer();

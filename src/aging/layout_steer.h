@@ -27,6 +27,8 @@ std::int64_t fileJoins(std::int64_t size, std::uint32_t blockSize);
 // The lowest score the files on disk and a batch of `batchJoins` can reach: every join of
 // the batch cut.
 double lowestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins);
+// The highest: every file of the batch whole, the files on disk as they are.
+double highestLayoutScore(const LayoutJoins& onDisk, std::int64_t batchJoins);
 
 class LayoutSteer {
  public:

@@ -215,12 +215,18 @@ std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
 }
 
 void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target) {
-  // Files whole give 1.0 at the most, which every aim allows.
-  const double lowest = lowestLayoutScore(aim.onDisk, listJoins(list, aim.blockSize));
-  if (aim.score >= lowest - 0.005) return;
-  throw Failure("--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " +
-                target + ": with the files on it and those listed, its layout score can go " +
-                "no lower than " + scoreText(lowest));
+  // The files on disk stay as they are: cutting every listed file gives the lowest score,
+  // writing every one whole the highest.
+  const std::int64_t joins = listJoins(list, aim.blockSize);
+  const double lowest = lowestLayoutScore(aim.onDisk, joins);
+  const double highest = highestLayoutScore(aim.onDisk, joins);
+  const bool tooLow = aim.score < lowest - 0.005;
+  if (!tooLow && aim.score <= highest + 0.005) return;
+  throw Failure(
+      "--layout " + scoreText(aim.score) + " cannot be reached on the volume holding " + target +
+      ": with the files on it and those listed, its layout score can go " +
+      (tooLow ? "no lower than " + scoreText(lowest) : "no higher than " + scoreText(highest)) +
+      " (it can reach " + scoreText(lowest) + " to " + scoreText(highest) + ")");
 }
 
 void checkExtentsReadable(const std::string& target, const std::string& option) {

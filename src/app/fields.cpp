@@ -58,17 +58,17 @@ std::int32_t clampToRange(std::int32_t value, std::int32_t minimum, std::int32_t
 
 FieldValues::FieldValues() {
   for (std::size_t i = 0; i < kSpinFieldCount; ++i) {
-    spinTexts_[i] = formatInteger(kSpinFields[i].defaultValue);
+    setValue(static_cast<SpinField>(i), kSpinFields[i].defaultValue);
   }
   for (std::size_t i = 0; i < kEditFieldCount; ++i) editTexts_[i] = kEditFields[i].defaultText;
 }
 
 void FieldValues::setText(SpinField field, std::string text) {
-  spinTexts_[static_cast<std::size_t>(field)] = std::move(text);
+  spinValues_[static_cast<std::size_t>(field)] = spinFieldValue(text, spinFieldInfo(field).minimum);
 }
 
 void FieldValues::setValue(SpinField field, std::int32_t value) {
-  setText(field, formatInteger(value));
+  spinValues_[static_cast<std::size_t>(field)] = value;
 }
 
 void FieldValues::setText(EditField field, std::string text) {
@@ -76,7 +76,7 @@ void FieldValues::setText(EditField field, std::string text) {
 }
 
 std::int32_t FieldValues::value(SpinField field) {
-  return spinFieldValue(spinTexts_[static_cast<std::size_t>(field)], spinFieldInfo(field).minimum);
+  return spinValues_[static_cast<std::size_t>(field)];
 }
 
 std::string FieldValues::text(EditField field) {

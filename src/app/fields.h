@@ -63,7 +63,9 @@ class FieldValues : public FieldReader {
   std::string text(EditField field) override;
 
  private:
-  std::array<std::string, kSpinFieldCount> spinTexts_;
+  // Each spin field's value, parsed when its text is set: operations read a field afresh
+  // at every use, up to once a file.
+  std::array<std::int32_t, kSpinFieldCount> spinValues_{};
   std::array<std::string, kEditFieldCount> editTexts_;
 };
 

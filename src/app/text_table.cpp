@@ -142,6 +142,16 @@ void TextTable::reserve(std::size_t rows, std::size_t textBytes) {
   arena_.reserve(textBytes);
 }
 
+void TextTable::takeRows(TextTable&& other) {
+  if (other.columns_ != columns_) throw std::invalid_argument("takeRows: bad column count");
+  arena_ = std::move(other.arena_);
+  liveBytes_ = other.liveBytes_;
+  cells_ = std::move(other.cells_);
+  subCellCounts_ = std::move(other.subCellCounts_);
+  other.clear();
+  rowsChanged();
+}
+
 void TextTable::beginBatch() {
   if (batchDepth_++ == 0 && listener_ != nullptr) listener_->tableBatchStarted();
 }

@@ -62,6 +62,9 @@ class TextTable {
   // Reorders the rows: the new row i is the old row order[i] (a permutation).
   void reorder(const std::vector<std::uint32_t>& order);
   void reserve(std::size_t rows, std::size_t textBytes);
+  // Replaces every row by the rows of `other` (of the same column count), without copying
+  // their text; `other` is left empty. The listener and batch stay this table's.
+  void takeRows(TextTable&& other);
 
   void setListener(TableListener* listener) { listener_ = listener; }
   void beginBatch();

@@ -39,6 +39,9 @@ fs::path bundledTemplateFolder() {
     const fs::path installed =
         (executable.parent_path() / BRIMWELL_INSTALLED_TEMPLATES).lexically_normal();
     if (isFolder(installed)) return installed;
+    // The Windows package keeps them in templates\ beside the executable.
+    const fs::path beside = executable.parent_path() / "templates";
+    if (isFolder(beside)) return beside;
     // A copy outside the build folder never reaches back into a source tree.
     std::error_code error;
     const fs::path build = fs::weakly_canonical(BRIMWELL_BUILD_FOLDER, error);

@@ -2,13 +2,14 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
-#include <charconv>
 #include <filesystem>
+#include <map>
 #include <ostream>
+#include <stdexcept>
 
-#include "app/fields.h"
 #include "census/bundled_templates.h"
 #include "cli/aging_options.h"
+#include "cli/option_table.h"
 #include "joblist/list_target.h"
 #include "platform/path_style.h"
 
@@ -24,89 +25,112 @@ constexpr const char* kCommandList =
     "census, build, reproduce, sort-out, erase, run, templates and measure";
 const std::string kNoCommand = std::string("no command given; the commands are ") + kCommandList;
 
-struct CommandName {
+// A command: its name, what it does, the options it takes (in the order its help lists
+// them) and the end of its help.
+struct CommandRow {
   const char* name;
   Command command;
+  const char* summary;
+  std::vector<Opt> options;
+  const char* footer;
 };
 
-constexpr std::array<CommandName, 8> kCommands{{
-    {"census", Command::Census},
-    {"build", Command::Build},
-    {"reproduce", Command::Reproduce},
-    {"sort-out", Command::SortOut},
-    {"erase", Command::Erase},
-    {"run", Command::Run},
-    {"templates", Command::Templates},
-    {"measure", Command::Measure},
-}};
+const std::array<CommandRow, 8>& commandTable() {
+  static const std::array<CommandRow, 8> commands{{
+      {"census",
+       Command::Census,
+       "Count the files under a location by the size classes of a template",
+       {Opt::Location, Opt::TemplateCensus, Opt::Save},
+       "Prints the filled table (threshold, count, %, description) and the totals on stdout.\n"
+       "Example:\n  brimwell-cli census /usr --template default --save usr.fs"},
+      {"build",
+       Command::Build,
+       "Make the file list (paths and sizes) from a template; writes nothing else",
+       {Opt::Template, Opt::ListBuild, Opt::Files, Opt::Folders, Opt::Root, Opt::Prefix, Opt::Fill,
+        Opt::TargetBuild, Opt::AllowRoot, Opt::Seed},
+       "Example:\n  brimwell-cli build --template default --target /mnt/scratch/ "
+       "--files 20000 --root \"Windows emul:3\" --root \"Program Files emul:6\" --list job.txt"},
+      {"reproduce",
+       Command::Reproduce,
+       "Write every file of a file list, with its folders and random bytes",
+       {Opt::ListReproduce, Opt::TargetList, Opt::AllowRoot, Opt::Seed, Opt::Yes},
+       "Example:\n  brimwell-cli reproduce --list job.txt --seed 7 --yes"},
+      {"sort-out",
+       Command::SortOut,
+       "Keep a random share of a file list: the files that erase will delete",
+       {Opt::ListSortOut, Opt::PercentKept, Opt::Seed, Opt::Yes},
+       "Example:\n  brimwell-cli sort-out --list job.txt --percent 20 --yes"},
+      {"erase",
+       Command::Erase,
+       "Delete every file of a file list, then empty the list",
+       {Opt::ListErase, Opt::TargetList, Opt::AllowRoot, Opt::Yes},
+       "Example:\n  brimwell-cli erase --list job.txt --yes"},
+      {"run",
+       Command::Run,
+       "All steps: build, write the files, pick a share at random and delete it",
+       {Opt::Template, Opt::TargetRun, Opt::Files, Opt::Folders, Opt::Root, Opt::Prefix, Opt::Fill,
+        Opt::Rounds, Opt::Layout, Opt::Like, Opt::PercentDeleted, Opt::ListRun, Opt::Append,
+        Opt::AllowRoot, Opt::Seed, Opt::Yes},
+       "Example:\n  brimwell-cli run --template default --target /mnt/scratch/ "
+       "--files 3000 --percent 15 --seed 1 --yes"},
+      {"measure",
+       Command::Measure,
+       "Report how full the volume is, how the sizes fit a template, and how fragmented the "
+       "files and the free space are",
+       {Opt::MeasureTarget, Opt::TemplateMeasure, Opt::Probe, Opt::ReadCost, Opt::Json, Opt::Svg},
+       "File and free-space extents come from the file system (Linux: FIEMAP, or FIBMAP block "
+       "by block as root where FIEMAP is missing; GETFSMAP on ext4 and XFS and the extent tree "
+       "on Btrfs, as root); figures it does not report are named as unavailable.\n"
+       "Example:\n  brimwell-cli measure /mnt/scratch --template default "
+       "--probe 64M --svg drive.svg"},
+      {"templates",
+       Command::Templates,
+       "List the bundled templates that --template takes by name",
+       {},
+       "Example:\n  brimwell-cli templates"},
+  }};
+  return commands;
+}
 
 // A command-line mistake found after CLI11 has read the words.
-struct UsageError {
-  std::string message;
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
-// Option texts as typed; numbers are checked here rather than by CLI11, which would read
-// "010" as octal.
-struct RawOptions {
-  std::optional<std::string> files;
-  std::optional<std::string> folders;
-  std::vector<std::string> roots;
-  std::optional<std::string> percent;
-  std::optional<std::string> seed;
-  AgingRawOptions aging;
-};
+// The values as typed, by option name; checked against the option table afterwards (CLI11
+// would read "010" as octal).
+struct Given {
+  std::map<std::string, std::optional<std::string>, std::less<>> texts;
+  std::map<std::string, std::vector<std::string>, std::less<>> repeated;
+  std::map<std::string, bool, std::less<>> flags;
 
-std::optional<std::int64_t> parseDecimal(const std::string& text) {
-  std::int64_t value = 0;
-  const char* end = text.data() + text.size();
-  if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return value;
-}
-
-std::optional<std::int32_t> checkedField(const std::string& option,
-                                         const std::optional<std::string>& given, SpinField field) {
-  if (!given) return std::nullopt;
-  const std::string& text = *given;
-  const SpinFieldInfo& range = spinFieldInfo(field);
-  const auto value = parseDecimal(text);
-  if (!value || *value < range.minimum || *value > range.maximum) {
-    throw UsageError{option + ": '" + text + "' is not a whole number from " +
-                     std::to_string(range.minimum) + " to " + std::to_string(range.maximum)};
+  std::string text(std::string_view name) const {
+    const auto found = texts.find(name);
+    return found == texts.end() ? std::string() : found->second.value_or(std::string());
   }
-  return static_cast<std::int32_t>(*value);
-}
+  std::optional<std::string> optional(std::string_view name) const {
+    const auto found = texts.find(name);
+    return found == texts.end() ? std::nullopt : found->second;
+  }
+  bool flag(std::string_view name) const {
+    const auto found = flags.find(name);
+    return found != flags.end() && found->second;
+  }
+};
 
-void addSeedOption(CLI::App& command, RawOptions& raw) {
-  command
-      .add_option("--seed", raw.seed,
-                  "State of the random source (0 to 4294967295); the same seed gives the "
-                  "same result. Without it a seed is taken from the clock and printed")
-      ->type_name("S");
-}
-
-void addYesOption(CLI::App& command, CliOptions& options) {
-  command.add_flag("--yes,-y", options.yes,
-                   "Answer OK to the question before anything is written or deleted");
-}
-
-void addBuildOptions(CLI::App& command, CliOptions& options, RawOptions& raw) {
-  command.add_option("--files", raw.files, "Number of files to list (1 to 1000000; default 6000)")
-      ->type_name("N");
-  command
-      .add_option("--folders", raw.folders,
-                  "Number of folder paths to draw (1 to 30000; default 800)")
-      ->type_name("N");
-  command
-      .add_option("--root", raw.roots,
-                  "A root folder and the most levels of subfolders under it (0 to 99); give "
-                  "it up to five times to replace the five default roots")
-      ->type_name("NAME:DEPTH")
-      ->allow_extra_args(false);
-  command
-      .add_option("--prefix", options.prefix, "Text every file name starts with (default \"001-\")")
-      ->type_name("TEXT");
+void addOption(CLI::App& command, const OptionRow& row, Given& given) {
+  const std::string name(optionName(row));
+  CLI::Option* option = nullptr;
+  if (row.value == Value::Flag) {
+    option = command.add_flag(row.names, given.flags[name], helpText(row));
+  } else if (row.mostTimes > 1) {
+    option = command.add_option(row.names, given.repeated[name], helpText(row));
+    option->allow_extra_args(false);
+  } else {
+    option = command.add_option(row.names, given.texts[name], helpText(row));
+  }
+  if (*row.valueName != '\0') option->type_name(row.valueName);
+  if (row.required) option->required();
 }
 
 std::string hint(const std::string& command) {
@@ -131,117 +155,139 @@ void checkStaysInTarget(CliOptions& options) {
   if (options.target) {
     options.target = joblist::asTargetFolder(absoluteTarget(*options.target));
     if (const auto reason = joblist::unrecordableTargetReason(*options.target)) {
-      throw UsageError{"--target: " + *reason};
+      throw UsageError("--target: " + *reason);
     }
     // An unmapped drive is named by the command itself, which says why it cannot be used.
     const bool drive = options.target->size() >= 2 && (*options.target)[1] == ':';
     if (const auto reason =
             joblist::refusedTargetReason(*options.target, options.allowRoot || drive)) {
-      throw UsageError{"--target: " + *reason};
+      throw UsageError("--target: " + *reason);
     }
   }
   for (const RootFolder& root : options.roots) {
     if (const auto reason = joblist::escapingNameReason(root.name, false)) {
-      throw UsageError{"--root: '" + root.name + "': " + *reason};
+      throw UsageError("--root: '" + root.name + "': " + *reason);
     }
   }
   if (options.prefix) {
     if (const auto reason = joblist::escapingNameReason(*options.prefix, true)) {
-      throw UsageError{"--prefix: '" + *options.prefix + "': " + *reason};
+      throw UsageError("--prefix: '" + *options.prefix + "': " + *reason);
     }
   }
 }
 
-void addAllowRootOption(CLI::App& command, CliOptions& options) {
-  command.add_flag("--allow-root", options.allowRoot,
-                   "Let the target folder be the root of the tree (/, c:\\); refused otherwise");
+void resolveTemplate(CliOptions& options) {
+  if (options.templateFile.empty()) return;
+  const auto resolved = census::resolveTemplate(options.templateFile);
+  if (!resolved) {
+    throw UsageError("--template: '" + options.templateFile +
+                     "' is neither a file nor a bundled template; 'brimwell-cli templates' "
+                     "lists the bundled ones");
+  }
+  if (resolved->passedOverFile) {
+    options.templateNote = "Template: the bundled '" + options.templateFile + "' (" +
+                           resolved->path + "), not the file ./" + options.templateFile +
+                           " (write ./" + options.templateFile + " to read that one)";
+  }
+  options.templateFile = resolved->path;
 }
 
-void addListTargetOption(CLI::App& command, CliOptions& options) {
-  command
-      .add_option("--target", options.target,
-                  "The folder the list's files must lie in, for a list that does not record "
-                  "it (a list made by build does); it must match a recorded one")
-      ->type_name("DIR");
-  addAllowRootOption(command, options);
-}
+// The checked values of the command's options, by the rows it takes.
+class Checked {
+ public:
+  Checked(const CommandRow& command, const Given& given) : command_(command), given_(given) {}
 
-void finishOptions(CliOptions& options, const RawOptions& raw) {
-  if (!options.templateFile.empty()) {
-    const auto resolved = census::resolveTemplate(options.templateFile);
-    if (!resolved) {
-      throw UsageError{"--template: '" + options.templateFile +
-                       "' is neither a file nor a bundled template; 'brimwell-cli templates' "
-                       "lists the bundled ones"};
+  template <typename Number>
+  std::optional<Number> whole(std::string_view name) const {
+    const auto text = given_.optional(name);
+    if (!text) return std::nullopt;
+    const auto value = checkedWhole(row(name), *text);
+    if (!value) throw UsageError(refusal(row(name), *text));
+    return static_cast<Number>(*value);
+  }
+  std::optional<double> score(std::string_view name) const {
+    const auto text = given_.optional(name);
+    if (!text) return std::nullopt;
+    const auto value = checkedScore(row(name), *text);
+    if (!value) throw UsageError(refusal(row(name), *text));
+    return value;
+  }
+  std::uint64_t byteSize(std::string_view name) const {
+    const auto text = given_.optional(name);
+    if (!text) return 0;
+    const auto value = parseByteSize(*text);
+    if (!value) throw UsageError(refusal(row(name), *text));
+    return *value;
+  }
+  std::vector<RootFolder> roots() const {
+    const auto found = given_.repeated.find("--root");
+    if (found == given_.repeated.end() || found->second.empty()) return {};
+    const std::vector<std::string>& texts = found->second;
+    if (texts.size() > row("--root").mostTimes) {
+      throw UsageError("--root: at most five root folders can be given (" +
+                       std::to_string(texts.size()) + " were)");
     }
-    if (resolved->passedOverFile) {
-      options.templateNote = "Template: the bundled '" + options.templateFile + "' (" +
-                             resolved->path + "), not the file ./" + options.templateFile +
-                             " (write ./" + options.templateFile + " to read that one)";
+    std::vector<RootFolder> roots;
+    for (const std::string& text : texts) {
+      const auto root = checkedRoot(row("--root"), text);
+      if (!root) throw UsageError(refusal(row("--root"), text));
+      roots.push_back(*root);
     }
-    options.templateFile = resolved->path;
+    return roots;
   }
-  options.files = checkedField("--files", raw.files, SpinField::SpinEdit1);
-  options.folders = checkedField("--folders", raw.folders, SpinField::SpinEdit2);
-  options.percent = checkedField("--percent", raw.percent, SpinField::delprocent);
-  if (raw.seed) {
-    options.seed = parseSeed(*raw.seed);
-    if (!options.seed) {
-      throw UsageError{"--seed: '" + *raw.seed + "' is not a whole number from 0 to 4294967295"};
+
+ private:
+  const OptionRow& row(std::string_view name) const {
+    for (const Opt opt : command_.options) {
+      if (optionName(optionRow(opt)) == name) return optionRow(opt);
     }
+    throw std::logic_error("no option " + std::string(name));
   }
-  if (raw.roots.size() > 5) {
-    throw UsageError{"--root: at most five root folders can be given (" +
-                     std::to_string(raw.roots.size()) + " were)"};
-  }
-  for (const std::string& text : raw.roots) {
-    const auto root = parseRootFolder(text);
-    if (!root) {
-      throw UsageError{"--root: '" + text +
-                       "' is not NAME:DEPTH with a DEPTH from 0 to 99 after the last ':' "
-                       "(for example --root \"Windows emul:3\")"};
-    }
-    options.roots.push_back(*root);
-  }
-  const std::string problem = finishAgingOptions(options, raw.aging);
-  if (!problem.empty()) throw UsageError{problem};
-  checkStaysInTarget(options);
-}
 
-}  // namespace
+  const CommandRow& command_;
+  const Given& given_;
+};
 
-std::optional<RootFolder> parseRootFolder(const std::string& text) {
-  const std::size_t colon = text.rfind(':');
-  if (colon == std::string::npos) return std::nullopt;
-  const auto depth = parseDecimal(text.substr(colon + 1));
-  if (!depth || *depth > 99) return std::nullopt;
-  return RootFolder{text.substr(0, colon), static_cast<std::int32_t>(*depth)};
-}
-
-std::optional<std::int64_t> parseWholeNumber(const std::string& text) { return parseDecimal(text); }
-const char* commandName(Command command) {
-  for (const CommandName& entry : kCommands) {
-    if (entry.command == command) return entry.name;
-  }
-  return "";
-}
-
-std::optional<std::uint32_t> parseSeed(const std::string& text) {
-  const auto value = parseDecimal(text);
-  if (!value || *value > 4294967295LL) return std::nullopt;
-  return static_cast<std::uint32_t>(*value);
-}
-
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
-                                   std::ostream& err) {
+CliOptions finishOptions(const CommandRow& command, const Given& given) {
   CliOptions options;
-  RawOptions raw;
+  options.command = command.command;
+  options.location =
+      command.command == Command::Measure ? given.text("TARGET") : given.text("LOCATION");
+  options.templateFile = given.text("--template");
+  options.saveFile = given.text("--save");
+  options.listFile = given.text("--list");
+  options.prefix = given.optional("--prefix");
+  options.target = given.optional("--target");
+  options.likeFile = given.text("--like");
+  options.svgFile = given.text("--svg");
+  options.allowRoot = given.flag("--allow-root");
+  options.yes = given.flag("--yes");
+  options.json = given.flag("--json");
+  options.readCost = given.flag("--read-cost");
+  options.append = given.flag("--append");
+  resolveTemplate(options);
+  const Checked checked(command, given);
+  options.files = checked.whole<std::int32_t>("--files");
+  options.folders = checked.whole<std::int32_t>("--folders");
+  options.percent = checked.whole<std::int32_t>("--percent");
+  options.seed = checked.whole<std::uint32_t>("--seed");
+  options.roots = checked.roots();
+  options.fill = checked.whole<std::int32_t>("--fill");
+  options.rounds = checked.whole<std::int32_t>("--rounds");
+  if (const std::string problem = likeConflict(options, given.optional("--layout").has_value());
+      !problem.empty()) {
+    throw UsageError(problem);
+  }
+  options.layout = checked.score("--layout");
+  if (const std::string problem = agingOptionsProblem(options); !problem.empty()) {
+    throw UsageError(problem);
+  }
+  options.probeBytes = checked.byteSize("--probe");
+  checkStaysInTarget(options);
+  return options;
+}
 
-  CLI::App app{
-      "Fills a drive or folder with a population of files whose sizes follow a size template "
-      "(a \".fs\" table of size thresholds and counts), then deletes a random share of them "
-      "to fragment the free space.",
-      kProgram};
+CLI::App& describe(CLI::App& app, Given& given) {
   app.set_version_flag("--version", std::string(kProgram) + " " + BRIMWELL_VERSION);
   app.require_subcommand(1);
   app.get_formatter()->label("Subcommands", "Commands");
@@ -256,133 +302,62 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
       "  brimwell-cli erase --list job.txt --yes\n"
       "Exit codes: 0 done, 1 failed (erase: a listed file that exists was not deleted), 2 wrong\n"
       "command line, 3 declined or stopped by a notice.");
+  for (const CommandRow& command : commandTable()) {
+    CLI::App* sub = app.add_subcommand(command.name, command.summary);
+    for (const Opt opt : command.options) addOption(*sub, optionRow(opt), given);
+    sub->footer(command.footer);
+  }
+  return app;
+}
 
-  CLI::App* census = app.add_subcommand(
-      "census", "Count the files under a location by the size classes of a template");
-  census->add_option("LOCATION", options.location, "Folder or drive to walk, such as /usr or c:\\")
-      ->required();
-  census
-      ->add_option("--template", options.templateFile,
-                   "Size template file (.fs) to fill, or a bundled template's name")
-      ->required()
-      ->type_name("FILE");
-  census->add_option("--save", options.saveFile, "Save the filled template to this file")
-      ->type_name("FILE");
-  census->footer(
-      "Prints the filled table (threshold, count, %, description) and the totals on stdout.\n"
-      "Example:\n  brimwell-cli census /usr --template default --save usr.fs");
+// The command the words name; nothing when they start with an option (or are empty).
+const CommandRow* namedCommand(const std::vector<std::string>& arguments) {
+  if (arguments.empty() || arguments.front().empty() || arguments.front().front() == '-') {
+    return nullptr;
+  }
+  for (const CommandRow& command : commandTable()) {
+    if (arguments.front() == command.name) return &command;
+  }
+  throw UsageError("unknown command '" + arguments.front() + "'; the commands are " + kCommandList);
+}
 
-  CLI::App* build = app.add_subcommand(
-      "build", "Make the file list (paths and sizes) from a template; writes nothing else");
-  build
-      ->add_option("--template", options.templateFile,
-                   "Size template file (.fs), or a bundled template's name such as default")
-      ->required()
-      ->type_name("FILE");
-  build->add_option("--list", options.listFile, "File list to write (path TAB size a line)")
-      ->required()
-      ->type_name("OUT");
-  addBuildOptions(*build, options, raw);
-  addFillOption(*build, raw.aging);
-  build
-      ->add_option("--target", options.target,
-                   "Folder every path starts with (a trailing \"/\" is added when missing; "
-                   "a relative one is taken from the current folder; default \"d:\\\", "
-                   "a drive that this system does not map). The list records it")
-      ->type_name("PATH");
-  addAllowRootOption(*build, options);
-  addSeedOption(*build, raw);
-  build->footer(
-      "Example:\n  brimwell-cli build --template default --target /mnt/scratch/ "
-      "--files 20000 --root \"Windows emul:3\" --root \"Program Files emul:6\" --list job.txt");
+}  // namespace
 
-  CLI::App* reproduce = app.add_subcommand(
-      "reproduce", "Write every file of a file list, with its folders and random bytes");
-  reproduce->add_option("--list", options.listFile, "File list to write out")
-      ->required()
-      ->type_name("FILE");
-  addListTargetOption(*reproduce, options);
-  addSeedOption(*reproduce, raw);
-  addYesOption(*reproduce, options);
-  reproduce->footer("Example:\n  brimwell-cli reproduce --list job.txt --seed 7 --yes");
+const char* commandName(Command command) {
+  for (const CommandRow& entry : commandTable()) {
+    if (entry.command == command) return entry.name;
+  }
+  return "";
+}
 
-  CLI::App* sortOut = app.add_subcommand(
-      "sort-out", "Keep a random share of a file list: the files that erase will delete");
-  sortOut->add_option("--list", options.listFile, "File list to thin; it is rewritten")
-      ->required()
-      ->type_name("FILE");
-  sortOut->add_option("--percent", raw.percent, "Share of the files to keep (1 to 99; default 15)")
-      ->type_name("P");
-  addSeedOption(*sortOut, raw);
-  addYesOption(*sortOut, options);
-  sortOut->footer("Example:\n  brimwell-cli sort-out --list job.txt --percent 20 --yes");
-
-  CLI::App* erase =
-      app.add_subcommand("erase", "Delete every file of a file list, then empty the list");
-  erase->add_option("--list", options.listFile, "File list of the files to delete")
-      ->required()
-      ->type_name("FILE");
-  addListTargetOption(*erase, options);
-  addYesOption(*erase, options);
-  erase->footer("Example:\n  brimwell-cli erase --list job.txt --yes");
-
-  CLI::App* run = app.add_subcommand(
-      "run", "All steps: build, write the files, pick a share at random and delete it");
-  run->add_option("--template", options.templateFile,
-                  "Size template file (.fs), or a bundled template's name such as default")
-      ->required()
-      ->type_name("FILE");
-  run->add_option("--target", options.target,
-                  "Folder to fill, such as /mnt/scratch/ (created when missing; a relative one "
-                  "is taken from the current folder)")
-      ->required()
-      ->type_name("PATH");
-  addBuildOptions(*run, options, raw);
-  addFillOption(*run, raw.aging);
-  addRoundsOption(*run, raw.aging);
-  addLayoutOptions(*run, options, raw.aging);
-  run->add_option("--percent", raw.percent, "Share of the files to delete (1 to 99; default 15)")
-      ->type_name("P");
-  run->add_option("--list", options.listFile,
-                  "Keep the list of every file still on disk in this file (default: beside the "
-                  "target, such as /mnt/scratch.brimwell-list.txt)")
-      ->type_name("OUT");
-  run->add_flag("--append", options.append,
-                "When the list still names files on disk, keep them in it and add this job's "
-                "files (without it, such a list is refused)");
-  addAllowRootOption(*run, options);
-  addSeedOption(*run, raw);
-  addYesOption(*run, options);
-  run->footer(
-      "Example:\n  brimwell-cli run --template default --target /mnt/scratch/ "
-      "--files 3000 --percent 15 --seed 1 --yes");
-  addMeasureCommand(app, options, raw.aging);
-
-  app.add_subcommand("templates", "List the bundled templates that --template takes by name")
-      ->footer("Example:\n  brimwell-cli templates");
-
-  std::string commandName;
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                   std::ostream& err) {
+  Given given;
+  CLI::App app{
+      "Fills a drive or folder with a population of files whose sizes follow a size template "
+      "(a \".fs\" table of size thresholds and counts), then deletes a random share of them "
+      "to fragment the free space.",
+      kProgram};
+  describe(app, given);
+  std::string named;
+  const auto refuse = [&](const std::string& problem) {
+    err << kProgram << (named.empty() ? "" : " " + named) << ": " << problem << '\n'
+        << hint(named) << '\n';
+    return ParsedCommandLine{std::nullopt, 2};
+  };
   try {
-    if (!arguments.empty() && !arguments.front().empty() && arguments.front().front() != '-') {
-      bool known = false;
-      for (const CommandName& entry : kCommands) known = known || arguments.front() == entry.name;
-      if (!known) {
-        throw UsageError{"unknown command '" + arguments.front() + "'; the commands are " +
-                         kCommandList};
-      }
-      commandName = arguments.front();
-    }
+    const CommandRow* command = namedCommand(arguments);
+    if (command != nullptr) named = command->name;
     if (arguments.empty()) {
       err << app.help() << '\n';
       err << kProgram << ": " << kNoCommand << '\n' << hint("") << '\n';
       return {std::nullopt, 2};
     }
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-    app.parse(std::move(reversed));
-    for (const CommandName& entry : kCommands) {
-      if (app.got_subcommand(entry.name)) options.command = entry.command;
+    app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+    for (const CommandRow& entry : commandTable()) {
+      if (app.got_subcommand(entry.name)) return {finishOptions(entry, given), 0};
     }
-    finishOptions(options, raw);
+    return refuse(kNoCommand);
   } catch (const CLI::CallForHelp& e) {
     return {std::nullopt, app.exit(e, out, err)};
   } catch (const CLI::CallForAllHelp& e) {
@@ -391,16 +366,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
     return {std::nullopt, app.exit(e, out, err)};
   } catch (const CLI::ParseError& e) {
     const bool noCommand = e.get_name() == "RequiredError" && app.get_subcommands().empty();
-    const std::string problem = noCommand ? kNoCommand : e.what();
-    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << problem << '\n'
-        << hint(commandName) << '\n';
-    return {std::nullopt, 2};
+    return refuse(noCommand ? kNoCommand : e.what());
   } catch (const UsageError& e) {
-    err << kProgram << (commandName.empty() ? "" : " " + commandName) << ": " << e.message << '\n'
-        << hint(commandName) << '\n';
-    return {std::nullopt, 2};
+    return refuse(e.what());
   }
-  return {std::move(options), 0};
 }
 
 }  // namespace brimwell::cli

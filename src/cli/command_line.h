@@ -71,13 +71,7 @@ struct ParsedCommandLine {
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                                    std::ostream& err);
 
-// "NAME:DEPTH", the depth after the last ":" (0 to 99); nothing when malformed.
-std::optional<RootFolder> parseRootFolder(const std::string& text);
-// A whole decimal number, digits only (no sign, no blank); nothing otherwise.
-std::optional<std::int64_t> parseWholeNumber(const std::string& text);
 // The name of `command` as it is typed ("sort-out").
 const char* commandName(Command command);
-// A decimal seed from 0 to 4294967295, digits only; nothing otherwise.
-std::optional<std::uint32_t> parseSeed(const std::string& text);
 
 }  // namespace brimwell::cli

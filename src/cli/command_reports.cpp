@@ -76,9 +76,11 @@ int stoppedStep(Session& session, Outcome outcome, const char* step, const std::
 std::string failureText(const Failure& failure, const char* command) {
   std::string text = errorBoxText(shownMessage(failure.explained()));
   if (const auto* folder = dynamic_cast<const diskops::FolderIoFailure*>(&failure)) {
-    const std::string reason = folder->folderCode() == winerr::kAlreadyExists
-                                   ? "a file of that name is in its place."
-                                   : errorBoxText(ioErrorMessage(folder->folderCode()));
+    const std::string reason =
+        folder->folderCode() == winerr::kAlreadyExists
+            ? "a file of that name is in its place."
+            : errorBoxText(folder->folderWhy() ? systemErrorText(*folder->folderWhy())
+                                               : ioErrorMessage(folder->folderCode()));
     return "brimwell-cli: " + std::string(command) + ": the folder '" +
            quotedCell(folder->folder()) + "' cannot be made: " + reason;
   }

@@ -139,8 +139,9 @@ int build(Session& session, const CliOptions& options) {
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
   const std::string target = session.context().fields.text(EditField::reprodpath);
   list.setTarget(target);
-  list.write(session.lists().files1);
-  const aging::ListFigures figures = aging::measureFileList(session.lists().files1, target);
+  aging::ListFigureCounter counter(target);
+  list.write(session.lists().files1, {.sink = &counter});
+  const aging::ListFigures figures = counter.figures();
   printOut("Listed " + plural(figures.files, "file", "files") + " of " +
            totalWithUnit(figures.bytes) + " in all in " + options.listFile + "\n");
   const std::string note = unmappedDriveNote(target);
@@ -171,13 +172,13 @@ int sortOut(Session& session, const CliOptions& options) {
   list.read(session.context());
   if (list.target()) session.feedback().say("Target: " + joblist::asTargetFolder(*list.target()));
   session.seedRandom(options.seed);
-  const Outcome outcome = diskops::sortOut(session.context());
+  // The entries picked are left out as the list is written: one pass over the rows.
+  std::vector<bool> removed;
+  const Outcome outcome = diskops::sortOut(session.context(), &removed);
   if (outcome != Outcome::Done) return exitCodeFor(outcome);
-  list.write(session.lists().files1);
-  printOut(
-      "Kept " +
-      plural(static_cast<std::int64_t>(session.lists().files1.rowCount()), "entry", "entries") +
-      " to delete in " + options.listFile + "\n");
+  list.write(session.lists().files1, {.leaveOut = &removed});
+  const auto kept = static_cast<std::int64_t>(std::count(removed.begin(), removed.end(), false));
+  printOut("Kept " + plural(kept, "entry", "entries") + " to delete in " + options.listFile + "\n");
   return kExitDone;
 }
 

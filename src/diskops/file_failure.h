@@ -2,6 +2,7 @@
 // path, which the command line puts before the message.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/failure.h"
@@ -28,15 +29,22 @@ class FileIoFailure : public IoFailure, public AboutFile {
 // the file's failure ("Invalid filename"), the command line the folder's own reason.
 class FolderIoFailure : public FileIoFailure {
  public:
-  FolderIoFailure(int code, std::string path, std::string folder, int folderCode)
-      : FileIoFailure(code, std::move(path)), folder_(std::move(folder)), folderCode_(folderCode) {}
+  FolderIoFailure(int code, std::string path, std::string folder, int folderCode,
+                  std::optional<SystemError> folderWhy)
+      : FileIoFailure(code, std::move(path)),
+        folder_(std::move(folder)),
+        folderCode_(folderCode),
+        folderWhy_(std::move(folderWhy)) {}
   const std::string& folder() const { return folder_; }
   // The Windows error number of the folder's creation; 183 when a file holds its name.
   int folderCode() const { return folderCode_; }
+  // The system's error behind the folder's refusal, when it says more than the number.
+  const std::optional<SystemError>& folderWhy() const { return folderWhy_; }
 
  private:
   std::string folder_;
   int folderCode_;
+  std::optional<SystemError> folderWhy_;
 };
 
 class FileFailure : public Failure, public AboutFile {

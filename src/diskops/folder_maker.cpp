@@ -37,7 +37,7 @@ bool FolderMaker::make(std::string_view folderPart) {
   if (error == 0 || (exists && fs_.attributes(scratch_, attributes) && attributes.isDirectory)) {
     return true;
   }
-  refusal_ = {scratch_, exists ? winerr::kAlreadyExists : error};
+  refusal_ = {scratch_, exists ? winerr::kAlreadyExists : error, refusalBehind(error)};
   return false;
 }
 

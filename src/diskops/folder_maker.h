@@ -14,11 +14,13 @@
 // name the folder and its own reason.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/path_style.h"
+#include "platform/system_error.h"
 
 namespace brimwell::diskops {
 
@@ -29,6 +31,7 @@ class FolderMaker {
   struct Refusal {
     std::string folder;
     int error = 0;
+    std::optional<SystemError> why;  // the system's error behind it, when it says more
   };
 
   FolderMaker(FileSystem& fs, PathStyle style) : fs_(fs), style_(style) {}

@@ -32,7 +32,7 @@ std::int64_t entriesToKeep(std::size_t count, std::int32_t percent) {
 
 }  // namespace
 
-Outcome sortOut(Context& context) {
+Outcome sortOut(Context& context, std::vector<bool>* picked) {
   TextTable& list = context.lists.files1;
   Feedback& feedback = context.feedback;
   if (list.empty()) {
@@ -50,10 +50,12 @@ Outcome sortOut(Context& context) {
   }
   feedback.setStatus("Updating file list, please wait...");
   feedback.pump();
-  {
+  std::vector<bool> removed =
+      pickRemovals(list.rowCount(), static_cast<std::size_t>(removals), context.random);
+  if (picked != nullptr) {
+    *picked = std::move(removed);
+  } else {
     TableBatch batch(list);
-    const std::vector<bool> removed =
-        pickRemovals(list.rowCount(), static_cast<std::size_t>(removals), context.random);
     list.removeRows(removed);
   }
   feedback.setStatus("Done.");

@@ -2,14 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "app/context.h"
 #include "app/outcome.h"
 
 namespace brimwell::diskops {
 
-// The "c) Sort out files for deletion" handler.
-Outcome sortOut(Context& context);
+// The "c) Sort out files for deletion" handler. With `picked`, the list is left as it is and
+// the entries to remove are flagged there instead (one flag a row), for a caller that
+// writes out the rest in one pass.
+Outcome sortOut(Context& context, std::vector<bool>* picked = nullptr);
 
 struct EraseResult {
   Outcome outcome = Outcome::Done;

@@ -25,7 +25,8 @@ std::unique_ptr<WritableFile> createWithFolders(FileSystem& fs, PathStyle style,
     file = fs.createFile(path, error);
   }
   if (!file && error == winerr::kPathNotFound && folders.refusal().error != 0) {
-    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error);
+    throw FolderIoFailure(error, path, folders.refusal().folder, folders.refusal().error,
+                          folders.refusal().why);
   }
   if (!file) throw FileIoFailure(error, path);
   return file;

@@ -4,7 +4,12 @@
 
 namespace brimwell::form {
 
-FormFeedback::FormFeedback(View& view, std::string title) : view_(view), title_(std::move(title)) {}
+FormFeedback::FormFeedback(View& view, std::string title, const FormClock& clock,
+                           std::string bundledTemplateFolder)
+    : view_(view),
+      title_(std::move(title)),
+      clock_(clock),
+      dialogs_(std::move(bundledTemplateFolder)) {}
 
 void FormFeedback::setStatus(std::string_view text) {
   view_.showStatus(text);
@@ -22,21 +27,21 @@ void FormFeedback::setProgress(int percent) {
 
 void FormFeedback::runEvents() {
   view_.processEvents();
-  lastPump_ = Clock::now();
+  lastPump_ = clock_.now();
   shownChanged_ = false;
   ++pumpsRun_;
 }
 
 void FormFeedback::pump() {
   if (!shownChanged_ && lastPump_ &&
-      Clock::now() - *lastPump_ < std::chrono::nanoseconds(kPumpSpacingNs)) {
+      clock_.now() - *lastPump_ < std::chrono::nanoseconds(kPumpSpacingNs)) {
     return;
   }
   runEvents();
 }
 
 bool FormFeedback::carryOn() {
-  if (!stopRequested_ && (!lastPump_ || Clock::now() - *lastPump_ >= keepAliveSpacing_)) {
+  if (!stopRequested_ && (!lastPump_ || clock_.now() - *lastPump_ >= keepAliveSpacing_)) {
     runEvents();
   }
   if (stopRequested_) stopped_ = true;
@@ -47,12 +52,21 @@ void FormFeedback::notice(std::string_view text) { view_.showNotice(title_, text
 
 bool FormFeedback::confirm(std::string_view text) { return view_.askConfirm(text); }
 
+std::optional<std::string> FormFeedback::chooseTemplate(DialogKind kind) {
+  std::optional<std::string> chosen =
+      kind == DialogKind::Load ? dialogs_.takeNextAnswer() : std::nullopt;
+  if (!chosen) chosen = view_.chooseTemplate(dialogs_.setup(kind));
+  if (chosen && chosen->empty()) chosen.reset();
+  dialogs_.chosen(kind, chosen);
+  return chosen;
+}
+
 std::optional<std::string> FormFeedback::chooseTemplateToLoad() {
-  return view_.chooseTemplate(DialogKind::Load);
+  return chooseTemplate(DialogKind::Load);
 }
 
 std::optional<std::string> FormFeedback::chooseTemplateToSave() {
-  return view_.chooseTemplate(DialogKind::Save);
+  return chooseTemplate(DialogKind::Save);
 }
 
 }  // namespace brimwell::form

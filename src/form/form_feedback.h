@@ -17,6 +17,8 @@
 #include <string>
 
 #include "app/feedback.h"
+#include "form/form_clock.h"
+#include "form/template_dialogs.h"
 #include "form/view.h"
 
 namespace brimwell::form {
@@ -26,8 +28,9 @@ class FormFeedback : public Feedback {
   static constexpr std::int64_t kPumpSpacingNs = 5'000'000;
   static constexpr std::int64_t kKeepAliveSpacingMs = 100;
 
-  // `title` is the caption of every notice.
-  FormFeedback(View& view, std::string title);
+  // `title` is the caption of every notice; the spacings are measured on `clock`.
+  FormFeedback(View& view, std::string title, const FormClock& clock,
+               std::string bundledTemplateFolder);
 
   void setStatus(std::string_view text) override;
   void setProgress(int percent) override;
@@ -51,18 +54,22 @@ class FormFeedback : public Feedback {
   void setKeepAliveSpacing(std::int64_t milliseconds) {
     keepAliveSpacing_ = std::chrono::milliseconds(milliseconds);
   }
+  TemplateDialogs& dialogs() { return dialogs_; }
 
  private:
-  using Clock = std::chrono::steady_clock;
   void runEvents();
+  std::optional<std::string> chooseTemplate(DialogKind kind);
 
   View& view_;
   std::string title_;
+  const FormClock& clock_;
+  TemplateDialogs dialogs_;
   int progress_ = 0;
-  std::optional<Clock::time_point> lastPump_;
+  std::optional<FormClock::TimePoint> lastPump_;
   bool shownChanged_ = true;
   long long pumpsRun_ = 0;
-  Clock::duration keepAliveSpacing_ = std::chrono::milliseconds(kKeepAliveSpacingMs);
+  std::chrono::steady_clock::duration keepAliveSpacing_ =
+      std::chrono::milliseconds(kKeepAliveSpacingMs);
   bool stopRequested_ = false;
   bool stopped_ = false;
 };

@@ -1,6 +1,7 @@
 #include "form/main_form.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/failure.h"
 #include "census/census.h"
@@ -11,16 +12,18 @@
 #include "fileset/template_check.h"
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
+#include "platform/own_executable.h"
 
 namespace brimwell::form {
 
-MainForm::MainForm(View& view, std::string applicationTitle)
+MainForm::MainForm(View& view, std::string applicationTitle, const FormClock& clock)
     : view_(view),
       applicationTitle_(std::move(applicationTitle)),
+      clock_(clock),
       fileSystem_(makeNativeFileSystem()),
       collation_(userCollation()),
       decimalSeparator_(userDecimalSeparator()),
-      feedback_(view, applicationTitle_) {}
+      feedback_(view, applicationTitle_, clock, bundledTemplateFolderName()) {}
 
 MainForm::~MainForm() = default;
 
@@ -57,6 +60,30 @@ void MainForm::del2Click() {
     // The status line keeps "Done."; the count of files left behind is its tooltip.
     if (result.failed > 0) view_.showStatusTip(erasedFailuresTip(result.failed));
   });
+}
+
+bool MainForm::click(std::string_view componentName) {
+  static constexpr std::pair<std::string_view, void (MainForm::*)()> kHandlers[] = {
+      {"analyse", &MainForm::analyseClick},     {"sizeload", &MainForm::Load1Click},
+      {"sizesave", &MainForm::Save1Click},      {"Load1", &MainForm::Load1Click},
+      {"Save1", &MainForm::Save1Click},         {"build", &MainForm::buildClick},
+      {"reproduce", &MainForm::reproduceClick}, {"del1", &MainForm::del1Click},
+      {"del2", &MainForm::del2Click},
+  };
+  for (const auto& [name, handler] : kHandlers) {
+    if (name == componentName) {
+      (this->*handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+void MainForm::openTemplateFile(std::string file) {
+  feedback_.dialogs().answerNextWith(std::move(file));
+  Load1Click();
+  // Not taken when another operation was running: it must not answer a later load.
+  feedback_.dialogs().takeNextAnswer();
 }
 
 void MainForm::runHandler(const std::function<void(Context&)>& body) {
@@ -96,6 +123,8 @@ std::int32_t MainForm::value(SpinField field) {
 }
 
 std::string MainForm::text(EditField field) { return view_.fieldText(field); }
+
+std::string programTitle() { return applicationTitle(ownExecutablePath()); }
 
 std::string erasedFailuresTip(std::int64_t failed) {
   if (failed <= 0) return {};

@@ -21,9 +21,10 @@ namespace brimwell::form {
 
 class MainForm : public FieldReader {
  public:
-  // `applicationTitle` is the caption of every notice and error box. The view is not
-  // called before FormCreate().
-  MainForm(View& view, std::string applicationTitle);
+  // `applicationTitle` is the caption of every notice and error box; the form's timing
+  // (pump spacing, a held arrow's repeat) goes by `clock`. The view is not called before
+  // FormCreate().
+  MainForm(View& view, std::string applicationTitle, const FormClock& clock = steadyClock());
   ~MainForm() override;
 
   void FormCreate();
@@ -34,6 +35,12 @@ class MainForm : public FieldReader {
   void reproduceClick();
   void del1Click();
   void del2Click();
+  // Runs the handler of the button or menu item `componentName` ("analyse", "sizeload",
+  // "Load1" ...); false when that component has none.
+  bool click(std::string_view componentName);
+  // Loads `file` into the size template as Load1Click does after its dialog (a template
+  // named when the window starts).
+  void openTemplateFile(std::string file);
 
   // How every handler runs its operation: not at all while another one runs; with a
   // fresh Context; a failure that escapes is shown in the error box and the window goes
@@ -53,6 +60,7 @@ class MainForm : public FieldReader {
   RandomSource& random() { return random_; }
   FileSystem& fileSystem() { return *fileSystem_; }
   FormFeedback& feedback() { return feedback_; }
+  const FormClock& clock() const { return clock_; }
   const std::string& decimalSeparator() const { return decimalSeparator_; }
   const std::string& applicationTitle() const { return applicationTitle_; }
   bool operationRunning() const { return running_; }
@@ -60,6 +68,7 @@ class MainForm : public FieldReader {
  private:
   View& view_;
   std::string applicationTitle_;
+  const FormClock& clock_;
   Workspace workspace_;
   std::unique_ptr<FileSystem> fileSystem_;
   RandomSource random_;
@@ -69,6 +78,11 @@ class MainForm : public FieldReader {
   bool running_ = false;
   bool closeRequested_ = false;
 };
+
+// The program's title, the caption of every notice and error box: from the file name of
+// the running executable as the system knows it, not from the name it was started by
+// ("brimwell" typed at a Windows prompt still gives "Brimwell").
+std::string programTitle();
 
 // The status line's tooltip after an erase that left `failed` listed files behind
 // (empty when none).

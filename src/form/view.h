@@ -9,6 +9,7 @@
 
 #include "app/fields.h"
 #include "form/components.h"
+#include "form/template_dialogs.h"
 
 namespace brimwell::form {
 
@@ -32,8 +33,9 @@ class View {
   virtual bool askConfirm(std::string_view text) = 0;
   // A modal box: `title` as caption, the text, a stop icon, one "OK".
   virtual void showError(std::string_view title, std::string_view text) = 0;
-  // The template dialog of `kind`; the chosen file name, or nothing when cancelled.
-  virtual std::optional<std::string> chooseTemplate(DialogKind kind) = 0;
+  // A template dialog set up as `setup` says; the chosen file name, or nothing when
+  // cancelled.
+  virtual std::optional<std::string> chooseTemplate(const DialogSetup& setup) = 0;
   // Closes the window (the form has agreed).
   virtual void closeWindow() = 0;
 };

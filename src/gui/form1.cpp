@@ -27,11 +27,11 @@ QFont windowFont() {
   return font;
 }
 
-TForm1::TForm1(QString applicationTitle)
+TForm1::TForm1(QString applicationTitle, const form::FormClock& clock)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       applicationTitle_(std::move(applicationTitle)),
-      core_(*this, toSystemText(applicationTitle_)) {
+      core_(*this, toSystemText(applicationTitle_), clock) {
   initialiseIconResources();
   setWindowTitle(QString::fromLatin1(form::kWindowCaption));
   setFont(windowFont());
@@ -147,8 +147,8 @@ void TForm1::showError(std::string_view title, std::string_view text) {
   showErrorBox(this, fromSystemText(title), fromSystemText(text));
 }
 
-std::optional<std::string> TForm1::chooseTemplate(form::DialogKind kind) {
-  return (kind == form::DialogKind::Load ? OpenDialog1 : SaveDialog1).choose(this);
+std::optional<std::string> TForm1::chooseTemplate(const form::DialogSetup& setup) {
+  return (setup.kind == form::DialogKind::Load ? OpenDialog1 : SaveDialog1).choose(this, setup);
 }
 
 void TForm1::closeWindow() { close(); }

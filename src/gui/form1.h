@@ -1,7 +1,7 @@
 // TForm1: the main window in Qt, a view over the form (form::MainForm), which holds the
 // lists, the random source, the handlers and the rules of running them. The window owns
 // every field, list, button and menu of the two pages; the members carry the components'
-// names, and the handlers pass the clicks on to the form.
+// names, and a click goes to the form by the clicked component's name.
 #pragma once
 
 #include <QFrame>
@@ -32,8 +32,10 @@ class TForm1 : public QWidget, public FieldReader, private form::View {
   static constexpr int kClientWidth = form::kClientWidth;
   static constexpr int kClientHeight = form::kClientHeight;
 
-  // `applicationTitle` is the caption of every notice and error box.
-  explicit TForm1(QString applicationTitle = QStringLiteral("Brimwell"));
+  // `applicationTitle` is the caption of every notice and error box; the form's timing
+  // goes by `clock`.
+  explicit TForm1(QString applicationTitle = QStringLiteral("Brimwell"),
+                  const form::FormClock& clock = form::steadyClock());
   ~TForm1() override;
 
   // Handlers, named after the components that fire them.
@@ -117,8 +119,8 @@ class TForm1 : public QWidget, public FieldReader, private form::View {
   QLineEdit* analysestatus;
   QProgressBar* Progress;
   // The template file dialogs.
-  TemplateDialog OpenDialog1{TemplateDialog::Kind::Load};
-  TemplateDialog SaveDialog1{TemplateDialog::Kind::Save};
+  TemplateDialog OpenDialog1;
+  TemplateDialog SaveDialog1;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -141,7 +143,7 @@ class TForm1 : public QWidget, public FieldReader, private form::View {
   void showNotice(std::string_view title, std::string_view text) override;
   bool askConfirm(std::string_view text) override;
   void showError(std::string_view title, std::string_view text) override;
-  std::optional<std::string> chooseTemplate(form::DialogKind kind) override;
+  std::optional<std::string> chooseTemplate(const form::DialogSetup& setup) override;
   void closeWindow() override;
 
   QString applicationTitle_;

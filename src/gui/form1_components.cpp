@@ -32,11 +32,12 @@ QLineEdit* makeEdit(QWidget* page, EditField field) {
                 form::componentNamed(info.name));
 }
 
-SpinFieldEdit* makeSpin(QWidget* page, SpinField field, const std::string& separator) {
+SpinFieldEdit* makeSpin(QWidget* page, SpinField field, const form::MainForm& core) {
   const SpinFieldInfo& info = spinFieldInfo(field);
-  auto* spin = placed(new SpinFieldEdit(info.minimum, info.maximum, info.defaultValue, page),
-                      form::componentNamed(info.name));
-  spin->setDecimalSeparator(fromSystemText(separator));
+  auto* spin =
+      placed(new SpinFieldEdit(info.minimum, info.maximum, info.defaultValue, core.clock(), page),
+             form::componentNamed(info.name));
+  spin->setDecimalSeparator(fromSystemText(core.decimalSeparator()));
   return spin;
 }
 
@@ -160,11 +161,10 @@ void TForm1::createSecondPage() {
   TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
   PageControl1->addTab(TabSheet2, QString::fromUtf8(form::kPageCaptions[1]));
   QWidget* page = TabSheet2;
-  const std::string& separator = decimalSeparator();
 
-  SpinEdit1 = makeSpin(page, SpinField::SpinEdit1, separator);
+  SpinEdit1 = makeSpin(page, SpinField::SpinEdit1, core_);
   Label9 = makeLabel(page, "Label9");
-  SpinEdit2 = makeSpin(page, SpinField::SpinEdit2, separator);
+  SpinEdit2 = makeSpin(page, SpinField::SpinEdit2, core_);
   Label10 = makeLabel(page, "Label10");
   Label4 = makeLabel(page, "Label4");
   Label2 = makeLabel(page, "Label2");
@@ -172,7 +172,7 @@ void TForm1::createSecondPage() {
   SpinFieldEdit** depths[] = {&subf1, &subf2, &subf3, &subf4, &subf5};
   for (int r = 0; r < 5; ++r) {
     *roots[r] = makeEdit(page, rootNameField(r));
-    *depths[r] = makeSpin(page, rootDepthField(r), separator);
+    *depths[r] = makeSpin(page, rootDepthField(r), core_);
   }
   id = makeEdit(page, EditField::id);
   Label5 = makeLabel(page, "Label5");
@@ -182,7 +182,7 @@ void TForm1::createSecondPage() {
   reprodpath = makeEdit(page, EditField::reprodpath);
   reproduce = makeButton(page, "reproduce");
   Bevel3 = makeBevel(page, "Bevel3");
-  delprocent = makeSpin(page, SpinField::delprocent, separator);
+  delprocent = makeSpin(page, SpinField::delprocent, core_);
   Label11 = makeLabel(page, "Label11");
   del1 = makeButton(page, "del1");
   del2 = makeButton(page, "del2");
@@ -195,21 +195,18 @@ void TForm1::createSecondPage() {
 void TForm1::wireEvents() {
   // A click moves the focus to the button first, so an edited spin field is clamped
   // before the handler reads it, however the click came.
-  const auto onClick = [this](QAbstractButton* button, void (TForm1::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
+  for (const form::Component& component : form::components()) {
+    if (component.kind != form::Kind::Button && component.kind != form::Kind::ImageButton) continue;
+    auto* button = findChild<QAbstractButton*>(QString::fromLatin1(component.name));
+    connect(button, &QAbstractButton::clicked, this, [this, button, name = component.name] {
       if (button->focusPolicy() != Qt::NoFocus) button->setFocus(Qt::MouseFocusReason);
-      (this->*handler)();
+      core_.click(name);
     });
-  };
-  onClick(analyse, &TForm1::analyseClick);
-  onClick(sizeload, &TForm1::Load1Click);
-  onClick(sizesave, &TForm1::Save1Click);
-  onClick(build, &TForm1::buildClick);
-  onClick(reproduce, &TForm1::reproduceClick);
-  onClick(del1, &TForm1::del1Click);
-  onClick(del2, &TForm1::del2Click);
-  connect(Load1, &QAction::triggered, this, [this] { Load1Click(); });
-  connect(Save1, &QAction::triggered, this, [this] { Save1Click(); });
+  }
+  for (QAction* item : {Load1, Save1}) {
+    const std::string name = item->objectName().toStdString();
+    connect(item, &QAction::triggered, this, [this, name] { core_.click(name); });
+  }
   connect(sizes, &QWidget::customContextMenuRequested, this,
           [this](QPoint at) { PopupMenu1->popup(sizes->viewport()->mapToGlobal(at)); });
 }

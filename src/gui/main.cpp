@@ -3,23 +3,27 @@
 // window closes.
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "form/start_arguments.h"
 #include "gui/display_check.h"
 #include "gui/form1.h"
-#include "gui/message_boxes.h"
-#include "gui/start_arguments.h"
+#include "gui/system_text.h"
 #include "gui/window_identity.h"
 
 int main(int argc, char** argv) {
+  using namespace brimwell;
   using namespace brimwell::gui;
+  const std::string usage = form::startUsage("Qt options");
   // The usage needs no display.
-  QStringList given;
-  for (int i = 1; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
-  if (readStartArguments(given).help) {
-    std::printf("%s\n", startUsage().toLocal8Bit().constData());
+  if (form::readStartArguments(std::vector<std::string>(argv + std::min(argc, 1), argv + argc))
+          .help) {
+    std::printf("%s\n", usage.c_str());
     return 0;
   }
   if (const auto message = missingDisplayMessage(argc, argv, processEnvironment)) {
@@ -28,17 +32,20 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   // The Qt options are gone from the arguments by now.
-  const StartArguments start = readStartArguments(QApplication::arguments().mid(1));
-  if (!start.refusal.isEmpty()) {
-    std::fprintf(stderr, "Brimwell: %s\n%s\n", start.refusal.toLocal8Bit().constData(),
-                 startUsage().toLocal8Bit().constData());
+  std::vector<std::string> given;
+  for (const QString& argument : QApplication::arguments().mid(1)) {
+    given.push_back(toSystemText(argument));
+  }
+  const form::StartArguments start = form::readStartArguments(given);
+  if (!start.refusal.empty()) {
+    std::fprintf(stderr, "Brimwell: %s\n%s\n", start.refusal.c_str(), usage.c_str());
     return 2;
   }
   setWindowIdentity();
   application.setFont(windowFont());
   std::unique_ptr<TForm1> window;
   try {
-    window = std::make_unique<TForm1>(executableTitle());
+    window = std::make_unique<TForm1>(fromSystemText(form::programTitle()));
   } catch (const std::exception& failure) {
     // The window's parts that come from the system (the locale's collation) are missing.
     std::fprintf(stderr, "Brimwell: the window cannot be opened: %s\n", failure.what());
@@ -48,7 +55,8 @@ int main(int argc, char** argv) {
   form.show();
   if (start.templateFile) {
     // Once the window is up, so that a message about the file stands over it.
-    QTimer::singleShot(0, &form, [&form, &start] { openTemplateFile(form, *start.templateFile); });
+    QTimer::singleShot(0, &form,
+                       [&form, &start] { form.core().openTemplateFile(*start.templateFile); });
   }
   return application.exec();
 }

@@ -1,10 +1,7 @@
 #include "gui/message_boxes.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QPushButton>
 
-#include "app/failure.h"
 #include "form/components.h"
 
 namespace brimwell::gui {
@@ -49,11 +46,6 @@ std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
   auto box = makeBox(parent, QMessageBox::Critical, title, text);
   addOkButton(*box);
   return box;
-}
-
-QString executableTitle() {
-  const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-  return QString::fromStdString(applicationTitle(name.toStdString()));
 }
 
 void showNotice(QWidget* parent, const QString& title, const QString& text) {

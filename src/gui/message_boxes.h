@@ -21,12 +21,6 @@ std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& text
 std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& title,
                                           const QString& text);
 
-// The application's title, the caption of every notice and error box: from the file name
-// of the running executable as the system knows it, not from the name it was started by
-// ("brimwell" typed at a Windows prompt still gives "Brimwell"). Needs the application
-// object.
-QString executableTitle();
-
 void showNotice(QWidget* parent, const QString& title, const QString& text);
 // True only when the user chose OK.
 bool askConfirm(QWidget* parent, const QString& text);

@@ -20,10 +20,16 @@ bool isEnter(const QKeyEvent& event) {
 
 }  // namespace
 
-SpinButtons::SpinButtons(SpinFieldEdit& field) : QWidget(&field), field_(field) {
+SpinButtons::SpinButtons(SpinFieldEdit& field, const form::FormClock& clock)
+    : QWidget(&field), field_(field), held_(clock) {
   setCursor(Qt::ArrowCursor);
-  repeat_.setInterval(kFirstRepeatMs);
+  repeat_.setSingleShot(true);
   connect(&repeat_, &QTimer::timeout, this, [this] { repeatTick(); });
+}
+
+SpinButtons::Part SpinButtons::pressedPart() const {
+  if (!held_.held()) return Part::None;
+  return held_.direction() > 0 ? Part::Up : Part::Down;
 }
 
 SpinButtons::Part SpinButtons::partAt(QPoint position) const {
@@ -31,29 +37,33 @@ SpinButtons::Part SpinButtons::partAt(QPoint position) const {
   return position.y() < height() / 2 ? Part::Up : Part::Down;
 }
 
-void SpinButtons::stepPressed() { field_.stepBy(pressed_ == Part::Up ? 1 : -1); }
+void SpinButtons::step(int delta) {
+  if (delta != 0) field_.stepBy(delta);
+}
+
+void SpinButtons::scheduleRepeat() {
+  if (const auto wait = held_.untilNext()) repeat_.start(static_cast<int>(wait->count()));
+}
 
 void SpinButtons::repeatTick() {
-  if (pressed_ == Part::None) return;
-  repeat_.setInterval(kRepeatMs);
-  if (pointerOnPressed_) stepPressed();
+  step(held_.due());
+  scheduleRepeat();
 }
 
 void SpinButtons::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  pressed_ = partAt(event->position().toPoint());
-  if (pressed_ == Part::None) return;
-  pointerOnPressed_ = true;
-  stepPressed();
-  repeat_.start(kFirstRepeatMs);
+  const Part part = partAt(event->position().toPoint());
+  if (part == Part::None) return;
+  step(held_.press(part == Part::Up ? 1 : -1));
+  scheduleRepeat();
   update();
 }
 
 void SpinButtons::mouseMoveEvent(QMouseEvent* event) {
-  if (pressed_ == Part::None) return;
-  const bool on = partAt(event->position().toPoint()) == pressed_;
-  if (on != pointerOnPressed_) {
-    pointerOnPressed_ = on;
+  if (!held_.held()) return;
+  const bool on = partAt(event->position().toPoint()) == pressedPart();
+  if (on != held_.pointerOn()) {
+    held_.pointerOn(on);
     update();
   }
 }
@@ -61,8 +71,7 @@ void SpinButtons::mouseMoveEvent(QMouseEvent* event) {
 void SpinButtons::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   repeat_.stop();
-  pressed_ = Part::None;
-  pointerOnPressed_ = false;
+  held_.release();
   update();
 }
 
@@ -75,7 +84,7 @@ void SpinButtons::paintEvent(QPaintEvent*) {
     QStyleOptionButton panel;
     panel.initFrom(this);
     panel.rect = halves[i];
-    const bool sunken = pressed_ == parts[i] && pointerOnPressed_;
+    const bool sunken = pressedPart() == parts[i] && held_.pointerOn();
     panel.state |= sunken ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &panel, &painter, this);
     QStyleOption arrow;
@@ -87,8 +96,11 @@ void SpinButtons::paintEvent(QPaintEvent*) {
 }
 
 SpinFieldEdit::SpinFieldEdit(std::int32_t minimum, std::int32_t maximum, std::int32_t value,
-                             QWidget* parent)
-    : QLineEdit(parent), minimum_(minimum), maximum_(maximum), buttons_(new SpinButtons(*this)) {
+                             const form::FormClock& clock, QWidget* parent)
+    : QLineEdit(parent),
+      minimum_(minimum),
+      maximum_(maximum),
+      buttons_(new SpinButtons(*this, clock)) {
   setText(QString::fromStdString(formatInteger(value)));
   setTextMargins(0, 0, kButtonsWidth, 0);
 }

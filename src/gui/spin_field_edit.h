@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "form/held_arrow.h"
 #include "form/spin_rules.h"
 
 namespace brimwell::gui {
@@ -22,12 +23,11 @@ class SpinButtons : public QWidget {
   static constexpr int kFirstRepeatMs = form::kFirstRepeatMs;
   static constexpr int kRepeatMs = form::kRepeatMs;
 
-  explicit SpinButtons(SpinFieldEdit& field);
+  SpinButtons(SpinFieldEdit& field, const form::FormClock& clock);
 
-  Part pressedPart() const { return pressed_; }
+  Part pressedPart() const;
   bool repeating() const { return repeat_.isActive(); }
-  int repeatInterval() const { return repeat_.interval(); }
-  // One tick of the repeat timer: a step when the pointer is on the pressed button.
+  // The repeat timer fired: a step when one is due by the form's clock (form/held_arrow.h).
   void repeatTick();
 
  protected:
@@ -38,18 +38,19 @@ class SpinButtons : public QWidget {
 
  private:
   Part partAt(QPoint position) const;
-  void stepPressed();
+  void step(int delta);
+  void scheduleRepeat();
 
   SpinFieldEdit& field_;
-  Part pressed_ = Part::None;
-  bool pointerOnPressed_ = false;
+  form::HeldArrow held_;
   QTimer repeat_;
 };
 
 class SpinFieldEdit : public QLineEdit {
  public:
+  // A held button repeats by `clock`.
   SpinFieldEdit(std::int32_t minimum, std::int32_t maximum, std::int32_t value,
-                QWidget* parent = nullptr);
+                const form::FormClock& clock, QWidget* parent = nullptr);
 
   std::int32_t minimum() const { return minimum_; }
   std::int32_t maximum() const { return maximum_; }

@@ -2,9 +2,7 @@
 
 #include <QDir>
 #include <QUrl>
-#include <utility>
 
-#include "census/bundled_template_folder.h"
 #include "gui/system_text.h"
 
 namespace brimwell::gui {
@@ -17,58 +15,39 @@ std::optional<QString> execDialog(QFileDialog& dialog) {
   return chosen.front();
 }
 
-// The bundled templates' folder; empty when this program has none.
-QString bundledTemplates() {
-  const std::filesystem::path folder = census::bundledTemplateFolder();
-  return folder.empty() ? QString() : QString::fromStdString(folder.string());
-}
-
 }  // namespace
 
-TemplateDialog::TemplateDialog(Kind kind) : kind_(kind), runner_(execDialog) {}
+TemplateDialog::TemplateDialog() : runner_(execDialog) {}
 
-QString TemplateDialog::title() const {
-  return kind_ == Kind::Load ? QStringLiteral("Load file sizes")
-                             : QStringLiteral("Save file sizes");
-}
-
-void TemplateDialog::configure(QFileDialog& dialog) const {
-  dialog.setWindowTitle(title());
-  dialog.setNameFilter(QStringLiteral("file sizes (*.fs)"));
-  dialog.setDefaultSuffix(QStringLiteral("fs"));
+void TemplateDialog::configure(QFileDialog& dialog, const form::DialogSetup& setup) {
+  dialog.setWindowTitle(fromSystemText(setup.title));
+  dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(fromSystemText(setup.filterName),
+                                                     fromSystemText(setup.filterPattern)));
+  dialog.setDefaultSuffix(fromSystemText(setup.suffix));
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (kind_ == Kind::Load) {
+  if (setup.kind == form::DialogKind::Load) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   }
-  // The first time, where the templates that come with the program are (rather than the
-  // working folder, which is anywhere); then where the last choice ended.
-  const QString templates = bundledTemplates();
-  if (!templates.isEmpty()) {
+  if (!setup.bundledFolder.empty()) {
     QList<QUrl> sidebar = dialog.sidebarUrls();
-    sidebar.append(QUrl::fromLocalFile(templates));
+    sidebar.append(QUrl::fromLocalFile(fromSystemText(setup.bundledFolder)));
     dialog.setSidebarUrls(sidebar);
   }
-  if (lastName_.isEmpty()) {
-    dialog.setDirectory(templates.isEmpty() ? QDir::homePath() : templates);
+  if (!setup.lastName.empty()) {
+    dialog.selectFile(fromSystemText(setup.lastName));
   } else {
-    dialog.selectFile(lastName_);
+    dialog.setDirectory(setup.folder.empty() ? QDir::homePath() : fromSystemText(setup.folder));
   }
 }
 
-std::optional<std::string> TemplateDialog::choose(QWidget* parent) {
-  std::optional<QString> chosen;
-  if (nextAnswer_) {
-    chosen = std::exchange(nextAnswer_, std::nullopt);
-  } else {
-    QFileDialog dialog(parent);
-    configure(dialog);
-    chosen = runner_(dialog);
-  }
+std::optional<std::string> TemplateDialog::choose(QWidget* parent, const form::DialogSetup& setup) {
+  QFileDialog dialog(parent);
+  configure(dialog, setup);
+  const std::optional<QString> chosen = runner_(dialog);
   if (!chosen || chosen->isEmpty()) return std::nullopt;
-  lastName_ = *chosen;
   return toSystemText(*chosen);
 }
 

@@ -1,11 +1,7 @@
-// The file dialogs of the size template: OpenDialog1 ("Load file sizes") and SaveDialog1
-// ("Save file sizes"), filter "file sizes (*.fs)", default suffix "fs".
-//
-// Each dialog opens with the name last chosen in it during the run, and the first time in
-// the folder of the bundled templates (census/bundled_template_folder.h), or the user's
-// home folder when the program has none; that folder is also in the dialog's sidebar. The
-// open dialog accepts a typed name of a missing file (the load then reports it); the save
-// dialog replaces an existing file without asking.
+// The file dialogs of the size template in Qt: OpenDialog1 and SaveDialog1, set up from the
+// form's rules (form/template_dialogs.h: texts, folder, last name). The bundled templates'
+// folder is also in the dialog's sidebar; a dialog with neither a folder nor a last name
+// opens in the user's home folder.
 #pragma once
 
 #include <QFileDialog>
@@ -14,34 +10,27 @@
 #include <optional>
 #include <string>
 
+#include "form/template_dialogs.h"
+
 namespace brimwell::gui {
 
 class TemplateDialog {
  public:
-  enum class Kind { Load, Save };
   // Runs a configured dialog; the chosen name, or nothing when the user cancelled.
   using Runner = std::function<std::optional<QString>(QFileDialog&)>;
 
-  explicit TemplateDialog(Kind kind);
+  TemplateDialog();
 
-  QString title() const;
-  const QString& lastName() const { return lastName_; }
-  // Sets up `dialog` as this dialog opens: title, filter, suffix, mode, last name.
-  void configure(QFileDialog& dialog) const;
+  // Sets up `dialog` as `setup` says: title, filter, suffix, mode, folder, last name.
+  static void configure(QFileDialog& dialog, const form::DialogSetup& setup);
   // Shows the dialog over `parent`; the chosen file name, or nothing when cancelled.
-  std::optional<std::string> choose(QWidget* parent);
+  std::optional<std::string> choose(QWidget* parent, const form::DialogSetup& setup);
 
   // Replaces how the dialog is run (tests script the answer without showing it).
   void setRunner(Runner runner) { runner_ = std::move(runner); }
-  // The next choose() answers `name` without showing the dialog, as if the user had chosen
-  // it there (a file named on the command line).
-  void answerNextWith(QString name) { nextAnswer_ = std::move(name); }
 
  private:
-  Kind kind_;
-  QString lastName_;
   Runner runner_;
-  std::optional<QString> nextAnswer_;
 };
 
 }  // namespace brimwell::gui

@@ -82,23 +82,12 @@ void JobList::takeOver(Context& context, const std::string& target, bool append)
   kept_ = std::move(old);
 }
 
-void JobList::write(const TextTable& files1) {
+void JobList::write(const TextTable& files1, ListWriteOptions options) {
   if (path_.empty()) return;
-  if (!kept_) {
-    writeFileList(path_, files1, header_, links_);
-    return;
-  }
-  TextTable both(files1.columnCount());
-  both.reserve(kept_->rowCount() + files1.rowCount(), 0);
-  for (const TextTable* table : {static_cast<const TextTable*>(kept_.get()), &files1}) {
-    for (std::size_t row = 0; row < table->rowCount(); ++row) {
-      const std::size_t added = both.addRow(table->caption(row));
-      for (std::size_t cell = 0; cell < table->subCellCount(row); ++cell) {
-        both.addSubCell(added, table->subCell(row, cell));
-      }
-    }
-  }
-  writeFileList(path_, both, header_, links_);
+  // The entries kept with --append come first, streamed from their own table.
+  options.first = kept_.get();
+  options.links = links_;
+  writeFileList(path_, files1, header_, options);
 }
 
 }  // namespace brimwell::joblist

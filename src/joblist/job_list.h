@@ -43,7 +43,7 @@ class JobList {
   // Records `target` as the list's target (build, run).
   void setTarget(std::string target) { header_.target = std::move(target); }
   // Writes `files1` as the list, synced before it returns (nothing when there is no path).
-  void write(const TextTable& files1);
+  void write(const TextTable& files1, ListWriteOptions options = {});
 
   const std::string& path() const { return path_; }
   // The target the list records, as read or set; nothing when it records none.

@@ -1,9 +1,11 @@
 #include "joblist/list_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -43,20 +45,6 @@ std::string checkLine(std::string_view line, ListLine& out) {
   return {};
 }
 
-// Calls `visit(lineNumber, line)` for every line of `text` without its line end.
-template <typename Visit>
-void forEachLine(std::string_view text, Visit&& visit) {
-  std::size_t number = 0;
-  while (!text.empty()) {
-    ++number;
-    const std::size_t lf = text.find('\n');
-    std::string_view line = text.substr(0, lf);
-    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    visit(number, line);
-  }
-}
-
 namespace fs = std::filesystem;
 
 [[noreturn]] void failWriting(const std::string& path, int errnoValue) {
@@ -81,6 +69,158 @@ std::optional<std::string_view> targetLine(std::string_view line) {
   return line;
 }
 
+// Takes a list's text in pieces, line by line, into a table of its own, so that a bad line
+// leaves the caller's table as it was.
+class ListParser {
+ public:
+  ListParser(std::string_view name, std::size_t columns, ListHeader& header,
+             const EntryCheck& check)
+      : name_(name), header_(header), check_(check), rows_(columns) {}
+
+  // Sizes the table for a text of `totalBytes` whose first part is `sample`.
+  void reserveFor(std::string_view sample, std::uint64_t totalBytes) {
+    if (sample.empty()) return;
+    const auto lines = static_cast<double>(std::count(sample.begin(), sample.end(), '\n') + 1);
+    const double scale = static_cast<double>(totalBytes) / static_cast<double>(sample.size());
+    rows_.reserve(static_cast<std::size_t>(lines * scale * 1.02) + 16,
+                  static_cast<std::size_t>(totalBytes));
+  }
+
+  // Takes the whole lines at the start of `text` (all of it, `atEnd`); returns the count of
+  // bytes taken.
+  std::size_t take(std::string_view text, bool atEnd) {
+    std::size_t taken = 0;
+    while (taken < text.size()) {
+      const char* start = text.data() + taken;
+      const auto* lf = static_cast<const char*>(std::memchr(start, '\n', text.size() - taken));
+      if (lf == nullptr && !atEnd) break;
+      const std::size_t length = lf == nullptr ? text.size() - taken : std::size_t(lf - start);
+      std::string_view line(start, length);
+      taken += length + (lf == nullptr ? 0 : 1);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      this->line(line);
+    }
+    return taken;
+  }
+
+  // Hands over what was read: the rows into `files1`, the target into the header.
+  void finish(TextTable& files1) {
+    header_.target = std::move(target_);
+    files1.takeRows(std::move(rows_));
+  }
+
+ private:
+  void line(std::string_view line) {
+    ++number_;
+    if (number_ == 1) {
+      if (const auto target = targetLine(line)) {
+        target_ = std::string(*target);
+        header_.target = target_;  // an entry check may ask for it
+        return;
+      }
+    }
+    if (line.empty()) return;
+    ListLine parts;
+    std::string problem = checkLine(line, parts);
+    if (problem.empty() && check_) {
+      if (const auto refused = check_(parts.path)) {
+        problem = "'" + quotedCell(parts.path) + "' lies outside the target folder: " + *refused;
+      }
+    }
+    if (!problem.empty()) {
+      throw Failure("The file list '" + std::string(name_) + "', line " + std::to_string(number_) +
+                    (holdsHiddenBytes(line) ? " ('" + quotedCell(line) + "')" : std::string()) +
+                    ": " + problem);
+    }
+    const std::size_t row = rows_.addRow(parts.path);
+    rows_.addSubCell(row, parts.size);
+  }
+
+  std::string_view name_;
+  ListHeader& header_;
+  const EntryCheck& check_;
+  TextTable rows_;
+  std::optional<std::string> target_;
+  std::size_t number_ = 0;
+};
+
+// Calls `emit(text)` for each piece of the line of `row` of `table`.
+template <typename Emit>
+void emitEntry(const TextTable& table, std::size_t row, Emit& emit) {
+  emit(table.caption(row));
+  emit("\t");
+  emit(table.cellText(row, 1 + kSizeCell));
+  emit("\n");
+}
+
+// Calls `emit(text)` for each piece of the list's text in order, and tells the sink of each
+// entry of `files1`.
+template <typename Emit>
+void emitListText(const TextTable& files1, const ListHeader& header,
+                  const ListWriteOptions& options, Emit&& emit) {
+  const std::vector<bool>* leaveOut = options.leaveOut;
+  std::size_t entries = files1.rowCount() + (options.first ? options.first->rowCount() : 0);
+  if (leaveOut != nullptr) {
+    entries -= static_cast<std::size_t>(std::count(leaveOut->begin(), leaveOut->end(), true));
+  }
+  if (header.target && entries != 0) {
+    emit(kTargetLinePrefix);
+    emit(*header.target);
+    emit("\n");
+  }
+  if (options.first != nullptr) {
+    for (std::size_t row = 0; row < options.first->rowCount(); ++row) {
+      emitEntry(*options.first, row, emit);
+    }
+  }
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    if (leaveOut != nullptr && (*leaveOut)[row]) continue;
+    emitEntry(files1, row, emit);
+    if (options.sink != nullptr) {
+      options.sink->entry(files1.caption(row), files1.cellText(row, 1 + kSizeCell));
+    }
+  }
+}
+
+constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+
+// Gathers text into blocks and writes each full one to the list's new file.
+class BlockWriter {
+ public:
+  BlockWriter(WritableFile& file, const std::string& path)
+      : file_(file), path_(path), block_(new char[kBlockBytes]) {}
+
+  void append(std::string_view text) {
+    if (text.size() > kBlockBytes - used_) {
+      flush();
+      if (text.size() > kBlockBytes) return writeAll(text);
+    }
+    std::memcpy(block_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+  }
+
+  void flush() {
+    writeAll(std::string_view(block_.get(), used_));
+    used_ = 0;
+  }
+
+ private:
+  void writeAll(std::string_view text) {
+    while (!text.empty()) {
+      std::size_t written = 0;
+      int error = file_.write(text.data(), text.size(), written);
+      if (error == 0 && written == 0) error = winerr::kDiskFull;
+      if (error != 0) failWritingCode(path_, error);
+      text.remove_prefix(written);
+    }
+  }
+
+  WritableFile& file_;
+  const std::string& path_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
+};
+
 }  // namespace
 
 void parseFileList(std::string_view text, std::string_view name, TextTable& files1) {
@@ -90,67 +230,18 @@ void parseFileList(std::string_view text, std::string_view name, TextTable& file
 
 void parseFileList(std::string_view text, std::string_view name, TextTable& files1,
                    ListHeader& header, const EntryCheck& check) {
-  // A first pass checks every line and measures the list, so a bad line changes nothing
-  // and the table is sized once.
-  std::optional<std::string> target;
-  std::size_t rows = 0;
-  std::size_t textBytes = 0;
-  forEachLine(text, [&](std::size_t number, std::string_view line) {
-    if (number == 1 && targetLine(line)) {
-      target = std::string(*targetLine(line));
-      header.target = target;
-      return;
-    }
-    if (line.empty()) return;
-    ListLine parts;
-    std::string problem = checkLine(line, parts);
-    if (problem.empty() && check) {
-      if (const auto refused = check(parts.path)) {
-        problem = "'" + quotedCell(parts.path) + "' lies outside the target folder: " + *refused;
-      }
-    }
-    if (!problem.empty()) {
-      throw Failure("The file list '" + std::string(name) + "', line " + std::to_string(number) +
-                    (holdsHiddenBytes(line) ? " ('" + quotedCell(line) + "')" : std::string()) +
-                    ": " + problem);
-    }
-    ++rows;
-    textBytes += line.size();
-  });
-
-  header.target = std::move(target);
-  files1.clear();
-  files1.reserve(rows, textBytes);
-  forEachLine(text, [&](std::size_t number, std::string_view line) {
-    if (line.empty() || (number == 1 && targetLine(line))) return;
-    ListLine parts;
-    checkLine(line, parts);
-    const std::size_t row = files1.addRow(parts.path);
-    files1.addSubCell(row, parts.size);
-  });
+  ListParser parser(name, files1.columnCount(), header, check);
+  parser.reserveFor(text, text.size());
+  parser.take(text, true);
+  parser.finish(files1);
 }
 
 std::string fileListText(const TextTable& files1) { return fileListText(files1, ListHeader()); }
 
-std::string fileListText(const TextTable& files1, const ListHeader& header) {
-  std::size_t bytes = 0;
-  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
-    bytes += files1.caption(row).size() + files1.cellText(row, 1 + kSizeCell).size() + 2;
-  }
+std::string fileListText(const TextTable& files1, const ListHeader& header,
+                         const ListWriteOptions& options) {
   std::string text;
-  const bool withTarget = header.target && files1.rowCount() != 0;
-  text.reserve(bytes + (withTarget ? kTargetLinePrefix.size() + header.target->size() + 1 : 0));
-  if (withTarget) {
-    text += kTargetLinePrefix;
-    text += *header.target;
-    text += '\n';
-  }
-  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
-    text += files1.caption(row);
-    text += '\t';
-    text += files1.cellText(row, 1 + kSizeCell);
-    text += '\n';
-  }
+  emitListText(files1, header, options, [&](std::string_view piece) { text += piece; });
   return text;
 }
 
@@ -161,11 +252,31 @@ void readFileList(const std::string& path, TextTable& files1) {
 
 void readFileList(const std::string& path, TextTable& files1, ListHeader& header,
                   const EntryCheck& check) {
-  std::string text;
-  if (const int error = readWholeFile(path, text); error != 0) {
-    throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
+  int error = 0;
+  const std::unique_ptr<ReadableFile> file = openRegularFile(path, error);
+  if (!file) throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
+  ListParser parser(path, files1.columnCount(), header, check);
+  std::vector<char> block(kBlockBytes);
+  std::size_t filled = 0;
+  bool first = true;
+  for (;;) {
+    std::size_t got = 0;
+    error = file->read(block.data() + filled, block.size() - filled, got);
+    if (error != 0) {
+      throw Failure("Cannot read the file list '" + path + "': " + ioErrorText(error));
+    }
+    filled += got;
+    const std::string_view text(block.data(), filled);
+    if (first) parser.reserveFor(text, std::max<std::uint64_t>(file->size(), filled));
+    first = false;
+    const std::size_t taken = parser.take(text, got == 0);
+    if (got == 0) break;
+    std::memmove(block.data(), block.data() + taken, filled - taken);
+    filled -= taken;
+    // A line longer than the block: the block grows to hold it.
+    if (filled == block.size()) block.resize(block.size() * 2);
   }
-  parseFileList(text, path, files1, header, check);
+  parser.finish(files1);
 }
 
 void writeFileList(const std::string& path, const TextTable& files1) {
@@ -173,9 +284,14 @@ void writeFileList(const std::string& path, const TextTable& files1) {
 }
 
 void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
-                   LinkAtName links) {
-  const int error = replaceFileWithText(path, fileListText(files1, header), links);
-  if (error != 0) failWritingCode(path, error);
+                   const ListWriteOptions& options) {
+  int error = 0;
+  const std::unique_ptr<ReplacementFile> file = ReplacementFile::open(path, error, options.links);
+  if (!file) failWritingCode(path, error);
+  BlockWriter blocks(*file, path);
+  emitListText(files1, header, options, [&](std::string_view piece) { blocks.append(piece); });
+  blocks.flush();
+  if (const int closeError = file->close(); closeError != 0) failWritingCode(path, closeError);
 }
 
 void checkFileListFolder(const std::string& path) {

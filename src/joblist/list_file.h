@@ -10,6 +10,9 @@
 // with a TAB is an entry); a list without it is read as before. An empty list is written as an
 // empty file.
 //
+// Lists are read and written in large blocks, straight from and into the table: the file's
+// text is never held whole in memory.
+//
 // Writing replaces the file in one piece: the text goes to a new file beside it (under a
 // unique name, created exclusively, never through a link), which is synced and then
 // renamed over the old one, so a failed write leaves the old list whole. A list that is a
@@ -25,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/text_table.h"
 #include "platform/atomic_replace.h"
@@ -40,6 +44,24 @@ struct ListHeader {
 // the entry is refused, or nothing.
 using EntryCheck = std::function<std::optional<std::string>(std::string_view path)>;
 
+// Told of every entry as a list is written, in list order, so that what is written can be
+// counted in the same pass.
+class ListEntrySink {
+ public:
+  virtual ~ListEntrySink() = default;
+  virtual void entry(std::string_view path, std::string_view size) = 0;
+};
+
+// How a list is written: what it leaves out of the table, whom it tells of each entry,
+// which entries come first, and what a symbolic link at the list's name may do.
+struct ListWriteOptions {
+  const std::vector<bool>* leaveOut = nullptr;  // one flag a row: true leaves the row out
+  ListEntrySink* sink = nullptr;
+  // Entries written before the table's, as they are (a list's kept entries).
+  const TextTable* first = nullptr;
+  LinkAtName links = LinkAtName::FollowProtected;  // atomic_replace.h
+};
+
 // Replaces the rows of `files1` by the entries of `text`; `name` names the list in
 // messages. Fails with "The file list NAME, line N: ..." on a malformed line, leaving
 // `files1` unchanged.
@@ -52,8 +74,9 @@ void parseFileList(std::string_view text, std::string_view name, TextTable& file
 // The text of the list: caption TAB size LF for every row (an empty size for a row that
 // has none).
 std::string fileListText(const TextTable& files1);
-// The same with the header's target line first, unless the list is empty.
-std::string fileListText(const TextTable& files1, const ListHeader& header);
+// The same with the header's target line first, unless the list (as written) is empty.
+std::string fileListText(const TextTable& files1, const ListHeader& header,
+                         const ListWriteOptions& options = {});
 
 // Reads the list file at the native path `path` into `files1`.
 void readFileList(const std::string& path, TextTable& files1);
@@ -62,9 +85,8 @@ void readFileList(const std::string& path, TextTable& files1, ListHeader& header
 
 // Writes `files1` to the native path `path`, replacing the file as described above.
 void writeFileList(const std::string& path, const TextTable& files1);
-// `links`: what a symbolic link at the list's name may do (atomic_replace.h).
 void writeFileList(const std::string& path, const TextTable& files1, const ListHeader& header,
-                   LinkAtName links = LinkAtName::FollowProtected);
+                   const ListWriteOptions& options = {});
 
 // Fails unless the folder that would hold the list file `path` exists, so a long build
 // does not end in an unwritable list.

@@ -281,51 +281,59 @@ std::string unescapeMountField(const std::string& field) {
 
 }  // namespace
 
-int readWholeFile(const std::string& native, std::string& contents) {
-  std::uint64_t size = 0;
-  return readWholeFileUpTo(native, std::numeric_limits<std::uint64_t>::max(), contents, size);
-}
+namespace {
 
-int readWholeFileUpTo(const std::string& native, std::uint64_t limit, std::string& contents,
-                      std::uint64_t& size) {
-  contents.clear();
+class PosixReadableFile : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixReadableFile() override { ::close(fd_); }
+  PosixReadableFile(const PosixReadableFile&) = delete;
+  PosixReadableFile& operator=(const PosixReadableFile&) = delete;
+
+  int read(void* data, std::size_t size, std::size_t& got) override {
+    got = 0;
+    for (;;) {
+      const ssize_t count = ::read(fd_, data, size);
+      if (count >= 0) {
+        got = static_cast<std::size_t>(count);
+        return 0;
+      }
+      if (errno != EINTR) return windowsErrorFromErrno(errno, true);
+    }
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> openRegularFile(const std::string& native, int& error) {
+  error = 0;
   // Only a regular file is opened, and without waiting: a pipe or a device named here
   // would block the reader, or act on being opened.
   struct stat st {};
-  if (::stat(native.c_str(), &st) != 0) return errorForPath(errno, native);
-  if (!S_ISREG(st.st_mode)) return refused(winerr::kAccessDenied);
+  if (::stat(native.c_str(), &st) != 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = refused(winerr::kAccessDenied);
+    return nullptr;
+  }
   const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errorForPath(errno, native);
+  if (fd < 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat
     ::close(fd);
-    return refused(winerr::kAccessDenied);
+    error = refused(winerr::kAccessDenied);
+    return nullptr;
   }
-  size = static_cast<std::uint64_t>(st.st_size);
-  if (size > limit) {
-    ::close(fd);
-    return refused(winerr::kFileTooLarge);
-  }
-  contents.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got > 0 && contents.size() + static_cast<std::size_t>(got) > limit) {
-      size = contents.size() + static_cast<std::size_t>(got);
-      contents.clear();
-      ::close(fd);
-      return refused(winerr::kFileTooLarge);
-    }
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int readError = windowsErrorFromErrno(errno, true);
-      ::close(fd);
-      return readError;
-    }
-    contents.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return 0;
+  return std::make_unique<PosixReadableFile>(fd, static_cast<std::uint64_t>(st.st_size));
 }
 
 FileKind fileKind(const std::string& nativePath) {

@@ -259,51 +259,55 @@ FileKind fileKind(const std::string& nativePath) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Other : FileKind::Regular;
 }
 
-int readWholeFile(const std::string& path, std::string& contents) {
-  std::uint64_t size = 0;
-  return readWholeFileUpTo(path, std::numeric_limits<std::uint64_t>::max(), contents, size);
-}
+namespace {
 
-int readWholeFileUpTo(const std::string& path, std::uint64_t limit, std::string& contents,
-                      std::uint64_t& size) {
-  contents.clear();
-  if (holdsNul(path)) return winerr::kInvalidName;
+class Win32ReadableFile : public ReadableFile {
+ public:
+  Win32ReadableFile(HANDLE handle, std::uint64_t size) : handle_(handle), size_(size) {}
+  ~Win32ReadableFile() override { CloseHandle(handle_); }
+  Win32ReadableFile(const Win32ReadableFile&) = delete;
+  Win32ReadableFile& operator=(const Win32ReadableFile&) = delete;
+
+  int read(void* data, std::size_t size, std::size_t& got) override {
+    DWORD count = 0;
+    const auto request = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    got = 0;
+    if (!ReadFile(handle_, data, request, &count, nullptr)) return lastError();
+    got = count;
+    return 0;
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  HANDLE handle_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> openRegularFile(const std::string& path, int& error) {
+  error = 0;
+  if (holdsNul(path)) {
+    error = winerr::kInvalidName;
+    return nullptr;
+  }
   const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return lastError();
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = lastError();
+    return nullptr;
+  }
   // A pipe or a device (a console, a serial port) is not read: it may never end.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     CloseHandle(handle);
-    return winerr::kAccessDenied;
+    error = winerr::kAccessDenied;
+    return nullptr;
   }
-  LARGE_INTEGER found{};
-  if (GetFileSizeEx(handle, &found) && found.QuadPart > 0) {
-    size = static_cast<std::uint64_t>(found.QuadPart);
-    if (size > limit) {
-      CloseHandle(handle);
-      return winerr::kFileTooLarge;
-    }
-    contents.reserve(static_cast<std::size_t>(found.QuadPart));
-  }
-  char buffer[65536];
-  int error = 0;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
-      error = lastError();
-      break;
-    }
-    if (got == 0) break;
-    if (contents.size() + got > limit) {
-      size = contents.size() + got;
-      contents.clear();
-      error = winerr::kFileTooLarge;
-      break;
-    }
-    contents.append(buffer, got);
-  }
-  if (!CloseHandle(handle) && error == 0) error = lastError();
-  return error;
+  LARGE_INTEGER size{};
+  const std::uint64_t bytes = GetFileSizeEx(handle, &size) && size.QuadPart > 0
+                                  ? static_cast<std::uint64_t>(size.QuadPart)
+                                  : 0;
+  return std::make_unique<Win32ReadableFile>(handle, bytes);
 }
 
 int Win32FileSystem::readFile(const std::string& path, std::string& contents) {

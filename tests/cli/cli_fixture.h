@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {

@@ -7,26 +7,12 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "support/contains.h"
 
 namespace brimwell::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// Regular files under `folder`, counted while a command may still be making folders there.
-std::size_t regularFilesUnder(const std::string& folder) {
-  std::size_t count = 0;
-  std::error_code error;
-  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    count += it->is_regular_file(error) ? 1 : 0;
-  }
-  return count;
-}
 
 TEST_F(CliTest, TheTargetIsNormalisedAndComparedAsAFolder) {
   dir.writeFile("victim", "precious");

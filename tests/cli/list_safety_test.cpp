@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/read_limit.h"
 #include "cli/cli_fixture.h"
 #include "support/contains.h"
 #include "support/small_drive.h"
@@ -138,6 +139,20 @@ TEST_F(CliTest, AListThatStillNamesFilesOnDiskIsNotReplaced) {
   EXPECT_TRUE(filesOnDisk().empty());
 }
 
+// A list is read whole whatever its size: the cap on templates and profiles is not for lists,
+// which the tool itself writes up to a million entries long.
+TEST_F(CliTest, AListLargerThanATemplateMayBeIsStillErased) {
+  std::string text = "# target: " + target() + "\n";
+  const std::string folder = target() + std::string(200, 'd') + "/";
+  for (int i = 0; text.size() <= kReadWholeLimit; ++i) {
+    text += folder + std::to_string(i) + ".DAT\t1\n";
+  }
+  dir.writeFile("big.txt", text);
+  const CliRun erase = runCli({"erase", "--list", path("big.txt"), "--yes"});
+  EXPECT_EQ(erase.exitCode, 0) << erase.err;
+  EXPECT_TRUE(contains(erase.out, "is now empty")) << erase.out;
+}
+
 TEST_F(CliTest, ALockTakenRemovesOnlyTheNewListsAKilledCommandLeft) {
   ASSERT_EQ(build("a.txt", "1", 5).exitCode, 0);
   dir.writeFile("victim", "precious\n");
@@ -172,6 +187,14 @@ TEST_F(CliTest, RefusalsSayWhatHappenedInWords) {
   EXPECT_EQ(saved.exitCode, 1);
   EXPECT_TRUE(contains(saved.err, "File access denied: read-only file system (errno 30)"))
       << saved.err;
+  ASSERT_EQ(runCli({"build", "--template", templatePath(), "--list", path("ro.txt"), "--target",
+                    readOnly.path("t/"), "--files", "3", "--folders", "1", "--seed", "1"})
+                .exitCode,
+            0);
+  const CliRun written = runCli({"reproduce", "--list", path("ro.txt"), "--yes"});
+  EXPECT_EQ(written.exitCode, 1);
+  EXPECT_TRUE(contains(written.err, "cannot be made: read-only file system (errno 30)"))
+      << written.err;
 
   // A lock file that is a link or a socket is no lock file.
   dir.writeFile("victim", "precious\n");

@@ -6,8 +6,10 @@
 
 #include "form/components.h"
 #include "form/edit_keeper.h"
+#include "form/held_arrow.h"
 #include "form/list_rows.h"
 #include "form/spin_rules.h"
+#include "support/stepped_clock.h"
 
 namespace brimwell::testing {
 namespace {
@@ -49,6 +51,32 @@ struct RecordingDisplay : form::ListDisplay {
   }
   void resetLater() override { calls.emplace_back("later"); }
 };
+
+TEST(HeldArrow, StepsOnThePressAfterTheFirstDelayThenAtEachRepeatWhileThePointerIsOnIt) {
+  using std::chrono::milliseconds;
+  SteppedClock clock;
+  form::HeldArrow arrow(clock);
+  EXPECT_EQ(arrow.untilNext(), std::nullopt);
+  EXPECT_EQ(arrow.press(-1), -1);
+  EXPECT_EQ(arrow.untilNext(), milliseconds(form::kFirstRepeatMs));
+  clock.advance(milliseconds(form::kFirstRepeatMs - 1));
+  EXPECT_EQ(arrow.due(), 0);
+  clock.advance(milliseconds(1));
+  EXPECT_EQ(arrow.due(), -1);
+  EXPECT_EQ(arrow.untilNext(), milliseconds(form::kRepeatMs));
+  arrow.pointerOn(false);
+  clock.advance(milliseconds(form::kRepeatMs));
+  EXPECT_EQ(arrow.due(), 0) << "the pointer is off the arrow";
+  arrow.pointerOn(true);
+  clock.advance(milliseconds(10 * form::kRepeatMs));
+  EXPECT_EQ(arrow.untilNext(), milliseconds(0));
+  EXPECT_EQ(arrow.due(), -1) << "a late repeat is made once";
+  EXPECT_EQ(arrow.due(), 0);
+  arrow.release();
+  clock.advance(milliseconds(form::kRepeatMs));
+  EXPECT_EQ(arrow.due(), 0);
+  EXPECT_FALSE(arrow.pointerOn());
+}
 
 TEST(ListRows, ABatchKeepsTheShownRowsAndResetsOnceAtItsEnd) {
   TextTable table(2);

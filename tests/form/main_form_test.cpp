@@ -6,7 +6,9 @@
 #include <filesystem>
 
 #include "form/main_form.h"
+#include "form/start_arguments.h"
 #include "scripted_view.h"
+#include "support/stepped_clock.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -16,7 +18,8 @@ namespace stdfs = std::filesystem;
 
 struct MainForm : ::testing::Test {
   ScriptedView view;
-  form::MainForm form{view, "Brimwell"};
+  SteppedClock clock;
+  form::MainForm form{view, "Brimwell", clock};
   TempDir dir;
 
   void SetUp() override { form.FormCreate(); }
@@ -110,10 +113,65 @@ TEST_F(MainForm, ProgressIsClampedAndPumpsInQuickSuccessionAreSkipped) {
   form.feedback().pump();
   const int before = view.eventRuns;
   for (int i = 0; i < 1000; ++i) form.feedback().pump();
-  EXPECT_LE(view.eventRuns - before, 1);
+  const auto spacing = std::chrono::nanoseconds(form::FormFeedback::kPumpSpacingNs);
+  clock.advance(std::chrono::duration_cast<std::chrono::milliseconds>(spacing) -
+                std::chrono::milliseconds(1));
+  form.feedback().pump();
+  EXPECT_EQ(view.eventRuns, before) << "within the spacing nothing changed: skipped";
   form.feedback().setStatus("Done.");
   form.feedback().pump();
-  EXPECT_GE(view.eventRuns - before, 1) << "a change of the status line is always painted";
+  EXPECT_EQ(view.eventRuns, before + 1) << "a change of the status line is always painted";
+  clock.advance(std::chrono::duration_cast<std::chrono::milliseconds>(spacing));
+  form.feedback().pump();
+  EXPECT_EQ(view.eventRuns, before + 2) << "once the spacing has passed";
+}
+
+TEST_F(MainForm, ComponentsRunTheirHandlersByNameAndTheDialogsRememberTheLastChoice) {
+  dir.writeFile("sizes.fs", "150\t1\r\n");
+  view.chosenFile = dir / "sizes.fs";
+  EXPECT_TRUE(form.click("sizeload"));
+  EXPECT_EQ(form.workspace().sizes.rowCount(), 1u);
+  view.chosenFile = dir / "out.fs";
+  EXPECT_TRUE(form.click("Save1"));
+  EXPECT_EQ(dir.readFile("out.fs"), "150\t1\r\n");
+  EXPECT_FALSE(form.click("Label1")) << "a component without a handler";
+  EXPECT_FALSE(form.click("nothing"));
+  view.chosenFile.reset();
+  EXPECT_TRUE(form.click("Load1"));
+
+  ASSERT_EQ(view.dialogs.size(), 3u);
+  const form::DialogSetup& first = view.dialogs[0];
+  EXPECT_STREQ(first.title, "Load file sizes");
+  EXPECT_EQ(first.folder, first.bundledFolder) << "the first time, the bundled templates";
+  EXPECT_EQ(first.lastName, "");
+  EXPECT_STREQ(view.dialogs[1].title, "Save file sizes");
+  EXPECT_EQ(view.dialogs[1].lastName, "") << "each dialog remembers its own";
+  EXPECT_EQ(view.dialogs[2].lastName, dir / "sizes.fs");
+  EXPECT_EQ(view.dialogs[2].folder, "");
+  EXPECT_EQ(form.workspace().sizes.rowCount(), 1u) << "a cancelled load changes nothing";
+}
+
+TEST_F(MainForm, ATemplateNamedAtTheStartLoadsWithoutADialogAndOnlyOnce) {
+  dir.writeFile("sizes.fs", "4096\t120\r\n");
+  const std::string given[] = {dir / "sizes.fs"};
+  const form::StartArguments start = form::readStartArguments(given);
+  ASSERT_TRUE(start.templateFile);
+  form.openTemplateFile(*start.templateFile);
+  EXPECT_EQ(form.workspace().sizes.caption(0), "4096");
+  EXPECT_TRUE(view.dialogs.empty());
+  // Not taken while another operation runs, and not left to answer a later load.
+  form.runHandler([&](Context&) { form.openTemplateFile(dir / "missing.fs"); });
+  form.Load1Click();
+  ASSERT_EQ(view.dialogs.size(), 1u);
+  EXPECT_EQ(view.dialogs[0].lastName, dir / "sizes.fs");
+
+  const std::string two[] = {"a.fs", "b.fs"};
+  EXPECT_EQ(form::readStartArguments(two).refusal,
+            "give one size template (.fs) to open, not 2 arguments");
+  const std::string option[] = {"-x"};
+  EXPECT_EQ(form::readStartArguments(option).refusal, "unknown option '-x'");
+  EXPECT_TRUE(form::startUsage("").starts_with("Usage: Brimwell [FILE.fs]\n"));
+  EXPECT_TRUE(form::startUsage("Qt options").starts_with("Usage: Brimwell [Qt options] [FILE.fs]"));
 }
 
 }  // namespace

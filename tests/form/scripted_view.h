@@ -28,6 +28,8 @@ class ScriptedView : public form::View {
   std::vector<std::string> titles;
   bool confirmAnswer = true;
   std::optional<std::string> chosenFile;
+  // How each template dialog was set up, in order.
+  std::vector<form::DialogSetup> dialogs;
   // Runs inside processEvents(): what a user does while an operation pumps.
   std::function<void()> duringEvents;
 
@@ -43,7 +45,10 @@ class ScriptedView : public form::View {
   void showNotice(std::string_view title, std::string_view text) override;
   bool askConfirm(std::string_view text) override;
   void showError(std::string_view title, std::string_view text) override;
-  std::optional<std::string> chooseTemplate(form::DialogKind) override { return chosenFile; }
+  std::optional<std::string> chooseTemplate(const form::DialogSetup& setup) override {
+    dialogs.push_back(setup);
+    return chosenFile;
+  }
   void closeWindow() override { closed = true; }
 };
 

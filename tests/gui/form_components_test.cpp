@@ -207,7 +207,7 @@ TEST_F(FormComponents, FileListsShareTheirPlaceAndTheFolderListStaysHidden) {
 
 TEST_F(FormComponents, TemplateDialogsAreSetUpAsTheyOpen) {
   QFileDialog open;
-  form->OpenDialog1.configure(open);
+  gui::TemplateDialog::configure(open, form->feedback().dialogs().setup(form::DialogKind::Load));
   EXPECT_EQ(open.windowTitle(), "Load file sizes");
   EXPECT_EQ(open.nameFilters(), QStringList{"file sizes (*.fs)"});
   EXPECT_EQ(open.defaultSuffix(), "fs");
@@ -216,7 +216,7 @@ TEST_F(FormComponents, TemplateDialogsAreSetUpAsTheyOpen) {
   EXPECT_EQ(open.fileMode(), QFileDialog::AnyFile);
 
   QFileDialog save;
-  form->SaveDialog1.configure(save);
+  gui::TemplateDialog::configure(save, form->feedback().dialogs().setup(form::DialogKind::Save));
   EXPECT_EQ(save.windowTitle(), "Save file sizes");
   EXPECT_EQ(save.nameFilters(), QStringList{"file sizes (*.fs)"});
   EXPECT_EQ(save.defaultSuffix(), "fs");

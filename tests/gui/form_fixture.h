@@ -8,13 +8,14 @@
 #include <memory>
 
 #include "gui/form1.h"
+#include "support/stepped_clock.h"
 
 namespace brimwell::testing {
 
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<gui::TForm1>(QStringLiteral("Brimwell"));
+    form = std::make_unique<gui::TForm1>(QStringLiteral("Brimwell"), clock);
     form->show();
     QApplication::setActiveWindow(form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -28,6 +29,8 @@ class FormTest : public ::testing::Test {
     QTest::keyClicks(&field, text);
   }
 
+  // The window's time: held arrows and pump spacing move only when a test steps it.
+  SteppedClock clock;
   std::unique_ptr<gui::TForm1> form;
 };
 

@@ -8,13 +8,13 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "gui/message_boxes.h"
+#include "form/main_form.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   if (qEnvironmentVariableIsSet("BRIMWELL_PRINT_TITLE")) {
-    std::printf("%s\n", brimwell::gui::executableTitle().toStdString().c_str());
+    std::printf("%s\n", brimwell::form::programTitle().c_str());
     return 0;
   }
   ::testing::InitGoogleTest(&argc, argv);

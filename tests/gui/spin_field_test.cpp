@@ -100,26 +100,32 @@ TEST_F(SpinFields, ButtonsStepAndRepeatWhileThePointerStaysOnThePressedButton) {
   const QPoint down(buttons.width() / 2, buttons.height() - 3);
   const QPoint away(-40, buttons.height() / 2);
 
+  const auto after = [&](int ms) {
+    clock.advance(std::chrono::milliseconds(ms));
+    buttons.repeatTick();
+  };
   sendMouse(buttons, QEvent::MouseButtonPress, up, Qt::LeftButton);
   EXPECT_EQ(field.text(), "4");
   EXPECT_TRUE(buttons.repeating());
-  EXPECT_EQ(buttons.repeatInterval(), SpinButtons::kFirstRepeatMs);
-  buttons.repeatTick();
+  after(SpinButtons::kFirstRepeatMs - 1);
+  EXPECT_EQ(field.text(), "4") << "before the first delay";
+  after(1);
   EXPECT_EQ(field.text(), "5");
-  EXPECT_EQ(buttons.repeatInterval(), SpinButtons::kRepeatMs);
-  sendMouse(buttons, QEvent::MouseMove, away, Qt::LeftButton);
-  buttons.repeatTick();
-  EXPECT_EQ(field.text(), "5");
-  sendMouse(buttons, QEvent::MouseMove, down, Qt::LeftButton);
-  buttons.repeatTick();
-  EXPECT_EQ(field.text(), "5") << "the pointer is on the other button";
-  sendMouse(buttons, QEvent::MouseMove, up, Qt::LeftButton);
-  buttons.repeatTick();
+  after(SpinButtons::kRepeatMs);
   EXPECT_EQ(field.text(), "6");
+  sendMouse(buttons, QEvent::MouseMove, away, Qt::LeftButton);
+  after(SpinButtons::kRepeatMs);
+  EXPECT_EQ(field.text(), "6");
+  sendMouse(buttons, QEvent::MouseMove, down, Qt::LeftButton);
+  after(SpinButtons::kRepeatMs);
+  EXPECT_EQ(field.text(), "6") << "the pointer is on the other button";
+  sendMouse(buttons, QEvent::MouseMove, up, Qt::LeftButton);
+  after(SpinButtons::kRepeatMs);
+  EXPECT_EQ(field.text(), "7");
   sendMouse(buttons, QEvent::MouseButtonRelease, up, Qt::NoButton);
   EXPECT_FALSE(buttons.repeating());
-  buttons.repeatTick();
-  EXPECT_EQ(field.text(), "6");
+  after(SpinButtons::kRepeatMs);
+  EXPECT_EQ(field.text(), "7");
 
   field.setText("0");
   sendMouse(buttons, QEvent::MouseButtonPress, down, Qt::LeftButton);
@@ -136,7 +142,9 @@ TEST_F(SpinFields, RepeatingStartsAfterTheFirstDelayOnItsOwn) {
   SpinButtons& buttons = field.buttons();
   sendMouse(buttons, QEvent::MouseButtonPress, QPoint(buttons.width() / 2, 2), Qt::LeftButton);
   EXPECT_EQ(field.text(), "801");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return field.text() != "801"; }, 5000));
+  // The window's own timer asks the held arrow once the clock has passed the delay.
+  clock.advance(std::chrono::milliseconds(SpinButtons::kFirstRepeatMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return field.text() == "802"; }, 5000));
   sendMouse(buttons, QEvent::MouseButtonRelease, QPoint(buttons.width() / 2, 2), Qt::NoButton);
 }
 

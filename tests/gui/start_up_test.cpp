@@ -3,8 +3,8 @@
 // carries the program's icon and its menu entry's name.
 #include <QProcess>
 
+#include "form/start_arguments.h"
 #include "form_fixture.h"
-#include "gui/start_arguments.h"
 #include "gui/window_identity.h"
 #include "modal_watch.h"
 #include "support/temp_dir.h"
@@ -18,24 +18,27 @@ TEST_F(StartUp, ATemplateNamedOnTheCommandLineLoadsAsTheLoadButtonLoadsIt) {
   TempDir dir;
   dir.writeFile("sizes.fs", "4096\t120\r\n");
   dir.writeFile("notes.fs", "shopping list\r\n");
-  const auto start = gui::readStartArguments({QString::fromStdString(dir / "sizes.fs")});
-  ASSERT_TRUE(start.templateFile && start.refusal.isEmpty());
+  const std::string given[] = {dir / "sizes.fs"};
+  const auto start = form::readStartArguments(given);
+  ASSERT_TRUE(start.templateFile && start.refusal.empty());
 
   ModalWatch watch;
-  gui::openTemplateFile(*form, *start.templateFile);
+  form->core().openTemplateFile(*start.templateFile);
   EXPECT_EQ(form->workspace().sizes.caption(0), "4096");
   EXPECT_EQ(form->workspace().sizes.subCell(0, 1), "100" + form->decimalSeparator() + "00");
-  gui::openTemplateFile(*form, QString::fromStdString(dir / "notes.fs"));
-  gui::openTemplateFile(*form, QString::fromStdString(dir / "missing.fs"));
+  form->core().openTemplateFile(dir / "notes.fs");
+  form->core().openTemplateFile(dir / "missing.fs");
   EXPECT_EQ(watch.texts(),
             (QStringList{"'shopping list' is not a valid integer value.", "File not found."}));
   EXPECT_EQ(form->workspace().sizes.rowCount(), 0u);
 }
 
 TEST(StartArguments, MoreThanOneFileOrAnotherOptionIsRefusedBeforeTheWindowOpens) {
-  EXPECT_TRUE(gui::readStartArguments({"--help"}).help);
-  EXPECT_FALSE(gui::readStartArguments({}).templateFile);
-  EXPECT_FALSE(gui::readStartArguments({"--zap"}).refusal.isEmpty());
+  const std::string help[] = {"--help"};
+  const std::string zap[] = {"--zap"};
+  EXPECT_TRUE(form::readStartArguments(help).help);
+  EXPECT_FALSE(form::readStartArguments({}).templateFile);
+  EXPECT_FALSE(form::readStartArguments(zap).refusal.empty());
   QProcess program;
   program.start(QStringLiteral(BRIMWELL_EXECUTABLE), {"-platform", "offscreen", "a.fs", "b.fs"});
   ASSERT_TRUE(program.waitForFinished(30000));

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "census/bundled_template_folder.h"
+#include "form/template_dialogs.h"
 #include "gui/template_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -21,18 +22,21 @@ TEST(TemplateDialogFolder, OpensInTheBundledTemplatesFirstThenWhereTheLastChosen
   ASSERT_TRUE(QDir(templates).exists(QStringLiteral("default.fs")));
   ASSERT_NE(QDir::current().canonicalPath(), templates);
 
-  for (const auto kind : {gui::TemplateDialog::Kind::Load, gui::TemplateDialog::Kind::Save}) {
-    gui::TemplateDialog templateDialog(kind);
+  form::TemplateDialogs dialogs(form::bundledTemplateFolderName());
+  for (const auto kind : {form::DialogKind::Load, form::DialogKind::Save}) {
+    gui::TemplateDialog templateDialog;
     QFileDialog first;
-    templateDialog.configure(first);
+    gui::TemplateDialog::configure(first, dialogs.setup(kind));
     EXPECT_EQ(first.directory().canonicalPath(), templates);
     EXPECT_TRUE(first.sidebarUrls().contains(QUrl::fromLocalFile(templates)));
 
     const QString name = QString::fromStdString(chosen / "mine.fs");
     templateDialog.setRunner([name](QFileDialog&) { return std::optional<QString>(name); });
-    ASSERT_EQ(templateDialog.choose(nullptr), name.toStdString());
+    const auto chosenName = templateDialog.choose(nullptr, dialogs.setup(kind));
+    ASSERT_EQ(chosenName, name.toStdString());
+    dialogs.chosen(kind, chosenName);
     QFileDialog again;
-    templateDialog.configure(again);
+    gui::TemplateDialog::configure(again, dialogs.setup(kind));
     EXPECT_EQ(again.directory().canonicalPath(),
               QDir(QString::fromStdString(chosen.path())).canonicalPath());
   }

@@ -11,16 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
+const std::string kTemplate = sourceTemplate("default");
 
 double usedPercent(const std::string& mountPoint) {
   const CliRun measured = runCli({"measure", mountPoint, "--json"});

@@ -13,16 +13,17 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+const std::string kTemplate = sourceTemplate("unix-1993");
 
 // The score the run printed in its summary, "Aged: layout score 0.7012 (asked ...".
 double printedScore(const std::string& out) {
@@ -85,16 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
                                            Volume{ScratchVolume::Kind::Btrfs, 512, "60"},
                                            Volume{ScratchVolume::Kind::Ntfs, 48, "80"}),
                          [](const auto& parameter) {
-                           switch (parameter.param.kind) {
-                             case ScratchVolume::Kind::Xfs:
-                               return "Xfs";
-                             case ScratchVolume::Kind::Btrfs:
-                               return "Btrfs";
-                             case ScratchVolume::Kind::Ntfs:
-                               return "Ntfs";
-                             default:
-                               return "Ext4";
-                           }
+                           return ScratchVolume::kindName(parameter.param.kind);
                          });
 
 TEST(LayoutAimRefusals,
@@ -151,6 +143,31 @@ TEST(LayoutAimRefusals, AScoreTheFilesCannotReachIsRefusedBeforeWriting) {
             std::string::npos)
       << small.err;
   EXPECT_FALSE(std::filesystem::exists(target));
+
+  // Files cut to 0.5 already under the target, kept by another list: a few small files
+  // written whole cannot lift the whole to 0.9.
+  const CliRun cut =
+      runCli({"run", "--template", kTemplate, "--target", target, "--files", "40", "--layout",
+              "0.5", "--seed", "2", "--yes", "--list", work / "cut.txt"});
+  ASSERT_EQ(cut.exitCode, 0) << cut.err;
+  const auto filesUnder = [&] {
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(target)) {
+      files += entry.is_regular_file() ? 1 : 0;
+    }
+    return files;
+  };
+  const std::size_t before = filesUnder();
+  work.writeFile("few.fs", "16384\t10\r\n");
+  const CliRun high = runCli({"run", "--template", work / "few.fs", "--target", target, "--files",
+                              "10", "--layout", "0.9", "--yes", "--list", work / "few.txt"});
+  EXPECT_EQ(high.exitCode, 1);
+  EXPECT_TRUE(contains(high.err, "--layout 0.90 cannot be reached on the volume holding " + target +
+                                     ": with the files on it and those listed, its layout score "
+                                     "can go no higher than 0."))
+      << high.err;
+  EXPECT_TRUE(contains(high.err, " (it can reach 0.")) << high.err;
+  EXPECT_EQ(filesUnder(), before);
 }
 
 // A FUSE file system without a block device tells no extents: refused, writing nothing.

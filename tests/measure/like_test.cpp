@@ -10,16 +10,17 @@
 
 #include "aging/drive_profile.h"
 #include "app/failure.h"
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs";
+const std::string kTemplate = sourceTemplate("unix-1993");
 
 std::vector<std::int64_t> filesByExtents(const std::string& json) {
   std::vector<std::int64_t> counts;
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, LikeProfile,
                          ::testing::Values(Sizes{ScratchVolume::Kind::Ext4, 128, 96},
                                            Sizes{ScratchVolume::Kind::Xfs, 360, 300}),
                          [](const auto& parameter) {
-                           return parameter.param.kind == ScratchVolume::Kind::Xfs ? "Xfs" : "Ext4";
+                           return ScratchVolume::kindName(parameter.param.kind);
                          });
 
 TEST(LikeProfileRefusals, AProfileThatCannotBeUsedIsRefusedWithNothingWritten) {

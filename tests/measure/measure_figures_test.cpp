@@ -12,11 +12,13 @@
 #include "app/context.h"
 #include "app/random_source.h"
 #include "census/size_template.h"
-#include "cli/aging_options.h"
 #include "cli/measure_report.h"
+#include "cli/option_table.h"
 #include "measure/file_layout.h"
 #include "measure/measure_picture.h"
 #include "measure/measurement_json.h"
+#include "support/source_templates.h"
+#include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
@@ -112,18 +114,11 @@ TEST(MeasureOptions, ProbeSizesTakeBinaryUnits) {
   }
 }
 
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Every threshold but the last is the survey's largest size of the row plus one, so that
 // the builder's half-open ranges hold exactly the survey's classes.
 TEST(SurveyTemplate, ThresholdsAreTheSurveyClassesAsTheBuilderDrawsThem) {
   TextTable sizes(4);
-  census::readTemplate(readText(BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs"), sizes);
+  census::readTemplate(readWholeFile(sourceTemplate("unix-1993")), sizes);
   ASSERT_EQ(sizes.rowCount(), 33u);
   std::int64_t total = 0;
   for (std::size_t row = 0; row < sizes.rowCount(); ++row) {

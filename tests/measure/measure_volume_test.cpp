@@ -14,17 +14,18 @@
 #include <sstream>
 #include <string>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
 #include "nlohmann/json.hpp"
+#include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
 namespace {
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
+const std::string kTemplate = sourceTemplate("default");
 
 // A batch of files; a later batch joins the earlier ones in the list beside the target.
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,

@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/extent_query.h"
 #include "measure/read_order.h"
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
 #include "platform/windows_errors.h"
+#include "support/cli_runner.h"
 #include "support/fault_injecting_file_system.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -56,9 +57,9 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
   // Two batches, the second partly into the holes the first left: files of many extents.
   for (const char* seed : {"3", "4"}) {
     const std::string prefix = std::string("00") + seed + "-";
-    const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/default.fs",
-                               "--target", root, "--files", "600", "--folders", "30", "--prefix",
-                               prefix, "--percent", "40", "--seed", seed, "--append", "--yes"});
+    const CliRun run = runCli({"run", "--template", sourceTemplate("default"), "--target", root,
+                               "--files", "600", "--folders", "30", "--prefix", prefix, "--percent",
+                               "40", "--seed", seed, "--append", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   // A link to a folder is counted as a folder and not entered; a sparse file has holes.

@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/read_order.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
+#include "support/source_templates.h"
 
 namespace brimwell::testing {
 namespace {
@@ -131,9 +132,9 @@ TEST_P(ReadOrderOnVolume, BreaksAndTreeOrderAgreeWithFilefrag) {
   ScratchVolume volume(GetParam(), GetParam() == ScratchVolume::Kind::Xfs ? 320 : 64);
   const std::string target = volume.mountPoint() + "/t/";
   for (const char* prefix : {"001-", "002-"}) {
-    const CliRun run = runCli({"run", "--template", BRIMWELL_SOURCE_DIR "/templates/unix-1993.fs",
-                               "--target", target, "--files", "700", "--layout", "0.6", "--prefix",
-                               prefix, "--percent", "30", "--seed", "3", "--yes"});
+    const CliRun run = runCli({"run", "--template", sourceTemplate("unix-1993"), "--target", target,
+                               "--files", "700", "--layout", "0.6", "--prefix", prefix, "--percent",
+                               "30", "--seed", "3", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   const CliRun measured = runCli({"measure", target, "--json", "--read-cost"});

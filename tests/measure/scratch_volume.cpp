@@ -52,6 +52,24 @@ std::string kindReason(ScratchVolume::Kind kind) {
 
 }  // namespace
 
+std::string ScratchVolume::kindName(Kind kind) {
+  switch (kind) {
+    case Kind::Ext4:
+      return "Ext4";
+    case Kind::Xfs:
+      return "Xfs";
+    case Kind::Tmpfs:
+      return "Tmpfs";
+    case Kind::Btrfs:
+      return "Btrfs";
+    case Kind::Ntfs:
+      return "Ntfs";
+    case Kind::NtfsFile:
+      break;
+  }
+  return "NtfsFile";
+}
+
 std::string ScratchVolume::skipReason(Kind kind) {
   if (::geteuid() != 0) return "mounting a scratch volume needs root";
   if (kind == Kind::Tmpfs) return {};

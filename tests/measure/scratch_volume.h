@@ -17,6 +17,9 @@ class ScratchVolume {
   // without a block device.
   enum class Kind { Ext4, Xfs, Tmpfs, Btrfs, Ntfs, NtfsFile };
 
+  // The kind's name, as a test parameter's ("Ext4", "NtfsFile").
+  static std::string kindName(Kind kind);
+
   // Empty when volumes of `kind` can be made here; otherwise why not. The reason starts with
   // "kernel lacks" where this kernel cannot mount the kind at all, which no setup of the
   // machine mends (CI names such a test; a test skipped for anything else fails CI).

@@ -9,9 +9,11 @@
 #include <iterator>
 #include <string>
 
-#include "cli/cli_runner.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
+#include "support/cli_runner.h"
+#include "support/contains.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -19,28 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTemplate = BRIMWELL_SOURCE_DIR "/templates/default.fs";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// The regular files under `folder` whose path holds `part`.
-std::size_t filesWith(const std::string& folder, const std::string& part) {
-  std::size_t count = 0;
-  std::error_code error;
-  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    const bool file = it->is_regular_file(error);
-    count += file && it->path().string().find(part) != std::string::npos ? 1 : 0;
-  }
-  return count;
-}
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+const std::string kTemplate = sourceTemplate("default");
 
 class VolumePlans : public ::testing::Test {
  protected:
@@ -69,7 +50,7 @@ TEST_F(VolumePlans, WhatCannotFitIsRefusedBeforeWritingNamingTheVolume) {
   const CliRun probe = runCli({"measure", volume.mountPoint(), "--probe", "1T"});
   EXPECT_EQ(probe.exitCode, 1);
   EXPECT_TRUE(contains(probe.err, "does not fit: the volume " + named)) << probe.err;
-  EXPECT_EQ(filesWith(volume.mountPoint(), "/"), 0u);
+  EXPECT_EQ(regularFilesUnder(volume.mountPoint(), "/"), 0u);
 
   // A mistyped target further up than its last folder sizes nothing.
   const CliRun typo =
@@ -99,21 +80,21 @@ TEST_F(VolumePlans, AKillInALaterRoundLeavesAListThatErasesEveryFile) {
   const CliRun killed = runCliSignalled(
       {"run", "--template", kTemplate, "--target", volume.mountPoint() + "/", "--fill", "80",
        "--rounds", "4", "--folders", "60", "--seed", "1", "--yes", "--list", list},
-      [&] { return filesWith(volume.mountPoint(), "/001-r2-") >= 20; }, SIGKILL);
+      [&] { return regularFilesUnder(volume.mountPoint(), "/001-r2-") >= 20; }, SIGKILL);
   ASSERT_EQ(killed.exitCode, 128 + SIGKILL) << killed.err;
   const CliRun erased = runCli({"erase", "--list", list, "--yes"});
   EXPECT_EQ(erased.exitCode, 0) << erased.err;
-  EXPECT_EQ(filesWith(volume.mountPoint(), "/"), 0u);
+  EXPECT_EQ(regularFilesUnder(volume.mountPoint(), "/"), 0u);
 }
 
 TEST_F(VolumePlans, CtrlCDuringAProbeRemovesItAndExitsAsStopped) {
   ScratchVolume volume(ScratchVolume::Kind::Tmpfs, 512);
   const CliRun stopped = runCliSignalled(
       {"measure", volume.mountPoint(), "--probe", "448M"},
-      [&] { return filesWith(volume.mountPoint(), "/brimwell-probe-") > 0; }, SIGINT);
+      [&] { return regularFilesUnder(volume.mountPoint(), "/brimwell-probe-") > 0; }, SIGINT);
   EXPECT_EQ(stopped.exitCode, 3) << stopped.out << stopped.err;
   EXPECT_TRUE(contains(stopped.out, "stopped")) << stopped.out;
-  EXPECT_EQ(filesWith(volume.mountPoint(), "/"), 0u);
+  EXPECT_EQ(regularFilesUnder(volume.mountPoint(), "/"), 0u);
 }
 
 TEST_F(VolumePlans, AnEraseWhoseListCannotBeRewrittenStillSaysWhatItDeleted) {
@@ -125,7 +106,7 @@ TEST_F(VolumePlans, AnEraseWhoseListCannotBeRewrittenStillSaysWhatItDeleted) {
             0);
   // A read-only file stays, so the list has something to keep; the volume that holds the
   // list is full, so the list can be read and locked but not rewritten.
-  const std::string kept = entriesOf(readText(list)).front();
+  const std::string kept = entriesOf(readWholeFile(list)).front();
   fs::permissions(kept.substr(0, kept.rfind('\t')), fs::perms::owner_read);
   {
     std::ofstream ballast(volume.mountPoint() + "/ballast", std::ios::binary);
@@ -137,7 +118,7 @@ TEST_F(VolumePlans, AnEraseWhoseListCannotBeRewrittenStillSaysWhatItDeleted) {
       contains(erase.out, "Deleted 16 files; 1 listed file could not be deleted; the list " + list +
                               " could not be rewritten"))
       << erase.out << erase.err;
-  EXPECT_EQ(filesWith(lists / "drive", "/"), 1u);
+  EXPECT_EQ(regularFilesUnder(lists / "drive", "/"), 1u);
 }
 
 }  // namespace

@@ -60,7 +60,22 @@ void TempDir::writeFile(const std::string& relative, const std::string& contents
 }
 
 std::string TempDir::readFile(const std::string& relative) const {
-  std::ifstream in(fs::path(path_) / relative, std::ios::binary);
+  return readWholeFile((fs::path(path_) / relative).string());
+}
+
+std::size_t regularFilesUnder(const std::string& folder, const std::string& part) {
+  std::size_t count = 0;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const bool file = it->is_regular_file(error);
+    count += file && it->path().string().find(part) != std::string::npos ? 1 : 0;
+  }
+  return count;
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream contents;
   contents << in.rdbuf();
   return contents.str();

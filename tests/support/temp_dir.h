@@ -1,6 +1,7 @@
 // A fresh temporary folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace brimwell::testing {
@@ -25,5 +26,11 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The regular files under `folder` whose path holds `part`, counted while a program may
+// still be making folders there.
+std::size_t regularFilesUnder(const std::string& folder, const std::string& part = "");
+// Reads the file at `path` whole; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
 
 }  // namespace brimwell::testing

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -163,7 +164,8 @@ TEST_F(OrderedWalkTest, TakesTheSequentialWalksEntriesWithinItsBounds) {
 }
 
 TEST_F(OrderedWalkTest, HoldsWhatItReadsAheadWithinItsBounds) {
-  // Nobody takes anything: the pool reads ahead as far as it may and waits.
+  // Nobody takes anything until the pool has read ahead as far as it may; the peak, the
+  // most it held at any moment of the whole walk, shows it never went further.
   PosixFileSystem files;
   for (const std::size_t folders : {1, 4, 60}) {
     WalkOptions options;
@@ -173,18 +175,21 @@ TEST_F(OrderedWalkTest, HoldsWhatItReadsAheadWithinItsBounds) {
     while (walk.peak().folders < folders && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(walk.peak().folders, folders);
+    EXPECT_EQ(walk.peak().folders, folders) << "read ahead as far as it may";
     EXPECT_EQ(takeAll(walk), listedWalkOf(tree("t/deep/")));
+    EXPECT_EQ(walk.peak().folders, folders) << "and never further";
   }
 }
 
 // The listing of one folder turns slow after its first `quick` entries (a millisecond an
-// entry, as a network drive might be) until told to speed up again.
+// entry, as a network drive might be) until told to speed up, and halts at `stop` entries
+// until then.
+// A walk that waited for the whole folder would meet the stop: the listing then goes on by
+// itself after a long wait and says so.
 class SlowingFileSystem : public PosixFileSystem {
  public:
-  SlowingFileSystem(std::string slowFolder, int quick)
-      : slowFolder_(std::move(slowFolder)), quick_(quick) {}
+  SlowingFileSystem(std::string slowFolder, int quick, int stop = std::numeric_limits<int>::max())
+      : slowFolder_(std::move(slowFolder)), quick_(quick), stop_(stop) {}
 
   std::unique_ptr<FolderListing> listFolder(const std::string& path, bool withSizes,
                                             int& error) override {
@@ -199,6 +204,7 @@ class SlowingFileSystem : public PosixFileSystem {
     }
     spedUp_.notify_all();
   }
+  bool stopOutwaited() const { return stopOutwaited_; }
 
  private:
   class SlowListing : public ForwardingListing {
@@ -206,11 +212,16 @@ class SlowingFileSystem : public PosixFileSystem {
     SlowListing(std::unique_ptr<FolderListing> real, SlowingFileSystem& owner)
         : ForwardingListing(std::move(real)), owner_(owner) {}
     bool next(DirEntry& entry) override {
-      if (listed_++ >= owner_.quick_) {
+      if (listed_ >= owner_.quick_) {
         std::unique_lock lock(owner_.mutex_);
-        owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1),
-                                [this] { return owner_.fast_; });
+        const auto fast = [this] { return owner_.fast_; };
+        if (listed_ < owner_.stop_) {
+          owner_.spedUp_.wait_for(lock, std::chrono::milliseconds(1), fast);
+        } else if (!owner_.spedUp_.wait_for(lock, std::chrono::seconds(30), fast)) {
+          owner_.stopOutwaited_ = true;
+        }
       }
+      ++listed_;
       return ForwardingListing::next(entry);
     }
 
@@ -221,21 +232,22 @@ class SlowingFileSystem : public PosixFileSystem {
 
   const std::string slowFolder_;
   const int quick_;
+  const int stop_;
   std::mutex mutex_;
   std::condition_variable spedUp_;
   bool fast_ = false;
+  std::atomic<bool> stopOutwaited_ = false;
 };
 
 TEST_F(OrderedWalkTest, AWaitingCallerGetsWhatHasBeenListedSoFar) {
-  // t/a holds 2,000 files; it would take two seconds to list at the slow pace.
+  // t/a holds 2,000 files; its listing halts after 1,000 of them until the caller has its 40.
   const std::string location = tree("t/a/");
-  SlowingFileSystem slowing(location, 10);
+  SlowingFileSystem slowing(location, 10, 1000);
   OrderedWalk walk(slowing, location, '/');
   std::vector<Taken> taken;
   WalkEntry entry;
-  const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 40 && walk.next(entry); ++i) taken.push_back({entry.kind, entry.size, 0});
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_FALSE(slowing.stopOutwaited()) << "the caller waited for the whole folder";
   slowing.speedUp();
   for (const Taken& rest : takeAll(walk)) taken.push_back(rest);
   EXPECT_EQ(taken, listedWalkOf(location));

@@ -42,18 +42,6 @@ HWND child(DWORD extended, const char* windowClass, const char* text, DWORD styl
                          place.width, place.height, parent, controlId(id), nullptr, nullptr);
 }
 
-// The folder of bundled templates beside the executable, where the dialogs first open.
-std::string templatesFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  folder = folder.substr(0, folder.find_last_of('\\') + 1) + "templates";
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return {};
-  return folder;
-}
-
 bool runDialog(OPENFILENAMEA& dialog, form::DialogKind kind) {
   return (kind == form::DialogKind::Load ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog)) !=
          0;
@@ -61,8 +49,8 @@ bool runDialog(OPENFILENAMEA& dialog, form::DialogKind kind) {
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance, std::string applicationTitle)
-    : core_(*this, std::move(applicationTitle)), dialogRunner_(runDialog) {
+TForm1::TForm1(HINSTANCE instance, std::string applicationTitle, const form::FormClock& clock)
+    : core_(*this, std::move(applicationTitle), clock), dialogRunner_(runDialog) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                       ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS |
                                                       ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
@@ -96,7 +84,23 @@ void TForm1::createComponents(HINSTANCE instance) {
                   FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, form::kFontName);
   ReleaseDC(nullptr, screen);
+  createPages(instance);
+  images_ = {bitmapFromXpm(kLoadXpm), bitmapFromXpm(kSaveXpm)};
+  components_.resize(form::components().size());
+  for (std::size_t i = 0; i < components_.size(); ++i) components_[i] = createComponent(i);
+  createStatusLine(instance);
+  createPopupMenu();
+  EnumChildWindows(
+      window_,
+      [](HWND control, LPARAM font) {
+        SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font_));
+  showPage(0);
+}
 
+void TForm1::createPages(HINSTANCE instance) {
   tabs_ = child(0, WC_TABCONTROLA, "", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
                 form::kPageControlPlace, window_, 10);
   SendMessageA(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -117,62 +121,54 @@ void TForm1::createComponents(HINSTANCE instance) {
                                    window_, controlId(kPageIds[page]), instance, nullptr);
     SetWindowPos(pages_[page], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   }
+}
 
-  images_ = {bitmapFromXpm(kLoadXpm), bitmapFromXpm(kSaveXpm)};
-  const auto components = form::components();
-  components_.resize(components.size());
-  for (std::size_t i = 0; i < components.size(); ++i) {
-    const form::Component& component = components[i];
-    const HWND page = pages_[component.page];
-    const int id = kFirstComponentId + static_cast<int>(i);
-    HWND& made = components_[i];
-    switch (component.kind) {
-      case form::Kind::Label:
-        made = child(0, "STATIC", component.caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                     component.place, page, id);
-        break;
-      case form::Kind::Edit:
-        made = child(WS_EX_CLIENTEDGE, "EDIT",
-                     editFieldInfo(static_cast<EditField>(component.index)).defaultText,
-                     WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, component.place, page, id);
-        break;
-      case form::Kind::Spin: {
-        const auto field = static_cast<SpinField>(component.index);
-        spins_[static_cast<std::size_t>(field)] =
-            std::make_unique<SpinControl>(page, id, field, core_.decimalSeparator());
-        made = spin(field).edit();
-        break;
-      }
-      case form::Kind::Button:
-        made = child(0, "BUTTON", component.caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                     component.place, page, id);
-        break;
-      case form::Kind::ImageButton: {
-        made = child(0, "BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, component.place,
-                     page, id);
-        HIMAGELIST image = ImageList_Create(form::kIconSize, form::kIconSize, ILC_COLOR32, 1, 0);
-        ImageList_Add(image, images_[std::string_view(component.name) == "sizeload" ? 0 : 1],
-                      nullptr);
-        BUTTON_IMAGELIST shownImage{image, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_CENTER};
-        SendMessageA(made, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shownImage));
-        break;
-      }
-      case form::Kind::Bevel:
-        made = child(0, "STATIC", "", WS_VISIBLE | SS_ETCHEDHORZ, component.place, page, id);
-        break;
-      case form::Kind::List: {
-        const auto which = static_cast<form::List>(component.index);
-        auto& shownList = lists_[static_cast<std::size_t>(which)];
-        shownList = std::make_unique<ListControl>(page, window_, id,
-                                                  form::listTable(core_.workspace(), which), which,
-                                                  which == form::List::sizes);
-        made = shownList->handle();
-        if (which != form::List::files) ShowWindow(made, SW_SHOWNA);
-        break;
-      }
+HWND TForm1::createComponent(std::size_t index) {
+  const form::Component& component = form::components()[index];
+  const HWND page = pages_[component.page];
+  const int id = kFirstComponentId + static_cast<int>(index);
+  switch (component.kind) {
+    case form::Kind::Label:
+      return child(0, "STATIC", component.caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                   component.place, page, id);
+    case form::Kind::Edit:
+      return child(WS_EX_CLIENTEDGE, "EDIT",
+                   editFieldInfo(static_cast<EditField>(component.index)).defaultText,
+                   WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, component.place, page, id);
+    case form::Kind::Spin: {
+      const auto field = static_cast<SpinField>(component.index);
+      spins_[static_cast<std::size_t>(field)] =
+          std::make_unique<SpinControl>(page, id, field, core_.decimalSeparator(), core_.clock());
+      return spin(field).edit();
     }
+    case form::Kind::Button:
+      return child(0, "BUTTON", component.caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                   component.place, page, id);
+    case form::Kind::ImageButton: {
+      const HWND button = child(0, "BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                component.place, page, id);
+      HIMAGELIST image = ImageList_Create(form::kIconSize, form::kIconSize, ILC_COLOR32, 1, 0);
+      ImageList_Add(image, images_[std::string_view(component.name) == "sizeload" ? 0 : 1],
+                    nullptr);
+      BUTTON_IMAGELIST shownImage{image, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_CENTER};
+      SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shownImage));
+      return button;
+    }
+    case form::Kind::Bevel:
+      return child(0, "STATIC", "", WS_VISIBLE | SS_ETCHEDHORZ, component.place, page, id);
+    case form::Kind::List:
+      break;
   }
+  const auto which = static_cast<form::List>(component.index);
+  auto& shownList = lists_[static_cast<std::size_t>(which)];
+  shownList =
+      std::make_unique<ListControl>(page, window_, id, form::listTable(core_.workspace(), which),
+                                    which, which == form::List::sizes);
+  if (which != form::List::files) ShowWindow(shownList->handle(), SW_SHOWNA);
+  return shownList->handle();
+}
 
+void TForm1::createStatusLine(HINSTANCE instance) {
   status_ = child(WS_EX_CLIENTEDGE, "EDIT", "", WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL,
                   form::kStatusPlace, window_, 11);
   statusTip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
@@ -186,7 +182,9 @@ void TForm1::createComponents(HINSTANCE instance) {
   SendMessageA(statusTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
   progress_ = child(0, PROGRESS_CLASSA, "", WS_VISIBLE, form::kProgressPlace, window_, 12);
   SendMessageA(progress_, PBM_SETRANGE32, 0, 100);
+}
 
+void TForm1::createPopupMenu() {
   popup_ = CreatePopupMenu();
   AppendMenuA(popup_, MF_STRING, kLoad1Id, form::kLoadItem);
   AppendMenuA(popup_, MF_STRING, kSave1Id, form::kSaveItem);
@@ -197,15 +195,6 @@ void TForm1::createComponents(HINSTANCE instance) {
     image.hbmpItem = images_[item];
     SetMenuItemInfoA(popup_, item, TRUE, &image);
   }
-
-  EnumChildWindows(
-      window_,
-      [](HWND control, LPARAM font) {
-        SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(font_));
-  showPage(0);
 }
 
 HWND TForm1::control(std::string_view name) const {
@@ -292,8 +281,8 @@ LRESULT TForm1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TForm1::command(int id, int code, HWND from) {
   if (from == nullptr) {  // a menu item
-    if (id == kLoad1Id) core_.Load1Click();
-    if (id == kSave1Id) core_.Save1Click();
+    if (id == kLoad1Id) core_.click("Load1");
+    if (id == kSave1Id) core_.click("Save1");
     return;
   }
   if (code != BN_CLICKED) return;
@@ -303,14 +292,7 @@ void TForm1::command(int id, int code, HWND from) {
   // A click moves the focus to the button first, so an edited spin field is clamped
   // before the handler reads it, however the click came.
   SetFocus(from);
-  const std::string_view name = components[index].name;
-  if (name == "analyse") core_.analyseClick();
-  if (name == "sizeload") core_.Load1Click();
-  if (name == "sizesave") core_.Save1Click();
-  if (name == "build") core_.buildClick();
-  if (name == "reproduce") core_.reproduceClick();
-  if (name == "del1") core_.del1Click();
-  if (name == "del2") core_.del2Click();
+  core_.click(components[index].name);
 }
 
 LRESULT TForm1::notify(NMHDR& header) {
@@ -382,26 +364,23 @@ void TForm1::showError(std::string_view title, std::string_view text) {
   MessageBoxA(window_, std::string(text).c_str(), std::string(title).c_str(), MB_OK | MB_ICONSTOP);
 }
 
-std::optional<std::string> TForm1::chooseTemplate(form::DialogKind kind) {
-  std::string& lastName = lastNames_[kind == form::DialogKind::Load ? 0 : 1];
+std::optional<std::string> TForm1::chooseTemplate(const form::DialogSetup& setup) {
   char name[MAX_PATH] = {};
-  lastName.copy(name, MAX_PATH - 1);
+  setup.lastName.copy(name, MAX_PATH - 1);
   const std::string filter =
-      std::string(form::kDialogFilterName) + '\0' + form::kDialogFilterPattern + '\0' + '\0';
-  const std::string folder = lastName.empty() ? templatesFolder() : std::string();
+      std::string(setup.filterName) + '\0' + setup.filterPattern + '\0' + '\0';
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = window_;
   dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = name;
   dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrTitle = form::dialogTitle(kind);
-  dialog.lpstrDefExt = form::kDialogSuffix;
+  dialog.lpstrInitialDir = setup.folder.empty() ? nullptr : setup.folder.c_str();
+  dialog.lpstrTitle = setup.title;
+  dialog.lpstrDefExt = setup.suffix;
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!dialogRunner_(dialog, kind) || name[0] == '\0') return std::nullopt;
-  lastName = name;
-  return lastName;
+  if (!dialogRunner_(dialog, setup.kind) || name[0] == '\0') return std::nullopt;
+  return std::string(name);
 }
 
 void TForm1::closeWindow() { DestroyWindow(window_); }

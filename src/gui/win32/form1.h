@@ -32,8 +32,9 @@ class TForm1 : private form::View {
   static constexpr int kSave1Id = 101;
 
   // Creates the window, hidden; `applicationTitle` is the caption of every notice and
-  // error box.
-  TForm1(HINSTANCE instance, std::string applicationTitle);
+  // error box; the form's timing goes by `clock`.
+  TForm1(HINSTANCE instance, std::string applicationTitle,
+         const form::FormClock& clock = form::steadyClock());
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -61,6 +62,10 @@ class TForm1 : private form::View {
   static LRESULT CALLBACK pageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void createComponents(HINSTANCE instance);
+  void createPages(HINSTANCE instance);
+  HWND createComponent(std::size_t index);
+  void createStatusLine(HINSTANCE instance);
+  void createPopupMenu();
   void command(int id, int code, HWND from);
   LRESULT notify(NMHDR& header);
   SpinControl& spin(SpinField field) { return *spins_[static_cast<std::size_t>(field)]; }
@@ -75,7 +80,7 @@ class TForm1 : private form::View {
   void showNotice(std::string_view title, std::string_view text) override;
   bool askConfirm(std::string_view text) override;
   void showError(std::string_view title, std::string_view text) override;
-  std::optional<std::string> chooseTemplate(form::DialogKind kind) override;
+  std::optional<std::string> chooseTemplate(const form::DialogSetup& setup) override;
   void closeWindow() override;
 
   form::MainForm core_;
@@ -91,8 +96,6 @@ class TForm1 : private form::View {
   std::vector<HWND> components_;
   std::array<std::unique_ptr<SpinControl>, kSpinFieldCount> spins_;
   std::array<std::unique_ptr<ListControl>, 3> lists_;
-  // The name last chosen in each template dialog.
-  std::array<std::string, 2> lastNames_;
   DialogRunner dialogRunner_;
   bool endsProgram_ = false;
 };

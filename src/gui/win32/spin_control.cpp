@@ -17,8 +17,9 @@ std::string windowText(HWND window) {
   return text;
 }
 
-SpinControl::SpinControl(HWND page, int id, SpinField field, const std::string& decimalSeparator)
-    : field_(field), decimalSeparator_(decimalSeparator) {
+SpinControl::SpinControl(HWND page, int id, SpinField field, const std::string& decimalSeparator,
+                         const form::FormClock& clock)
+    : field_(field), held_(clock), decimalSeparator_(decimalSeparator) {
   const SpinFieldInfo& info = spinFieldInfo(field);
   const form::Place place = form::componentNamed(info.name).place;
   edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", formatInteger(info.defaultValue).c_str(),
@@ -50,8 +51,8 @@ void SpinControl::clamp() {
 
 LRESULT SpinControl::deltaPos(int delta) {
   // While an arrow is held, only the press itself steps here; the repeats are ours.
-  if (pressed_ != Part::None && firstStepMade_) return TRUE;
-  firstStepMade_ = pressed_ != Part::None;
+  if (held_.held() && firstStepMade_) return TRUE;
+  firstStepMade_ = held_.held();
   stepBy(delta > 0 ? 1 : -1);
   return TRUE;  // the arrows keep their own position
 }
@@ -64,32 +65,44 @@ SpinControl::Part SpinControl::partAt(LPARAM point) const {
   return at.y < (client.bottom - client.top) / 2 ? Part::Up : Part::Down;
 }
 
+void SpinControl::scheduleRepeat() {
+  if (const auto wait = held_.untilNext()) {
+    SetTimer(arrows_, kRepeatTimer, static_cast<UINT>(wait->count()), nullptr);
+  }
+}
+
 LRESULT CALLBACK SpinControl::arrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) {
   auto& spin = *reinterpret_cast<SpinControl*>(self);
   switch (message) {
-    case WM_LBUTTONDOWN:
-      spin.pressed_ = spin.partAt(lParam);
-      spin.pointerOnPressed_ = true;
+    case WM_LBUTTONDOWN: {
+      // The press's own step comes from the control (UDN_DELTAPOS); the repeats are ours.
+      const Part pressed = spin.partAt(lParam);
       spin.firstStepMade_ = false;
-      if (spin.pressed_ != Part::None)
-        SetTimer(window, kRepeatTimer, form::kFirstRepeatMs, nullptr);
+      if (pressed == Part::None) {
+        spin.held_.release();
+      } else {
+        spin.held_.press(pressed == Part::Up ? 1 : -1);
+        spin.scheduleRepeat();
+      }
       break;
+    }
     case WM_MOUSEMOVE:
-      if (spin.pressed_ != Part::None)
-        spin.pointerOnPressed_ = spin.partAt(lParam) == spin.pressed_;
+      if (spin.held_.held()) {
+        spin.held_.pointerOn(spin.partAt(lParam) ==
+                             (spin.held_.direction() > 0 ? Part::Up : Part::Down));
+      }
       break;
     case WM_TIMER:
       if (wParam != kRepeatTimer) break;
-      if (spin.pressed_ != Part::None) {
-        SetTimer(window, kRepeatTimer, form::kRepeatMs, nullptr);
-        if (spin.pointerOnPressed_) spin.stepBy(spin.pressed_ == Part::Up ? 1 : -1);
-      }
+      KillTimer(window, kRepeatTimer);
+      if (const int step = spin.held_.due()) spin.stepBy(step);
+      spin.scheduleRepeat();
       return 0;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
       KillTimer(window, kRepeatTimer);
-      spin.pressed_ = Part::None;
+      spin.held_.release();
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, arrowsProc, 0);

@@ -3,8 +3,8 @@
 // (no UDS_SETBUDDYINT): each arrow asks for a step from the field's text as read. The
 // edit control is subclassed for what the rules say of keys and focus: Up and Down step,
 // typed characters are filtered, leaving clamps. The up-down control is subclassed for
-// the rules' repeat: a held arrow steps again after kFirstRepeatMs, then every kRepeatMs,
-// while the pointer stays on it (the control's own repeats are not taken).
+// the form's held-arrow repeat (form/held_arrow.h), asked at each tick of a timer set to
+// when the next repeat is due (the control's own repeats are not taken).
 #pragma once
 
 #include <windows.h>
@@ -12,13 +12,16 @@
 #include <string>
 
 #include "app/fields.h"
+#include "form/held_arrow.h"
 
 namespace brimwell::win32 {
 
 class SpinControl {
  public:
-  // `decimalSeparator` is read at each typed key (the locale may change).
-  SpinControl(HWND page, int id, SpinField field, const std::string& decimalSeparator);
+  // `decimalSeparator` is read at each typed key (the locale may change); a held arrow
+  // repeats by `clock`.
+  SpinControl(HWND page, int id, SpinField field, const std::string& decimalSeparator,
+              const form::FormClock& clock);
 
   HWND edit() const { return edit_; }
   HWND arrows() const { return arrows_; }
@@ -38,10 +41,10 @@ class SpinControl {
   static LRESULT CALLBACK arrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR, DWORD_PTR self);
   Part partAt(LPARAM point) const;
+  void scheduleRepeat();
 
   SpinField field_;
-  Part pressed_ = Part::None;
-  bool pointerOnPressed_ = false;
+  form::HeldArrow held_;
   bool firstStepMade_ = false;
   const std::string& decimalSeparator_;
   HWND edit_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/native_file_system.h"
+#include "support/source_templates.h"
 #include "support/temp_dir.h"
 
 namespace brimwell {
@@ -235,7 +236,7 @@ TEST_F(CliOnDriveD, OneRunFillsTheDriveRootWithTheBundledTemplateAndErasesItsSha
   // The window's own target "d:\" and its default roots, exactly as the user sees them.
   for (const auto& root : kDefaultRoots) std::filesystem::remove_all("d:\\" + root);
   for (const auto& root : kDefaultRoots) madeFolders_.push_back("d:\\" + root);
-  std::string sizes = hostPath(BRIMWELL_DEFAULT_TEMPLATE);
+  std::string sizes = hostPath(testing::sourceTemplate("default"));
   if (GetFileAttributesA(sizes.c_str()) == INVALID_FILE_ATTRIBUTES) {
     sizes = scratchFile("sizes.fs");
   }

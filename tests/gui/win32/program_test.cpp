@@ -11,6 +11,7 @@
 #include "gui/win32/form1.h"
 #include "gui/win32/spin_control.h"
 #include "on_display.h"
+#include "support/source_templates.h"
 
 namespace brimwell::testing {
 namespace {
@@ -47,22 +48,48 @@ HWND windowOf(DWORD processId) {
 }
 using WholeRoad = OnDisplay;
 
-TEST_F(Program, OpensItsWindowAndStaysUpUntilItIsClosed) {
-  std::string commandLine = "\"" + hostPath(BRIMWELL_EXE) + "\"";
+// The rows the list `which` of another process's window shows.
+LRESULT listRows(HWND window, form::List which) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{-1, nullptr};
+  const auto components = form::components();
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    if (components[i].kind == form::Kind::List && components[i].index == static_cast<int>(which))
+      search.id = win32::TForm1::kFirstComponentId + static_cast<int>(i);
+  }
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM searching) {
+        auto& wanted = *reinterpret_cast<Search*>(searching);
+        if (GetDlgCtrlID(control) != wanted.id) return TRUE;
+        wanted.found = control;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found == nullptr ? -1 : SendMessageA(search.found, LVM_GETITEMCOUNT, 0, 0);
+}
+
+TEST_F(Program, OpensItsWindowWithTheTemplateNamedOnItsCommandLineAndStaysUntilClosed) {
+  std::string commandLine =
+      "\"" + hostPath(BRIMWELL_EXE) + "\" \"" + hostPath(sourceTemplate("default")) + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &process));
+  // Waits for the window to show the template's rows: its message loop is running.
   HWND window = nullptr;
-  for (int wait = 0; wait < 300 && (window == nullptr || !IsWindowVisible(window)); ++wait) {
+  for (int wait = 0; wait < 300 && (window == nullptr || listRows(window, form::List::sizes) <= 0);
+       ++wait) {
     Sleep(100);
     window = windowOf(process.dwProcessId);
   }
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_EQ(win32::windowText(window), "Brimwell");
-  Sleep(1000);
+  EXPECT_GT(listRows(window, form::List::sizes), 0);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   EXPECT_EQ(exitCode, STILL_ACTIVE);
@@ -98,7 +125,7 @@ TEST_F(WholeRoad, TemplateBuildReproduceSortOutAndEraseOnDriveD) {
     return SendMessageA(form.list(which).handle(), LVM_GETITEMCOUNT, 0, 0);
   };
   form.setDialogRunner([](OPENFILENAMEA& dialog, form::DialogKind) {
-    hostPath(BRIMWELL_DEFAULT_TEMPLATE).copy(dialog.lpstrFile, dialog.nMaxFile - 1);
+    hostPath(sourceTemplate("default")).copy(dialog.lpstrFile, dialog.nMaxFile - 1);
     return true;
   });
   click("sizeload");

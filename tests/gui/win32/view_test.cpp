@@ -8,9 +8,11 @@
 #include <filesystem>
 
 #include "box_answerer.h"
+#include "form/spin_rules.h"
 #include "gui/win32/form1.h"
 #include "gui/win32/spin_control.h"
 #include "on_display.h"
+#include "support/stepped_clock.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -19,7 +21,8 @@ namespace {
 using win32::windowText;
 
 struct Win32View : OnDisplay {
-  win32::TForm1 form{GetModuleHandleA(nullptr), "Brimwell"};
+  SteppedClock clock;
+  win32::TForm1 form{GetModuleHandleA(nullptr), "Brimwell", clock};
   TempDir dir;
 
   HWND control(const char* name) { return form.control(name); }
@@ -124,19 +127,26 @@ TEST_F(Win32View, SpinFieldsFilterTypingStepAndClampWhenAButtonIsPressed) {
   SendMessageA(GetParent(control("SpinEdit2")), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&down));
   EXPECT_EQ(windowText(control("SpinEdit2")), "1");
 
-  // A held up arrow: one step on the press, one a repeat while the pointer stays on it.
+  // A held up arrow: one step on the press, then a repeat at each due tick while the
+  // pointer stays on it.
   const HWND arrows = form.arrows(SpinField::subf1);
   const auto send = [&](UINT message, WPARAM wParam, int y) {
     SendMessageA(arrows, message, wParam, MAKELPARAM(2, y));
   };
+  const auto tickAfter = [&](int ms) {
+    clock.advance(std::chrono::milliseconds(ms));
+    send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  };
   send(WM_LBUTTONDOWN, MK_LBUTTON, 2);
   EXPECT_EQ(windowText(control("subf1")), "4");
-  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  tickAfter(form::kFirstRepeatMs - 1);
+  EXPECT_EQ(windowText(control("subf1")), "4") << "before the first delay";
+  tickAfter(1);
   EXPECT_EQ(windowText(control("subf1")), "5");
   send(WM_MOUSEMOVE, MK_LBUTTON, 200);
-  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  tickAfter(form::kRepeatMs);
   send(WM_LBUTTONUP, 0, 200);
-  send(WM_TIMER, win32::SpinControl::kRepeatTimer, 0);
+  tickAfter(form::kRepeatMs);
   EXPECT_EQ(windowText(control("subf1")), "5") << "not while the pointer is off the arrow";
 }
 

@@ -1,4 +1,4 @@
-#include "cli/cli_runner.h"
+#include "support/cli_runner.h"
 
 #include <fcntl.h>
 #include <grp.h>
