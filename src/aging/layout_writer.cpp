@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "aging/list_layout.h"
-#include "aging/piece_turns.h"
 #include "app/failure.h"
 #include "diskops/list_writing.h"
 #include "diskops/percent.h"
@@ -54,110 +53,62 @@ class PieceWriter {
                               : std::nullopt),
         measureEvery_(joins_ / kMeasuresPerList + 1),
         cutRandom_(cutSeed(context.random)),
-        writing_(context),
-        turns_(aim.blockSize) {}
+        writing_(context) {}
 
   Outcome run() {
-    try {
-      return writeRows();
-    } catch (...) {
-      removePlaced();
-      throw;
-    }
-  }
-
- private:
-  Outcome writeRows() {
     const std::size_t rows = list_.rowCount();
-    const PieceTurns::Placed write = [this](PieceTurns::File& file) { return writeCut(file); };
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
-      const std::int64_t cuts = planCuts(row, size);
       auto file = writing_.create(std::string(list_.caption(row)));
-      if (cuts == 0) {  // written whole, placed as the file system likes
-        if (!writing_.write(*file, size) || file->close() != 0) {
-          file->close();
-          return failed();
-        }
-        finished(row, 0);
-      } else if (!turns_.add({row, std::move(file), cuts, bounds_}, write)) {
-        return failed();
+      if (!place(*file, row, size) || !writing_.write(*file, size) || file->close() != 0) {
+        file->close();
+        return writing_.failed();
       }
+      finished(row);
       context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
-      if (!context_.feedback.carryOn()) {
-        // The files whose pieces are placed are finished, so none is left full of zeros.
-        if (!turns_.finish(write)) return failed();
-        return diskops::stoppedByUser(context_.feedback);
-      }
+      if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
     }
-    if (!turns_.finish(write)) return failed();
-    measure();
     return Outcome::Done;
   }
 
-  // Cuts the file's joins, with the steer's share or into the pieces planned for it; the
-  // pieces' starts and the file's end go to bounds_. Returns the number of cuts.
-  std::int64_t planCuts(std::size_t row, std::int64_t size) {
+ private:
+  // Cuts the file's joins, with the steer's share or into the pieces planned for it, and
+  // places its pieces, the last first.
+  bool place(WritableFile& file, std::size_t row, std::int64_t size) {
     const std::int64_t joins = fileJoins(size, blockSize_);
     const auto chance = static_cast<std::uint32_t>(steer_.cutShare() * kShareSteps);
     // Planned: each join is cut with the chance of the cuts still wanted among the joins left.
     std::int64_t wanted = plan_ ? plan_->cuts(row, steer_.cutsToCome()) : 0;
-    // Drawn from the last join to the first, as the cuts have always been drawn, so the same
-    // seed cuts the same joins.
-    bounds_.assign(1, static_cast<std::uint64_t>(size));
+    cuts_.assign(1, size);
     for (std::int64_t join = joins; join >= 1 && (plan_ ? wanted > 0 : chance > 0); --join) {
       const bool cut = plan_ ? cutRandom_.draw(static_cast<std::uint32_t>(join)) < wanted
                              : cutRandom_.draw(kShareSteps) < chance;
       if (cut) {
-        bounds_.push_back(static_cast<std::uint64_t>(join) * blockSize_);
+        cuts_.push_back(join * blockSize_);
         --wanted;
       }
     }
-    bounds_.push_back(0);
-    std::reverse(bounds_.begin(), bounds_.end());
-    const auto cuts = static_cast<std::int64_t>(bounds_.size()) - 2;
+    cuts_.push_back(0);
+    const auto cuts = static_cast<std::int64_t>(cuts_.size()) - 2;
     steer_.planned(joins, cuts);
-    return cuts;
-  }
-
-  // Writes the data of a cut file into the places its pieces were given.
-  bool writeCut(PieceTurns::File& file) {
-    if (!writing_.write(*file.file, diskops::listedFileSize(list_, file.row)) ||
-        file.file->close() != 0) {
-      return false;
+    doneCuts_ += cuts;
+    doneJoins_ += joins;
+    if (cuts == 0) return true;  // written whole, placed as the file system likes
+    for (std::size_t piece = 0; piece + 1 < cuts_.size(); ++piece) {
+      const auto start = static_cast<std::uint64_t>(cuts_[piece + 1]);
+      if (file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start) != 0) return false;
     }
-    finished(file.row, file.cuts);
     return true;
   }
 
-  // After a failure: the files whose places were given but whose data is not all written
-  // are removed, so no listed file is left that looks whole and holds zeros.
-  void removePlaced() {
-    for (PieceTurns::File& file : turns_.takeOpen()) {
-      file.file->close();
-      context_.fs.deleteFile(std::string(list_.caption(file.row)));
-    }
-  }
-
-  Outcome failed() {
-    removePlaced();
-    return writing_.failed();
-  }
-
   // Measures the finished files in batches and steers the rest by what they show.
-  void finished(std::size_t row, std::int64_t cuts) {
+  void finished(std::size_t row) {
     done_.push_back(row);
-    doneCuts_ += cuts;
-    doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
-    if (doneJoins_ >= measureEvery_) measure();
-  }
-
-  void measure() {
-    if (done_.empty()) return;
+    if (doneJoins_ < measureEvery_ && row + 1 < list_.rowCount()) return;
     // XFS holds back blocks for data written into placed ranges until it is written out (on
     // a 256 MiB volume, 112 MiB beyond the 150 MiB of files written): written out batch by
     // batch, a volume filled to 90 % does not run out before the list does.
-    settleVolume(std::string(list_.caption(done_.back())));
+    settleVolume(std::string(list_.caption(row)));
     steer_.measured(layoutJoins(listLayout(list_, done_, blockSize_)), doneCuts_);
     done_.clear();
     doneCuts_ = 0;
@@ -173,9 +124,8 @@ class PieceWriter {
   std::int64_t measureEvery_;
   RandomSource cutRandom_;
   diskops::ListWriting writing_;
-  PieceTurns turns_;
-  std::vector<std::uint64_t> bounds_;  // the file's piece starts and its end
-  std::vector<std::size_t> done_;      // finished, not yet measured
+  std::vector<std::int64_t> cuts_;  // the file's piece ends from the last, and 0
+  std::vector<std::size_t> done_;   // finished, not yet measured
   std::int64_t doneCuts_ = 0;
   std::int64_t doneJoins_ = 0;
 };

@@ -20,7 +20,7 @@ constexpr const char* kTemplateHelp =
 
 const Range kPercent = spinRange(SpinField::delprocent);
 
-const std::array<OptionRow, 31> kRows{{
+const std::array<OptionRow, 32> kRows{{
     {Opt::Location,
      "LOCATION",
      "",

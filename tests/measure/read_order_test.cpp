@@ -134,7 +134,7 @@ TEST_P(ReadOrderOnVolume, BreaksAndTreeOrderAgreeWithFilefrag) {
   for (const char* prefix : {"001-", "002-"}) {
     const CliRun run = runCli({"run", "--template", sourceTemplate("unix-1993"), "--target", target,
                                "--files", "700", "--layout", "0.6", "--prefix", prefix, "--percent",
-                               "30", "--seed", "3", "--yes"});
+                               "30", "--seed", "3", "--yes", "--append"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   const CliRun measured = runCli({"measure", target, "--json", "--read-cost"});
