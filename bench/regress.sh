@@ -104,6 +104,7 @@ timed() {  # PAIR FIGURE SIDE COMMAND...: appends "pair figure side wall peak-Ki
 run_side() {  # PAIR SIDE: every figure of one side
   local pair="$1" side="$2" bin="$out/$2"
   local cli="$bin/src/cli/brimwell-cli"
+  rm -f "$scratch/$side-built.txt"  # a new list: nothing to take over
   timed "$pair" build "$side" "$cli" build --template "$template" --files 1000000 \
     --folders 30000 --target /mnt/scratch/ --seed 1 --list "$scratch/$side-built.txt"
   cp "$scratch/list.txt" "$scratch/$side-sort.txt"

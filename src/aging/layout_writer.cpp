@@ -59,10 +59,11 @@ class PieceWriter {
     const std::size_t rows = list_.rowCount();
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
-      auto file = writing_.create(std::string(list_.caption(row)));
-      if (!place(*file, row, size) || !writing_.write(*file, size) || file->close() != 0) {
+      const std::string path(list_.caption(row));
+      auto file = writing_.create(path);
+      if (!place(*file, row, size) || !writing_.write(*file, size) || !writing_.close(*file)) {
         file->close();
-        return writing_.failed();
+        return writing_.failed(path);
       }
       finished(row);
       context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
@@ -96,7 +97,11 @@ class PieceWriter {
     if (cuts == 0) return true;  // written whole, placed as the file system likes
     for (std::size_t piece = 0; piece + 1 < cuts_.size(); ++piece) {
       const auto start = static_cast<std::uint64_t>(cuts_[piece + 1]);
-      if (file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start) != 0) return false;
+      const int error = file.reserve(start, static_cast<std::uint64_t>(cuts_[piece]) - start);
+      if (error != 0) {
+        writing_.failedWith(error);
+        return false;
+      }
     }
     return true;
   }

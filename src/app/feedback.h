@@ -26,6 +26,9 @@ class Feedback {
   virtual bool carryOn() { return true; }
   // A box with the text and one OK button.
   virtual void notice(std::string_view text) = 0;
+  // What lies behind the last notice (which file, the system's reason), where the face has
+  // room for it: the command line prints it; the window keeps its notice as it is.
+  virtual void explain(std::string_view text) { (void)text; }
   // An OK/Cancel question; true only when the user chose OK.
   virtual bool confirm(std::string_view text) = 0;
   // The template file to load ("Load file sizes") or to save to ("Save file sizes");

@@ -56,6 +56,8 @@ bool TerminalFeedback::carryOn() { return !stopRequested(); }
 
 void TerminalFeedback::notice(std::string_view text) { printLine(text); }
 
+void TerminalFeedback::explain(std::string_view text) { printLine(text); }
+
 bool TerminalFeedback::confirm(std::string_view text) {
   printLine(text);
   switch (answering_) {

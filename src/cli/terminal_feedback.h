@@ -36,6 +36,7 @@ class TerminalFeedback : public Feedback {
   // False once Ctrl-C or SIGTERM has come (catchStopSignals).
   bool carryOn() override;
   void notice(std::string_view text) override;
+  void explain(std::string_view text) override;
   bool confirm(std::string_view text) override;
   std::optional<std::string> chooseTemplateToLoad() override;
   std::optional<std::string> chooseTemplateToSave() override;

@@ -4,6 +4,7 @@
 
 #include "app/cell_number.h"
 #include "app/failure.h"
+#include "app/message_text.h"
 #include "app/random_bytes.h"
 #include "diskops/file_failure.h"
 #include "platform/windows_errors.h"
@@ -72,16 +73,28 @@ std::unique_ptr<WritableFile> ListWriting::create(const std::string& path) {
         std::min<std::int64_t>(static_cast<std::int64_t>(kBlockSize), size - written));
     fillRandomBytes(context_.random, buffer_.data(), buffer_.size());
     std::size_t count = 0;
-    if (file.write(buffer_.data(), block, count) != 0) return false;
+    if (const int error = file.write(buffer_.data(), block, count); error != 0) {
+      error_ = error;
+      return false;
+    }
     written += static_cast<std::int64_t>(count);
     if (count < block) break;
   } while (written < size);
   return true;
 }
 
-Outcome ListWriting::failed() {
+bool ListWriting::close(WritableFile& file) {
+  error_ = file.close();
+  return error_ == 0;
+}
+
+Outcome ListWriting::failed(const std::string& path) {
   Feedback& feedback = context_.feedback;
   feedback.notice("Write error, possibly not enough space. Operation canceled.");
+  const std::string reason = error_ == winerr::kDiskFull ? std::string("the volume is full")
+                             : error_ != 0               ? ioErrorMessage(error_)
+                                                         : std::string("the write was refused");
+  feedback.explain("The file '" + quotedCell(path) + "' could not be written: " + reason + ".");
   feedback.setProgress(0);
   feedback.setStatus("Error.");
   feedback.pump();

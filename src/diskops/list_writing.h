@@ -34,15 +34,21 @@ class ListWriting {
   // Writes `size` random bytes; false when a write failed (a short write only ends the
   // file early).
   bool write(WritableFile& file, std::int64_t size);
+  // Closes the file; false when that failed.
+  bool close(WritableFile& file);
+  // Keeps the error of a request on the file that failed, for failed() to name.
+  void failedWith(int error) { error_ = error; }
 
-  // Ends the run after a failed write or close: the notice, status "Error.".
-  Outcome failed();
+  // Ends the run after a failed write or close of `path`: the notice, status "Error.", and
+  // the file with the reason explained.
+  Outcome failed(const std::string& path);
 
  private:
   static constexpr std::size_t kBlockSize = 2048;
   Context& context_;
   Confinement confinement_;
   FolderMaker folders_;
+  int error_ = 0;  // of the last request that failed
   // Aligned to its size, the buffer never straddles a page: each write copies from one page.
   alignas(kBlockSize) std::array<std::uint8_t, kBlockSize> buffer_{};
 };

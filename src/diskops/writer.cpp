@@ -38,9 +38,9 @@ Outcome reproduce(Context& context) {
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     path.assign(list.caption(row));
     auto file = writing.create(path);
-    if (!writing.write(*file, listedFileSize(list, row)) || file->close() != 0) {
+    if (!writing.write(*file, listedFileSize(list, row)) || !writing.close(*file)) {
       file->close();
-      return writing.failed();
+      return writing.failed(path);
     }
     feedback.setProgress(percentOf(row + 1, list.rowCount()));
     if (!feedback.carryOn()) return stoppedByUser(feedback);

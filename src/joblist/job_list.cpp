@@ -3,6 +3,7 @@
 #include "app/failure.h"
 #include "app/message_text.h"
 #include "joblist/list_target.h"
+#include "platform/path_style.h"
 #include "platform/whole_file.h"
 
 namespace brimwell::joblist {
@@ -57,10 +58,19 @@ void JobList::takeOver(Context& context, const std::string& target, bool append)
   readFileList(path_, *old, header, nullptr);
   std::vector<bool> gone(old->rowCount(), true);
   std::size_t onDisk = 0;
+  // A folder found missing holds none of the files after it in the list (which keeps a
+  // folder's files together), so they are not asked for one by one.
+  const PathStyle style = PathStyle::native();
+  std::string missingFolder;
   for (std::size_t row = 0; row < old->rowCount(); ++row) {
+    const std::string_view path = old->caption(row);
+    const std::string_view folder = style.folderPartOf(path);
+    if (!missingFolder.empty() && folder == missingFolder) continue;
     PathAttributes attributes;
-    gone[row] = !context.fs.attributes(std::string(old->caption(row)), attributes) ||
-                attributes.isDirectory;
+    gone[row] = !context.fs.attributes(std::string(path), attributes) || attributes.isDirectory;
+    if (gone[row] && !folder.empty() && !context.fs.attributes(std::string(folder), attributes)) {
+      missingFolder = folder;
+    }
     onDisk += gone[row] ? 0 : 1;
   }
   if (onDisk == 0) return;

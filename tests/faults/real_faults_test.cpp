@@ -61,6 +61,18 @@ TEST(RealFaults, AFullDriveStopsTheWriterAndKeepsWhatWasWritten) {
   EXPECT_EQ(whole, 4);  // 4 x 60000 fit in 256 KiB, the fifth does not
 }
 
+// The window's notice stays as it was; the command line also learns which file and why.
+TEST(RealFaults, TheFileAFullDriveStoppedIsNamedWithTheReason) {
+  SmallDrive drive(256 * 1024);
+  if (!drive.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root and mount rights";
+  Operations ops;
+  for (int i = 0; i < 8; ++i) ops.list(drive.path("f" + std::to_string(i) + ".DAT"), 60000);
+  EXPECT_EQ(diskops::reproduce(ops.context), Outcome::Failed);
+  EXPECT_EQ(ops.feedback.explained,
+            std::vector<std::string>{"The file '" + drive.path("f4.DAT") +
+                                     "' could not be written: the volume is full."});
+}
+
 TEST(RealFaults, SavingATemplateOnAFullDriveReportsTheDriveFull) {
   SmallDrive drive(4096);
   if (!drive.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root and mount rights";

@@ -19,6 +19,8 @@ class RecordingFeedback : public Feedback {
   std::string status;
   int progress = 0;
   int pumps = 0;
+  // What explain() was told, apart from the events.
+  std::vector<std::string> explained;
 
   // Answers to confirm(), first to last; true (OK) when none is left.
   std::deque<bool> answers;
@@ -31,6 +33,7 @@ class RecordingFeedback : public Feedback {
   void setProgress(int percent) override;
   void pump() override;
   void notice(std::string_view text) override;
+  void explain(std::string_view text) override { explained.emplace_back(text); }
   bool confirm(std::string_view text) override;
   std::optional<std::string> chooseTemplateToLoad() override;
   std::optional<std::string> chooseTemplateToSave() override;
