@@ -15,8 +15,9 @@ namespace brimwell::measure {
 class LayoutReader {
  public:
   // Reads with a reader of `volume`'s, on a volume of `blockSize` bytes a block.
-  LayoutReader(Volume& volume, std::uint32_t blockSize)
-      : reader_(volume.extentReader()), tally_(blockSize) {}
+  // `placesWanted`: as Volume::extentReader's, for callers that follow blocks across files.
+  LayoutReader(Volume& volume, std::uint32_t blockSize, bool placesWanted = false)
+      : reader_(volume.extentReader(placesWanted)), tally_(blockSize) {}
 
   // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
   // that cannot be opened counts as unreadable and is named in unread(); one kept inside its file
@@ -25,6 +26,8 @@ class LayoutReader {
   // not report extents, the first reason is kept and the figures are not known.
   ExtentsAnswer add(const std::string& path, std::uint64_t& size);
 
+  // The extents of the file last read, when add() answered Read.
+  const std::vector<Extent>& extents() const { return extents_; }
   const FileLayoutTally& tally() const { return tally_; }
   bool reported() const { return reported_; }
   const std::string& why() const { return why_; }

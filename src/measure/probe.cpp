@@ -95,7 +95,7 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
     std::vector<Extent> extents;
     context.volume.settle(folder);
     std::uint64_t size = 0;
-    if (context.volume.extentReader()->read(path, extents, size, probe.why) ==
+    if (context.volume.extentReader(false)->read(path, extents, size, probe.why) ==
         ExtentsAnswer::Read) {
       probe.known = true;
       probe.extents = static_cast<std::int64_t>(extents.size());

@@ -12,8 +12,8 @@ class NativeVolume final : public Volume {
     return readVolumeSpace(path, out, why);
   }
   void settle(const std::string& path) override { settleVolume(path); }
-  std::unique_ptr<ExtentReader> extentReader() override {
-    return std::make_unique<FileExtentReader>();
+  std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override {
+    return std::make_unique<FileExtentReader>(placesWanted);
   }
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
     return readFreeExtents(path, out, why);

@@ -118,8 +118,10 @@ class Volume {
   // reading space or extents that must show the latest writes (POSIX: syncfs).
   virtual void settle(const std::string& path) = 0;
 
-  // A new reader of files' extents, for one walk on one thread.
-  virtual std::unique_ptr<ExtentReader> extentReader() = 0;
+  // A new reader of files' extents, for one walk on one thread. `placesWanted`: every extent's
+  // place is read, even where the reader could tell how many there are without it, for figures
+  // that follow the blocks from one file to the next.
+  virtual std::unique_ptr<ExtentReader> extentReader(bool placesWanted) = 0;
 
   // The free extents of the whole volume holding `path`, in physical order, adjacent ones
   // merged; only `physical` and `length` are set.

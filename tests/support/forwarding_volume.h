@@ -18,7 +18,9 @@ class ForwardingVolume : public Volume {
     return real_.space(path, out, why);
   }
   void settle(const std::string& path) override { real_.settle(path); }
-  std::unique_ptr<ExtentReader> extentReader() override { return real_.extentReader(); }
+  std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override {
+    return real_.extentReader(placesWanted);
+  }
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
     return real_.freeExtents(path, out, why);
   }

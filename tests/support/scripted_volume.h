@@ -51,7 +51,7 @@ class ScriptedVolume : public Volume {
 
   bool space(const std::string& path, VolumeSpace& out, std::string& why) override;
   void settle(const std::string& path) override;
-  std::unique_ptr<ExtentReader> extentReader() override;
+  std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override;
   bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override;
   bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override;
   VolumeAbilities abilities(const std::string& path) override;
