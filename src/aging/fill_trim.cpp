@@ -18,12 +18,17 @@ std::uint64_t roundUp(std::uint64_t size, std::uint64_t block) {
   return (size + block - 1) / block * block;
 }
 
-std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, std::uint64_t block) {
+std::uint64_t fileSize(const TextTable& files1, std::size_t row) {
   std::uint64_t size = 0;
   const std::string_view cell = files1.cellText(row, 1 + kSizeCell);
   std::from_chars(cell.data(), cell.data() + cell.size(), size);
+  return size;
+}
+
+std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, std::uint64_t block) {
   const std::string_view path = files1.caption(row);
-  return roundUp(size, block) + entryBytes(path.size() - PathStyle::folderPart(path).size());
+  return roundUp(fileSize(files1, row), block) +
+         entryBytes(path.size() - PathStyle::folderPart(path).size());
 }
 
 // The sum of ceil(s / block) over the sizes s = 0 ... n-1.
@@ -45,6 +50,18 @@ std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
     bytes += entryFootprint(files1, row, block);
   }
   return bytes;
+}
+
+std::uint64_t cutFilesMargin(const TextTable& files1, std::uint32_t blockSize) {
+  constexpr std::uint64_t kExtentsInInode = 4;     // ext4's; XFS's inode holds more
+  constexpr std::uint64_t kExtentsPerBlock = 250;  // XFS's bmap btree; ext4's holds 340
+  const std::uint64_t block = blockSize == 0 ? 1 : blockSize;
+  std::uint64_t blocks = 0;
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    const std::uint64_t pieces = (fileSize(files1, row) + block - 1) / block;
+    if (pieces > kExtentsInInode) blocks += (pieces + kExtentsPerBlock - 1) / kExtentsPerBlock;
+  }
+  return blocks * block;
 }
 
 double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize) {

@@ -132,7 +132,7 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
                             like        ? LevelFrom::Profile
                             : plan.fill ? LevelFrom::Option
                                         : LevelFrom::Refill,
-                            used);
+                            used, layout.has_value());
     } else {
       outcome = fileset::buildChecked(context);
     }
@@ -141,7 +141,7 @@ RoundsResult ageInRounds(Context& caller, FieldValues& fields, joblist::JobList&
     const ListFigures written = measureFileList(files1, target);
 
     // The batch must fit, and the list names it before its first file is made.
-    checkPlanFits(files1, target);
+    checkPlanFits(files1, target, layout.has_value());
     all.clear();
     appendRows(remaining, all);
     appendRows(files1, all);
