@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Shows whether a reader feels the aging: ages a 1 GiB ext4 and XFS image to layout scores
+# Shows whether a reader meets the aging: ages a 1 GiB ext4 and XFS image to layout scores
 # 0.9, 0.7 and 0.5, copies the same files to a fresh image of the same size and file system,
-# and times reading them back on both. Needs root (loop devices, mount, drop_caches).
+# and reads them back on both. Needs root (loop devices, mount, drop_caches).
 #
 #   bench/aging_read.sh [BRIMWELL_CLI] [WORK_FOLDER]
 #
 # For each file system and layout score: a fresh image is aged with `run --template
-# unix-1993 --fill 80 --rounds 3 --layout L --seed 1` (timed with a sync after it; the bytes
-# written are what the loop device took in meanwhile, journal and deleted files included),
-# measured, and its files copied with a tar pipe (same relative paths) to a second fresh
-# image. Then, three runs each, interleaved: a cold-cache read of every file (`cat`, after a
-# sync, drop_caches, a flush of the device's buffers and a remount), and a direct read
-# (`dd iflag=direct`) of a 64 MiB probe file written on each volume after the copy. Prints a
-# markdown table of medians, with the read requests the loop device served for each full read
-# (steadier than the seconds on a shared machine).
+# unix-1993 --fill 80 --rounds 3 --layout L --seed 1` (timed with a sync after it),
+# measured (`measure --read-cost`), and its files copied with a tar pipe (same relative
+# paths) to a second fresh image, measured too. Then, AGING_READ_RUNS times each,
+# interleaved: a cold-cache read of every file in `find` order (`cat`, after a sync,
+# drop_caches, a flush of the device's buffers and a remount), counting the read requests
+# the loop device served (steadier than the seconds on a shared machine). Prints a markdown
+# table of medians: extents and device read requests aged / fresh, the share of the extra
+# extents that reach the device as extra requests ((requests aged - fresh) / (extents aged -
+# fresh)), the share of breaks that are reversed and touching, the tree-order score, the
+# modelled hard-disk read time of measure --read-cost (and the share of breaks it charges a
+# seek), and the wall time of the reads, each aged / fresh.
 #
 # The images live in WORK_FOLDER (default /var/tmp, which must be on a real disk, not tmpfs,
 # so the reads are disk reads) and are attached with `losetup --direct-io=on`, so the host's
@@ -54,7 +57,6 @@ now() { echo "$EPOCHREALTIME"; }
 elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.3f", e - s }'; }
 median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-written_sectors() { awk '{ print $7 }' "/sys/block/${devices[$1]#/dev/}/stat"; }
 read_requests() { awk '{ print $1 }' "/sys/block/${devices[$1]#/dev/}/stat"; }
 
 # A fresh 1 GiB image of file system $2 for volume $1, on a loop device with direct I/O,
@@ -100,58 +102,41 @@ read_all() {
   echo "$(elapsed "$start" "$(now)") $(($(read_requests "$1") - requests))"
 }
 
-# Seconds to read volume $1's probe with direct I/O.
-read_probe() {
-  local start
-  cold "$1"
-  start=$(now)
-  dd if="$work/$1/probe/probe.bin" of=/dev/null bs=1M iflag=direct status=none
-  elapsed "$start" "$(now)"
-}
-
-# Writes volume $1's 64 MiB probe (its place asked for whole first, as a program writing a
-# known size would) and prints its extent count as measured.
-write_probe() {
-  local file="$work/$1/probe/probe.bin"
-  mkdir -p "$work/$1/probe"
-  fallocate -l 64M "$file"
-  dd if=/dev/urandom of="$file" bs=1M count=64 conv=notrunc,fsync status=none
-  "$cli" measure "$work/$1/probe" --json | python3 -c \
-    'import json, sys; print(json.load(sys.stdin)["file_fragmentation"]["extents"])'
-}
-
-# measure's figures for volume $1: layout score, fragmented %, extents, files, bytes.
+# measure's figures for volume $1: layout score, fragmented %, extents, files, bytes,
+# tree-order score, modelled read seconds, breaks, reversed and touching, breaks charged a seek.
 figures() {
-  "$cli" measure "$work/$1" --json | python3 -c '
+  "$cli" measure "$work/$1" --json --read-cost | python3 -c '
 import json, sys
 m = json.load(sys.stdin)
-f, fill = m["file_fragmentation"], m["fill"]
-print("%.4f %.2f %d %d %d" % (f["layout_score"], f["fragmented_percent"], f["extents"],
-                              fill["files"], fill["bytes"]))'
+f, fill, cost = m["file_fragmentation"], m["fill"], m["read_cost"]
+b = f["breaks"]
+print("%.4f %.2f %d %d %d %.4f %.3f %d %d %d" % (
+    f["layout_score"], f["fragmented_percent"], f["extents"], fill["files"], fill["bytes"],
+    f["tree_order_score"], cost["seconds"], b["breaks"], b["reversed_touching"],
+    cost["break_seeks"]))'
 }
+share() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%.0f %%", 100 * a / b }'; }
 
 mkdir -p "$work"
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
-printf '| file system | layout asked | layout reached | fresh copy layout | fragmented %% | extents aged / fresh | read aged (s) | read fresh (s) | ratio | read requests aged / fresh | probe extents aged / fresh | probe read aged (s) | probe read fresh (s) | probe ratio | aging (s) | bytes written by the aging |\n'
-printf '|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n'
+printf '| file system | layout asked / reached | extents aged / fresh | read requests aged / fresh | ratio | extra extents reaching the device | breaks reversed and touching | breaks charged a seek by the model | tree-order score aged / fresh | model aged / fresh (s) | model ratio | read aged / fresh (s) | read ratio | aging (s) |\n'
+printf '|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n'
 for fs in "${filesystems[@]}"; do
   for layout in "${layouts[@]}"; do
     echo "aging_read.sh: $fs, layout $layout: aging" >&2
     make_volume aged "$fs"
-    sectors=$(written_sectors aged)
     start=$(now)
     "$cli" run --template "$template" --target "$work/aged/" --fill 80 --rounds 3 \
       --layout "$layout" --seed 1 --yes --list "$work/list.txt" >"$work/run.txt" 2>&1
     sync
     aging=$(elapsed "$start" "$(now)")
-    written=$((($(written_sectors aged) - sectors) * 512))
     grep '^Aged:' "$work/run.txt" >&2
-    read -r score fragmented extents files bytes <<<"$(figures aged)"
+    read -r score _ extents files _ tree model breaks touching seeks <<<"$(figures aged)"
 
     echo "aging_read.sh: $fs, layout $layout: copying to a fresh image" >&2
     make_volume fresh "$fs"
     tar -C "$work/aged" --exclude=./lost+found -cf - . | tar -C "$work/fresh" -xf -
-    read -r fresh_score _ fresh_extents fresh_files _ <<<"$(figures fresh)"
+    read -r _ _ fresh_extents fresh_files _ fresh_tree fresh_model _ <<<"$(figures fresh)"
     if [[ $fresh_files != "$files" ]]; then
       echo "aging_read.sh: the copy holds $fresh_files files, the aged volume $files" >&2
       exit 1
@@ -165,27 +150,19 @@ for fs in "${filesystems[@]}"; do
       read -r seconds requests <<<"$(read_all fresh)"
       fresh_reads+=("$seconds") fresh_requests+=("$requests")
     done
-    aged_probe_extents=$(write_probe aged)
-    fresh_probe_extents=$(write_probe fresh)
-    aged_probes=() fresh_probes=()
-    for ((run = 0; run < runs; run++)); do
-      aged_probes+=("$(read_probe aged)")
-      fresh_probes+=("$(read_probe fresh)")
-    done
-
     aged_read=$(median "${aged_reads[@]}")
     fresh_read=$(median "${fresh_reads[@]}")
-    aged_probe=$(median "${aged_probes[@]}")
-    fresh_probe=$(median "${fresh_probes[@]}")
+    aged_request=$(median "${aged_requests[@]}")
+    fresh_request=$(median "${fresh_requests[@]}")
     echo "aging_read.sh: $fs, layout $layout: reads aged ${aged_reads[*]} s," \
-      "${aged_requests[*]} requests; fresh ${fresh_reads[*]} s, ${fresh_requests[*]} requests;" \
-      "probes aged ${aged_probes[*]}, fresh ${fresh_probes[*]}" >&2
-    printf '| %s | %s | %s | %s | %s | %s / %s | %.2f | %.2f | %s | %s / %s | %s / %s | %.3f | %.3f | %s | %.1f | %s MiB (%s MiB in %s files left) |\n' \
-      "$fs" "$layout" "$score" "$fresh_score" "$fragmented" "$extents" "$fresh_extents" \
-      "$aged_read" "$fresh_read" "$(ratio "$aged_read" "$fresh_read")" \
-      "$(median "${aged_requests[@]}")" "$(median "${fresh_requests[@]}")" "$aged_probe_extents" "$fresh_probe_extents" \
-      "$aged_probe" "$fresh_probe" "$(ratio "$aged_probe" "$fresh_probe")" "$aging" \
-      "$((written / 1048576))" "$((bytes / 1048576))" "$files"
+      "${aged_requests[*]} requests; fresh ${fresh_reads[*]} s, ${fresh_requests[*]} requests" >&2
+    printf '| %s | %s / %s | %s / %s | %s / %s | %s | %s | %s | %s | %s / %s | %s / %s | %s | %s / %s | %s | %.1f |\n' \
+      "$fs" "$layout" "$score" "$extents" "$fresh_extents" "$aged_request" "$fresh_request" \
+      "$(ratio "$aged_request" "$fresh_request")" \
+      "$(share $((aged_request - fresh_request)) $((extents - fresh_extents)))" \
+      "$(share "$touching" "$breaks")" "$(share "$seeks" "$breaks")" "$tree" "$fresh_tree" \
+      "$model" "$fresh_model" "$(ratio "$model" "$fresh_model")" "$aged_read" "$fresh_read" \
+      "$(ratio "$aged_read" "$fresh_read")" "$aging"
   done
 done
 echo

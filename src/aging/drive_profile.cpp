@@ -124,6 +124,9 @@ DriveProfile readDriveProfile(const std::string& file) {
   profile.layoutScore = number(file, files, "file_fragmentation", "layout_score", 0, 1);
   profile.fragmentedPercent =
       number(file, files, "file_fragmentation", "fragmented_percent", 0, 100);
+  if (const auto tree = files.find("tree_order_score"); tree != files.end()) {
+    profile.treeOrderScore = number(file, files, "file_fragmentation", "tree_order_score", 0, 1);
+  }
   const auto classes = files.find("files_by_extents");
   for (std::size_t k = 0; k < measure::kExtentClasses; ++k) {
     const char* name = measure::extentClassName(k);
@@ -169,9 +172,22 @@ std::array<double, measure::kExtentClasses> extentClassShares(const DriveProfile
   return shares;
 }
 
+namespace {
+
+std::string treeOrderText(const DriveProfile& profile, const measure::ReadOrderFigures& order) {
+  if (!order.known) return ", tree order unavailable (" + order.why + ")";
+  return ", tree order " + fixedDecimals(order.treeOrder.score, 3) + " (" +
+         (profile.treeOrderScore ? fixedDecimals(*profile.treeOrderScore, 3)
+                                 : std::string("not in the profile")) +
+         ")";
+}
+
+}  // namespace
+
 std::string likeSummary(const DriveProfile& profile, std::optional<double> usedPercent,
                         const measure::FileLayoutFigures& files,
-                        const measure::FreeSpaceFigures& free) {
+                        const measure::FreeSpaceFigures& free,
+                        const measure::ReadOrderFigures& order) {
   std::string text =
       "Like " + profile.file + ": used " +
       (usedPercent ? fixedDecimals(*usedPercent, 1) + " %" : std::string("unknown")) + " (" +
@@ -184,11 +200,13 @@ std::string likeSummary(const DriveProfile& profile, std::optional<double> usedP
     text += "layout unavailable (" + files.why + ")";
   }
   if (!free.known || !profile.freeBySize) {
-    return text + ", free space by size unavailable (" +
-           (free.known ? "the profile does not tell it" : free.why) + ")\n";
+    text += ", free space by size unavailable (" +
+            (free.known ? "the profile does not tell it" : free.why) + ")";
+  } else {
+    text += ", free space by size K-S " +
+            fixedDecimals(ksDistance(free.histogram, *profile.freeBySize), 3);
   }
-  return text + ", free space by size K-S " +
-         fixedDecimals(ksDistance(free.histogram, *profile.freeBySize), 3) + "\n";
+  return text + treeOrderText(profile, order) + "\n";
 }
 
 }  // namespace brimwell::aging

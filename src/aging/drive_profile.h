@@ -21,6 +21,7 @@ struct DriveProfile {
   double usedPercent = 0;
   double layoutScore = 1.0;
   double fragmentedPercent = 0;
+  std::optional<double> treeOrderScore;  // nothing in profiles written before it was measured
   ExtentClassCounts filesByExtents{};
   std::optional<FreeSizeCounts> freeBySize;  // nothing when the drive did not tell
 };
@@ -38,9 +39,11 @@ double ksDistance(std::span<const std::int64_t> a, std::span<const std::int64_t>
 std::array<double, measure::kExtentClasses> extentClassShares(const DriveProfile& profile);
 
 // "Like drive.json: used 61.2 % (61.0), layout 0.874 (0.870), files by extents K-S 0.021,
-// free space by size K-S 0.083": what the target reached beside the profile's figures.
+// free space by size K-S 0.083, tree order 0.612 (0.530)": what the target reached beside
+// the profile's figures.
 std::string likeSummary(const DriveProfile& profile, std::optional<double> usedPercent,
                         const measure::FileLayoutFigures& files,
-                        const measure::FreeSpaceFigures& free);
+                        const measure::FreeSpaceFigures& free,
+                        const measure::ReadOrderFigures& order);
 
 }  // namespace brimwell::aging

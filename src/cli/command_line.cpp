@@ -77,7 +77,7 @@ const std::array<CommandRow, 8>& commandTable() {
        Command::Measure,
        "Report how full the volume is, how the sizes fit a template, and how fragmented the "
        "files and the free space are",
-       {Opt::MeasureTarget, Opt::TemplateMeasure, Opt::Probe, Opt::Json, Opt::Svg},
+       {Opt::MeasureTarget, Opt::TemplateMeasure, Opt::Probe, Opt::ReadCost, Opt::Json, Opt::Svg},
        "File and free-space extents come from the file system (Linux: FIEMAP, or FIBMAP block "
        "by block as root where FIEMAP is missing; GETFSMAP on ext4 and XFS and the extent tree "
        "on Btrfs, as root); figures it does not report are named as unavailable.\n"
@@ -263,6 +263,7 @@ CliOptions finishOptions(const CommandRow& command, const Given& given) {
   options.allowRoot = given.flag("--allow-root");
   options.yes = given.flag("--yes");
   options.json = given.flag("--json");
+  options.readCost = given.flag("--read-cost");
   options.append = given.flag("--append");
   resolveTemplate(options);
   const Checked checked(command, given);

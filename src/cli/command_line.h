@@ -9,7 +9,7 @@
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT] [--append]
 //       [--rounds K] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S] [--yes]
 //   templates
-//   measure TARGET [--template FILE] [--probe SIZE] [--json] [--svg FILE]
+//   measure TARGET [--template FILE] [--probe SIZE] [--read-cost] [--json] [--svg FILE]
 //
 // A --template that is a bare name such as "default" is a bundled template
 // (bundled_templates.h). build and run take --fill PERCENT in place of --files.
@@ -56,6 +56,7 @@ struct CliOptions {
   bool append = false;           // run: the list keeps the files of earlier jobs that are on disk
   std::uint64_t probeBytes = 0;  // measure; 0: no probe
   bool json = false;             // measure
+  bool readCost = false;         // measure: model a hard disk's read time
   std::string svgFile;           // measure; empty: none
 };
 

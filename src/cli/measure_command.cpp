@@ -26,6 +26,7 @@ int measureCommand(Session& session, const CliOptions& options) {
   request.target = options.location;
   request.templateFile = options.templateFile;
   request.probeBytes = options.probeBytes;
+  request.readCost = options.readCost;
   if (request.probeBytes > 0) session.seedRandom(std::optional<std::uint32_t>{1});
   const measure::Measurement measurement = measure::measure(request, session.context());
   if (!options.svgFile.empty())

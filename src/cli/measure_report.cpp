@@ -76,11 +76,8 @@ std::string line(const std::string& label, const std::string& value) {
   return text + value + "\n";
 }
 
-}  // namespace
-
-std::string measurementTable(const Measurement& m) {
-  std::string text = "Measured " + printableMessage(m.target) + "\n\nFill\n";
-  const auto& fill = m.fill;
+std::string fillSection(const measure::FillFigures& fill) {
+  std::string text = "Fill\n";
   if (fill.known) {
     text += line("volume", bytesWithUnit(fill.volumeBytes) + ", blocks of " +
                                std::to_string(fill.blockSize) + " bytes");
@@ -91,85 +88,131 @@ std::string measurementTable(const Measurement& m) {
   } else {
     text += unavailable(fill.why);
   }
-  text += line("under the target", std::to_string(fill.files) + " files of " +
-                                       totalWithUnit(fill.bytes) + " in " +
-                                       std::to_string(fill.folders) + " folders");
+  return text + line("under the target", std::to_string(fill.files) + " files of " +
+                                             totalWithUnit(fill.bytes) + " in " +
+                                             std::to_string(fill.folders) + " folders");
+}
 
+std::string fitSection(const measure::FitFigures& fit) {
+  std::string text =
+      "Fit to the template (each row: from the previous threshold up to, not including, its "
+      "own)\n";
+  if (!fit.known) return text + unavailable(fit.why);
+  text += "  threshold     template %  achieved %  difference\n";
+  for (const auto& row : fit.rows) {
+    std::string threshold = printableMessage(row.threshold);
+    if (threshold.size() < 12) threshold.resize(12, ' ');
+    text += "  " + threshold + " " + rightAligned(fixedDecimals(row.templatePercent, 2), 10) +
+            "  " + rightAligned(fixedDecimals(row.achievedPercent, 2), 10) + "  " +
+            rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
+  }
+  return text +
+         line("largest difference", signedFixed(fit.largestDifference, 2) + " points (row " +
+                                        printableMessage(fit.rows[fit.largestRow].threshold) + ")");
+}
+
+std::string percentText(double share) { return fixedDecimals(100.0 * share, 1) + " %"; }
+
+// The tree-order score and the breaks of split files, below the per-file score.
+std::string readOrderLines(const measure::ReadOrderFigures& order) {
+  if (!order.known) return "";
+  const auto& tree = order.treeOrder;
+  std::string text = line("tree-order score", fixedDecimals(tree.score, 4) + " (" +
+                                                  std::to_string(tree.following) + " of " +
+                                                  std::to_string(tree.blocks) +
+                                                  " blocks, read in walk order, follow the block "
+                                                  "read before them)");
+  const auto& breaks = order.breaks;
+  if (breaks.breaks == 0) return text + line("breaks", "none: no file is split");
+  const double forward = 1.0 - breaks.reversedTouchingShare() - breaks.backwardShare();
   text +=
-      "\nFit to the template (each row: from the previous threshold up to, not including, "
-      "its own)\n";
-  if (m.fit.known) {
-    text += "  threshold     template %  achieved %  difference\n";
-    for (const auto& row : m.fit.rows) {
-      std::string threshold = printableMessage(row.threshold);
-      if (threshold.size() < 12) threshold.resize(12, ' ');
-      text += "  " + threshold + " " + rightAligned(fixedDecimals(row.templatePercent, 2), 10) +
-              "  " + rightAligned(fixedDecimals(row.achievedPercent, 2), 10) + "  " +
-              rightAligned(signedFixed(row.achievedPercent - row.templatePercent, 2), 10) + "\n";
-    }
-    text += line("largest difference",
-                 signedFixed(m.fit.largestDifference, 2) + " points (row " +
-                     printableMessage(m.fit.rows[m.fit.largestRow].threshold) + ")");
-  } else {
-    text += unavailable(m.fit.why);
-  }
+      line("breaks", std::to_string(breaks.breaks) + " between pieces of a file: " +
+                         percentText(breaks.reversedTouchingShare()) + " reversed and touching,");
+  return text + line("", percentText(breaks.backwardShare()) + " backward (median " +
+                             std::to_string(breaks.medianBackwardBlocks) + " blocks), " +
+                             percentText(forward) + " forward (median " +
+                             std::to_string(breaks.medianForwardBlocks) + " blocks)");
+}
 
-  text += "\nFile fragmentation\n";
-  const auto& files = m.files;
-  if (files.known) {
-    text += line("files measured", std::to_string(files.files) + filesLeftOut(files));
-    text += line("fragmented", std::to_string(files.fragmented) + " files (" +
-                                   fixedDecimals(files.fragmentedPercent(), 2) +
-                                   " %) of more than one extent");
-    text += line("extents", "mean " + fixedDecimals(files.meanExtents(), 3) + ", largest " +
-                                std::to_string(files.largestExtents));
-    std::string classes;
-    for (std::size_t k = 0; k < measure::kExtentClasses; ++k) {
-      if (files.histogram[k] == 0) continue;
-      if (!classes.empty()) classes += ", ";
-      classes +=
-          std::string(measure::extentClassName(k)) + ": " + std::to_string(files.histogram[k]);
-    }
-    text += line("files by extents", classes.empty() ? "no files" : classes);
-    text +=
-        line("layout score",
-             fixedDecimals(files.layoutScore, 4) + " (" + std::to_string(files.contiguousBlocks) +
-                 " of " + std::to_string(files.layoutBlocks) + " blocks follow their predecessor)");
-  } else {
-    text += unavailable(files.why);
+std::string fragmentationSection(const measure::FileLayoutFigures& files,
+                                 const measure::ReadOrderFigures& order) {
+  std::string text = "File fragmentation\n";
+  if (!files.known) return text + unavailable(files.why);
+  text += line("files measured", std::to_string(files.files) + filesLeftOut(files));
+  text += line("fragmented", std::to_string(files.fragmented) + " files (" +
+                                 fixedDecimals(files.fragmentedPercent(), 2) +
+                                 " %) of more than one extent");
+  text += line("extents", "mean " + fixedDecimals(files.meanExtents(), 3) + ", largest " +
+                              std::to_string(files.largestExtents));
+  std::string classes;
+  for (std::size_t k = 0; k < measure::kExtentClasses; ++k) {
+    if (files.histogram[k] == 0) continue;
+    if (!classes.empty()) classes += ", ";
+    classes += std::string(measure::extentClassName(k)) + ": " + std::to_string(files.histogram[k]);
   }
+  text += line("files by extents", classes.empty() ? "no files" : classes);
+  text +=
+      line("layout score",
+           fixedDecimals(files.layoutScore, 4) + " (" + std::to_string(files.contiguousBlocks) +
+               " of " + std::to_string(files.layoutBlocks) + " blocks follow their predecessor)");
+  return text + readOrderLines(order);
+}
 
-  text += "\nFree space\n";
-  const auto& free = m.freeSpace;
-  if (free.known) {
-    text += line("free extents", std::to_string(free.extents) + ", median " +
-                                     bytesWithUnit(free.medianBytes) + ", largest " +
-                                     bytesWithUnit(free.largestBytes));
-    text += line("in all", bytesWithUnit(free.freeBytes) +
-                               (fill.known ? ", " + freeDifference(fill, free) : ""));
-    if (free.unallocatedKnown) {
-      text += line("unallocated", bytesWithUnit(free.unallocatedBytes) +
-                                      " of the device in no block group yet (data or metadata)");
-    }
-    const auto [first, last] = measure::usedSizeClasses(free);
-    for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
-      text += line(k == first ? "by size" : "", exactSize(std::uint64_t{1} << k) + " up to " +
-                                                    exactSize(std::uint64_t{2} << k) + ": " +
-                                                    std::to_string(free.histogram[k]));
-    }
-  } else {
-    text += unavailable(free.why);
-  }
+std::string readCostSection(const measure::ReadOrderFigures& order) {
+  const auto& cost = order.readCost;
+  std::string text = "Read time (a hard disk modelled reading every file in walk order)\n";
+  if (!cost.known) return text + unavailable(cost.why);
+  const std::int64_t breaks = order.breaks.breaks;
+  text += line("modelled", fixedDecimals(cost.seconds, 3) + " s for " + bytesWithUnit(cost.bytes) +
+                               " in " + std::to_string(cost.runs) + " runs, " +
+                               std::to_string(cost.seeks) + " of them after a seek");
+  text += line("breaks", std::to_string(cost.breakSeeks) + " of " + std::to_string(breaks) +
+                             " breaks between pieces of a file cost a seek" +
+                             (breaks == 0 ? ""
+                                          : " (" +
+                                                percentText(static_cast<double>(cost.breakSeeks) /
+                                                            static_cast<double>(breaks)) +
+                                                ")"));
+  return text + line("model", measure::diskModelText());
+}
 
-  if (m.probe.requested) {
-    text += "\nProbe\n";
-    if (m.probe.known) {
-      text += line("new file", bytesWithUnit(m.probe.bytes) + " in " +
-                                   std::to_string(m.probe.extents) + " extents (deleted again)");
-    } else {
-      text += unavailable(m.probe.why);
-    }
+std::string freeSpaceSection(const measure::FillFigures& fill,
+                             const measure::FreeSpaceFigures& free) {
+  std::string text = "Free space\n";
+  if (!free.known) return text + unavailable(free.why);
+  text += line("free extents", std::to_string(free.extents) + ", median " +
+                                   bytesWithUnit(free.medianBytes) + ", largest " +
+                                   bytesWithUnit(free.largestBytes));
+  text += line("in all", bytesWithUnit(free.freeBytes) +
+                             (fill.known ? ", " + freeDifference(fill, free) : ""));
+  if (free.unallocatedKnown) {
+    text += line("unallocated", bytesWithUnit(free.unallocatedBytes) +
+                                    " of the device in no block group yet (data or metadata)");
   }
+  const auto [first, last] = measure::usedSizeClasses(free);
+  for (std::size_t k = first; k <= last && k < free.histogram.size(); ++k) {
+    text += line(k == first ? "by size" : "", exactSize(std::uint64_t{1} << k) + " up to " +
+                                                  exactSize(std::uint64_t{2} << k) + ": " +
+                                                  std::to_string(free.histogram[k]));
+  }
+  return text;
+}
+
+std::string probeSection(const measure::ProbeFigures& probe) {
+  std::string text = "Probe\n";
+  if (!probe.known) return text + unavailable(probe.why);
+  return text + line("new file", bytesWithUnit(probe.bytes) + " in " +
+                                     std::to_string(probe.extents) + " extents (deleted again)");
+}
+
+}  // namespace
+
+std::string measurementTable(const Measurement& m) {
+  std::string text = "Measured " + printableMessage(m.target) + "\n\n" + fillSection(m.fill) +
+                     "\n" + fitSection(m.fit) + "\n" + fragmentationSection(m.files, m.readOrder);
+  if (m.readOrder.readCost.requested) text += "\n" + readCostSection(m.readOrder);
+  text += "\n" + freeSpaceSection(m.fill, m.freeSpace);
+  if (m.probe.requested) text += "\n" + probeSection(m.probe);
   return text;
 }
 

@@ -46,6 +46,7 @@ enum class Opt {
   Like,
   Append,
   Probe,
+  ReadCost,
   Json,
   Svg,
 };

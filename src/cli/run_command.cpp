@@ -10,6 +10,7 @@
 #include "cli/exit_codes.h"
 #include "cli/template_numbers.h"
 #include "joblist/list_target.h"
+#include "measure/measurement.h"
 #include "platform/path_style.h"
 
 namespace brimwell::cli {
@@ -95,11 +96,14 @@ class RunPrinter : public aging::RoundsObserver {
     printOut(text + ", " + layoutText(figures.layout, like_, layout_) + "\n");
   }
 
-  // After the last round.
-  void finish() const {
+  // After the last round; `order`: what a reader of the target meets, when aging like a
+  // profile.
+  void finish(const measure::ReadOrderFigures* order) const {
     if (roundLines_) printOut(summaryLine(last_.layout, like_, layout_));
-    if (like_)
-      printOut(aging::likeSummary(*like_, last_.usedPercent, last_.layout, last_.freeSpace));
+    if (like_ && order) {
+      printOut(
+          aging::likeSummary(*like_, last_.usedPercent, last_.layout, last_.freeSpace, *order));
+    }
   }
 
   const diskops::EraseResult& erased() const { return erased_; }
@@ -157,7 +161,9 @@ int runJob(Session& session, const CliOptions& options) {
   if (result.outcome != Outcome::Done) {
     return stoppedStep(session, result.outcome, aging::roundStepName(result.step), listPath);
   }
-  printer.finish();
+  std::optional<measure::ReadOrderFigures> order;
+  if (plan.like) order = measure::measureReadOrder(target, context);
+  printer.finish(order ? &*order : nullptr);
   return reportRefusals(session, printer.erased(), "run");
 }
 

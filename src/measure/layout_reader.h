@@ -13,7 +13,9 @@ namespace brimwell::measure {
 
 class LayoutReader {
  public:
-  explicit LayoutReader(std::uint32_t blockSize) : tally_(blockSize) {}
+  // `placesWanted`: as FileExtentReader's, for callers that follow blocks across files.
+  explicit LayoutReader(std::uint32_t blockSize, bool placesWanted = false)
+      : reader_(placesWanted), tally_(blockSize) {}
 
   // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
   // that cannot be opened counts as unreadable and is named in unread(); one kept inside its file
@@ -22,6 +24,8 @@ class LayoutReader {
   // not report extents, the first reason is kept and the figures are not known.
   ExtentsAnswer add(const std::string& path, std::uint64_t& size);
 
+  // The extents of the file last read, when add() answered Read.
+  const std::vector<Extent>& extents() const { return extents_; }
   const FileLayoutTally& tally() const { return tally_; }
   bool reported() const { return reported_; }
   const std::string& why() const { return why_; }

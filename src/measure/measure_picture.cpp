@@ -105,6 +105,25 @@ std::string layoutText(const FileLayoutFigures& files) {
          " files fragmented";
 }
 
+std::string readOrderText(const ReadOrderFigures& order) {
+  if (!order.known) return "tree-order score unavailable: " + order.why;
+  const auto& breaks = order.breaks;
+  std::string text = "tree-order score " + fixedDecimals(order.treeOrder.score, 4);
+  if (breaks.breaks == 0) return text + ", no file split";
+  return text + "; of " + std::to_string(breaks.breaks) + " breaks, " +
+         fixedDecimals(100.0 * breaks.reversedTouchingShare(), 1) + " % reversed and touching, " +
+         fixedDecimals(100.0 * breaks.backwardShare(), 1) + " % backward (median " +
+         std::to_string(breaks.medianBackwardBlocks) + " blocks), forward median " +
+         std::to_string(breaks.medianForwardBlocks) + " blocks";
+}
+
+std::string readCostText(const ReadCostFigures& cost) {
+  if (!cost.requested) return "no read-time model (--read-cost)";
+  if (!cost.known) return "read-time model unavailable: " + cost.why;
+  return "modelled hard-disk read in walk order: " + fixedDecimals(cost.seconds, 3) + " s, " +
+         std::to_string(cost.seeks) + " seeks (" + diskModelText() + ")";
+}
+
 std::string probeText(const ProbeFigures& probe) {
   if (!probe.requested) return "no probe (--probe)";
   if (!probe.known) return "probe unavailable: " + probe.why;
@@ -190,14 +209,16 @@ void freeSpaceChart(Svg& svg, const Measurement& m, int top) {
 }  // namespace
 
 std::string measurementPicture(const Measurement& m) {
-  constexpr int kFitTop = 130;
+  constexpr int kFitTop = 162;
   constexpr int kFreeTop = kFitTop + kChart + 150;
   constexpr int kHeight = kFreeTop + kChart + 135;
   Svg svg;
   svg.text(kLeft, 24, "Measured " + m.target, "font-size=\"16\" font-weight=\"bold\"");
   svg.text(kLeft, 44, fileSystemText(m.fill));
   svg.text(kLeft, 60, layoutText(m.files));
-  svg.text(kLeft, 76, probeText(m.probe));
+  svg.text(kLeft, 76, readOrderText(m.readOrder));
+  svg.text(kLeft, 92, readCostText(m.readOrder.readCost));
+  svg.text(kLeft, 108, probeText(m.probe));
   fitChart(svg, m, kFitTop);
   freeSpaceChart(svg, m, kFreeTop);
   return svg.document(kHeight);

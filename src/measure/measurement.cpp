@@ -10,6 +10,7 @@
 #include "measure/extent_query.h"
 #include "measure/file_layout.h"
 #include "measure/probe.h"
+#include "measure/read_order.h"
 #include "measure/template_fit.h"
 #include "measure/tree_walk.h"
 #include "platform/volume_layout.h"
@@ -48,6 +49,51 @@ FreeSpaceFigures volumeFreeSpace(const std::string& target) {
   return unknown;
 }
 
+// The walk: each file's extents and size are read on the walk's threads, and followed in walk
+// order here once it is over.
+void walkTree(const MeasureRequest& request, Context& context, TemplateFit* fit,
+              Measurement& result) {
+  const char separator = context.style.separator();
+  std::vector<std::uint64_t> order;  // the query's answers, in walk order
+  const auto onFile = [&](std::uint64_t answer) { order.push_back(answer); };
+  std::size_t threads = walkThreads(context.fs);
+  auto query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+  std::optional<std::int64_t> folders =
+      walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
+  if (!folders) {
+    // No threads to be had: once more on this one.
+    threads = 1;
+    query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
+    result.unread = walk::UnreadPaths();
+    order.clear();
+    folders =
+        walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
+  }
+  result.fill.folders = *folders;
+  result.files = query->figures();
+  result.unread.merge(query->unread());
+
+  ReadOrderTally readOrder(result.fill.blockSize, result.fill.volumeBytes);
+  for (const std::uint64_t answer : order) {
+    const ExtentQuery::File file = query->file(answer);
+    ++result.fill.files;
+    result.fill.bytes += file.size;
+    if (fit) fit->add(file.size);
+    readOrder.add(file.extents);
+  }
+  result.readOrder = readOrder.figures();
+  result.readOrder.known = result.files.known;
+  result.readOrder.why = result.files.why;
+  ReadCostFigures& cost = result.readOrder.readCost;
+  if (!request.readCost) {
+    cost = ReadCostFigures{};
+  } else if (!result.files.known || !result.fill.known) {
+    cost = ReadCostFigures{};
+    cost.why = result.files.known ? result.fill.why : result.files.why;
+  }
+  cost.requested = request.readCost;
+}
+
 }  // namespace
 
 std::pair<std::size_t, std::size_t> usedSizeClasses(const FreeSpaceFigures& free) {
@@ -80,29 +126,7 @@ Measurement measure(const MeasureRequest& request, Context& context) {
   } catch (const std::system_error&) {
   }
 
-  // Each file's extents and size are read on the walk's threads; the sums follow in walk
-  // order here.
-  const char separator = context.style.separator();
-  const auto onFile = [&](std::uint64_t size) {
-    ++result.fill.files;
-    result.fill.bytes += size;
-    if (fit) fit->add(size);
-  };
-  std::size_t threads = walkThreads(context.fs);
-  auto query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
-  std::optional<std::int64_t> folders =
-      walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
-  if (!folders) {
-    // No threads to be had: once more on this one.
-    threads = 1;
-    query = std::make_unique<ExtentQuery>(context.fs, result.fill.blockSize, threads);
-    result.unread = walk::UnreadPaths();
-    folders =
-        walkFiles(context.fs, request.target, separator, *query, threads, onFile, result.unread);
-  }
-  result.fill.folders = *folders;
-  result.files = query->figures();
-  result.unread.merge(query->unread());
+  walkTree(request, context, fit ? &*fit : nullptr, result);
   if (fit) {
     result.fit = fit->figures();
   } else {
@@ -116,6 +140,16 @@ Measurement measure(const MeasureRequest& request, Context& context) {
     result.probe = runProbe(context, folder, request.probeBytes);
   }
   return result;
+}
+
+ReadOrderFigures measureReadOrder(const std::string& target, Context& context) {
+  settleVolume(target);
+  MeasureRequest request;
+  request.target = target;
+  Measurement result;
+  result.fill = volumeFill(target);
+  walkTree(request, context, nullptr, result);
+  return result.readOrder;
 }
 
 }  // namespace brimwell::measure

@@ -75,6 +75,64 @@ struct FileLayoutFigures {
   double meanExtents() const;
 };
 
+// How the pieces of split files lie, break by break: for consecutive pieces A then B of a file
+// (in file order), B is reversed and touching when it ends right where A starts; otherwise
+// its distance is B's first block minus the block after A's last (forward when positive,
+// backward when negative).
+struct BreakFigures {
+  std::int64_t breaks = 0;
+  std::int64_t reversedTouching = 0;
+  std::int64_t backward = 0;
+  std::int64_t forward = 0;
+  std::int64_t medianForwardBlocks = 0;   // 0 with no forward break
+  std::int64_t medianBackwardBlocks = 0;  // as a distance (positive); 0 with no backward break
+  double reversedTouchingShare() const;
+  double backwardShare() const;
+};
+
+// A reader's view of the tree: every file read in walk order, each in file order. A block
+// follows when it lies right after the block read before it, across file boundaries too
+// (1.0: the whole tree lies in one run, in walk order).
+struct TreeOrderFigures {
+  std::int64_t blocks = 0;     // every block read but the first
+  std::int64_t following = 0;  // of them, those right after the block read before
+  double score = 1.0;
+};
+
+// The time a hard disk is modelled to take reading every file in walk order. Per file, its
+// extents sorted by place and touching ones merged into runs (as the block layer merges one
+// file's read-ahead); the head starts at 0; a run that starts where the head stands costs its
+// transfer only, any other a seek of kSeekMs + kSeekSpanMs x sqrt(min(1, distance / volume
+// size)), half a rotation and its transfer; the head then stands at the run's end.
+struct DiskModel {
+  static constexpr double kSeekMs = 1.0;
+  static constexpr double kSeekSpanMs = 7.0;
+  static constexpr double kHalfRotationMs = 4.17;
+  static constexpr double kMegabytesPerSecond = 150.0;  // of 1,000,000 bytes
+};
+
+// "seek 1 ms + 7 ms x sqrt(distance / volume size), half a rotation 4.17 ms, 150 MB/s".
+std::string diskModelText();
+
+struct ReadCostFigures {
+  bool requested = false;
+  bool known = false;
+  std::string why;
+  double seconds = 0;
+  std::int64_t runs = 0;
+  std::int64_t seeks = 0;       // runs that did not start where the head stood
+  std::int64_t breakSeeks = 0;  // of them, those between the pieces of one file
+  std::uint64_t bytes = 0;      // transferred
+};
+
+struct ReadOrderFigures {
+  bool known = false;  // as the file fragmentation: extents read for every file
+  std::string why;
+  BreakFigures breaks;
+  TreeOrderFigures treeOrder;
+  ReadCostFigures readCost;  // known only when asked for and the volume's size is known
+};
+
 struct FreeSpaceFigures {
   bool known = false;
   std::string why;
@@ -108,6 +166,7 @@ struct Measurement {
   FillFigures fill;
   FitFigures fit;
   FileLayoutFigures files;
+  ReadOrderFigures readOrder;
   FreeSpaceFigures freeSpace;
   ProbeFigures probe;
   // The folders and files under the target that could not be read: the figures above
@@ -119,11 +178,15 @@ struct MeasureRequest {
   std::string target;            // the folder to measure, a native path
   std::string templateFile;      // empty: no fit
   std::uint64_t probeBytes = 0;  // 0: no probe
+  bool readCost = false;         // model a hard disk's read time
 };
 
 // Measures. Fails (Failure) only when the target is not a folder, the template cannot be
 // read, or the probe cannot be written; whatever the file system does not report is marked
 // unknown with its reason.
 Measurement measure(const MeasureRequest& request, Context& context);
+
+// The breaks and the tree-order score alone of the files under `target` (no read-time model).
+ReadOrderFigures measureReadOrder(const std::string& target, Context& context);
 
 }  // namespace brimwell::measure

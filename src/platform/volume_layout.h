@@ -47,7 +47,9 @@ enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnk
 // once per folder rather than once per file.
 class FileExtentReader {
  public:
-  FileExtentReader();
+  // `placesWanted`: every extent's place is read, even where the stat proves how many there
+  // are (see read()), for figures that follow the blocks from one file to the next.
+  explicit FileExtentReader(bool placesWanted = false);
   ~FileExtentReader();
   FileExtentReader(const FileExtentReader&) = delete;
   FileExtentReader& operator=(const FileExtentReader&) = delete;
@@ -59,9 +61,10 @@ class FileExtentReader {
   // a file of size 0 without extents. An empty file has no extents unless it keeps blocks.
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
-  // with its place unread (logical and physical 0). FileUnreadable: `why` is the system's reason.
-  // NotReported: the file system does not tell (asking again is pointless). Where it maps
-  // no file whole, the blocks are asked one at a time (administrator only).
+  // with its place unread (logical and physical 0), unless places are wanted. FileUnreadable:
+  // `why` is the system's reason. NotReported: the file system does not tell (asking again is
+  // pointless). Where it maps no file whole, the blocks are asked one at a time
+  // (administrator only).
   ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                      std::string& why);
 

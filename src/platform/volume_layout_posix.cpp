@@ -185,6 +185,7 @@ struct FileExtentReader::State {
   // (whose key reference is never listed) nor on mounts that hide some, and not on XFS,
   // whose parent pointers are never listed.
   std::uint64_t oneBlockBytes = 0;
+  bool placesWanted = false;  // then a single block's place is read too
   std::vector<std::uint64_t> buffer;
 
   // Learns the rules above from `fd`, a file in `folder` the volume has mapped.
@@ -214,7 +215,8 @@ struct FileExtentReader::State {
   }
 };
 
-FileExtentReader::FileExtentReader() : state_(std::make_unique<State>()) {
+FileExtentReader::FileExtentReader(bool placesWanted) : state_(std::make_unique<State>()) {
+  state_->placesWanted = placesWanted;
   constexpr std::size_t kBytes = sizeof(fiemap) + kMapBatch * sizeof(fiemap_extent);
   state_->buffer.resize(kBytes / sizeof(std::uint64_t) + 1);
 }
@@ -258,7 +260,8 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     }
   }
   constexpr std::uint64_t kStatBlock = 512;
-  if (state_->oneBlockBytes != 0 && info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
+  if (state_->oneBlockBytes != 0 && !state_->placesWanted &&
+      info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
       (info.stx_attributes_mask & STATX_ATTR_ENCRYPTED) != 0 &&
       (info.stx_attributes & STATX_ATTR_ENCRYPTED) == 0 && listsNoAttributes(path)) {
     out.push_back({0, 0, state_->oneBlockBytes});  // where it lies is not read

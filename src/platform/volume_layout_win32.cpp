@@ -100,7 +100,8 @@ struct FileExtentReader::State {
   std::vector<std::uint64_t> buffer;
 };
 
-FileExtentReader::FileExtentReader() : state_(std::make_unique<State>()) {
+// Every extent's place is read here, so places are always given.
+FileExtentReader::FileExtentReader(bool /*placesWanted*/) : state_(std::make_unique<State>()) {
   state_->buffer.resize(64 * 1024 / sizeof(std::uint64_t));
 }
 

@@ -3,11 +3,13 @@
 // volumes; a profile that cannot be used is refused with nothing written.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "aging/drive_profile.h"
+#include "app/failure.h"
 #include "measure/measure_json.h"
 #include "measure/scratch_volume.h"
 #include "support/cli_runner.h"
@@ -69,6 +71,29 @@ TEST_P(LikeProfile, AVolumeOfAnotherSizeEndsWithTheProfilesFillLayoutAndFilesByE
   EXPECT_LE(aging::ksDistance(filesByExtents(measured), filesByExtents(profile)), 0.05) << run.out;
   EXPECT_NE(run.out.find("Like " + work / "profile.json" + ": used "), std::string::npos)
       << run.out;
+  // The tree-order score reached, beside the profile's.
+  const std::size_t tree = run.out.find(", tree order ");
+  ASSERT_NE(tree, std::string::npos) << run.out;
+  EXPECT_NEAR(std::atof(run.out.c_str() + tree + 12),
+              jsonNumber(measured, "file_fragmentation", "tree_order_score"), 0.0006);
+  EXPECT_NEAR(std::atof(run.out.c_str() + run.out.find('(', tree) + 1),
+              jsonNumber(profile, "file_fragmentation", "tree_order_score"), 0.0006);
+}
+
+// A profile measured before the tree-order score was is still read; a malformed one is not.
+TEST(LikeProfileFields, TheTreeOrderScoreIsReadWhereTheProfileHasIt) {
+  TempDir work;
+  const std::string fill = R"({"fill": {"known": true, "used_percent": 50}, )";
+  const std::string files =
+      R"("file_fragmentation": {"known": true, "layout_score": 0.8, "fragmented_percent": 10, )"
+      R"("files_by_extents": {"0": 0, "1": 9, "2": 1, "3-4": 0, "5-8": 0, "9-16": 0, )"
+      R"("17-32": 0, "33+": 0})";
+  work.writeFile("old.json", fill + files + "}}");
+  EXPECT_FALSE(aging::readDriveProfile(work / "old.json").treeOrderScore);
+  work.writeFile("new.json", fill + files + R"(, "tree_order_score": 0.61}})");
+  EXPECT_DOUBLE_EQ(aging::readDriveProfile(work / "new.json").treeOrderScore.value_or(0), 0.61);
+  work.writeFile("bad.json", fill + files + R"(, "tree_order_score": "high"}})");
+  EXPECT_THROW(aging::readDriveProfile(work / "bad.json"), Failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, LikeProfile,

@@ -1,5 +1,6 @@
 // The measure walk on the pool's threads gives the figures the walk on one thread gives: the
-// same files' sizes in the same order, the same folders, the same merged extent figures.
+// same files' sizes in the same order, the same folders, the same merged extent figures, and
+// the same blocks followed from file to file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "measure/extent_query.h"
+#include "measure/read_order.h"
 #include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
@@ -24,18 +26,26 @@ struct Walked {
   std::vector<std::uint64_t> sizes;
   std::int64_t folders = 0;
   measure::FileLayoutFigures figures;
+  measure::ReadOrderFigures order;
   walk::UnreadPaths unread;
 };
 
 Walked walkOn(FileSystem& fs, const std::string& root, std::size_t threads) {
   measure::ExtentQuery query(fs, 4096, threads);
   Walked walked;
+  std::vector<std::uint64_t> answers;
   const auto folders = measure::walkFiles(
-      fs, root, '/', query, threads, [&](std::uint64_t size) { walked.sizes.push_back(size); },
+      fs, root, '/', query, threads, [&](std::uint64_t answer) { answers.push_back(answer); },
       walked.unread);
   EXPECT_TRUE(folders.has_value());
   walked.folders = folders.value_or(-1);
   walked.figures = query.figures();
+  measure::ReadOrderTally order(4096, 64 << 20);
+  for (const std::uint64_t answer : answers) {
+    walked.sizes.push_back(query.file(answer).size);
+    order.add(query.file(answer).extents);
+  }
+  walked.order = order.figures();
   return walked;
 }
 
@@ -85,6 +95,9 @@ TEST(MeasureWalk, ThreadedWalkGivesTheFiguresOfTheOneThreadWalk) {
     EXPECT_EQ(b.layoutBlocks, a.layoutBlocks);
     EXPECT_EQ(b.contiguousBlocks, a.contiguousBlocks);
     EXPECT_DOUBLE_EQ(b.layoutScore, a.layoutScore);
+    EXPECT_EQ(many.order.treeOrder.following, one.order.treeOrder.following);
+    EXPECT_EQ(many.order.breaks.breaks, one.order.breaks.breaks);
+    EXPECT_DOUBLE_EQ(many.order.readCost.seconds, one.order.readCost.seconds);
   }
 }
 
