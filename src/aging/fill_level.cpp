@@ -25,7 +25,7 @@ std::string levelText(double percent) {
 }  // namespace
 
 Outcome buildToFill(Context& context, FieldValues& fields, double percent, LevelFrom from,
-                    std::optional<std::uint64_t> plannedUsed) {
+                    std::optional<std::uint64_t> plannedUsed, bool cut) {
   // A level taken from a measurement was never typed: the messages do not quote an option.
   const std::string aimText = from == LevelFrom::Option ? "--fill " + levelText(percent)
                               : from == LevelFrom::Refill
@@ -69,8 +69,11 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                           static_cast<double>(footprint) * 1.03)) +
             1;
   }
-  const std::uint64_t footprint = trimToBudget(context.lists.files1, space.blockSize, folders,
-                                               budget, space.totalBytes / 200, context.random);
+  // Counted on the list before trimming, which only takes files away: never too little.
+  const std::uint64_t margin = cut ? cutFilesMargin(context.lists.files1, space.blockSize) : 0;
+  const std::uint64_t footprint =
+      trimToBudget(context.lists.files1, space.blockSize, folders,
+                   budget - std::min(budget, margin), space.totalBytes / 200, context.random);
   context.feedback.setStatus("Fill " + levelText(percent) +
                              " %: " + std::to_string(context.lists.files1.rowCount()) +
                              " files taking " + std::to_string(footprint) + " bytes in " +

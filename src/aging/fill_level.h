@@ -19,7 +19,9 @@ namespace brimwell::aging {
 // is built when the volume is already that full or its free space cannot hold the files.
 // Sets the number of files in `fields`; reports the plan in the status line. The messages
 // name the level by where it came from. `plannedUsed`: the bytes in use to plan from (a
-// later round's, UsedModel); nothing: as the volume reports them.
+// later round's, UsedModel); nothing: as the volume reports them. `cut`: the files are to be
+// cut into pieces (run --layout), so the blocks of their extent records (cutFilesMargin)
+// come out of the budget: fewer files rather than a volume that runs out mid-write.
 enum class LevelFrom {
   Option,   // typed: --fill
   Refill,   // what the first round reached
@@ -27,6 +29,6 @@ enum class LevelFrom {
 };
 Outcome buildToFill(Context& context, FieldValues& fields, double percent,
                     LevelFrom from = LevelFrom::Option,
-                    std::optional<std::uint64_t> plannedUsed = std::nullopt);
+                    std::optional<std::uint64_t> plannedUsed = std::nullopt, bool cut = false);
 
 }  // namespace brimwell::aging

@@ -45,6 +45,19 @@ std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
   return bytes;
 }
 
+std::uint64_t cutFilesMargin(const TextTable& files1, std::uint32_t blockSize) {
+  constexpr std::uint64_t kExtentsInInode = 4;     // ext4's; XFS's inode holds more
+  constexpr std::uint64_t kExtentsPerBlock = 250;  // XFS's bmap btree; ext4's holds 340
+  const std::uint64_t block = blockSize == 0 ? 1 : blockSize;
+  std::uint64_t blocks = 0;
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    const auto size = static_cast<std::uint64_t>(diskops::plannedFileSize(files1, row));
+    const std::uint64_t pieces = (size + block - 1) / block;
+    if (pieces > kExtentsInInode) blocks += (pieces + kExtentsPerBlock - 1) / kExtentsPerBlock;
+  }
+  return blocks * block;
+}
+
 double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize) {
   const std::uint64_t block = blockSize == 0 ? 1 : blockSize;
   long double bytes = 0;

@@ -15,6 +15,13 @@ namespace brimwell::aging {
 std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
                             std::int64_t folderCount);
 
+// The blocks the file system's own records take for the files of `files1` once they are cut
+// into pieces (run --layout), in bytes. A file of more than 4 blocks may get more extents
+// than its inode holds: ext4 then gives it an extent-tree block (340 extents each), XFS a
+// bmap btree block (about 250 each); one block per 250 of its blocks, at the least one,
+// covers both, however many of its joins are cut.
+std::uint64_t cutFilesMargin(const TextTable& files1, std::uint32_t blockSize);
+
 // The footprint one file drawn from the template `sizes` takes on average (each row's
 // sizes drawn evenly from the previous threshold up to its own, rounded up to whole blocks).
 double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize);

@@ -176,16 +176,18 @@ class RoundsJob {
     fields_.setText(EditField::id,
                     round == 1 ? prefix_ : prefix_ + "r" + std::to_string(round) + "-");
     stage(round, 0, 0.05);
-    const Outcome outcome = level_.percent
-                                ? buildToFill(context_, fields_, *level_.percent, level_.from, used)
-                                : fileset::buildChecked(context_);
+    // Files to be cut need room for their extent records too (cutFilesMargin).
+    const bool cut = layout_.has_value();
+    const Outcome outcome =
+        level_.percent ? buildToFill(context_, fields_, *level_.percent, level_.from, used, cut)
+                       : fileset::buildChecked(context_);
     if (outcome == Outcome::Done && !context_.feedback.carryOn()) return Outcome::Stopped;
     return outcome;
   }
 
   // Writes the batch; the batch must fit, and the list names it before its first file is made.
   Outcome writeBatch(int round, bool topUp) {
-    checkPlanFits(context_, files1(), target_);
+    checkPlanFits(context_, files1(), target_, layout_.has_value());
     all_.clear();
     appendRows(remaining_, all_);
     appendRows(files1(), all_);

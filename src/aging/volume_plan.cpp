@@ -45,10 +45,11 @@ VolumeSpace volumeOfTarget(Context& context, const std::string& target, bool las
 }
 
 std::uint64_t planFootprint(const TextTable& files1, const std::string& target,
-                            const VolumeSpace& space) {
+                            const VolumeSpace& space, bool cut) {
   const std::int64_t folders =
       space.foldersTakeBlocks ? measureFileList(files1, target).folders : 0;
-  return listFootprint(files1, space.blockSize, folders);
+  return listFootprint(files1, space.blockSize, folders) +
+         (cut ? cutFilesMargin(files1, space.blockSize) : 0);
 }
 
 std::string volumeText(const VolumeSpace& space) {
@@ -56,13 +57,15 @@ std::string volumeText(const VolumeSpace& space) {
          " bytes free)";
 }
 
-void checkPlanFits(Context& context, const TextTable& files1, const std::string& target) {
+void checkPlanFits(Context& context, const TextTable& files1, const std::string& target, bool cut) {
   const VolumeSpace space = volumeOfTarget(context, target, false);
-  const std::uint64_t footprint = planFootprint(files1, target, space);
+  const std::uint64_t footprint = planFootprint(files1, target, space, cut);
   if (footprint <= space.availableBytes) return;
   throw Failure("The " + std::to_string(files1.rowCount()) + " files for " + target + " take " +
                 std::to_string(footprint) + " bytes in " + std::to_string(space.blockSize) +
-                "-byte blocks, more than " + volumeText(space) + " can hold; nothing was written");
+                "-byte blocks" +
+                (cut ? " (with the extent records of files cut into pieces)" : "") +
+                ", more than " + volumeText(space) + " can hold; nothing was written");
 }
 
 }  // namespace brimwell::aging

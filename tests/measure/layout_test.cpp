@@ -2,8 +2,8 @@
 // Btrfs and NTFS (ntfs-3g: no fallocate, extents read block by block) volumes, as filefrag
 // counts their extents (with a file that was there before); the same seed repeats, round
 // after round; an aim the files cannot reach, and a volume whose extents cannot be read
-// (tmpfs, FUSE without a device), are refused before anything is written; --rounds 1 prints
-// its round line.
+// (tmpfs, FUSE without a device), are refused before anything is written; a fill to nearly
+// full leaves room for the extent records of the files cut; --rounds 1 prints its round line.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -168,6 +168,25 @@ TEST(LayoutAimRefusals, AScoreTheFilesCannotReachIsRefusedBeforeWriting) {
       << high.err;
   EXPECT_TRUE(contains(high.err, " (it can reach 0.")) << high.err;
   EXPECT_EQ(filesUnder(), before);
+}
+
+// Cut files take blocks of extent records besides their data: a fill to nearly full plans
+// room for them, so the run ends whole, or is refused before writing, naming the volume and
+// the plan; it never runs out of space halfway.
+TEST(LayoutAimRefusals, AFillToNearlyFullLeavesRoomForTheExtentRecordsOfCutFiles) {
+  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Ext4);
+  ScratchVolume volume(ScratchVolume::Kind::Ext4, 64);
+  TempDir work;
+  const std::string target = volume.mountPoint() + "/t/";
+  const CliRun run =
+      runCli({"run", "--template", kTemplate, "--target", target, "--fill", "97", "--layout", "0.5",
+              "--rounds", "1", "--seed", "5", "--yes", "--list", work / "full.txt"});
+  EXPECT_FALSE(contains(run.err, "Write error")) << run.err;
+  if (run.exitCode != 0) {
+    EXPECT_TRUE(contains(run.err, "the volume mounted on " + volume.mountPoint())) << run.err;
+    EXPECT_TRUE(contains(run.err, "nothing was written")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(target));
+  }
 }
 
 // A FUSE file system without a block device tells no extents: refused, writing nothing.
