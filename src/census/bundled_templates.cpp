@@ -2,36 +2,32 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
-#include "app/context.h"
-#include "census/bundled_template_folder.h"
 #include "census/size_template.h"
+#include "platform/path_style.h"
 
 namespace brimwell::census {
 namespace {
 
-namespace fs = std::filesystem;
+constexpr std::string_view kSuffix = ".fs";
 
-constexpr const char* kSuffix = ".fs";
+bool isFile(FileSystem& fs, const std::string& path) {
+  PathAttributes attributes;
+  return fs.attributes(path, attributes) && !attributes.isDirectory;
+}
 
-bool isFile(const fs::path& path) {
-  std::error_code error;
-  return fs::is_regular_file(path, error);
+std::string inFolder(const std::string& folder, const std::string& name) {
+  if (PathStyle::endsWithSeparator(folder)) return folder + name;
+  return folder + PathStyle::native().separator() + name;
+}
+
+bool hasSuffix(const std::string& name) {
+  return name.size() > kSuffix.size() && name.ends_with(kSuffix);
 }
 
 bool isBareName(const std::string& text) {
   return !text.empty() && text.find_first_of("/\\:") == std::string::npos && text != "." &&
          text != "..";
-}
-
-std::string readAll(const fs::path& path, bool& ok) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ok = !in.bad() && in.is_open();
-  return bytes;
 }
 
 std::int64_t countedFiles(const TextTable& sizes) {
@@ -63,35 +59,36 @@ std::string templateDescription(const TextTable& sizes) {
   return same ? shared : first;
 }
 
-std::vector<BundledTemplate> listBundledTemplates(const fs::path& folder) {
+std::vector<BundledTemplate> listBundledTemplates(FileSystem& fs, const std::string& folder) {
   std::vector<BundledTemplate> found;
-  std::error_code error;
-  for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    const fs::path& path = entry->path();
-    if (path.extension() != kSuffix || !isFile(path)) continue;
-    bool ok = false;
-    const std::string bytes = readAll(path, ok);
-    if (!ok) continue;
+  int error = 0;
+  const std::unique_ptr<FolderListing> listing = fs.listFolder(folder, false, error);
+  DirEntry entry;
+  while (listing && listing->next(entry)) {
+    if (entry.isDirectory || !hasSuffix(entry.name)) continue;
+    const std::string path = inFolder(folder, entry.name);
+    std::string bytes;
+    if (fs.readFile(path, bytes) != 0) continue;
     TextTable sizes(4);
     census::readTemplate(bytes, sizes);
-    found.push_back({path.stem().string(), path, templateDescription(sizes), sizes.rowCount(),
-                     countedFiles(sizes)});
+    found.push_back({entry.name.substr(0, entry.name.size() - kSuffix.size()), path,
+                     templateDescription(sizes), sizes.rowCount(), countedFiles(sizes)});
   }
   std::sort(found.begin(), found.end(),
             [](const BundledTemplate& a, const BundledTemplate& b) { return a.name < b.name; });
   return found;
 }
 
-std::optional<ResolvedTemplate> resolveTemplate(const std::string& text) {
+std::optional<ResolvedTemplate> resolveTemplate(FileSystem& fs, const std::string& folder,
+                                                const std::string& text) {
   if (!isBareName(text)) return ResolvedTemplate{text, false, false};
-  const fs::path folder = bundledTemplateFolder();
-  for (const fs::path& candidate : {folder / text, folder / (text + kSuffix)}) {
-    if (!folder.empty() && isFile(candidate)) {
-      return ResolvedTemplate{candidate.string(), true, isFile(text)};
+  for (const std::string& name : {text, text + std::string(kSuffix)}) {
+    const std::string candidate = inFolder(folder, name);
+    if (!folder.empty() && isFile(fs, candidate)) {
+      return ResolvedTemplate{candidate, true, isFile(fs, text)};
     }
   }
-  if (isFile(text)) return ResolvedTemplate{text, false, false};
+  if (isFile(fs, text)) return ResolvedTemplate{text, false, false};
   return std::nullopt;
 }
 

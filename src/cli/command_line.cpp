@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
-#include <filesystem>
 #include <map>
 #include <ostream>
 #include <stdexcept>
@@ -11,6 +10,9 @@
 #include "cli/aging_options.h"
 #include "cli/option_table.h"
 #include "joblist/list_target.h"
+#include "platform/bundled_template_folder.h"
+#include "platform/current_folder.h"
+#include "platform/native_file_system.h"
 #include "platform/path_style.h"
 
 #ifndef BRIMWELL_VERSION
@@ -144,10 +146,10 @@ std::string hint(const std::string& command) {
 std::string absoluteTarget(const std::string& target) {
   const bool hasDrive = target.size() >= 2 && target[1] == ':';
   if (target.empty() || hasDrive || PathStyle::isSeparator(target.front())) return target;
-  std::error_code error;
-  const std::filesystem::path here = std::filesystem::current_path(error);
-  if (error) return target;
-  return (here / target).string();
+  const std::string here = currentFolder();
+  if (here.empty()) return target;
+  if (PathStyle::endsWithSeparator(here)) return here + target;
+  return here + PathStyle::native().separator() + target;
 }
 
 // --target names a folder, normalised once; --root and --prefix must not lead out of it.
@@ -178,7 +180,8 @@ void checkStaysInTarget(CliOptions& options) {
 
 void resolveTemplate(CliOptions& options) {
   if (options.templateFile.empty()) return;
-  const auto resolved = census::resolveTemplate(options.templateFile);
+  const auto resolved = census::resolveTemplate(*makeNativeFileSystem(), bundledTemplateFolder(),
+                                                options.templateFile);
   if (!resolved) {
     throw UsageError("--template: '" + options.templateFile +
                      "' is neither a file nor a bundled template; 'brimwell-cli templates' "

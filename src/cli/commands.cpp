@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -17,7 +16,6 @@
 #include "app/failure.h"
 #include "app/message_text.h"
 #include "app/size_text.h"
-#include "census/bundled_template_folder.h"
 #include "census/bundled_templates.h"
 #include "census/census.h"
 #include "census/size_template.h"
@@ -33,6 +31,7 @@
 #include "fileset/template_check.h"
 #include "joblist/job_list.h"
 #include "joblist/list_target.h"
+#include "platform/bundled_template_folder.h"
 #include "platform/stop_signals.h"
 
 namespace brimwell::cli {
@@ -87,14 +86,14 @@ std::string driveNoteForList(Session& session) {
 
 // The `templates` command: each bundled template's name and description, then where they
 // are.
-int listTemplates() {
-  const std::filesystem::path folder = census::bundledTemplateFolder();
+int listTemplates(FileSystem& fs) {
+  const std::string folder = bundledTemplateFolder();
   const std::vector<census::BundledTemplate> templates =
       folder.empty() ? std::vector<census::BundledTemplate>()
-                     : census::listBundledTemplates(folder);
+                     : census::listBundledTemplates(fs, folder);
   if (templates.empty()) {
     std::cerr << "No bundled templates were found"
-              << (folder.empty() ? std::string() : " in " + folder.string()) << ".\n";
+              << (folder.empty() ? std::string() : " in " + folder) << ".\n";
     return kExitFailed;
   }
   std::size_t width = 0;
@@ -104,7 +103,7 @@ int listTemplates() {
               << (entry.description.empty() ? "(no description)" : entry.description) << " ("
               << entry.sizeClasses << " size classes, " << entry.files << " files)\n";
   }
-  std::cout << "in " << folder.string()
+  std::cout << "in " << folder
             << "\nGive a name to --template, for example: brimwell-cli run --template "
             << templates.front().name << " --target /mnt/scratch/\n";
   return kExitDone;
@@ -215,7 +214,7 @@ int dispatch(Session& session, const CliOptions& options) {
     case Command::Erase:
       return erase(session, options);
     case Command::Templates:
-      return listTemplates();
+      return listTemplates(session.context().fs);
     case Command::Measure:
       return measureCommand(session, options);
     case Command::Run:

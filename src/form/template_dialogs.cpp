@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "census/bundled_template_folder.h"
+#include "platform/bundled_template_folder.h"
 
 namespace brimwell::form {
 namespace {
@@ -36,6 +36,6 @@ std::optional<std::string> TemplateDialogs::takeNextAnswer() {
   return std::exchange(nextAnswer_, std::nullopt);
 }
 
-std::string bundledTemplateFolderName() { return census::bundledTemplateFolder().string(); }
+std::string bundledTemplateFolderName() { return bundledTemplateFolder(); }
 
 }  // namespace brimwell::form

@@ -2,7 +2,7 @@
 // and what they remember.
 //
 // Each dialog opens with the name last chosen in it during the run; the first time it
-// opens in the folder of the bundled templates (census/bundled_template_folder.h), or in
+// opens in the folder of the bundled templates (platform/bundled_template_folder.h), or in
 // the view's default folder (the user's home) when the program has none. The open dialog
 // takes a typed name of a missing file (the load then reports it); the save dialog
 // replaces an existing file without asking. A name given to answerNextWith() (a template

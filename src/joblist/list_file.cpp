@@ -1,12 +1,10 @@
 #include "joblist/list_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "app/context.h"
@@ -45,11 +43,8 @@ std::string checkLine(std::string_view line, ListLine& out) {
   return {};
 }
 
-namespace fs = std::filesystem;
-
-[[noreturn]] void failWriting(const std::string& path, int errnoValue) {
-  throw Failure("Cannot write the file list '" + path +
-                "': " + systemErrorText(systemError(errnoValue)));
+[[noreturn]] void failWriting(const std::string& path, const SystemError& error) {
+  throw Failure("Cannot write the file list '" + path + "': " + systemErrorText(error));
 }
 
 [[noreturn]] void failWritingCode(const std::string& path, int windowsError) {
@@ -295,12 +290,9 @@ void writeFileList(const std::string& path, const TextTable& files1, const ListH
 }
 
 void checkFileListFolder(const std::string& path) {
-  const fs::path folder = fs::path(path).parent_path();
-  if (folder.empty()) return;  // the current folder
-  std::error_code error;
-  const fs::file_status status = fs::status(folder, error);
-  if (!fs::exists(status)) failWriting(path, ENOENT);
-  if (!fs::is_directory(status)) failWriting(path, ENOTDIR);
+  const FileKind folder = folderKindOf(path);
+  if (folder == FileKind::Missing) failWriting(path, missingFolderError());
+  if (folder != FileKind::Folder) failWriting(path, notAFolderError());
 }
 
 }  // namespace brimwell::joblist

@@ -24,7 +24,7 @@ void checkLinks(const std::string& path, LinkAtName links) {
 
 ListLock::ListLock(const std::string& path, bool rewrites, LinkAtName links) {
   if (rewrites) checkLinks(path, links);
-  if (fileKind(path) == FileKind::Other) {
+  if (const FileKind kind = fileKind(path); kind == FileKind::Folder || kind == FileKind::Other) {
     if (!rewrites) return;
     throw Failure("The file list '" + path +
                   "' is not a regular file; the list is rewritten, so give a file");

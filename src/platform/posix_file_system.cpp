@@ -334,6 +334,7 @@ std::unique_ptr<ReadableFile> openRegularFile(const std::string& native, int& er
 FileKind fileKind(const std::string& nativePath) {
   struct stat st {};
   if (::stat(nativePath.c_str(), &st) != 0) return FileKind::Missing;
+  if (S_ISDIR(st.st_mode)) return FileKind::Folder;
   return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 

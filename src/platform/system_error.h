@@ -25,6 +25,11 @@ struct SystemError {
 // The system's error `number` with the system's words for it.
 SystemError systemError(int number);
 
+// The system's error for a path whose folder is missing, and for a path that names something
+// other than a folder where a folder is needed.
+SystemError missingFolderError();
+SystemError notAFolderError();
+
 // "read-only file system (errno 30)": the words, and the number where there is one.
 std::string systemErrorText(const SystemError& error);
 

@@ -1,4 +1,5 @@
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/system_error.h"
@@ -13,6 +14,10 @@ SystemError systemError(int number) {
     words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
   return {number, std::move(words)};
 }
+
+SystemError missingFolderError() { return systemError(ENOENT); }
+
+SystemError notAFolderError() { return systemError(ENOTDIR); }
 
 std::string systemErrorText(const SystemError& error) {
   if (error.number == 0) return error.words;

@@ -22,6 +22,10 @@ SystemError systemError(int number) {
   return {number, std::move(words)};
 }
 
+SystemError missingFolderError() { return systemError(ERROR_PATH_NOT_FOUND); }
+
+SystemError notAFolderError() { return systemError(ERROR_DIRECTORY); }
+
 std::string systemErrorText(const SystemError& error) {
   if (error.number == 0) return error.words;
   return error.words + " (error " + std::to_string(error.number) + ")";

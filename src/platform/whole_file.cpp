@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <filesystem>
 #include <limits>
 
 #include "platform/system_error.h"
@@ -14,6 +15,11 @@ int tooLarge() {
 }
 
 }  // namespace
+
+FileKind folderKindOf(const std::string& nativePath) {
+  const std::filesystem::path folder = std::filesystem::path(nativePath).parent_path();
+  return folder.empty() ? FileKind::Folder : fileKind(folder.string());
+}
 
 int readWholeFile(const std::string& nativePath, std::string& contents) {
   std::uint64_t size = 0;

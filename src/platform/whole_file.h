@@ -36,7 +36,11 @@ int readWholeFileUpTo(const std::string& nativePath, std::uint64_t limit, std::s
                       std::uint64_t& size);
 
 // What the native path names, its links followed.
-enum class FileKind { Missing, Regular, Other /* a folder, a pipe, a device, a socket */ };
+enum class FileKind { Missing, Regular, Folder, Other /* a pipe, a device, a socket */ };
 FileKind fileKind(const std::string& nativePath);
+
+// What the folder part of the native path names (Folder for a path without one: the current
+// folder), so a file about to be written can be refused before the work that leads to it.
+FileKind folderKindOf(const std::string& nativePath);
 
 }  // namespace brimwell

@@ -259,7 +259,7 @@ std::unique_ptr<WritableFile> Win32FileSystem::replaceFile(const std::string& pa
 FileKind fileKind(const std::string& nativePath) {
   const DWORD attributes = GetFileAttributesA(nativePath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Other : FileKind::Regular;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Folder : FileKind::Regular;
 }
 
 namespace {

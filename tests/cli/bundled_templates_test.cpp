@@ -1,10 +1,12 @@
 // The bundled templates: how a template is described, how a folder of them is listed, and
 // how --template finds one by name (from the build folder: the source tree's templates).
+#include <filesystem>
 #include <string>
 
 #include "census/bundled_templates.h"
 #include "census/size_template.h"
 #include "cli/cli_fixture.h"
+#include "platform/native_file_system.h"
 #include "support/contains.h"
 
 namespace brimwell::testing {
@@ -32,7 +34,7 @@ TEST(BundledTemplates, AFolderIsListedByNameWithItsFsFilesOnly) {
   folder.writeFile("a.fs", "512\t3\r\n");
   folder.writeFile("notes.txt", "512\t3\r\n");
   folder.writeFile("c.fs/inside.fs", "512\t3\r\n");
-  const auto listed = census::listBundledTemplates(folder.path());
+  const auto listed = census::listBundledTemplates(*makeNativeFileSystem(), folder.path());
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].name, "a");
   EXPECT_EQ(listed[0].files, 3);

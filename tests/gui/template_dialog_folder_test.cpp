@@ -6,9 +6,9 @@
 #include <QFileDialog>
 #include <QUrl>
 
-#include "census/bundled_template_folder.h"
 #include "form/template_dialogs.h"
 #include "gui/template_dialogs.h"
+#include "platform/bundled_template_folder.h"
 #include "support/temp_dir.h"
 
 namespace brimwell::testing {
@@ -17,8 +17,7 @@ namespace {
 TEST(TemplateDialogFolder, OpensInTheBundledTemplatesFirstThenWhereTheLastChosenFileIs) {
   const TempDir chosen;
   // Run from the build folder, the source tree's templates.
-  const QString templates =
-      QDir(QString::fromStdString(census::bundledTemplateFolder().string())).canonicalPath();
+  const QString templates = QDir(QString::fromStdString(bundledTemplateFolder())).canonicalPath();
   ASSERT_TRUE(QDir(templates).exists(QStringLiteral("default.fs")));
   ASSERT_NE(QDir::current().canonicalPath(), templates);
 

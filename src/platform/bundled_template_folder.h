@@ -6,11 +6,11 @@
 // folder finds the source tree's templates/ folder instead. A copy elsewhere has none.
 #pragma once
 
-#include <filesystem>
+#include <string>
 
-namespace brimwell::census {
+namespace brimwell {
 
-// The folder of the bundled templates; empty when this program has none.
-std::filesystem::path bundledTemplateFolder();
+// The native path of the folder of the bundled templates; empty when this program has none.
+std::string bundledTemplateFolder();
 
-}  // namespace brimwell::census
+}  // namespace brimwell

@@ -1,5 +1,6 @@
-#include "census/bundled_template_folder.h"
+#include "platform/bundled_template_folder.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include "platform/own_executable.h"
@@ -16,7 +17,7 @@
 #define BRIMWELL_INSTALLED_TEMPLATES "../share/brimwell/templates"
 #endif
 
-namespace brimwell::census {
+namespace brimwell {
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,9 +32,7 @@ bool isInside(const fs::path& path, const fs::path& folder) {
   return !relative.empty() && *relative.begin() != "..";
 }
 
-}  // namespace
-
-fs::path bundledTemplateFolder() {
+fs::path templateFolder() {
   const fs::path executable = ownExecutablePath();
   if (!executable.empty()) {
     const fs::path installed =
@@ -51,4 +50,8 @@ fs::path bundledTemplateFolder() {
   return isFolder(source) ? source : fs::path();
 }
 
-}  // namespace brimwell::census
+}  // namespace
+
+std::string bundledTemplateFolder() { return templateFolder().string(); }
+
+}  // namespace brimwell
