@@ -144,8 +144,9 @@ std::string hint(const std::string& command) {
 // still lead to the files when a later step runs elsewhere. Drive paths ("d:\\"), absolute
 // paths and the empty path stay as given.
 std::string absoluteTarget(const std::string& target) {
-  const bool hasDrive = target.size() >= 2 && target[1] == ':';
-  if (target.empty() || hasDrive || PathStyle::isSeparator(target.front())) return target;
+  if (target.empty() || PathStyle::startsWithDrive(target) ||
+      PathStyle::isSeparator(target.front()))
+    return target;
   const std::string here = currentFolder();
   if (here.empty()) return target;
   if (PathStyle::endsWithSeparator(here)) return here + target;
@@ -160,7 +161,7 @@ void checkStaysInTarget(CliOptions& options) {
       throw UsageError("--target: " + *reason);
     }
     // An unmapped drive is named by the command itself, which says why it cannot be used.
-    const bool drive = options.target->size() >= 2 && (*options.target)[1] == ':';
+    const bool drive = PathStyle::startsWithDrive(*options.target);
     if (const auto reason =
             joblist::refusedTargetReason(*options.target, options.allowRoot || drive)) {
       throw UsageError("--target: " + *reason);

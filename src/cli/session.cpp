@@ -1,10 +1,10 @@
 #include "cli/session.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "platform/locale_info.h"
 #include "platform/native_file_system.h"
+#include "platform/path_style.h"
 #include "platform/terminal.h"
 #ifndef _WIN32
 #include "platform/posix_file_system.h"
@@ -63,9 +63,7 @@ std::string unmappedDriveNote(const std::string& path) {
   (void)path;
   return {};
 #else
-  const bool hasDrive =
-      path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) != 0 && path[1] == ':';
-  if (!hasDrive) return {};
+  if (!PathStyle::startsWithDrive(path)) return {};
   std::string native;
   int error = 0;
   if (PosixFileSystem().toNative(path, native, error)) return {};

@@ -1,7 +1,6 @@
 #include "joblist/list_target.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "platform/path_style.h"
@@ -36,7 +35,7 @@ std::string asTargetFolder(const std::string& target) {
   const bool backslashes =
       target.find('\\') != std::string::npos && target.find('/') == std::string::npos;
   const char separator = backslashes ? '\\' : '/';
-  const std::size_t drive = target.size() >= 2 && target[1] == ':' ? 2 : 0;
+  const std::size_t drive = PathStyle::startsWithDrive(target) ? 2 : 0;
   std::string folder = target.substr(0, drive);
   std::string_view rest = std::string_view(target).substr(drive);
   // One leading separator, or two for a network path (\\server\share).
@@ -67,7 +66,7 @@ std::string asTargetFolder(const std::string& target) {
 }
 
 bool isTreeRoot(std::string_view folder) {
-  if (folder.size() >= 2 && folder[1] == ':') folder.remove_prefix(2);
+  if (PathStyle::startsWithDrive(folder)) folder.remove_prefix(2);
   for (const char c : folder) {
     if (!PathStyle::isSeparator(c)) return false;
   }
@@ -95,7 +94,7 @@ std::optional<std::string> outsideTargetReason(std::string_view path, std::strin
   if (!rest.empty() && PathStyle::isSeparator(rest.front())) {
     return "it does not start with the target folder";
   }
-  if (rest.size() >= 2 && rest[1] == ':') return "it names a drive";
+  if (PathStyle::startsWithDrive(rest)) return "it names a drive";
   if (const auto component = climbingComponent(rest)) {
     return "its component '" + std::string(*component) + "' climbs out of the target";
   }
@@ -111,7 +110,7 @@ std::optional<std::string> escapingNameReason(std::string_view name, bool isPref
                                            : "it cannot hold a separator");
     }
   }
-  if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
+  if (PathStyle::startsWithDrive(name)) {
     return std::string("it cannot start with a drive");
   }
   if (!isPrefix && climbs(name)) return "'" + std::string(name) + "' would climb out of the target";

@@ -23,15 +23,13 @@ std::string_view PathStyle::folderPartOf(std::string_view path) const {
   for (std::size_t i = path.size(); i > 0; --i) {
     if (isSeparator(path[i - 1])) return path.substr(0, i);
   }
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
-  return drive ? path.substr(0, 2) : std::string_view();
+  return startsWithDrive(path) ? path.substr(0, 2) : std::string_view();
 }
 
 bool PathStyle::isRoot(std::string_view folder) const {
   if (kind_ == Kind::Windows) return folder.size() < 3;
   if (folder.empty()) return true;  // "/" with its separator removed
-  return folder.size() == 2 && folder[1] == ':';
+  return folder.size() == 2 && startsWithDrive(folder);
 }
 
 }  // namespace brimwell

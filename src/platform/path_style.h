@@ -23,6 +23,12 @@ class PathStyle {
   static bool endsWithSeparator(std::string_view path) {
     return !path.empty() && isSeparator(path.back());
   }
+  // True when the path starts with a drive: a letter A-Z or a-z, then ":". Anything else
+  // before a ":" ("1:00.DAT") is part of a name.
+  static bool startsWithDrive(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+  }
   // Everything up to and including the last separator or ":", whichever stands later;
   // empty when the path has neither. This is the Windows style's rule.
   static std::string_view folderPart(std::string_view path);

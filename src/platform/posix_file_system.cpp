@@ -12,6 +12,7 @@
 
 #include "platform/atomic_replace.h"
 #include "platform/long_path_posix.h"
+#include "platform/path_style.h"
 #include "platform/system_error.h"
 #include "platform/whole_file.h"
 #include "platform/windows_errors.h"
@@ -351,7 +352,7 @@ bool PosixFileSystem::toNative(const std::string& path, std::string& native, int
   }
   std::string_view rest = path;
   native.clear();
-  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+  if (PathStyle::startsWithDrive(rest)) {
     const auto drive =
         drives_.find(static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0]))));
     if (drive == drives_.end()) {

@@ -54,6 +54,15 @@ TEST(ListTarget, TargetsAreNormalisedOnceAndRootsAreKnown) {
     EXPECT_FALSE(refusedTargetReason(root, true)) << root;
   }
   EXPECT_FALSE(isTreeRoot("/x/"));
+  // Only a letter before ":" makes a drive; any other character starts a name.
+  EXPECT_FALSE(isTreeRoot("1:/"));
+  EXPECT_EQ(asTargetFolder("1:/.."), "");
+  EXPECT_EQ(asTargetFolder("Z:/.."), "Z:/");
+  EXPECT_FALSE(outsideTargetReason("/t/1:00.DAT", "/t/"));
+  EXPECT_FALSE(outsideTargetReason("/t/\xe9:x", "/t/"));
+  EXPECT_TRUE(outsideTargetReason("/t/Z:x", "/t/"));
+  EXPECT_FALSE(escapingNameReason("1:", false));
+  EXPECT_TRUE(escapingNameReason("z:x", false));
   EXPECT_TRUE(refusedTargetReason("", true));
   // Compared as a folder, a target never admits its siblings.
   EXPECT_TRUE(outsideTargetReason("/x/tevil/f", asTargetFolder("/x/t")));

@@ -23,6 +23,11 @@ TEST(PathStyle, RootsAndSeparators) {
   EXPECT_FALSE(windows.isRoot("d:\\a"));
   EXPECT_TRUE(posix.isRoot(""));
   EXPECT_TRUE(posix.isRoot("c:"));
+  EXPECT_TRUE(posix.isRoot("Z:"));
+  // Only a letter before ":" makes a drive: "1:" is a folder of that name.
+  EXPECT_FALSE(posix.isRoot("1:"));
+  EXPECT_EQ(posix.folderPartOf("1:00.DAT"), "");
+  EXPECT_EQ(posix.folderPartOf("Z:00.DAT"), "Z:");
   // Under the POSIX style a short folder is still a folder to create.
   EXPECT_FALSE(posix.isRoot("/a"));
   EXPECT_TRUE(PathStyle::endsWithSeparator("x\\"));
