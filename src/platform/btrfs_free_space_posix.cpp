@@ -12,6 +12,7 @@
 
 #include "platform/btrfs_free_space_posix.h"
 #include "platform/extent_merge.h"
+#include "platform/system_error.h"
 
 namespace brimwell {
 namespace {
@@ -31,7 +32,7 @@ struct ExtentTree {
 
 std::string searchWhy(int error) {
   if (error == EPERM || error == EACCES) return "free-space extents need root on Btrfs";
-  return std::string("free-space extents: the Btrfs tree search failed: ") + std::strerror(error);
+  return std::string("free-space extents: the Btrfs tree search failed: ") + systemWords(error);
 }
 
 // Moves `key` just past the item (objectid, type, offset), in the tree's key order.
@@ -140,7 +141,7 @@ bool readBtrfsUnallocatedBytes(int fd, std::uint64_t& bytes, std::string& why) {
     device.devid = id;
     if (::ioctl(fd, BTRFS_IOC_DEV_INFO, &device) != 0) {
       if (errno == ENODEV) continue;  // a device removed earlier leaves its number unused
-      why = std::string("unallocated space: ") + std::strerror(errno);
+      why = std::string("unallocated space: ") + systemWords(errno);
       return false;
     }
     bytes += device.total_bytes - std::min(device.bytes_used, device.total_bytes);

@@ -10,6 +10,7 @@
 
 #include "platform/extent_map_fibmap_posix.h"
 #include "platform/extent_merge.h"
+#include "platform/system_error.h"
 
 namespace brimwell {
 namespace {
@@ -31,7 +32,7 @@ std::string refusedWhy(int error) {
   if (error == EINVAL || error == ENOTTY || error == EOPNOTSUPP) {
     return "the file system does not report file extents";
   }
-  return std::string("file extents: ") + std::strerror(error);
+  return std::string("file extents: ") + systemWords(error);
 }
 
 }  // namespace

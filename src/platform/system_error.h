@@ -25,6 +25,10 @@ struct SystemError {
 // The system's error `number` with the system's words for it.
 SystemError systemError(int number);
 
+// The system's words for its error `number` as it writes them ("Permission denied"): the one
+// place where an error number becomes text.
+std::string systemWords(int number);
+
 // The system's error for a path whose folder is missing, and for a path that names something
 // other than a folder where a folder is needed.
 SystemError missingFolderError();

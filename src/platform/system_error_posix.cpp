@@ -6,10 +6,14 @@
 
 namespace brimwell {
 
-SystemError systemError(int number) {
+std::string systemWords(int number) {
   char buffer[256] = {};
   // The GNU strerror_r returns the text, which need not be in `buffer`.
-  std::string words = ::strerror_r(number, buffer, sizeof buffer);
+  return ::strerror_r(number, buffer, sizeof buffer);
+}
+
+SystemError systemError(int number) {
+  std::string words = systemWords(number);
   if (!words.empty())
     words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
   return {number, std::move(words)};

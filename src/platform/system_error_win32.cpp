@@ -6,7 +6,7 @@
 
 namespace brimwell {
 
-SystemError systemError(int number) {
+std::string systemWords(int number) {
   char buffer[512] = {};
   const DWORD length =
       FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -17,7 +17,11 @@ SystemError systemError(int number) {
                             words.back() == ' ')) {
     words.pop_back();
   }
-  if (words.empty()) words = "system error";
+  return words.empty() ? std::string("system error") : words;
+}
+
+SystemError systemError(int number) {
+  std::string words = systemWords(number);
   words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
   return {number, std::move(words)};
 }

@@ -29,6 +29,7 @@
 #include "platform/extent_map_fibmap_posix.h"
 #include "platform/extent_merge.h"
 #include "platform/long_path_posix.h"
+#include "platform/system_error.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -48,8 +49,6 @@ class FileDescriptor {
   int fd_;
 };
 
-std::string errnoText(int error) { return std::strerror(error); }
-
 // Whether an ioctl failed because the file system does not offer it.
 bool declines(int error) { return error == ENOTTY || error == EOPNOTSUPP || error == EINVAL; }
 
@@ -59,7 +58,7 @@ std::string unsupportedWhy(const char* what, int error) {
     return std::string("the file system does not report ") + what;
   }
   if (error == EPERM || error == EACCES) return std::string(what) + " needs root";
-  return std::string(what) + ": " + errnoText(error);
+  return std::string(what) + ": " + systemWords(error);
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
@@ -161,7 +160,7 @@ void settleVolume(const std::string& path) {
 bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) {
-    why = "cannot read the volume of " + path + ": " + errnoText(errno);
+    why = "cannot read the volume of " + path + ": " + systemWords(errno);
     return false;
   }
   const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
@@ -251,7 +250,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   struct statx info {};
   if (::statx(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(),
               AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_BLOCKS, &info) != 0) {
-    why = errnoText(errno);
+    why = systemWords(errno);
     return ExtentsAnswer::FileUnreadable;
   }
   // A link, pipe, socket or device is a file of size 0 without extents, and never opened.
@@ -281,7 +280,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   const FileDescriptor file(inFolder ? openForReading(state_->folderFd, name)
                                      : openForReading(AT_FDCWD, path.c_str()));
   if (file.get() < 0) {
-    why = errnoText(errno);
+    why = systemWords(errno);
     return ExtentsAnswer::FileUnreadable;
   }
   if (state_->mapsBlockByBlock) return state_->readByBlock(file.get(), info, out, why);
@@ -320,7 +319,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
   out.clear();
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) {
-    why = "cannot open " + path + ": " + errnoText(errno);
+    why = "cannot open " + path + ": " + systemWords(errno);
     return false;
   }
   if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
@@ -391,7 +390,7 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
 bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) {
-    why = "cannot open " + path + ": " + errnoText(errno);
+    why = "cannot open " + path + ": " + systemWords(errno);
     return false;
   }
   if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
