@@ -11,10 +11,10 @@
 
 #include "aging/drive_profile.h"
 #include "app/failure.h"
-#include "measure/measure_json.h"
-#include "measure/scratch_volume.h"
 #include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/measure_json.h"
+#include "support/scratch_volume.h"
 #include "support/source_templates.h"
 #include "support/temp_dir.h"
 

@@ -14,11 +14,11 @@
 #include <sstream>
 #include <string>
 
-#include "measure/measure_json.h"
-#include "measure/scratch_volume.h"
 #include "nlohmann/json.hpp"
 #include "support/cli_runner.h"
 #include "support/contains.h"
+#include "support/measure_json.h"
+#include "support/scratch_volume.h"
 #include "support/source_templates.h"
 #include "support/temp_dir.h"
 

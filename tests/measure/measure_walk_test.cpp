@@ -10,13 +10,13 @@
 
 #include "measure/extent_query.h"
 #include "measure/read_order.h"
-#include "measure/scratch_volume.h"
 #include "measure/tree_walk.h"
 #include "platform/posix_file_system.h"
 #include "platform/volume.h"
 #include "platform/windows_errors.h"
 #include "support/cli_runner.h"
 #include "support/fault_injecting_file_system.h"
+#include "support/scratch_volume.h"
 #include "support/source_templates.h"
 #include "support/temp_dir.h"
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "measure/measure_json.h"
 #include "measure/read_order.h"
-#include "measure/scratch_volume.h"
 #include "support/cli_runner.h"
+#include "support/measure_json.h"
+#include "support/scratch_volume.h"
 #include "support/source_templates.h"
 
 namespace brimwell::testing {

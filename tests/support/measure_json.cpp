@@ -1,12 +1,12 @@
-#include "measure/measure_json.h"
+#include "support/measure_json.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
-#include "measure/scratch_volume.h"
 #include "nlohmann/json.hpp"
+#include "support/scratch_volume.h"
 
 namespace brimwell::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "measure/scratch_volume.h"
+#include "support/scratch_volume.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
