@@ -199,17 +199,8 @@ void checkExtentsReadable(Context& context, const std::string& target, const std
 }
 
 Outcome reproduceToLayout(Context& context, const LayoutAim& aim) {
-  Feedback& feedback = context.feedback;
-  if (!diskops::confirmListTotal(context)) return Outcome::Declined;
-  feedback.setStatus("Reproducing folder structure...");
-  feedback.setProgress(0);
-  feedback.pump();
-  const Outcome outcome = PieceWriter(context, aim).run();
-  if (outcome != Outcome::Done) return outcome;
-  feedback.setProgress(0);
-  feedback.setStatus("Done.");
-  feedback.pump();
-  return Outcome::Done;
+  return diskops::reproduceConfirmed(context,
+                                     [&context, &aim] { return PieceWriter(context, aim).run(); });
 }
 
 }  // namespace brimwell::aging

@@ -25,30 +25,37 @@ Outcome stoppedByUser(Feedback& feedback) {
   return Outcome::Stopped;
 }
 
-Outcome reproduce(Context& context) {
-  TextTable& list = context.lists.files1;
+Outcome reproduceConfirmed(Context& context, const std::function<Outcome()>& writeFiles) {
   Feedback& feedback = context.feedback;
   if (!confirmListTotal(context)) return Outcome::Declined;
   feedback.setStatus("Reproducing folder structure...");
   feedback.setProgress(0);
   feedback.pump();
-
-  ListWriting writing(context);
-  std::string path;
-  for (std::size_t row = 0; row < list.rowCount(); ++row) {
-    path.assign(list.caption(row));
-    auto file = writing.create(path);
-    if (!writing.write(*file, listedFileSize(list, row)) || !writing.close(*file)) {
-      file->close();
-      return writing.failed(path);
-    }
-    feedback.setProgress(percentOf(row + 1, list.rowCount()));
-    if (!feedback.carryOn()) return stoppedByUser(feedback);
-  }
+  const Outcome outcome = writeFiles();
+  if (outcome != Outcome::Done) return outcome;
   feedback.setProgress(0);
   feedback.setStatus("Done.");
   feedback.pump();
   return Outcome::Done;
+}
+
+Outcome reproduce(Context& context) {
+  return reproduceConfirmed(context, [&context] {
+    const TextTable& list = context.lists.files1;
+    ListWriting writing(context);
+    std::string path;
+    for (std::size_t row = 0; row < list.rowCount(); ++row) {
+      path.assign(list.caption(row));
+      auto file = writing.create(path);
+      if (!writing.write(*file, listedFileSize(list, row)) || !writing.close(*file)) {
+        file->close();
+        return writing.failed(path);
+      }
+      context.feedback.setProgress(percentOf(row + 1, list.rowCount()));
+      if (!context.feedback.carryOn()) return stoppedByUser(context.feedback);
+    }
+    return Outcome::Done;
+  });
 }
 
 }  // namespace brimwell::diskops
