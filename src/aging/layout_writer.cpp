@@ -145,9 +145,9 @@ LayoutAim layoutAim(Volume& volume, double score,
   LayoutAim aim;
   aim.score = score;
   aim.classShares = classShares;
-  VolumeSpace space;
-  std::string why;
-  if (volume.space(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
+  if (const auto space = knownSpace(volume, target); space && space->blockSize > 0) {
+    aim.blockSize = space->blockSize;
+  }
   const measure::FileLayoutFigures onDiskFigures = listLayout(volume, onDisk, aim.blockSize);
   const LayoutJoins listed = layoutJoins(onDiskFigures);
   aim.onDisk = {listed.joins + others.joins, listed.contiguous + others.contiguous};

@@ -47,9 +47,8 @@ RoundFigures roundFigures(Volume& volume, int round, const TextTable& remaining,
   figures.remaining = measureFileList(remaining, target);
   // Read once the volume has settled: XFS counts blocks it may still give back as used.
   volume.settle(target);
-  VolumeSpace space;
-  std::string why;
-  if (volume.space(target, space, why)) figures.usedPercent = space.usedPercent();
+  const VolumeSpace space = knownSpace(volume, target).value_or(VolumeSpace());
+  figures.usedPercent = space.usedPercent();
   std::vector<Extent> extents;
   if (volume.freeExtents(target, extents, figures.freeExtentsWhy)) {
     figures.freeExtents = static_cast<std::int64_t>(extents.size());

@@ -33,15 +33,14 @@ std::unique_ptr<WritableFile> createProbe(Context& context, const std::string& f
 
 // Fails before anything is written when the probe cannot fit in the free space.
 void checkProbeFits(Volume& volume, const std::string& folder, std::uint64_t bytes) {
-  VolumeSpace space;
-  std::string why;
-  if (!volume.space(folder, space, why)) return;  // the write will tell
-  const std::uint64_t block = space.blockSize == 0 ? 1 : space.blockSize;
+  const std::optional<VolumeSpace> space = knownSpace(volume, folder);
+  if (!space) return;  // the write will tell
+  const std::uint64_t block = space->blockSize == 0 ? 1 : space->blockSize;
   const std::uint64_t footprint = (bytes + block - 1) / block * block;
-  if (footprint <= space.availableBytes) return;
+  if (footprint <= space->availableBytes) return;
   throw Failure("The probe of " + std::to_string(bytes) + " bytes does not fit: the volume " +
-                "mounted on " + space.mountPoint + " has " + std::to_string(space.availableBytes) +
-                " bytes free; nothing was written");
+                "mounted on " + space->mountPoint + " has " +
+                std::to_string(space->availableBytes) + " bytes free; nothing was written");
 }
 
 // Writes `bytes` random bytes; returns the Windows error number, 0 when all were written.

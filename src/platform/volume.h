@@ -145,6 +145,15 @@ class Volume {
   virtual VolumeAbilities abilities(const std::string& path) = 0;
 };
 
+// The space of the volume holding `path`, for a caller that goes on without it: nothing when
+// it cannot be read.
+inline std::optional<VolumeSpace> knownSpace(Volume& volume, const std::string& path) {
+  VolumeSpace space;
+  std::string why;
+  if (!volume.space(path, space, why)) return std::nullopt;
+  return space;
+}
+
 // The volume services of the platform the program was built for; stateless, shared by
 // every operation of the process.
 Volume& nativeVolume();
