@@ -143,6 +143,14 @@ MountEntry mountEntryOf(const std::string& mountPoint) {
   return found;
 }
 
+// ntfs-3g mounts as a plain FUSE file system; the master file table it shows at the root
+// tells NTFS apart.
+bool isNtfsThroughFuse(const std::string& mountPoint, const struct statfs& volume) {
+  if (volume.f_type != kFuse) return false;
+  struct stat table {};
+  return ::stat((mountPoint + "/$MFT").c_str(), &table) == 0 && S_ISREG(table.st_mode);
+}
+
 }  // namespace
 
 void settleVolume(const std::string& path) {
@@ -168,6 +176,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   struct statfs volume {};
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
+  out.fileRecordBytes = isNtfsThroughFuse(out.mountPoint, volume) ? kNtfsFileRecordBytes : 0;
   return true;
 }
 
