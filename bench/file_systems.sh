@@ -85,7 +85,7 @@ for kind in "${kinds[@]}"; do
   fi
   if [ "$status" != 0 ]; then
     printf '%-6s  %-16s  (run failed, exit %s: %s)\n' "$kind" "0.70 -> failed" "$status" \
-      "$(echo "$out" | grep -v '^\(Please\|Done\|Answered\|Buliding\|Calculating\)' | tail -n 1)"
+      "$(echo "$out" | grep -m 1 -i 'error\|cannot\|no space' || echo "$out" | tail -n 1)"
     umount "$work/mnt"
     continue
   fi

@@ -77,6 +77,13 @@ class ExtentReader {
   // time (administrator only).
   virtual ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                              std::string& why) = 0;
+  // As read(), for a file its folder's listing has just shown to be a regular file: a reader
+  // may open it before asking its stat (a link is still never followed, and anything but a
+  // regular file, should one have taken its place since, still reads as size 0).
+  virtual ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
+                                       std::uint64_t& size, std::string& why) {
+    return read(path, out, size, why);
+  }
 };
 
 // How a volume tells where a file's bytes lie.
