@@ -35,6 +35,12 @@ class ListWriting {
   // FileFailure) naming the file.
   std::unique_ptr<WritableFile> create(const std::string& path);
 
+  // Makes the missing folders of the file `path` (for a file moved there); a refusal is
+  // left to the request that follows.
+  void makeFoldersOf(const std::string& path) {
+    folders_.ensure(context_.style.folderPartOf(path));
+  }
+
   // Writes `size` random bytes; false when a write failed (a short write only ends the
   // file early).
   bool write(WritableFile& file, std::int64_t size);

@@ -1,0 +1,59 @@
+// The writes of a round aged by use: files replaced, grown and moved in, as a drive in use
+// gets them over time.
+//
+// A file moved in is written whole under a staged name in a staging folder at the target's
+// root, then renamed to its place: the rename keeps its blocks where they were written, far
+// from the files of its folder (the new file of a batch, or the new content of a file on
+// disk, which the rename replaces in one step). A grown file gets bytes appended in place.
+// The writes run in an order drawn from the random source, so that consecutive blocks of the
+// staging area belong to files of different folders.
+//
+// The list: before the writes start, the caller lists every staged name (addStagedNames)
+// beside the files' own names. A file's own name then always holds whole content (the old or
+// the new), a staged one is listed until the next list is written, and an erase of the list
+// removes every file either name leaves on disk (a name already gone is only counted). A
+// grown file is listed with its old size until the caller writes the list again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "app/outcome.h"
+
+namespace brimwell::aging {
+
+// The shares of the files on disk that a round of use replaces and grows.
+inline constexpr int kReplacedPercent = 30;
+inline constexpr int kGrownPercent = 10;
+
+// One write of a round of use on row `row` of the table it was planned for.
+struct UseWrite {
+  enum class Kind : std::uint8_t { MoveIn, Grow };
+  std::uint32_t row = 0;
+  Kind kind = Kind::MoveIn;
+  std::int32_t bytes = 0;  // appended, for Grow
+};
+
+// Every file of `batch` moved in, in a drawn order.
+std::vector<UseWrite> planMovesIn(const TextTable& batch, RandomSource& random);
+// The files of `onDisk` replaced (moved in with new content) and grown (by 1 byte to half
+// their size), drawn in the shares above, in a drawn order.
+std::vector<UseWrite> planUse(const TextTable& onDisk, RandomSource& random);
+
+// The staged name of write number `index`: `stem` followed by the number.
+std::string stagedName(const std::string& stem, std::size_t index);
+
+// Adds the staged name of every move in `writes` to `list`, with the size of its file in
+// `files`.
+void addStagedNames(const TextTable& files, const std::vector<UseWrite>& writes,
+                    const std::string& stem, TextTable& list);
+
+// Runs `writes` on the files of `files` (a grown file's size cell takes its new size), asking
+// the feedback whether to carry on after each. A failed write ends the run as the writer's
+// does; a refused rename or append fails naming the file.
+Outcome writeInUse(Context& context, TextTable& files, const std::vector<UseWrite>& writes,
+                   const std::string& stem);
+
+}  // namespace brimwell::aging
