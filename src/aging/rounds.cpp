@@ -1,5 +1,6 @@
 #include "aging/rounds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -190,13 +191,21 @@ class RoundsJob {
   // until the batch's list replaces it, and their new sizes from then on.
   Outcome useFiles(int round) {
     stage(round, 0, useShare(round));
-    const std::vector<UseWrite> writes = planUse(remaining_, context_.random);
+    const std::vector<UseWrite> writes = planUse(remaining_, blockBytes(), context_.random);
     const std::string stem = stagingStem(round, "use");
     TextTable listed{2};
     appendRows(remaining_, listed);
     addStagedNames(remaining_, writes, stem, listed);
     list_.write(listed);
     return writeInUse(context_, remaining_, writes, stem);
+  }
+
+  // The volume's block, which an append of use fills; 4 KiB when the volume does not tell.
+  std::int32_t blockBytes() {
+    VolumeSpace space;
+    std::string why;
+    if (!context_.volume.space(target_, space, why) || space.blockSize == 0) return 4096;
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(space.blockSize, 1 << 20));
   }
 
   // Writes the batch into the staging folder and moves each file into place.

@@ -46,7 +46,10 @@ bool grow(Context& context, diskops::ListWriting& writing, const std::string& pa
     throw Failure("The file '" + path + "' could not be opened to grow: " + ioErrorMessage(error) +
                   ".");
   }
-  if (!writing.write(*file, bytes) || !writing.close(*file)) {
+  // Written out before the close, the appended block is placed now, and the volume keeps no
+  // room reserved past the file's end for appends to come (XFS keeps it for a file closed
+  // with data still unplaced).
+  if (!writing.write(*file, bytes) || !writing.writtenOut(*file) || !writing.close(*file)) {
     file->close();
     return false;
   }
@@ -64,25 +67,35 @@ std::vector<UseWrite> planMovesIn(const TextTable& batch, RandomSource& random) 
   return writes;
 }
 
-std::vector<UseWrite> planUse(const TextTable& onDisk, RandomSource& random) {
+std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
+                              RandomSource& random) {
   const std::size_t count = onDisk.rowCount();
   const std::size_t replaced = shareOf(count, kReplacedPercent);
   const std::size_t grown = shareOf(count, kGrownPercent);
   const std::vector<bool> picked = diskops::pickRemovals(count, replaced + grown, random);
-  std::vector<UseWrite> writes;
-  writes.reserve(replaced + grown);
+  std::vector<std::uint32_t> rows;
+  rows.reserve(replaced + grown);
   for (std::size_t row = 0; row < count; ++row) {
-    if (picked[row]) writes.push_back({static_cast<std::uint32_t>(row), UseWrite::Kind::MoveIn});
+    if (picked[row]) rows.push_back(static_cast<std::uint32_t>(row));
   }
-  // The first `grown` of the drawn order grow, the rest are replaced.
-  shuffle(writes, random);
-  for (std::size_t i = 0; i < grown; ++i) {
-    UseWrite& write = writes[i];
-    const std::int32_t size = diskops::plannedFileSize(onDisk, write.row);
-    const auto most =
-        std::min<std::int64_t>(size / 2 + 1, std::numeric_limits<std::int32_t>::max() - size);
-    write.kind = UseWrite::Kind::Grow;
-    write.bytes = 1 + static_cast<std::int32_t>(random.draw(static_cast<std::uint32_t>(most)));
+  // The first `grown` of a drawn order grow, the rest are replaced.
+  for (std::size_t i = rows.size(); i > 1; --i) {
+    std::swap(rows[i - 1], rows[random.draw(static_cast<std::uint32_t>(i))]);
+  }
+  std::vector<UseWrite> writes;
+  writes.reserve(replaced + grown * kMostAppends);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i >= grown) {
+      writes.push_back({rows[i], UseWrite::Kind::MoveIn, 0});
+      continue;
+    }
+    // A size past 32 bits is not grown further: the list could not hold it.
+    const std::int32_t size = diskops::plannedFileSize(onDisk, rows[i]);
+    const auto appends = 1 + static_cast<std::int64_t>(random.draw(kMostAppends));
+    const std::int64_t room = std::numeric_limits<std::int32_t>::max() - std::int64_t{size};
+    for (std::int64_t n = 0; n < appends && (n + 1) * blockBytes <= room; ++n) {
+      writes.push_back({rows[i], UseWrite::Kind::Grow, blockBytes});
+    }
   }
   shuffle(writes, random);
   return writes;
@@ -108,8 +121,10 @@ Outcome writeInUse(Context& context, TextTable& files, const std::vector<UseWrit
   feedback.setProgress(0);
   feedback.pump();
   diskops::ListWriting writing(context);
+  const std::string target = context.fields.text(EditField::reprodpath);
   std::string path;
   for (std::size_t i = 0; i < writes.size(); ++i) {
+    if (i > 0 && i % kSettleEvery == 0) context.volume.settle(target);
     const UseWrite& write = writes[i];
     path.assign(files.caption(write.row));
     const std::int32_t size = diskops::listedFileSize(files, write.row);
@@ -118,7 +133,7 @@ Outcome writeInUse(Context& context, TextTable& files, const std::vector<UseWrit
       if (!moveIn(context, writing, staged, path, size)) return writing.failed(staged);
     } else {
       if (!grow(context, writing, path, write.bytes)) return writing.failed(path);
-      files.setSubCell(write.row, kSizeCell, std::to_string(size + write.bytes));
+      files.setSubCell(write.row, kSizeCell, std::to_string(std::int64_t{size} + write.bytes));
     }
     feedback.setProgress(diskops::percentOf(i + 1, writes.size()));
     if (!feedback.carryOn()) return diskops::stoppedByUser(feedback);

@@ -1,12 +1,17 @@
 // The writes of a round aged by use: files replaced, grown and moved in, as a drive in use
 // gets them over time.
 //
+// A grown file gets blocks appended in place, one to three times a round, each written out
+// before the file is closed; the writes reach
+// the volume (settle) every kSettleEvery writes, as a drive in use writes its files out long
+// before much later writes come, so that a file's appends lie apart: each a piece of its own
+// wherever the block after the file is taken.
+//
 // A file moved in is written whole under a staged name in a staging folder at the target's
 // root, then renamed to its place: the rename keeps its blocks where they were written, far
 // from the files of its folder (the new file of a batch, or the new content of a file on
-// disk, which the rename replaces in one step). A grown file gets bytes appended in place.
-// The writes run in an order drawn from the random source, so that consecutive blocks of the
-// staging area belong to files of different folders.
+// disk, which the rename replaces in one step). The writes run in an order drawn from the random
+// source, so that consecutive blocks of the staging area belong to files of different folders.
 //
 // The list: before the writes start, the caller lists every staged name (addStagedNames)
 // beside the files' own names. A file's own name then always holds whole content (the old or
@@ -24,23 +29,27 @@
 
 namespace brimwell::aging {
 
-// The shares of the files on disk that a round of use replaces and grows.
-inline constexpr int kReplacedPercent = 30;
-inline constexpr int kGrownPercent = 10;
+// The shares of the files on disk that a round of use replaces and grows, the most appends a
+// grown file gets in a round, and how many writes go between two settles of the volume.
+inline constexpr int kReplacedPercent = 20;
+inline constexpr int kGrownPercent = 40;
+inline constexpr int kMostAppends = 3;
+inline constexpr std::size_t kSettleEvery = 512;
 
 // One write of a round of use on row `row` of the table it was planned for.
 struct UseWrite {
   enum class Kind : std::uint8_t { MoveIn, Grow };
   std::uint32_t row = 0;
   Kind kind = Kind::MoveIn;
-  std::int32_t bytes = 0;  // appended, for Grow
+  std::int32_t bytes = 0;  // appended, for Grow: one block
 };
 
 // Every file of `batch` moved in, in a drawn order.
 std::vector<UseWrite> planMovesIn(const TextTable& batch, RandomSource& random);
-// The files of `onDisk` replaced (moved in with new content) and grown (by 1 byte to half
-// their size), drawn in the shares above, in a drawn order.
-std::vector<UseWrite> planUse(const TextTable& onDisk, RandomSource& random);
+// The files of `onDisk` replaced (moved in with new content) and grown (by one to
+// kMostAppends appends of `blockBytes` each), drawn in the shares above, in a drawn order.
+std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
+                              RandomSource& random);
 
 // The staged name of write number `index`: `stem` followed by the number.
 std::string stagedName(const std::string& stem, std::size_t index);
@@ -51,7 +60,8 @@ void addStagedNames(const TextTable& files, const std::vector<UseWrite>& writes,
                     const std::string& stem, TextTable& list);
 
 // Runs `writes` on the files of `files` (a grown file's size cell takes its new size), asking
-// the feedback whether to carry on after each. A failed write ends the run as the writer's
+// the feedback whether to carry on after each and settling the volume of the target every
+// kSettleEvery writes. A failed write ends the run as the writer's
 // does; a refused rename or append fails naming the file.
 Outcome writeInUse(Context& context, TextTable& files, const std::vector<UseWrite>& writes,
                    const std::string& stem);

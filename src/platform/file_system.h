@@ -72,6 +72,10 @@ class WritableFile {
     placed = false;
     return 0;
   }
+  // Writes what was written out to the volume now and waits for it, so that its blocks are
+  // placed before later writes are (not a flush of the drive's cache). Returns the Windows
+  // error number (0 on success); a file system that cannot does nothing.
+  virtual int writeOut() { return 0; }
   // Closes the file; returns the Windows error number (0 on success). Idempotent.
   virtual int close() = 0;
 };

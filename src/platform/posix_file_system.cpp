@@ -213,7 +213,9 @@ class PosixListing : public FolderListing {
 
 class PosixWritableFile : public WritableFile {
  public:
-  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  // `trimAtClose`: the file was opened to grow (appendToFile).
+  explicit PosixWritableFile(int fd, bool trimAtClose = false)
+      : fd_(fd), trimAtClose_(trimAtClose) {}
   ~PosixWritableFile() override { close(); }
 
   // Hot: the writer's block loop runs through it (see ListWriting::write).
@@ -246,8 +248,27 @@ class PosixWritableFile : public WritableFile {
     return windowsErrorFromErrno(errno, true);
   }
 
+  int writeOut() override {
+    constexpr unsigned kWriteAndWait =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (::sync_file_range(fd_, 0, 0, kWriteAndWait) == 0) return 0;
+    // Where the range cannot be written out alone, the whole file is.
+    if ((errno == ENOSYS || errno == EINVAL || errno == ESPIPE) && ::fdatasync(fd_) == 0) return 0;
+    return windowsErrorFromErrno(errno, true);
+  }
+
   int close() override {
     if (fd_ < 0) return 0;
+    // XFS keeps the room it reserved past the end of a file that is opened, grown and
+    // closed again and again (until the inode leaves memory), which would read as used
+    // space: a truncate to the file's own size gives it back and loses nothing.
+    struct stat st {};
+    if (trimAtClose_ && (::fstat(fd_, &st) != 0 || ::ftruncate(fd_, st.st_size) != 0)) {
+      const int error = windowsErrorFromErrno(errno, true);
+      ::close(fd_);
+      fd_ = -1;
+      return error;
+    }
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0 || errno == EINTR ? 0 : windowsErrorFromErrno(errno, true);
@@ -255,6 +276,7 @@ class PosixWritableFile : public WritableFile {
 
  private:
   int fd_;
+  bool trimAtClose_;
 };
 
 // Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo fields.
@@ -699,7 +721,7 @@ std::unique_ptr<WritableFile> PosixFileSystem::appendToFile(const std::string& p
     error = errorForPath(errno, native);
     return nullptr;
   }
-  return std::make_unique<PosixWritableFile>(fd);
+  return std::make_unique<PosixWritableFile>(fd, true);
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::appendConfined(const std::string& native,
@@ -719,7 +741,7 @@ std::unique_ptr<WritableFile> PosixFileSystem::appendConfined(const std::string&
                                 : refusedForUse(st);
     if (error != 0) return nullptr;
     const int fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) return std::make_unique<PosixWritableFile>(fd);
+    if (fd >= 0) return std::make_unique<PosixWritableFile>(fd, true);
     error = windowsErrorFromErrno(errno, false);
     return nullptr;
   }

@@ -106,6 +106,8 @@ class Win32WritableFile : public WritableFile {
     return 0;
   }
 
+  int writeOut() override { return FlushFileBuffers(handle_) ? 0 : lastError(); }
+
   int close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return 0;
     if (sparse_) {

@@ -31,6 +31,7 @@ class ForwardingFile : public WritableFile {
   int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
     return real_->reserve(offset, size, placed);
   }
+  int writeOut() override { return real_->writeOut(); }
   int close() override { return real_->close(); }
 
  private:
