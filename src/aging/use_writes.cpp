@@ -68,7 +68,7 @@ std::vector<UseWrite> planMovesIn(const TextTable& batch, RandomSource& random) 
 }
 
 std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
-                              RandomSource& random) {
+                              std::uint64_t growBytes, RandomSource& random) {
   const std::size_t count = onDisk.rowCount();
   const std::size_t replaced = shareOf(count, kReplacedPercent);
   const std::size_t grown = shareOf(count, kGrownPercent);
@@ -94,6 +94,8 @@ std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
     const auto appends = 1 + static_cast<std::int64_t>(random.draw(kMostAppends));
     const std::int64_t room = std::numeric_limits<std::int32_t>::max() - std::int64_t{size};
     for (std::int64_t n = 0; n < appends && (n + 1) * blockBytes <= room; ++n) {
+      if (growBytes < static_cast<std::uint64_t>(blockBytes)) break;
+      growBytes -= static_cast<std::uint64_t>(blockBytes);
       writes.push_back({rows[i], UseWrite::Kind::Grow, blockBytes});
     }
   }

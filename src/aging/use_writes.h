@@ -47,9 +47,10 @@ struct UseWrite {
 // Every file of `batch` moved in, in a drawn order.
 std::vector<UseWrite> planMovesIn(const TextTable& batch, RandomSource& random);
 // The files of `onDisk` replaced (moved in with new content) and grown (by one to
-// kMostAppends appends of `blockBytes` each), drawn in the shares above, in a drawn order.
+// kMostAppends appends of `blockBytes` each, `growBytes` at most in all, so that the volume
+// stays below its level), drawn in the shares above, in a drawn order.
 std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
-                              RandomSource& random);
+                              std::uint64_t growBytes, RandomSource& random);
 
 // The staged name of write number `index`: `stem` followed by the number.
 std::string stagedName(const std::string& stem, std::size_t index);
