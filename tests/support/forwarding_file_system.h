@@ -31,6 +31,7 @@ class ForwardingFile : public WritableFile {
   int reserve(std::uint64_t offset, std::uint64_t size, bool& placed) override {
     return real_->reserve(offset, size, placed);
   }
+  int writeOut() override { return real_->writeOut(); }
   int close() override { return real_->close(); }
 
  private:
@@ -63,6 +64,12 @@ class ForwardingFileSystem : public FileSystem {
     return real_.readFile(path, contents);
   }
   int deleteFile(const std::string& path) override { return real_.deleteFile(path); }
+  int renameFile(const std::string& from, const std::string& to) override {
+    return real_.renameFile(from, to);
+  }
+  std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) override {
+    return real_.appendToFile(path, error);
+  }
   bool allowsConcurrentListing() const override { return real_.allowsConcurrentListing(); }
 
  protected:
