@@ -221,36 +221,62 @@ TEST(LayoutAimRefusals, FuseWithoutADeviceIsRefusedBeforeWriting) {
   }
 }
 
-TEST(LayoutAimStop, AStopMidListLeavesTheFilesWrittenWholeAndNoPlacedPieceHoldingZeros) {
-  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Ext4);
-  ScratchVolume volume(ScratchVolume::Kind::Ext4, 32);
-  const std::string target = volume.mountPoint() + "/t/";
-  std::filesystem::create_directory(target);
-  Operation op;
-  std::vector<std::pair<std::string, std::string>> files;
-  for (int i = 0; i < 40; ++i) {
-    files.emplace_back(target + "f" + std::to_string(i), std::to_string((9 + i % 7) * 4096));
+// Writes `count` files of `blocks` to `blocks` + 6 blocks into a new folder of an ext4 volume
+// of `megabytes` MiB, cut for a score of 0.5, the user asking to stop after `carryOns` files.
+struct CutWrite {
+  CutWrite(int megabytes, int count, int blocks, int carryOns) : volume(Kind::Ext4, megabytes) {
+    std::filesystem::create_directory(target);
+    for (int i = 0; i < count; ++i) {
+      files.emplace_back(target + "f" + std::to_string(i), std::to_string((blocks + i % 7) * 4096));
+    }
+    op.setFiles(files);
+    op.feedback.carryOns = carryOns;
+    outcome = aging::reproduceToLayout(
+        context, aging::layoutAim(context, 0.5, std::nullopt, TextTable(2), {}, target));
   }
-  op.setFiles(files);
+  // Every file there holds its listed size of random bytes: a block of zeros is a placed
+  // piece never written. Returns how many are there.
+  std::size_t wholeFiles() const {
+    std::size_t there = 0;
+    for (const auto& [path, size] : files) {
+      if (!std::filesystem::exists(path)) continue;
+      ++there;
+      const std::string bytes = readWholeFile(path);
+      EXPECT_EQ(std::to_string(bytes.size()), size) << path;
+      for (std::size_t at = 0; at < bytes.size(); at += 4096) {
+        EXPECT_NE(bytes.substr(at, 4096), std::string(4096, '\0')) << path << " at " << at;
+      }
+    }
+    return there;
+  }
+
+  using Kind = ScratchVolume::Kind;
+  ScratchVolume volume;
+  const std::string target = volume.mountPoint() + "/t/";
+  Operation op;
   Context context{op.lists,      op.fields,          op.feedback, op.disk,       op.random,
                   *op.collation, PathStyle::posix(), ".",         nativeVolume()};
-  const aging::LayoutAim aim =
-      aging::layoutAim(context, 0.5, std::nullopt, TextTable(2), {}, target);
-  op.feedback.carryOns = 12;  // the user asks to stop after the 13th file
-  EXPECT_EQ(aging::reproduceToLayout(context, aim), Outcome::Stopped);
-  for (std::size_t row = 0; row < files.size(); ++row) {
-    const std::string& path = files[row].first;
-    if (row > 12) {
-      EXPECT_FALSE(std::filesystem::exists(path)) << path;
-      continue;
-    }
-    // Random bytes throughout: a block of zeros is a placed piece never written.
-    const std::string bytes = readWholeFile(path);
-    ASSERT_EQ(std::to_string(bytes.size()), files[row].second) << path;
-    for (std::size_t at = 0; at < bytes.size(); at += 4096) {
-      EXPECT_NE(bytes.substr(at, 4096), std::string(4096, '\0')) << path << " at " << at;
-    }
-  }
+  std::vector<std::pair<std::string, std::string>> files;
+  Outcome outcome = Outcome::Done;
+};
+
+TEST(LayoutAimStop, AStopOrAFullVolumeMidListLeavesNoPlacedPieceHoldingZeros) {
+  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Ext4);
+  const CutWrite stopped(32, 40, 9, 12);  // stopped after the 13th file
+  EXPECT_EQ(stopped.outcome, Outcome::Stopped);
+  EXPECT_EQ(stopped.wholeFiles(), 13u);
+  EXPECT_TRUE(std::filesystem::exists(stopped.files[12].first));
+
+  // Files of 1.2 MiB and more, for 16 MiB: the file whose place cannot be given, and the one
+  // waiting for its turn, are removed; the error names the first.
+  const CutWrite full(16, 20, 300, 100);
+  EXPECT_EQ(full.outcome, Outcome::Failed);
+  const std::size_t whole = full.wholeFiles();
+  EXPECT_GT(whole, 4u);
+  EXPECT_LT(whole, 14u);
+  ASSERT_EQ(full.op.feedback.explained.size(), 1u);
+  EXPECT_TRUE(contains(full.op.feedback.explained[0], "the volume is full"))
+      << full.op.feedback.explained[0];
 }
 
 }  // namespace
