@@ -9,7 +9,8 @@
 // So a cut file's pieces are given their places before its data is written: where fallocate
 // places ranges, first piece first, in turns with other cut files and each beyond a spacer
 // block taken out again (aging/piece_turns.h), so every cut is a break a reader meets;
-// where zeros written into a hole place a range (ntfs-3g), from the last to the first, each
+// where zeros written into a hole place a range (ntfs-3g), or the spacers' holes would keep
+// new files out (XFS: VolumeAbilities::newFilesNeedFreeRuns), from the last to the first, each
 // piece's preferred place, right before the piece after it, being taken by what was written
 // earlier (piece_placement.h). Nothing depends on timing: places are taken in the order of
 // the calls. The files written are measured in batches (their extents) and the share of
@@ -32,6 +33,7 @@ struct LayoutAim {
   LayoutJoins onDisk;  // the files already under the target that stay
   std::uint32_t blockSize = 4096;
   RangePlacement placement = RangePlacement::None;  // how the volume places a range
+  bool holesAllowed = true;  // false: new files need the free space in runs, kept whole
   // run --like: the shares of files by extent class that the files on disk and the batch
   // are to reach together (each file cut into a planned number of pieces, ExtentPlan);
   // nothing: every join is cut with one share.
