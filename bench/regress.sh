@@ -18,11 +18,20 @@
 #   measure   `measure` against `census` on 99,001 written files, warm
 #   writer    the writer against its system-call floor (writer_baseline) on tmpfs
 #   erase     the erase against `xargs rm -f` on tmpfs
-# Printed: each figure's median for both sides, the median of the paired ratios (work / base)
-# with their range (and the census against its walk floor, bench/walk_floor.c), the same
-# for the CPU time (user + system) each side took, steadier than the wall time on a busy
-# machine, and a mark "WORSE" where that median is more than 10 % worse and the
-# best pair is worse too (single runs on a shared machine spread by +-20 %).
+# The floors, minimal programs doing the same work (built from the work tree, run in every
+# pair): build  bench/build_floor.c (the same entries drawn, put in order and written);
+# sort-out  shuf itself; census  bench/walk_floor.c; measure  walk_floor --extents
+# --free-space (each file's extents, the free-space map); writer  writer_baseline; erase has
+# none but its competitor.
+#
+# Printed, a row for each figure: its goal; both sides' medians (the build in seconds and
+# MiB, the others as a ratio to their competitor in the same pair); the work's distance from
+# its floor (work / floor, paired median) and the floor's own ratio to the competitor; a
+# verdict: "met", "floor misses it" (the floor itself misses the goal and the work is within
+# 1.1x of it), or "NOT MET"; the median of the paired ratios work / base with their range;
+# a mark "WORSE" where that median is more than 10 % worse and the best pair is worse too
+# (single runs on a shared machine spread by +-20 %); and the same paired ratio for the CPU
+# time (user + system), steadier than the wall time on a busy machine.
 #
 # PAIRS (default 7) sets the pairs; CENSUS_TREE and WRITTEN_TREE the trees (made when
 # missing; the written tree takes about 2.3 GB on the disk); SCRATCH the tmpfs folder.
@@ -53,17 +62,19 @@ if [[ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]]; then
   work_commit="$work_commit+changes"
 fi
 
-build_tree() {  # SOURCE BUILD
+build_tree() {  # SOURCE BUILD TARGET...
+  local source="$1" build="$2"
+  shift 2
   if command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$1" CCACHE_NOHASHDIR=true
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$source" CCACHE_NOHASHDIR=true
   fi
-  if [[ ! -f "$2/CMakeCache.txt" ]]; then
-    cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWELL_GUI=OFF \
+  if [[ ! -f "$build/CMakeCache.txt" ]]; then
+    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWELL_GUI=OFF \
       -DBRIMWELL_TESTS=OFF -DBRIMWELL_BENCH=ON >/dev/null
   fi
-  cmake --build "$2" -j2 --target brimwell-cli writer_run writer_baseline fragmentation_run \
-    walk_floor >/dev/null
+  cmake --build "$build" -j2 --target "$@" >/dev/null
 }
+side_targets=(brimwell-cli writer_run fragmentation_run)  # each side runs these; the floors are the work's
 echo "building base $base_commit and work $work_commit in $out"
 mkdir -p "$out" "$scratch"
 # The base's sources are unpacked again only for another commit, so its build stays current.
@@ -73,8 +84,8 @@ if [[ "$(cat "$out/base-src/.regress-commit" 2>/dev/null)" != "$base_commit" ]];
   git -C "$root" archive "$base_commit" | tar -x -C "$out/base-src"
   echo "$base_commit" >"$out/base-src/.regress-commit"
 fi
-build_tree "$out/base-src" "$out/base"
-build_tree "$root" "$work_build"
+build_tree "$out/base-src" "$out/base" "${side_targets[@]}"
+build_tree "$root" "$work_build" "${side_targets[@]}" writer_baseline walk_floor build_floor
 ln -sfn "$work_build" "$out/work"
 floor="$out/work/bench/writer_baseline"
 
@@ -120,13 +131,18 @@ run_side() {  # PAIR SIDE: every figure of one side
   timed "$pair" erase "$side" "$bin/bench/fragmentation_run" erase "$scratch/writer-list.txt" \
     "$scratch/e"
 }
-run_floors() {  # PAIR: what the ratios are taken against
+run_floors() {  # PAIR: what the ratios are taken against, and the floors
   local pair="$1"
+  timed "$pair" build-floor floor "$out/work/bench/build_floor" 1000000 30000 \
+    "$scratch/floor-built.txt"
+  rm -f "$scratch/floor-built.txt"
   timed "$pair" sort-out floor shuf -n 150000 "$scratch/list.txt"
   timed "$pair" census floor du -s --apparent-size "$census_tree"
   timed "$pair" walk floor "$out/work/bench/walk_floor" "$census_tree"
   timed "$pair" measure floor "$out/work/src/cli/brimwell-cli" census "$written_tree" \
     --template "$template"
+  timed "$pair" measure-floor floor "$out/work/bench/walk_floor" --extents --free-space \
+    "$written_tree"
   rm -rf "$scratch/t"
   timed "$pair" writer floor "$floor" "$scratch/writer-list.txt" "$scratch/t"
   rm -rf "$scratch/t" "$scratch/e"
@@ -158,36 +174,59 @@ for pair, figure, side, seconds, peak, user, system in rows:
         continue
     data.setdefault(figure, {}).setdefault(side, {})[int(pair)] = (
         float(seconds), int(peak), float(user) + float(system))
-figures = [  # (times of, floor from, name, goal)
-    ("build", None, "build 1,000,000 files / 30,000 folders (s)", "<= 0.5 s, <= 200 MiB"),
-    ("sort-out", "sort-out", "sort-out --percent 15 / shuf -n 150000", "<= 1.2"),
-    ("census", "census", "census 200,000 files / du -s, warm", "<= 0.6"),
-    ("census", "walk", "the same census / its walk floor (walk_floor.c)", "-"),
-    ("measure", "measure", "measure / census, 99,001 written files", "<= 1.2"),
-    ("writer", "writer", "writer / its floor, tmpfs", "<= 1.05"),
-    ("erase", "erase", "erase / xargs rm -f, tmpfs", "<= 0.9"),
+# (times of, competitor, floor, name, goal): the goal a ratio to the competitor, or for the
+# build its seconds and MiB.
+figures = [
+    ("build", None, "build-floor", "build 1,000,000 files / 30,000 folders", (0.5, 200)),
+    ("sort-out", "sort-out", "sort-out", "sort-out --percent 15 / shuf -n 150000", 1.2),
+    ("census", "census", "walk", "census 200,000 files / du -s, warm", 0.6),
+    ("measure", "measure", "measure-floor", "measure / census, 99,001 written files", 1.2),
+    ("writer", "writer", "writer", "writer / its floor (writer_baseline), tmpfs", 1.05),
+    ("erase", "erase", None, "erase / xargs rm -f, tmpfs", 0.9),
 ]
-print("| figure | goal | base | work | work / base, paired median (range) | | CPU: work / base |")
-print("|---|---|---|---|---|---|---|")
-for key, floor, name, goal in figures:
+print("| figure | goal | base | work | work / floor (floor / competitor) | verdict "
+      "| work / base, paired median (range) | | CPU: work / base |")
+print("|---|---|---|---|---|---|---|---|---|")
+median = statistics.median
+for key, competitor, floor, name, goal in figures:
     sides = data[key]
     pairs = sorted(set(sides["base"]) & set(sides["work"]))
+    def seconds(figure, side, p):
+        return data[figure][side][p][0]
     def value(side, p):
-        seconds = sides[side][p][0]
-        return seconds / max(data[floor]["floor"][p][0], 0.01) if floor else seconds
+        own = seconds(key, side, p)
+        return own / max(seconds(competitor, "floor", p), 0.01) if competitor else own
     base = [value("base", p) for p in pairs]
     work = [value("work", p) for p in pairs]
-    ratios = [w / b for w, b in zip(work, base)]
+    ratios = [w / max(b, 1e-9) for w, b in zip(work, base)]
     cpu = [max(sides["work"][p][2], 0.01) / max(sides["base"][p][2], 0.01) for p in pairs]
-    median = statistics.median(ratios)
-    mark = "WORSE" if median > 1.10 and min(ratios) > 1.0 else ""
-    fmt = (lambda v: f"{v:.3f} s") if key == "build" else (lambda v: f"{v:.2f}x")
-    base_text, work_text = fmt(statistics.median(base)), fmt(statistics.median(work))
+    mark = "WORSE" if median(ratios) > 1.10 and min(ratios) > 1.0 else ""
     if key == "build":
-        peak = lambda side: statistics.median(sides[side][p][1] for p in pairs) / 1024
-        base_text += f", {peak('base'):.0f} MiB"
-        work_text += f", {peak('work'):.0f} MiB"
-    print(f"| {name} | {goal} | {base_text} | {work_text} | "
-          f"{median:.3f} ({min(ratios):.3f}-{max(ratios):.3f}) | {mark} | "
-          f"{statistics.median(cpu):.3f} ({min(cpu):.3f}-{max(cpu):.3f}) |")
+        peak = lambda side: median(sides[side][p][1] for p in pairs) / 1024
+        base_text = f"{median(base):.3f} s, {peak('base'):.0f} MiB"
+        work_text = f"{median(work):.3f} s, {peak('work'):.0f} MiB"
+        goal_text = f"<= {goal[0]} s, <= {goal[1]} MiB"
+        met = median(work) <= goal[0] and peak("work") <= goal[1]
+    else:
+        base_text, work_text = f"{median(base):.2f}x", f"{median(work):.2f}x"
+        goal_text = f"<= {goal}"
+        met = median(work) <= goal
+    floor_text, floor_misses, within = "-", False, False
+    if floor:
+        to_floor = median(seconds(key, "work", p) / max(seconds(floor, "floor", p), 0.01)
+                          for p in pairs)
+        if competitor:
+            own = median(seconds(floor, "floor", p) / max(seconds(competitor, "floor", p), 0.01)
+                         for p in pairs)
+            floor_text = f"{to_floor:.2f}x ({own:.2f}x)"
+            floor_misses = own > goal
+        else:
+            own = median(seconds(floor, "floor", p) for p in pairs)
+            floor_text = f"{to_floor:.2f}x ({own:.3f} s)"
+            floor_misses = own > goal[0]
+        within = to_floor <= 1.1
+    verdict = "met" if met else "floor misses it" if floor_misses and within else "NOT MET"
+    print(f"| {name} | {goal_text} | {base_text} | {work_text} | {floor_text} | {verdict} | "
+          f"{median(ratios):.3f} ({min(ratios):.3f}-{max(ratios):.3f}) | {mark} | "
+          f"{median(cpu):.3f} ({min(cpu):.3f}-{max(cpu):.3f}) |")
 PY

@@ -48,7 +48,8 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                   space.mountPoint + ", which holds " + target + ", are free to this user");
   }
 
-  const double mean = meanFileFootprint(context.lists.sizes, space.blockSize);
+  const EntrySpace unit = entrySpaceOf(space);
+  const double mean = meanFileFootprint(context.lists.sizes, space.blockSize) + unit.recordBytes;
   auto files = static_cast<std::int64_t>(
       std::ceil(static_cast<double>(budget) / std::max(mean, 1.0) * 1.03));
   const std::uint32_t state = context.random.state();
@@ -62,7 +63,7 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
     const Outcome outcome = fileset::buildChecked(context);
     if (outcome != Outcome::Done) return outcome;
     folders = space.foldersTakeBlocks ? measureFileList(context.lists.files1, target).folders : 0;
-    const std::uint64_t footprint = listFootprint(context.lists.files1, space.blockSize, folders);
+    const std::uint64_t footprint = listFootprint(context.lists.files1, unit, folders);
     if (footprint >= budget || files == kMostFiles) break;
     files = static_cast<std::int64_t>(
                 std::ceil(static_cast<double>(files) * static_cast<double>(budget) /
@@ -72,8 +73,8 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
   // Counted on the list before trimming, which only takes files away: never too little.
   const std::uint64_t margin = cut ? cutFilesMargin(context.lists.files1, space.blockSize) : 0;
   const std::uint64_t footprint =
-      trimToBudget(context.lists.files1, space.blockSize, folders,
-                   budget - std::min(budget, margin), space.totalBytes / 200, context.random);
+      trimToBudget(context.lists.files1, unit, folders, budget - std::min(budget, margin),
+                   space.totalBytes / 200, context.random);
   context.feedback.setStatus("Fill " + levelText(percent) +
                              " %: " + std::to_string(context.lists.files1.rowCount()) +
                              " files taking " + std::to_string(footprint) + " bytes in " +

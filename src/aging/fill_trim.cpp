@@ -18,10 +18,42 @@ std::uint64_t roundUp(std::uint64_t size, std::uint64_t block) {
   return (size + block - 1) / block * block;
 }
 
-std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, std::uint64_t block) {
+// An NTFS file record keeps, besides its header, the standard information and the data
+// attribute's header, about 760 of its 1024 bytes for the name attribute (90 bytes and two a
+// UTF-16 unit) and data kept in the record (as ntfs-3g lays a new file out).
+constexpr std::uint64_t kRecordOwnBytes = 264;
+std::uint64_t nameAttributeBytes(std::uint64_t units) { return roundUp(90 + 2 * units, 8); }
+// A name's entry in its folder's index: 16 bytes of header and the name attribute's 66 + 2 a
+// unit; index nodes split in half, so an entry takes about twice that.
+std::uint64_t indexEntryShare(std::uint64_t units) { return 2 * roundUp(82 + 2 * units, 8); }
+constexpr std::uint64_t kFolderNameUnits = 8;  // a fair guess: a folder's name is not listed
+
+// UTF-16 units of the UTF-8 name `name`: one a character, two beyond the basic plane.
+std::uint64_t utf16Units(std::string_view name) {
+  std::uint64_t units = 0;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ++units;
+    if (byte >= 0xF0) ++units;
+  }
+  return units;
+}
+
+std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, EntrySpace unit) {
+  const std::uint64_t block = unit.blockSize == 0 ? 1 : unit.blockSize;
   const auto size = static_cast<std::uint64_t>(diskops::plannedFileSize(files1, row));
   const std::string_view path = files1.caption(row);
-  return roundUp(size, block) + entryBytes(path.size() - PathStyle::folderPart(path).size());
+  const std::string_view name = path.substr(PathStyle::folderPart(path).size());
+  if (unit.recordBytes == 0) return roundUp(size, block) + entryBytes(name.size());
+  const std::uint64_t units = utf16Units(name);
+  const bool resident =
+      roundUp(size, 8) + nameAttributeBytes(units) + kRecordOwnBytes <= unit.recordBytes;
+  return unit.recordBytes + indexEntryShare(units) + (resident ? 0 : roundUp(size, block));
+}
+
+std::uint64_t folderFootprint(EntrySpace unit) {
+  if (unit.recordBytes != 0) return unit.recordBytes + indexEntryShare(kFolderNameUnits);
+  return (unit.blockSize == 0 ? 1 : unit.blockSize) + entryBytes(8);
 }
 
 // The sum of ceil(s / block) over the sizes s = 0 ... n-1.
@@ -35,12 +67,14 @@ long double blocksBelow(std::uint64_t n, std::uint64_t block) {
 
 }  // namespace
 
-std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
-                            std::int64_t folderCount) {
-  const std::uint64_t block = blockSize == 0 ? 1 : blockSize;
-  std::uint64_t bytes = static_cast<std::uint64_t>(folderCount) * (block + entryBytes(8));
+EntrySpace entrySpaceOf(const VolumeSpace& space) {
+  return {space.blockSize, space.fileRecordBytes};
+}
+
+std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount) {
+  std::uint64_t bytes = static_cast<std::uint64_t>(folderCount) * folderFootprint(unit);
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
-    bytes += entryFootprint(files1, row, block);
+    bytes += entryFootprint(files1, row, unit);
   }
   return bytes;
 }
@@ -80,10 +114,9 @@ double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize) {
   return files > 0 ? static_cast<double>(bytes / files) : 0.0;
 }
 
-std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int64_t folderCount,
+std::uint64_t trimToBudget(TextTable& files1, EntrySpace unit, std::int64_t folderCount,
                            std::uint64_t budget, std::uint64_t tolerance, RandomSource& random) {
-  const std::uint64_t block = blockSize == 0 ? 1 : blockSize;
-  std::uint64_t total = listFootprint(files1, blockSize, folderCount);
+  std::uint64_t total = listFootprint(files1, unit, folderCount);
   if (total <= budget) return total;
   const std::uint64_t floor = budget > tolerance ? budget - tolerance : 0;
   std::vector<bool> removed(files1.rowCount(), false);
@@ -100,7 +133,7 @@ std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int6
       const std::uint32_t row = candidates[pick];
       candidates[pick] = candidates.back();
       candidates.pop_back();
-      const std::uint64_t bytes = entryFootprint(files1, row, block);
+      const std::uint64_t bytes = entryFootprint(files1, row, unit);
       if (!anyRemoval && total - bytes < floor) continue;
       removed[row] = true;
       total -= bytes;

@@ -6,14 +6,23 @@
 
 #include "app/random_source.h"
 #include "app/text_table.h"
+#include "platform/volume.h"
 
 namespace brimwell::aging {
 
-// The bytes the files of `files1` take on a volume of `blockSize`-byte blocks: each size
-// rounded up to whole blocks, and the folders' own blocks (one per folder in
-// `folderCount`, and the directory entries of the files).
-std::uint64_t listFootprint(const TextTable& files1, std::uint32_t blockSize,
-                            std::int64_t folderCount);
+// How a volume gives out space to the entries of a list.
+struct EntrySpace {
+  std::uint32_t blockSize = 0;    // the allocation unit
+  std::uint32_t recordBytes = 0;  // VolumeSpace::fileRecordBytes
+};
+EntrySpace entrySpaceOf(const VolumeSpace& space);
+
+// The bytes the files of `files1` take on a volume that gives out space as `unit` says, with
+// `folderCount` folders. Each file takes its size rounded up to whole blocks and its name in
+// its folder; each folder one block and its name. Where every entry has a record of its own
+// (NTFS), each file and folder takes that record and twice its name's index entry (an index
+// node is about half full), and a file that fits in what its record leaves takes no block.
+std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount);
 
 // The blocks the file system's own records take for the files of `files1` once they are cut
 // into pieces (run --layout), in bytes. A file of more than 4 blocks may get more extents
@@ -31,7 +40,7 @@ double meanFileFootprint(const TextTable& sizes, std::uint32_t blockSize);
 // while others can be taken, so the result lands between the two where the sizes allow;
 // entries are never cut off the end, which would empty whole folders. The list keeps its
 // order. Returns the footprint left.
-std::uint64_t trimToBudget(TextTable& files1, std::uint32_t blockSize, std::int64_t folderCount,
+std::uint64_t trimToBudget(TextTable& files1, EntrySpace unit, std::int64_t folderCount,
                            std::uint64_t budget, std::uint64_t tolerance, RandomSource& random);
 
 }  // namespace brimwell::aging

@@ -30,7 +30,7 @@ void UsedModel::batchWritten(const TextTable& batch) {
 }
 
 std::uint64_t UsedModel::usedBytes(const TextTable& onDisk) const {
-  const std::uint64_t counted = before_ + listFootprint(onDisk, space_.blockSize, folders_);
+  const std::uint64_t counted = before_ + listFootprint(onDisk, entrySpaceOf(space_), folders_);
   const VolumeSpace now = volumeOfTarget(context_, target_, false);
   return correctedUsedBytes(counted, now.usedBytes(), space_.totalBytes);
 }

@@ -5,10 +5,11 @@
 // extent trees take), and a batch sized from it, trimmed at random to that budget, comes
 // out different: the same seed would not give the same drive. So the model counts the used
 // space before the job and the whole blocks of the files on disk with the folders the job
-// made, the same in every run, and corrects that by the volume's reading rounded to a grain
-// (1 MiB, or 1/256 of the volume when that is more): a few blocks do not change the
-// correction but for the rare reading near a grain's edge, while what the count leaves out
-// (metadata, folders kept inside their inodes on XFS) is taken in to within half a grain.
+// made (and their records, where the file system keeps one for each), the same in every run, and
+// corrects that by the volume's reading rounded to a grain (1 MiB, or 1/256 of the volume when that
+// is more): a few blocks do not change the correction but for the rare reading near a grain's edge,
+// while what the count leaves out (metadata, folders kept inside their inodes on XFS) is taken in
+// to within half a grain.
 #pragma once
 
 #include <cstdint>

@@ -48,7 +48,7 @@ std::uint64_t planFootprint(const TextTable& files1, const std::string& target,
                             const VolumeSpace& space, bool cut) {
   const std::int64_t folders =
       space.foldersTakeBlocks ? measureFileList(files1, target).folders : 0;
-  return listFootprint(files1, space.blockSize, folders) +
+  return listFootprint(files1, entrySpaceOf(space), folders) +
          (cut ? cutFilesMargin(files1, space.blockSize) : 0);
 }
 

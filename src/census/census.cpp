@@ -42,18 +42,24 @@ Outcome Census::analyseClick() {
   unread = walk::UnreadPaths();
   ScanPass = 0;
   const std::string counted = context_.fields.text(EditField::scanpath);
-  // The classifying walk's listings are read on the pool's threads meanwhile.
+  // Listed on the pool's threads, and kept for the classifying walk.
   std::optional<walk::OrderedWalk> ahead;
   if (context_.fs.allowsConcurrentListing()) {
     try {
       ahead.emplace(context_.fs, folderPath(counted), context_.style.separator());
     } catch (const std::system_error&) {
-      // No thread to be had: the classifying walk lists again.
+      // No thread to be had: each walk lists on this one.
     }
   }
-  ScanFolder(counted);
-  if (TotalFiles == 0) {
+  std::vector<std::uint64_t> kept;
+  bool keptAll = false;
+  if (ahead) {
+    keptAll = countWalked(*ahead, kept);
     ahead.reset();
+  } else {
+    ScanFolder(counted);
+  }
+  if (TotalFiles == 0) {
     feedback.notice("No files to process.");
     return Outcome::Stopped;
   }
@@ -72,11 +78,12 @@ Outcome Census::analyseClick() {
   walk::UnreadPaths countingMissed = std::exchange(unread, walk::UnreadPaths());
   shownProgress_ = -1;
   const std::string classified = context_.fields.text(EditField::scanpath);
-  if (ahead && classified == counted) {
-    classifyWalked(*ahead);
+  if (keptAll && classified == counted) {
+    classifyKept(kept);  // what the walk missed, the counting walk's misses below
   } else {
-    // The location was changed during the counting walk: what was read ahead is not it.
-    ahead.reset();
+    // Too many entries to keep, or the location was changed during the counting walk (what
+    // was kept is not it).
+    kept = std::vector<std::uint64_t>();
     ScanFolder(classified);
   }
   if (unread.empty()) unread = std::move(countingMissed);
@@ -133,12 +140,33 @@ void Census::walk(std::string& folder, bool root) {
   unread.addFolder(folder, listing->error());
 }
 
-void Census::classifyWalked(walk::OrderedWalk& walk) {
+bool Census::countWalked(walk::OrderedWalk& walk, std::vector<std::uint64_t>& kept) {
+  bool keeping = true;
   for (walk::WalkEntry entry; walk.next(entry);) {
     context_.feedback.pump();
-    if (entry.kind == walk::WalkEntry::Kind::File) classify(entry.size);
+    const bool file = entry.kind == walk::WalkEntry::Kind::File;
+    if (file) {
+      ++TotalFiles;
+    } else if (entry.kind == walk::WalkEntry::Kind::Folder || entry.foreign) {
+      ++TotalFolders;  // "." and ".." are not counted; a folder not entered is
+    }
+    if (!keeping) continue;
+    if (kept.size() == kMaxKeptEntries) {
+      keeping = false;
+      kept = std::vector<std::uint64_t>();
+      continue;
+    }
+    kept.push_back(file ? entry.size : kNotAFile);
   }
   unread = walk.unread();
+  return keeping;
+}
+
+void Census::classifyKept(const std::vector<std::uint64_t>& kept) {
+  for (const std::uint64_t size : kept) {
+    context_.feedback.pump();
+    if (size != kNotAFile) classify(size);
+  }
 }
 
 void Census::classify(std::uint64_t listedSize) {

@@ -5,12 +5,15 @@
 // into the first size row whose threshold is at least the file's size. Entries are taken
 // in the order the file system lists them and folders are descended into as they are met.
 //
-// When the file system allows listings on several threads at once, the classifying walk's
-// listings are read ahead on a pool of threads while the counting walk runs (OrderedWalk),
-// and the classifying walk then takes its entries from there: the same entries in the same
-// order, so the counts, pumps, progress and texts are those of a walk that lists again.
+// When the file system allows listings on several threads at once, every folder is listed
+// once, on a pool of threads (OrderedWalk): the counting walk takes the entries from there
+// and keeps them (8 bytes each, up to kMaxKeptEntries), and the classifying walk takes the
+// kept entries again: the same entries in the same order, so the counts, pumps, progress
+// and texts are those of a walk that lists again. A location with more entries than that is
+// listed again by the classifying walk.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,8 +52,11 @@ class Census {
   // `folder` ends in a separator; it is extended for each subfolder and restored.
   // `root`: the location itself, not a folder met in a listing.
   void walk(std::string& folder, bool root);
-  // The classifying walk over the entries the pool has read ahead.
-  void classifyWalked(walk::OrderedWalk& walk);
+  // The counting walk over the pool's entries; keeps them in `kept` (a file's size, or
+  // kNotAFile), and returns false, keeping none, when there were more than kMaxKeptEntries.
+  bool countWalked(walk::OrderedWalk& walk, std::vector<std::uint64_t>& kept);
+  // The classifying walk over the entries the counting walk kept.
+  void classifyKept(const std::vector<std::uint64_t>& kept);
   // `path` with the separator appended unless it ends in one.
   std::string folderPath(const std::string& path) const;
   void classify(std::uint64_t listedSize);
@@ -63,6 +69,9 @@ class Census {
     std::int64_t value = 0;
     bool parsed = false;
   };
+
+  static constexpr std::size_t kMaxKeptEntries = std::size_t{1} << 24;  // 128 MiB
+  static constexpr std::uint64_t kNotAFile = ~std::uint64_t{0};         // a folder, "." or ".."
 
   Context& context_;
   int shownProgress_ = -1;

@@ -2,9 +2,10 @@
 
 namespace brimwell::measure {
 
-ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size) {
+ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size, bool listedRegular) {
   std::string why;
-  const ExtentsAnswer answer = reader_->read(path, extents_, size, why);
+  const ExtentsAnswer answer = listedRegular ? reader_->readListedFile(path, extents_, size, why)
+                                             : reader_->read(path, extents_, size, why);
   switch (answer) {
     case ExtentsAnswer::Read:
       tally_.add(extents_);

@@ -24,7 +24,9 @@ class LayoutReader {
   // record, or whose place the file system does not tell, is counted as such, never as a hole
   // nor among the files whose extents were read; when the file system does
   // not report extents, the first reason is kept and the figures are not known.
-  ExtentsAnswer add(const std::string& path, std::uint64_t& size);
+  // `listedRegular`: the folder's listing has just shown a regular file
+  // (ExtentReader::readListedFile).
+  ExtentsAnswer add(const std::string& path, std::uint64_t& size, bool listedRegular = false);
 
   // The extents of the file last read, when add() answered Read.
   const std::vector<Extent>& extents() const { return extents_; }

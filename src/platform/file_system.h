@@ -23,6 +23,8 @@ namespace brimwell {
 struct DirEntry {
   std::string name;
   bool isDirectory = false;
+  // The listing shows a regular file (false where it does not tell).
+  bool isRegularFile = false;
   // The folder lies on another file system (a mount point) or is a link to a folder
   // (a symbolic link, a junction): walks count it but do not enter it.
   bool isForeignDirectory = false;

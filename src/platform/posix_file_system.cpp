@@ -151,6 +151,7 @@ class PosixListing : public FolderListing {
     entry.error = 0;
     entry.isForeignDirectory = false;
     entry.isRepeatedDirectory = false;
+    entry.isRegularFile = false;
     unsigned char type = raw->d_type;
     struct stat st {};
     bool statted = false;
@@ -168,6 +169,7 @@ class PosixListing : public FolderListing {
       return true;
     }
     entry.isDirectory = type == DT_DIR;
+    entry.isRegularFile = raw->d_type == DT_REG || (statted && S_ISREG(st.st_mode));
     if (entry.isDirectory) {
       if (checkMounts_ && entry.name != "." && entry.name != "..") {
         entry.isForeignDirectory =

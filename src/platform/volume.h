@@ -17,6 +17,9 @@
 
 namespace brimwell {
 
+// The size of an NTFS file record as formatting gives it on disks of 512-byte sectors.
+constexpr std::uint32_t kNtfsFileRecordBytes = 1024;
+
 struct VolumeSpace {
   std::uint64_t totalBytes = 0;
   std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
@@ -25,6 +28,11 @@ struct VolumeSpace {
   std::string mountPoint;            // the folder the volume is mounted on ("/mnt/scratch", "D:\\")
   bool foldersTakeBlocks = true;     // false where folders live in memory only (tmpfs)
   std::string fileSystem;            // its type as the system names it ("ext4", "NTFS"), or ""
+  // Where every file and folder takes a record of its own in a table that grows with them
+  // (NTFS's master file table), the record's size; 0 where the file system has no such table
+  // or sets it out when it is made (ext4's inode tables). A file small enough to fit in what
+  // its record leaves keeps its data there and takes no block.
+  std::uint32_t fileRecordBytes = 0;
 
   // The bytes in use: everything not free, reserved blocks not counted as free.
   std::uint64_t usedBytes() const { return totalBytes - freeBytes; }
@@ -69,6 +77,13 @@ class ExtentReader {
   // time (administrator only).
   virtual ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
                              std::string& why) = 0;
+  // As read(), for a file its folder's listing has just shown to be a regular file: a reader
+  // may open it before asking its stat (a link is still never followed, and anything but a
+  // regular file, should one have taken its place since, still reads as size 0).
+  virtual ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
+                                       std::uint64_t& size, std::string& why) {
+    return read(path, out, size, why);
+  }
 };
 
 // How a volume tells where a file's bytes lie.

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/btrfs_free_space_posix.h"
@@ -63,6 +64,7 @@ std::string unsupportedWhy(const char* what, int error) {
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
+constexpr unsigned kStatxWanted = STATX_TYPE | STATX_SIZE | STATX_BLOCKS;
 
 // Opens a file to read its map without touching its access time (allowed to its owner).
 int openForReading(int folderFd, const char* name) {
@@ -141,6 +143,14 @@ MountEntry mountEntryOf(const std::string& mountPoint) {
   return found;
 }
 
+// ntfs-3g mounts as a plain FUSE file system; the master file table it shows at the root
+// tells NTFS apart.
+bool isNtfsThroughFuse(const std::string& mountPoint, const struct statfs& volume) {
+  if (volume.f_type != kFuse) return false;
+  struct stat table {};
+  return ::stat((mountPoint + "/$MFT").c_str(), &table) == 0 && S_ISREG(table.st_mode);
+}
+
 }  // namespace
 
 void settleVolume(const std::string& path) {
@@ -166,6 +176,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   struct statfs volume {};
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
+  out.fileRecordBytes = isNtfsThroughFuse(out.mountPoint, volume) ? kNtfsFileRecordBytes : 0;
   return true;
 }
 
@@ -212,6 +223,15 @@ struct FileExtentReader::State {
     if (answer != ExtentsAnswer::NotReported && !reportsExtents) learnVolume(fd);
     return answer;
   }
+  // Opens the folder of `path` unless it is open already, and gives the name to open in it
+  // (the whole path where the folder cannot be opened).
+  const char* enter(const std::string& path);
+  // What the stat of a file alone answers, setting `size`: a link, pipe, socket or device has
+  // neither size nor extents, and a file without blocks none where that proves it has none.
+  // Nothing where the map must be read.
+  std::optional<ExtentsAnswer> statAnswer(const struct statx& info, std::uint64_t& size) const;
+  // Reads the map of the open file `fd`, whose stat is `info`.
+  ExtentsAnswer map(int fd, const struct statx& info, std::vector<Extent>& out, std::string& why);
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
   }
@@ -225,58 +245,38 @@ FileExtentReader::FileExtentReader(bool placesWanted) : state_(std::make_unique<
 
 FileExtentReader::~FileExtentReader() = default;
 
-ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
-                                     std::uint64_t& size, std::string& why) {
-  out.clear();
-  // Opened relative to its folder, which stays open for the folder's next file.
+const char* FileExtentReader::State::enter(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const std::string_view folder(path.data(), slash == std::string::npos ? 0 : slash + 1);
-  if (folder != state_->folder) {
-    if (state_->folderFd >= 0) ::close(state_->folderFd);
-    state_->folder.assign(folder);
-    state_->folderFd =
-        openAnyLength(folder.empty() ? "." : state_->folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string_view folderOfPath(path.data(), slash == std::string::npos ? 0 : slash + 1);
+  if (folderOfPath != folder) {
+    if (folderFd >= 0) ::close(folderFd);
+    folder.assign(folderOfPath);
+    folderFd = openAnyLength(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
-  const char* name = path.c_str() + folder.size();
-  const bool inFolder = state_->folderFd >= 0;
-  struct statx info {};
-  if (::statx(inFolder ? state_->folderFd : AT_FDCWD, inFolder ? name : path.c_str(),
-              AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_BLOCKS, &info) != 0) {
-    why = errnoText(errno);
-    return ExtentsAnswer::FileUnreadable;
-  }
+  return folderFd >= 0 ? path.c_str() + folderOfPath.size() : path.c_str();
+}
+
+std::optional<ExtentsAnswer> FileExtentReader::State::statAnswer(const struct statx& info,
+                                                                 std::uint64_t& size) const {
   // A link, pipe, socket or device is a file of size 0 without extents, and never opened.
   if (!S_ISREG(info.stx_mode)) {
     size = 0;
     return ExtentsAnswer::Read;
   }
   size = info.stx_size;
-  // The stat answers where it can, without the open, map and close that cost a census's
-  // whole walk three times over.
-  if (state_->reportsExtents && info.stx_blocks == 0) {
-    // A file that owns no block has no extent when it is empty or a hole of a block or more
-    // (no file system keeps that much inline), or when the volume counts inline data in the
-    // blocks.
-    if (size == 0 || size >= info.stx_blksize || state_->blocklessHasNoExtent) {
-      return ExtentsAnswer::Read;
-    }
-  }
-  constexpr std::uint64_t kStatBlock = 512;
-  if (state_->oneBlockBytes != 0 && !state_->placesWanted &&
-      info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
-      (info.stx_attributes_mask & STATX_ATTR_ENCRYPTED) != 0 &&
-      (info.stx_attributes & STATX_ATTR_ENCRYPTED) == 0 && listsNoAttributes(path)) {
-    out.push_back({0, 0, state_->oneBlockBytes});  // where it lies is not read
+  // A file that owns no block has no extent when it is empty or a hole of a block or more (no
+  // file system keeps that much inline), or when the volume counts inline data in the blocks.
+  if (reportsExtents && info.stx_blocks == 0 &&
+      (size == 0 || size >= info.stx_blksize || blocklessHasNoExtent)) {
     return ExtentsAnswer::Read;
   }
-  const FileDescriptor file(inFolder ? openForReading(state_->folderFd, name)
-                                     : openForReading(AT_FDCWD, path.c_str()));
-  if (file.get() < 0) {
-    why = errnoText(errno);
-    return ExtentsAnswer::FileUnreadable;
-  }
-  if (state_->mapsBlockByBlock) return state_->readByBlock(file.get(), info, out, why);
-  auto* map = reinterpret_cast<fiemap*>(state_->buffer.data());
+  return std::nullopt;
+}
+
+ExtentsAnswer FileExtentReader::State::map(int fd, const struct statx& info,
+                                           std::vector<Extent>& out, std::string& why) {
+  if (mapsBlockByBlock) return readByBlock(fd, info, out, why);
+  auto* map = reinterpret_cast<fiemap*>(buffer.data());
   for (std::uint64_t start = 0;;) {
     const std::uint64_t asked = start;
     std::memset(map, 0, sizeof(fiemap));  // the extents are the kernel's to fill
@@ -285,16 +285,16 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     map->fm_length = FIEMAP_MAX_OFFSET - start;
     map->fm_flags = 0;
     map->fm_extent_count = kMapBatch;
-    if (::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0) {
+    if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0) {
       const int error = errno;
-      if (asked == 0 && !state_->reportsExtents && declines(error)) {
-        state_->mapsBlockByBlock = true;
-        return state_->readByBlock(file.get(), info, out, why);
+      if (asked == 0 && !reportsExtents && declines(error)) {
+        mapsBlockByBlock = true;
+        return readByBlock(fd, info, out, why);
       }
       why = unsupportedWhy("file extents", error);
       return ExtentsAnswer::NotReported;
     }
-    if (!state_->reportsExtents) state_->learnVolume(file.get());
+    if (!reportsExtents) learnVolume(fd);
     if (map->fm_mapped_extents == 0) return ExtentsAnswer::Read;
     bool last = false;
     for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
@@ -307,6 +307,58 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   }
 }
 
+ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
+                                     std::uint64_t& size, std::string& why) {
+  out.clear();
+  // Opened relative to its folder, which stays open for the folder's next file.
+  const char* name = state_->enter(path);
+  struct statx info {};
+  if (::statx(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name, AT_SYMLINK_NOFOLLOW,
+              kStatxWanted, &info) != 0) {
+    why = errnoText(errno);
+    return ExtentsAnswer::FileUnreadable;
+  }
+  // The stat answers where it can, without the open, map and close that cost a census's
+  // whole walk three times over.
+  if (const auto answer = state_->statAnswer(info, size)) return *answer;
+  constexpr std::uint64_t kStatBlock = 512;
+  if (state_->oneBlockBytes != 0 && !state_->placesWanted &&
+      info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
+      (info.stx_attributes_mask & STATX_ATTR_ENCRYPTED) != 0 &&
+      (info.stx_attributes & STATX_ATTR_ENCRYPTED) == 0 && listsNoAttributes(path)) {
+    out.push_back({0, 0, state_->oneBlockBytes});  // where it lies is not read
+    return ExtentsAnswer::Read;
+  }
+  const FileDescriptor file(
+      openForReading(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name));
+  if (file.get() < 0) {
+    why = errnoText(errno);
+    return ExtentsAnswer::FileUnreadable;
+  }
+  return state_->map(file.get(), info, out, why);
+}
+
+ExtentsAnswer FileExtentReader::readListedFile(const std::string& path, std::vector<Extent>& out,
+                                               std::uint64_t& size, std::string& why) {
+  // Where a one-block file's stat may answer without the open, the stat comes first.
+  if (state_->oneBlockBytes != 0 && !state_->placesWanted) return read(path, out, size, why);
+  out.clear();
+  // Opened first, and its stat asked of the open file: its name is looked up once, not twice.
+  const char* name = state_->enter(path);
+  const FileDescriptor file(
+      openForReading(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name));
+  // No longer a file that opens (replaced by a link since it was listed, or unreadable): as
+  // any path, which says why.
+  if (file.get() < 0) return read(path, out, size, why);
+  struct statx info {};
+  if (::statx(file.get(), "", AT_EMPTY_PATH, kStatxWanted, &info) != 0) {
+    why = errnoText(errno);
+    return ExtentsAnswer::FileUnreadable;
+  }
+  if (const auto answer = state_->statAnswer(info, size)) return *answer;
+  return state_->map(file.get(), info, out, why);
+}
+
 bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
   out.clear();
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -315,7 +367,9 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
     return false;
   }
   if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
-  constexpr unsigned kBatch = 1024;
+  // Each call walks the volume's allocation groups from the key on: a large volume's free
+  // extents (tens of thousands) fit a few calls of 8192 records (512 KiB) rather than dozens.
+  constexpr unsigned kBatch = 8192;
   const std::size_t bytes = fsmap_sizeof(kBatch);
   const auto buffer = std::make_unique<std::uint64_t[]>(bytes / sizeof(std::uint64_t) + 1);
   auto* head = reinterpret_cast<fsmap_head*>(buffer.get());

@@ -91,6 +91,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
                             sizeof type)) {
     out.fileSystem = type;
   }
+  out.fileRecordBytes = out.fileSystem == "NTFS" ? kNtfsFileRecordBytes : 0;
   return true;
 }
 

@@ -168,10 +168,12 @@ bool OrderedWalk::takeBlock(Frame& frame) {
       workReady_.notify_all();
       lock.lock();
     }
+    awaited_ = &folder;
     if (!blockReady_.wait_for(lock, kPatience, ready)) {
       folder.hurry = true;
       blockReady_.wait(lock, ready);
     }
+    awaited_ = nullptr;
   }
   if (folder.firstBlock == folder.blocks.size()) return false;
   frame.block = std::move(folder.blocks[folder.firstBlock++]);
@@ -317,8 +319,10 @@ void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::siz
 
 void OrderedWalk::publish(Folder& folder, Block& filling, bool last,
                           std::exception_ptr failure) noexcept {
+  bool awaited = false;
   {
     const std::lock_guard lock(mutex_);
+    awaited = awaited_ == &folder;
     if (!filling.empty()) {
       heldBytes_ += filling.capacity() * sizeof(std::uint64_t);
       folder.blocks.push_back(std::move(filling));  // into the place startBlock() made
@@ -331,7 +335,9 @@ void OrderedWalk::publish(Folder& folder, Block& filling, bool last,
     }
   }
   filling = Block();
-  blockReady_.notify_one();
+  // Only the caller waits, and only for one folder: woken for another's block, it would
+  // only wait again.
+  if (awaited) blockReady_.notify_one();
 }
 
 void OrderedWalk::noteHeld() {

@@ -186,7 +186,8 @@ class OrderedWalk {
 
   mutable std::mutex mutex_;
   std::condition_variable workReady_;   // a folder may be started, or stop
-  std::condition_variable blockReady_;  // a block was handed over or a folder ended
+  std::condition_variable blockReady_;  // a block of awaited_ was handed over, or it ended
+  const Folder* awaited_ = nullptr;     // the folder the caller waits for a block of
   std::vector<Folder*> pending_;        // known, not started: a heap, earliest in walk order on top
   Folder* wanted_ = nullptr;            // the folder the caller waits for, not started yet
   std::size_t heldFolders_ = 0;

@@ -28,14 +28,14 @@ TextTable listOfFiles() {
 
 TEST(FillTrim, RemovesAtRandomUntilTheListFitsAndLandsAboveTheFloor) {
   TextTable files1 = listOfFiles();
-  const std::uint64_t whole = aging::listFootprint(files1, 4096, 2);
+  const std::uint64_t whole = aging::listFootprint(files1, {4096}, 2);
   const std::uint64_t budget = whole / 2;
   const std::uint64_t tolerance = 40 * 4096;
   RandomSource random(7);
-  const std::uint64_t left = aging::trimToBudget(files1, 4096, 2, budget, tolerance, random);
+  const std::uint64_t left = aging::trimToBudget(files1, {4096}, 2, budget, tolerance, random);
   EXPECT_LE(left, budget);
   EXPECT_GE(left, budget - tolerance);
-  EXPECT_EQ(left, aging::listFootprint(files1, 4096, 2));
+  EXPECT_EQ(left, aging::listFootprint(files1, {4096}, 2));
   // Removed from everywhere, not cut off the end, and the order kept.
   std::vector<int> kept;
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
@@ -49,7 +49,7 @@ TEST(FillTrim, RemovesAtRandomUntilTheListFitsAndLandsAboveTheFloor) {
   // The same random state gives the same list.
   TextTable again = listOfFiles();
   RandomSource same(7);
-  aging::trimToBudget(again, 4096, 2, budget, tolerance, same);
+  aging::trimToBudget(again, {4096}, 2, budget, tolerance, same);
   ASSERT_EQ(again.rowCount(), files1.rowCount());
   for (std::size_t row = 0; row < again.rowCount(); ++row) {
     EXPECT_EQ(again.caption(row), files1.caption(row));
@@ -60,11 +60,11 @@ TEST(FillTrim, ABudgetBelowTheLargestFilesStillFits) {
   TextTable files1 = listOfFiles();
   RandomSource random(1);
   const std::uint64_t budget = 200 * 4096;  // less than one of the two large files
-  EXPECT_LE(aging::trimToBudget(files1, 4096, 2, budget, 4096, random), budget);
+  EXPECT_LE(aging::trimToBudget(files1, {4096}, 2, budget, 4096, random), budget);
   // A list that already fits is left alone.
   TextTable whole = listOfFiles();
-  EXPECT_EQ(aging::trimToBudget(whole, 4096, 2, ~std::uint64_t{0}, 0, random),
-            aging::listFootprint(listOfFiles(), 4096, 2));
+  EXPECT_EQ(aging::trimToBudget(whole, {4096}, 2, ~std::uint64_t{0}, 0, random),
+            aging::listFootprint(listOfFiles(), {4096}, 2));
   EXPECT_EQ(whole.rowCount(), 202u);
 }
 
@@ -83,8 +83,25 @@ TEST(FillTrim, PlansAndFiguresCountEachSizeAsTheWriterWritesIt) {
     files1.addSubCell(files1.addRow(std::string("/t/a/") + size), size);
   }
   // Each entry also takes its name in the folder: 12 bytes, 20 for the long one.
-  EXPECT_EQ(aging::listFootprint(files1, 4096, 0), 8192u + 4096 + 12 + 12 + 20 + 12 + 12);
+  EXPECT_EQ(aging::listFootprint(files1, {4096}, 0), 8192u + 4096 + 12 + 12 + 20 + 12 + 12);
   EXPECT_EQ(static_cast<std::int64_t>(aging::measureFileList(files1, "/t/").bytes), 5000 + 16);
+}
+
+TEST(FillTrim, OnNtfsEachEntryTakesItsRecordAndSmallFilesStayInIt) {
+  // As ntfs-3g keeps them: up to 664 bytes with a one-letter name, 624 with a 20-letter one.
+  const aging::EntrySpace ntfs{4096, 1024};
+  const auto footprint = [&](const std::string& name, int size) {
+    TextTable files1(2);
+    files1.addSubCell(files1.addRow("/t/" + name), std::to_string(size));
+    return aging::listFootprint(files1, ntfs, 0);
+  };
+  const std::string longName(20, 'n');
+  EXPECT_EQ(footprint("n", 664), footprint("n", 0));
+  EXPECT_EQ(footprint("n", 672), footprint("n", 0) + 4096);
+  EXPECT_EQ(footprint(longName, 624), footprint(longName, 0));
+  EXPECT_EQ(footprint(longName, 632), footprint(longName, 0) + 4096);
+  EXPECT_GT(footprint("n", 0), 1024u);
+  EXPECT_GT(aging::listFootprint(TextTable(2), ntfs, 1), 1024u);
 }
 
 }  // namespace

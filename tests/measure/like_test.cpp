@@ -1,6 +1,7 @@
 // run --like: a volume of another size is aged like the drive measure --json described (its
-// fill, layout score as filefrag counts it, and files by extent count), on real ext4 and XFS
-// volumes; a profile that cannot be used is refused with nothing written.
+// fill, layout score as filefrag counts it, and files by extent count), on real ext4, XFS and
+// NTFS (ntfs-3g: small files live in their file records) volumes; a profile that cannot be
+// used is refused with nothing written.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,6 +36,8 @@ struct Sizes {
   ScratchVolume::Kind kind;
   int sourceMegabytes;
   int targetMegabytes;
+  // ntfs-3g joins some pieces written apart again, so more files are cut to reach the score.
+  double filesByExtentsDistance = 0.05;
 };
 
 class LikeProfile : public ::testing::TestWithParam<Sizes> {};
@@ -68,7 +71,9 @@ TEST_P(LikeProfile, AVolumeOfAnotherSizeEndsWithTheProfilesFillLayoutAndFilesByE
   const double score = jsonNumber(profile, "file_fragmentation", "layout_score");
   EXPECT_NEAR(jsonNumber(measured, "file_fragmentation", "layout_score"), score, 0.01) << run.out;
   EXPECT_NEAR(filefragFigures(aged).score, score, 0.01) << run.out;
-  EXPECT_LE(aging::ksDistance(filesByExtents(measured), filesByExtents(profile)), 0.05) << run.out;
+  EXPECT_LE(aging::ksDistance(filesByExtents(measured), filesByExtents(profile)),
+            sizes.filesByExtentsDistance)
+      << run.out;
   EXPECT_NE(run.out.find("Like " + work / "profile.json" + ": used "), std::string::npos)
       << run.out;
   // The tree-order score reached, beside the profile's.
@@ -98,7 +103,8 @@ TEST(LikeProfileFields, TheTreeOrderScoreIsReadWhereTheProfileHasIt) {
 
 INSTANTIATE_TEST_SUITE_P(Volumes, LikeProfile,
                          ::testing::Values(Sizes{ScratchVolume::Kind::Ext4, 128, 96},
-                                           Sizes{ScratchVolume::Kind::Xfs, 360, 300}),
+                                           Sizes{ScratchVolume::Kind::Xfs, 360, 300},
+                                           Sizes{ScratchVolume::Kind::Ntfs, 64, 96, 0.08}),
                          [](const auto& parameter) {
                            return ScratchVolume::kindName(parameter.param.kind);
                          });

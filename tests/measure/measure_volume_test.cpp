@@ -188,9 +188,9 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
 TEST(MeasureVolume, BlocklessAndInlineFilesCountAsFilefragSays) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::Ext4);
   if (!skip.empty()) GTEST_SKIP() << skip;
-  for (const std::string features : {"", "inline_data"}) {
-    SCOPED_TRACE("mkfs.ext4 -O " + features);
-    ScratchVolume volume(ScratchVolume::Kind::Ext4, 16, features);
+  for (const std::string options : {"", "-O inline_data"}) {
+    SCOPED_TRACE("mkfs.ext4 " + options);
+    ScratchVolume volume(ScratchVolume::Kind::Ext4, 16, options);
     const std::filesystem::path mnt = volume.mountPoint();
     std::ofstream(mnt / "empty").flush();
     std::ofstream(mnt / "ten-bytes") << "ten bytes.";

@@ -80,17 +80,16 @@ std::string ScratchVolume::skipReason(Kind kind) {
   return kindReason(kind);
 }
 
-ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features)
+ScratchVolume::ScratchVolume(Kind kind, int megabytes, const std::string& mkfsOptions)
     : kind_(kind), megabytes_(megabytes), mountPoint_(dir_ / "mnt"), image_(dir_ / "volume.img") {
   std::filesystem::create_directory(mountPoint_);
   if (kind_ != Kind::Tmpfs) run("truncate -s " + std::to_string(megabytes_) + "M '" + image_ + "'");
   if (kind_ == Kind::Ext4) {
-    const std::string features = ext4Features.empty() ? "" : " -O " + ext4Features;
-    run("mkfs.ext4 -q -F -b 4096 -m 0" + features + " '" + image_ + "'");
+    run("mkfs.ext4 -q -F -b 4096 -m 0 " + mkfsOptions + " '" + image_ + "'");
   } else if (kind_ == Kind::Xfs) {
     run("mkfs.xfs -q -f '" + image_ + "'");
   } else if (kind_ == Kind::Btrfs) {
-    run("mkfs.btrfs -q -f '" + image_ + "'");
+    run("mkfs.btrfs -q -f " + mkfsOptions + " '" + image_ + "'");
   } else if (kind_ == Kind::Ntfs || kind_ == Kind::NtfsFile) {
     run("mkntfs -q -F -f '" + image_ + "'");
   }

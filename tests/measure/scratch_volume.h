@@ -25,9 +25,9 @@ class ScratchVolume {
   // machine mends (CI names such a test; a test skipped for anything else fails CI).
   static std::string skipReason(Kind kind);
 
-  // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks, and the
-  // mkfs.ext4 -O features given, such as "inline_data").
-  ScratchVolume(Kind kind, int megabytes, const std::string& ext4Features = {});
+  // A volume of `megabytes` MiB (ext4: 4096-byte blocks, no reserved blocks), made with the
+  // mkfs options given besides ("-O inline_data" for ext4, "--mixed" for Btrfs).
+  ScratchVolume(Kind kind, int megabytes, const std::string& mkfsOptions = {});
   ~ScratchVolume();
   ScratchVolume(const ScratchVolume&) = delete;
   ScratchVolume& operator=(const ScratchVolume&) = delete;

@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <tuple>
 
+#include "platform/volume.h"
+#include "platform/volume_layout.h"
 #include "platform/windows_errors.h"
 #include "support/temp_dir.h"
 
@@ -117,6 +121,62 @@ TEST(PosixFileSystem, AFullDeviceRefusesWrites) {
   std::size_t written = 99;
   EXPECT_EQ(file->write(block, sizeof block, written), winerr::kDiskFull);
   EXPECT_EQ(written, 0u);
+}
+
+// A file the listing showed to be regular is opened before its stat: it reads as any path
+// does, also when it has since been replaced by a link (not followed), a pipe (not waited on)
+// or nothing at all.
+TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
+  TempDir dir;
+  dir.writeFile("data", std::string(3 * 4096 + 10, 'd'));
+  dir.writeFile("empty", "");
+  dir.writeFile("sub/inner", "x");
+  std::filesystem::create_symlink(dir / "data", dir / "link");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  nativeVolume().settle(dir.path());
+  PosixFileSystem fs;
+  std::map<std::string, bool> regular;
+  int listError = 0;
+  auto listing = fs.listFolder(dir.path(), false, listError);
+  ASSERT_TRUE(listing);
+  for (DirEntry entry; listing->next(entry);) regular[entry.name] = entry.isRegularFile;
+  EXPECT_EQ(regular, (std::map<std::string, bool>{{".", false},
+                                                  {"..", false},
+                                                  {"data", true},
+                                                  {"empty", true},
+                                                  {"link", false},
+                                                  {"pipe", false},
+                                                  {"sub", false}}));
+
+  FileExtentReader byPath(true);
+  FileExtentReader listed(true);
+  for (const char* name : {"data", "empty", "link", "pipe", "gone", "sub/inner"}) {
+    SCOPED_TRACE(name);
+    std::vector<Extent> pathExtents, listedExtents;
+    std::uint64_t pathSize = 99, listedSize = 99;
+    std::string pathWhy, listedWhy;
+    const ExtentsAnswer pathAnswer = byPath.read(dir / name, pathExtents, pathSize, pathWhy);
+    const ExtentsAnswer listedAnswer =
+        listed.readListedFile(dir / name, listedExtents, listedSize, listedWhy);
+    EXPECT_EQ(listedAnswer, pathAnswer);
+    EXPECT_EQ(listedWhy, pathWhy);
+    if (pathAnswer != ExtentsAnswer::Read) continue;
+    EXPECT_EQ(listedSize, pathSize);
+    ASSERT_EQ(listedExtents.size(), pathExtents.size());
+    for (std::size_t i = 0; i < pathExtents.size(); ++i) {
+      EXPECT_EQ(
+          std::tie(listedExtents[i].logical, listedExtents[i].physical, listedExtents[i].length),
+          std::tie(pathExtents[i].logical, pathExtents[i].physical, pathExtents[i].length));
+    }
+  }
+  std::vector<Extent> extents;
+  std::uint64_t size = 0;
+  std::string why;
+  EXPECT_EQ(listed.readListedFile(dir / "pipe", extents, size, why), ExtentsAnswer::Read);
+  EXPECT_EQ(size, 0u);
+  EXPECT_TRUE(extents.empty());
+  EXPECT_EQ(listed.readListedFile(dir / "gone", extents, size, why), ExtentsAnswer::FileUnreadable);
+  EXPECT_FALSE(why.empty());
 }
 
 }  // namespace
