@@ -22,7 +22,9 @@
 # so the reads are disk reads) and are attached with `losetup --direct-io=on`, so the host's
 # page cache does not hold the image. AGING_READ_FILESYSTEMS (default "ext4 xfs") and
 # AGING_READ_LAYOUTS (default "0.9 0.7 0.5") cut the run short; AGING_READ_RUNS (default 3)
-# sets the read runs of each.
+# sets the read runs of each. A layout given as "use" ages by use instead (`--by-use`, no
+# --layout); AGING_READ_ROUNDS (default 3) sets the rounds, such as
+#   AGING_READ_LAYOUTS=use AGING_READ_ROUNDS=5 bench/aging_read.sh
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -33,6 +35,7 @@ template="$root/templates/unix-1993.fs"
 read -r -a filesystems <<<"${AGING_READ_FILESYSTEMS:-ext4 xfs}"
 read -r -a layouts <<<"${AGING_READ_LAYOUTS:-0.9 0.7 0.5}"
 runs="${AGING_READ_RUNS:-3}"
+rounds="${AGING_READ_ROUNDS:-3}"
 
 # Loop devices this script attached, by volume name (aged, fresh).
 declare -A devices=()
@@ -125,9 +128,10 @@ for fs in "${filesystems[@]}"; do
   for layout in "${layouts[@]}"; do
     echo "aging_read.sh: $fs, layout $layout: aging" >&2
     make_volume aged "$fs"
+    if [[ $layout == use ]]; then aim=(--by-use); else aim=(--layout "$layout"); fi
     start=$(now)
-    "$cli" run --template "$template" --target "$work/aged/" --fill 80 --rounds 3 \
-      --layout "$layout" --seed 1 --yes --list "$work/list.txt" >"$work/run.txt" 2>&1
+    "$cli" run --template "$template" --target "$work/aged/" --fill 80 --rounds "$rounds" \
+      "${aim[@]}" --seed 1 --yes --list "$work/list.txt" >"$work/run.txt" 2>&1
     sync
     aging=$(elapsed "$start" "$(now)")
     grep '^Aged:' "$work/run.txt" >&2

@@ -1,5 +1,6 @@
 #include "aging/rounds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -7,8 +8,10 @@
 #include "aging/job_progress.h"
 #include "aging/layout_writer.h"
 #include "aging/list_layout.h"
+#include "aging/use_writes.h"
 #include "aging/used_model.h"
 #include "aging/volume_plan.h"
+#include "diskops/list_writing.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
 #include "measure/file_layout.h"
@@ -67,6 +70,8 @@ RoundFigures roundFigures(Volume& volume, int round, const TextTable& remaining,
 
 const char* roundStepName(RoundStep step) {
   switch (step) {
+    case RoundStep::Use:
+      return "use";
     case RoundStep::Build:
       return "build";
     case RoundStep::Reproduce:
@@ -125,6 +130,11 @@ class RoundsJob {
   RoundsResult run() {
     for (int round = 1; round <= batches_; ++round) {
       const bool topUp = round > plan_.rounds;
+      if (usedBy(round)) {
+        if (const Outcome used = useFiles(round); used != Outcome::Done) {
+          return {used, RoundStep::Use, round};
+        }
+      }
       const std::optional<std::uint64_t> used = plannedUsed(round);
       if (topUp && model_->percentOf(*used) >= *level_.percent) break;  // nothing to top up
       if (const Outcome built = buildBatch(round, used); built != Outcome::Done) {
@@ -164,6 +174,62 @@ class RoundsJob {
     return model_->usedBytes(remaining_);
   }
 
+  // Whether the round replaces, grows and moves files in: every round of use but the first,
+  // which writes the files the later ones use.
+  bool usedBy(int round) const { return plan_.byUse && round > 1; }
+
+  // The share of a round's bar before its build: the use of the files on disk.
+  double useShare(int round) const { return usedBy(round) ? 0.2 : 0; }
+
+  // The staged names of a round's writes: "ID-staging/rK-use-N" and "ID-staging/rK-new-N".
+  std::string stagingStem(int round, const char* kind) const {
+    return target_ + prefix_ + "staging" + context_.style.separator() + "r" +
+           std::to_string(round) + "-" + kind + "-";
+  }
+
+  // Replaces and grows a share of the files on disk; the list names their staged names
+  // until the batch's list replaces it, and their new sizes from then on.
+  Outcome useFiles(int round) {
+    stage(round, 0, useShare(round));
+    const std::vector<UseWrite> writes =
+        planUse(remaining_, blockBytes(), growRoom(), context_.random);
+    const std::string stem = stagingStem(round, "use");
+    TextTable listed{2};
+    appendRows(remaining_, listed);
+    addStagedNames(remaining_, writes, stem, listed);
+    list_.write(listed);
+    return writeInUse(context_, remaining_, writes, stem);
+  }
+
+  // The bytes the appends of a round of use may add: half the room below the level, the
+  // rest left to the batch. The model exists (a round of use is a later round), and so does
+  // the level (a refill's is learned in the first round).
+  std::uint64_t growRoom() {
+    const std::uint64_t used = model_->usedBytes(remaining_);
+    const std::uint64_t aim = level_.percent ? model_->bytesAt(*level_.percent) : 0;
+    return aim > used ? (aim - used) / 2 : 0;
+  }
+
+  // The volume's block, which an append of use fills; 4 KiB when the volume does not tell.
+  std::int32_t blockBytes() {
+    VolumeSpace space;
+    std::string why;
+    if (!context_.volume.space(target_, space, why) || space.blockSize == 0) return 4096;
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(space.blockSize, 1 << 20));
+  }
+
+  // Writes the batch into the staging folder and moves each file into place.
+  Outcome moveBatchIn(int round) {
+    const std::vector<UseWrite> writes = planMovesIn(files1(), context_.random);
+    const std::string stem = stagingStem(round, "new");
+    TextTable listed{2};
+    appendRows(all_, listed);
+    addStagedNames(files1(), writes, stem, listed);
+    list_.write(listed);
+    if (!diskops::confirmListTotal(context_)) return Outcome::Declined;
+    return writeInUse(context_, files1(), writes, stem);
+  }
+
   // The bar's stretch of each step in a batch: writing the batch takes most of the time.
   void stage(int round, double from, double to) {
     const double batchShare = 100.0 / batches_;
@@ -175,7 +241,7 @@ class RoundsJob {
   Outcome buildBatch(int round, std::optional<std::uint64_t> used) {
     fields_.setText(EditField::id,
                     round == 1 ? prefix_ : prefix_ + "r" + std::to_string(round) + "-");
-    stage(round, 0, 0.05);
+    stage(round, useShare(round), useShare(round) + 0.05);
     // Files to be cut need room for their extent records too (cutFilesMargin).
     const bool cut = layout_.has_value();
     const Outcome outcome =
@@ -191,8 +257,9 @@ class RoundsJob {
     all_.clear();
     appendRows(remaining_, all_);
     appendRows(files1(), all_);
+    stage(round, useShare(round) + 0.05, topUp ? 1 : 0.85);
+    if (usedBy(round)) return moveBatchIn(round);
     list_.write(all_);
-    stage(round, 0.05, topUp ? 1 : 0.85);
     if (!layout_) return diskops::reproduce(context_);
     const LayoutAim aim = layoutAim(context_, *layout_, classShares(), remaining_,
                                     othersAsWeighed(round, topUp), target_);

@@ -9,6 +9,11 @@
 // Whatever stops the job (a refusal, a failure, the user, a kill between two files), an
 // erase of the list removes every file the job wrote.
 //
+// Aging by use (byUse): from the second round on, each round first replaces and grows a
+// share of the files on disk, then writes its batch, every new file and new content written
+// in a staging folder at the target's root and moved into place (use_writes.h, which says
+// how the list names staged files). Not with a layout score: its cuts are not steered.
+//
 // Aging like a profile (run --like) fills every round to the profile's level, cuts the
 // files to its layout score and its files by extent count, and ends with a top-up: one
 // more batch, not erased, that brings the volume back to the level.
@@ -33,10 +38,12 @@ struct RoundsPlan {
   std::optional<double> fill;        // --fill: the level of every round; else the first's files
   std::optional<double> layout;      // the layout score the files are written to; else whole
   std::optional<DriveProfile> like;  // the drive to age like; sets the level and the layout
+  bool byUse = false;                // later rounds replace, grow and move files in
 };
 
-enum class RoundStep { Build, Reproduce, SortOut, Erase };
-const char* roundStepName(RoundStep step);  // "build", "reproduce", "sort-out", "erase"
+enum class RoundStep { Use, Build, Reproduce, SortOut, Erase };
+// "use", "build", "reproduce", "sort-out", "erase"
+const char* roundStepName(RoundStep step);
 
 // What a round leaves.
 struct RoundFigures {

@@ -38,6 +38,10 @@ class UsedModel {
   std::uint64_t usedBytes(const TextTable& onDisk) const;
   // `bytes` as a share of the volume.
   double percentOf(std::uint64_t bytes) const { return space_.percentOf(bytes); }
+  // The bytes that are `percent` % of the volume.
+  std::uint64_t bytesAt(double percent) const {
+    return static_cast<std::uint64_t>(static_cast<long double>(space_.totalBytes) * percent / 100);
+  }
 
  private:
   Context& context_;

@@ -69,8 +69,8 @@ const std::array<CommandRow, 8>& commandTable() {
        Command::Run,
        "All steps: build, write the files, pick a share at random and delete it",
        {Opt::Template, Opt::TargetRun, Opt::Files, Opt::Folders, Opt::Root, Opt::Prefix, Opt::Fill,
-        Opt::Rounds, Opt::Layout, Opt::Like, Opt::PercentDeleted, Opt::ListRun, Opt::Append,
-        Opt::AllowRoot, Opt::Seed, Opt::Yes},
+        Opt::Rounds, Opt::ByUse, Opt::Layout, Opt::Like, Opt::PercentDeleted, Opt::ListRun,
+        Opt::Append, Opt::AllowRoot, Opt::Seed, Opt::Yes},
        "Example:\n  brimwell-cli run --template default --target /mnt/scratch/ "
        "--files 3000 --percent 15 --seed 1 --yes"},
       {"measure",
@@ -265,6 +265,7 @@ CliOptions finishOptions(const CommandRow& command, const Given& given) {
   options.json = given.flag("--json");
   options.readCost = given.flag("--read-cost");
   options.append = given.flag("--append");
+  options.byUse = given.flag("--by-use");
   resolveTemplate(options);
   const Checked checked(command, given);
   options.files = checked.whole<std::int32_t>("--files");

@@ -7,7 +7,8 @@
 //   sort-out --list FILE [--percent P] [--seed S] [--yes]
 //   erase --list FILE [--target DIR] [--allow-root] [--yes]
 //   run --template FILE --target PATH [build options] [--percent P] [--list OUT] [--append]
-//       [--rounds K] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S] [--yes]
+//       [--rounds K [--by-use]] [--layout SCORE | --like PROFILE] [--allow-root] [--seed S]
+//       [--yes]
 //   templates
 //   measure TARGET [--template FILE] [--probe SIZE] [--read-cost] [--json] [--svg FILE]
 //
@@ -53,6 +54,7 @@ struct CliOptions {
   std::optional<std::int32_t> rounds;  // run; nothing: one round and no round line
   std::optional<double> layout;        // run: the layout score to age the files to
   std::string likeFile;                // run: measure --json of a drive to age like; "": none
+  bool byUse = false;                  // run: rounds after the first replace, grow, move in
   bool append = false;           // run: the list keeps the files of earlier jobs that are on disk
   std::uint64_t probeBytes = 0;  // measure; 0: no probe
   bool json = false;             // measure

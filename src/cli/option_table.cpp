@@ -20,7 +20,7 @@ constexpr const char* kTemplateHelp =
 
 const Range kPercent = spinRange(SpinField::delprocent);
 
-const std::array<OptionRow, 32> kRows{{
+const std::array<OptionRow, 33> kRows{{
     {Opt::Location,
      "LOCATION",
      "",
@@ -147,6 +147,15 @@ const std::array<OptionRow, 32> kRows{{
      {1, 1000},
      "Age in K rounds ({range}; default 1): each further round writes a new "
      "batch that refills the volume and deletes the share of all files left"},
+    {Opt::ByUse,
+     "--by-use",
+     "",
+     Value::Flag,
+     {},
+     "With --rounds 2 or more: age by use. Each round after the first also replaces 30 % of "
+     "the files left (new content renamed over the old) and grows 10 % in place, and every "
+     "new file and new content is written in the folder ID-staging at the target's root, in "
+     "a random order, and moved into place, so that a folder's files lie apart"},
     {Opt::Layout,
      "--layout",
      "SCORE",

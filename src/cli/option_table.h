@@ -42,6 +42,7 @@ enum class Opt {
   PercentKept,
   PercentDeleted,
   Rounds,
+  ByUse,
   Layout,
   Like,
   Append,

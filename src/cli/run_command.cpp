@@ -152,6 +152,7 @@ int runJob(Session& session, const CliOptions& options) {
   plan.rounds = options.rounds.value_or(1);
   plan.fill = options.fill;
   plan.layout = options.layout;
+  plan.byUse = options.byUse;
   RunPrinter printer(target, options.rounds || options.layout || plan.like, plan,
                      context.fields.value(SpinField::delprocent));
   const aging::RoundsResult result =

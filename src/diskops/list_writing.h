@@ -35,9 +35,20 @@ class ListWriting {
   // FileFailure) naming the file.
   std::unique_ptr<WritableFile> create(const std::string& path);
 
+  // Makes the missing folders of the file `path` (for a file moved there); a refusal is
+  // left to the request that follows.
+  void makeFoldersOf(const std::string& path) {
+    folders_.ensure(context_.style.folderPartOf(path));
+  }
+
   // Writes `size` random bytes; false when a write failed (a short write only ends the
   // file early).
   bool write(WritableFile& file, std::int64_t size);
+  // Writes the file out to the volume (WritableFile::writeOut); false when that failed.
+  bool writtenOut(WritableFile& file) {
+    error_ = file.writeOut();
+    return error_ == 0;
+  }
   // Closes the file; false when that failed.
   bool close(WritableFile& file);
   // Keeps the error of a request on the file that failed, for failed() to name.

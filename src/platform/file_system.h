@@ -86,6 +86,10 @@ class WritableFile {
     (void)size;
     return winerr::kNotSupported;
   }
+  // Writes what was written out to the volume now and waits for it, so that its blocks are
+  // placed before later writes are (not a flush of the drive's cache). Returns the Windows
+  // error number (0 on success); a file system that cannot does nothing.
+  virtual int writeOut() { return 0; }
   // Closes the file; returns the Windows error number (0 on success). Idempotent.
   virtual int close() = 0;
 };
@@ -96,6 +100,9 @@ class WritableFile {
 // one thread at a time, and not while a walk's pool runs on the same file system.
 class FileSystem {
  public:
+  // What renameFile and appendToFile answer where the file system cannot do them.
+  static constexpr int kRenameUnsupported = 50;
+
   virtual ~FileSystem() = default;
 
   // Opens a listing of every entry of the folder `path` (with or without a trailing
@@ -139,6 +146,26 @@ class FileSystem {
   // A file system that cannot do that creates (truncates) `path` itself.
   virtual std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) {
     return createFile(path, error);
+  }
+
+  // Renames the file `from` to `to`, replacing a file already at `to`, in one step: a reader
+  // finds the old file or the new one at `to`, never neither. The data stays where it was
+  // written. Neither name may be a folder (refused with 5); links are confined as for
+  // createFile, and a file that is a link is renamed as the link. Returns the Windows error
+  // number, 0 on success; a file system that cannot rename refuses with 50.
+  virtual int renameFile(const std::string& from, const std::string& to) {
+    (void)from;
+    (void)to;
+    return kRenameUnsupported;
+  }
+
+  // Opens the existing regular file `path` for writing at its end, so that what is written
+  // grows it. A missing file is refused with 2, a read-only one, a folder or a link with 5.
+  // Returns null and sets `error` on refusal; a file system that cannot refuses with 50.
+  virtual std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) {
+    (void)path;
+    error = kRenameUnsupported;
+    return nullptr;
   }
 
   // Reads a whole regular file into `contents`. Returns the Windows error number, 0 on

@@ -215,7 +215,9 @@ class PosixListing : public FolderListing {
 
 class PosixWritableFile : public WritableFile {
  public:
-  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  // `trimAtClose`: the file was opened to grow (appendToFile).
+  explicit PosixWritableFile(int fd, bool trimAtClose = false)
+      : fd_(fd), trimAtClose_(trimAtClose) {}
   ~PosixWritableFile() override { close(); }
 
   // Hot: the writer's block loop runs through it (see ListWriting::write).
@@ -259,8 +261,27 @@ class PosixWritableFile : public WritableFile {
     return windowsErrorFromErrno(errno, true);
   }
 
+  int writeOut() override {
+    constexpr unsigned kWriteAndWait =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (::sync_file_range(fd_, 0, 0, kWriteAndWait) == 0) return 0;
+    // Where the range cannot be written out alone, the whole file is.
+    if ((errno == ENOSYS || errno == EINVAL || errno == ESPIPE) && ::fdatasync(fd_) == 0) return 0;
+    return windowsErrorFromErrno(errno, true);
+  }
+
   int close() override {
     if (fd_ < 0) return 0;
+    // XFS keeps the room it reserved past the end of a file that is opened, grown and
+    // closed again and again (until the inode leaves memory), which would read as used
+    // space: a truncate to the file's own size gives it back and loses nothing.
+    struct stat st {};
+    if (trimAtClose_ && (::fstat(fd_, &st) != 0 || ::ftruncate(fd_, st.st_size) != 0)) {
+      const int error = windowsErrorFromErrno(errno, true);
+      ::close(fd_);
+      fd_ = -1;
+      return error;
+    }
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0 || errno == EINTR ? 0 : windowsErrorFromErrno(errno, true);
@@ -268,6 +289,7 @@ class PosixWritableFile : public WritableFile {
 
  private:
   int fd_;
+  bool trimAtClose_;
 };
 
 // Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo fields.
@@ -630,6 +652,114 @@ int PosixFileSystem::deleteFile(const std::string& path) {
   }
   if (::unlink(native.c_str()) == 0) return 0;
   return errorForPath(errno, native);
+}
+
+namespace {
+
+// 5 when the entry `st` may not be renamed over or appended to: a folder, or a read-only
+// file (a link is renamed as itself).
+int refusedForUse(const struct stat& st) {
+  return S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && isReadOnly(st)) ? winerr::kAccessDenied
+                                                                         : 0;
+}
+
+// Closes a duplicated folder descriptor when it goes.
+struct HeldFolder {
+  int fd = -1;
+  ~HeldFolder() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+int PosixFileSystem::renameFile(const std::string& from, const std::string& to) {
+  std::string nativeFrom;
+  std::string nativeTo;
+  int error = 0;
+  if (!toNative(from, nativeFrom, error) || !toNative(to, nativeTo, error)) return error;
+  if (confined_) return renameConfined(nativeFrom, nativeTo);
+  struct stat st {};
+  if (::lstat(nativeFrom.c_str(), &st) != 0) return errorForPath(errno, nativeFrom);
+  if (S_ISDIR(st.st_mode)) return winerr::kAccessDenied;
+  if (::lstat(nativeTo.c_str(), &st) == 0 && refusedForUse(st) != 0) return refusedForUse(st);
+  if (::rename(nativeFrom.c_str(), nativeTo.c_str()) == 0) return 0;
+  return errorForPath(errno, nativeTo);
+}
+
+int PosixFileSystem::renameConfined(const std::string& from, const std::string& to) {
+  for (const bool fresh : {false, true}) {
+    // The walk keeps one chain of folders open: the first folder is held by a copy.
+    int folder = -1;
+    int error = confined_->openParent(from, fresh, folder);
+    if (error != 0) return error;
+    HeldFolder fromFolder{::fcntl(folder, F_DUPFD_CLOEXEC, 0)};
+    if (fromFolder.fd < 0) return windowsErrorFromErrno(errno, true);
+    const std::string fromLeaf = confined_->leaf();
+    error = confined_->openParent(to, fresh, folder);
+    if (error != 0) return error;
+    const std::string& toLeaf = confined_->leaf();
+    struct stat st {};
+    if (::fstatat(fromFolder.fd, fromLeaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT && !fresh) continue;
+      return windowsErrorFromErrno(errno, false);
+    }
+    if (S_ISDIR(st.st_mode)) return winerr::kAccessDenied;
+    if (::fstatat(folder, toLeaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        refusedForUse(st) != 0) {
+      return refusedForUse(st);
+    }
+    if (::renameat(fromFolder.fd, fromLeaf.c_str(), folder, toLeaf.c_str()) == 0) return 0;
+    if (errno == ENOENT && !fresh) continue;
+    return windowsErrorFromErrno(errno, true);
+  }
+  return winerr::kFileNotFound;
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::appendToFile(const std::string& path, int& error) {
+  std::string native;
+  error = 0;
+  if (!toNative(path, native, error)) return nullptr;
+  if (confined_) return appendConfined(native, error);
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) != 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
+  error = S_ISLNK(st.st_mode) ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                              : refusedForUse(st);
+  if (error != 0) return nullptr;
+  const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    error = errorForPath(errno, native);
+    return nullptr;
+  }
+  return std::make_unique<PosixWritableFile>(fd, true);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::appendConfined(const std::string& native,
+                                                              int& error) {
+  for (const bool fresh : {false, true}) {
+    int folder = -1;
+    error = confined_->openParent(native, fresh, folder);
+    if (error != 0) return nullptr;
+    const std::string& leaf = confined_->leaf();
+    struct stat st {};
+    if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT && !fresh) continue;
+      error = windowsErrorFromErrno(errno, false);
+      return nullptr;
+    }
+    error = S_ISLNK(st.st_mode) ? refusedBecause(winerr::kAccessDenied, kLinkNotFollowed)
+                                : refusedForUse(st);
+    if (error != 0) return nullptr;
+    const int fd = ::openat(folder, leaf.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) return std::make_unique<PosixWritableFile>(fd, true);
+    error = windowsErrorFromErrno(errno, false);
+    return nullptr;
+  }
+  error = winerr::kFileNotFound;
+  return nullptr;
 }
 
 }  // namespace brimwell

@@ -58,6 +58,8 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  int renameFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) override;
   // Listings share only the drive map (not changed during a walk) and the set of mount
   // points (loaded once, under a once flag).
   bool allowsConcurrentListing() const override { return true; }
@@ -75,6 +77,8 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<WritableFile> createConfined(const std::string& native, bool exclusive,
                                                int& error);
   int deleteConfined(const std::string& native);
+  int renameConfined(const std::string& from, const std::string& to);
+  std::unique_ptr<WritableFile> appendConfined(const std::string& native, int& error);
 
   // The walk below the native folder links are trusted in, with the folders it keeps open;
   // null when requests are not confined. Shared by copies (see mountPoints_); a copy

@@ -106,6 +106,8 @@ class Win32WritableFile : public WritableFile {
     return 0;
   }
 
+  int writeOut() override { return FlushFileBuffers(handle_) ? 0 : lastError(); }
+
   int close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return 0;
     if (sparse_) {
@@ -322,6 +324,35 @@ int Win32FileSystem::deleteFile(const std::string& path) {
   // The file itself may be a link: DeleteFileA removes the link, not what it leads to.
   if (const int refused = refuseLinks(path, false); refused != 0) return refused;
   return DeleteFileA(path.c_str()) ? 0 : lastError();
+}
+
+int Win32FileSystem::renameFile(const std::string& from, const std::string& to) {
+  if (holdsNul(from) || holdsNul(to)) return winerr::kInvalidName;
+  if (const int refused = refuseLinks(from, false); refused != 0) return refused;
+  if (const int refused = refuseLinks(to, false); refused != 0) return refused;
+  // Replacing a read-only file or a folder is refused by the call itself.
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? 0
+             : lastError();
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::appendToFile(const std::string& path, int& error) {
+  error = 0;
+  if (holdsNul(path)) {
+    error = winerr::kInvalidName;
+    return nullptr;
+  }
+  error = refuseLinks(path, true);
+  if (error != 0) return nullptr;
+  // A handle that may only append writes at the file's end whatever its position.
+  const HANDLE handle =
+      CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = lastError();
+    return nullptr;
+  }
+  return std::make_unique<Win32WritableFile>(handle);
 }
 
 }  // namespace brimwell

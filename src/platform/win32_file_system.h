@@ -42,6 +42,8 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<WritableFile> replaceFile(const std::string& path, int& error) override;
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  int renameFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) override;
   // Each listing has its own find handle and nothing else is shared.
   bool allowsConcurrentListing() const override { return true; }
 

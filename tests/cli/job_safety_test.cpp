@@ -3,6 +3,7 @@
 // each question says the folder first, and whatever stops a run its list erases everything.
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,26 @@ TEST_F(CliTest, RunKeepsAListOfEveryFileOnDiskWhateverStopsIt) {
     ASSERT_LT(regularFilesUnder(target()), 20000u);
     const CliRun erased = runCli({"erase", "--list", list, "--yes"});
     EXPECT_EQ(erased.exitCode, 0) << erased.err;
+    EXPECT_EQ(regularFilesUnder(target()), 0u);
+  }
+}
+
+TEST_F(CliTest, RunByUseKilledMidRoundLeavesEveryFileListed) {
+  const std::string list = dir / "drive.brimwell-list.txt";
+  for (const int signal : {SIGKILL, SIGINT}) {
+    // Stopped while the list names staged files: a round is replacing or moving files in.
+    const CliRun stopped = runCliSignalled(
+        {"run", "--template", templatePath(), "--target", target(), "--files", "6000", "--folders",
+         "20", "--rounds", "3", "--by-use", "--seed", "4", "--yes"},
+        [&] { return contains(readWholeFile(list), "-staging/r"); }, signal);
+    EXPECT_EQ(stopped.exitCode, signal == SIGKILL ? 128 + SIGKILL : 3) << stopped.err;
+    std::set<std::string> listed;
+    for (const std::string& entry : entriesOf(readWholeFile(list))) {
+      listed.insert(entry.substr(0, entry.rfind('\t')));
+    }
+    for (const auto& [path, contents] : filesOnDisk())
+      EXPECT_TRUE(listed.count(dir / path)) << path;
+    EXPECT_EQ(runCli({"erase", "--list", list, "--yes"}).exitCode, 0);
     EXPECT_EQ(regularFilesUnder(target()), 0u);
   }
 }

@@ -54,6 +54,17 @@ TEST(Confinement, ALinkedFolderOrFileBelowTheTargetIsRefusedAndNothingGoesThroug
   EXPECT_FALSE(fs::exists(p.dir / "elsewhere/new.DAT"));
   EXPECT_FALSE(fs::exists(p.dir / "elsewhere/sub"));
 
+  // Nothing is moved into or out of a linked folder, and a link is not grown.
+  p.dir.writeFile("out/real/staged.DAT", "staged");
+  EXPECT_EQ(p.files.renameFile(p.dir / "out/real/staged.DAT", p.dir / "out/linked/precious"),
+            winerr::kAccessDenied);
+  EXPECT_EQ(p.files.renameFile(p.dir / "out/linked/precious", p.dir / "out/real/taken.DAT"),
+            winerr::kAccessDenied);
+  int error = 0;
+  EXPECT_EQ(p.files.appendToFile(p.dir / "out/real/file.DAT", error), nullptr);
+  EXPECT_EQ(error, winerr::kAccessDenied);
+  EXPECT_EQ(p.dir.readFile("elsewhere/precious"), "precious");
+
   // A listed file that is itself a link goes as the link; what it led to stays.
   EXPECT_EQ(p.files.deleteFile(p.dir / "out/real/file.DAT"), 0);
   EXPECT_FALSE(fs::is_symlink(p.dir / "out/real/file.DAT"));

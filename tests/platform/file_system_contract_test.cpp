@@ -393,5 +393,32 @@ TEST(FileSystemContract, AReplacementTakesThePlaceOnlyWhenClosedAndConfinementKe
   fs->confineTo(std::nullopt);
 }
 
+TEST(FileSystemContract, ARenameReplacesInOneStepAndAnAppendGrowsTheFileInPlace) {
+  TempDir dir;
+  dir.writeFile("staging/new.dat", "new");
+  dir.writeFile("home/old.dat", "old");
+  const auto fs = makeNativeFileSystem();
+  const std::string staged = join(join(dir.path(), "staging"), "new.dat");
+  const std::string home = join(join(dir.path(), "home"), "old.dat");
+  for (const bool confined : {false, true}) {
+    if (confined) fs->confineTo(join(dir.path(), ""));
+    ASSERT_EQ(fs->renameFile(staged, home), 0) << confined;
+    EXPECT_EQ(dir.readFile("home/old.dat"), "new");
+    EXPECT_EQ(fs->renameFile(staged, home), winerr::kFileNotFound);
+    int error = 0;
+    auto grown = fs->appendToFile(home, error);
+    ASSERT_TRUE(grown) << error;
+    std::size_t written = 0;
+    ASSERT_EQ(grown->write("+", 1, written), 0);
+    ASSERT_EQ(grown->writeOut(), 0);
+    ASSERT_EQ(grown->close(), 0);
+    EXPECT_EQ(dir.readFile("home/old.dat"), "new+");
+    EXPECT_EQ(fs->appendToFile(staged, error), nullptr);
+    EXPECT_EQ(error, winerr::kFileNotFound);
+    dir.writeFile("staging/new.dat", "new");
+  }
+  fs->confineTo(std::nullopt);
+}
+
 }  // namespace
 }  // namespace brimwell

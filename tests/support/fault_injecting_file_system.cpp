@@ -94,4 +94,9 @@ int FaultInjectingFileSystem::deleteFile(const std::string& path) {
   return real().deleteFile(path);
 }
 
+int FaultInjectingFileSystem::renameFile(const std::string& from, const std::string& to) {
+  if (const int error = count(Op::Rename); error != 0) return error;
+  return real().renameFile(from, to);
+}
+
 }  // namespace brimwell::testing

@@ -1,5 +1,5 @@
 // A FileSystem that passes every request to a real one, except the ones told to fail:
-// the n-th create, write, folder creation, listing, read or deletion can be refused with a
+// the n-th create, write, folder creation, listing, read, deletion or rename can be refused with a
 // chosen Windows error number, and the n-th write can be made short. It counts every kind
 // of request, so a test can first run a scenario clean to learn its failure points and
 // then sweep through each of them. Everything else passes through (ForwardingFileSystem); a
@@ -24,7 +24,7 @@ namespace brimwell::testing {
 
 class FaultInjectingFileSystem : public ForwardingFileSystem {
  public:
-  enum class Op { Create, Write, CreateFolder, List, Read, Delete, Count };
+  enum class Op { Create, Write, CreateFolder, List, Read, Delete, Rename, Count };
 
   explicit FaultInjectingFileSystem(FileSystem& real, bool concurrent = false)
       : ForwardingFileSystem(real), concurrent_(concurrent), owner_(std::this_thread::get_id()) {}
@@ -52,6 +52,7 @@ class FaultInjectingFileSystem : public ForwardingFileSystem {
   }
   int readFile(const std::string& path, std::string& contents) override;
   int deleteFile(const std::string& path) override;
+  int renameFile(const std::string& from, const std::string& to) override;
   bool allowsConcurrentListing() const override {
     return concurrent_ && real().allowsConcurrentListing();
   }

@@ -34,6 +34,7 @@ class ForwardingFile : public WritableFile {
   int collapse(std::uint64_t offset, std::uint64_t size) override {
     return real_->collapse(offset, size);
   }
+  int writeOut() override { return real_->writeOut(); }
   int close() override { return real_->close(); }
 
  private:
@@ -66,6 +67,12 @@ class ForwardingFileSystem : public FileSystem {
     return real_.readFile(path, contents);
   }
   int deleteFile(const std::string& path) override { return real_.deleteFile(path); }
+  int renameFile(const std::string& from, const std::string& to) override {
+    return real_.renameFile(from, to);
+  }
+  std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) override {
+    return real_.appendToFile(path, error);
+  }
   bool allowsConcurrentListing() const override { return real_.allowsConcurrentListing(); }
 
  protected:

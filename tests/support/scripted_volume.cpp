@@ -10,8 +10,10 @@ namespace {
 
 class BookedFile : public ForwardingFile {
  public:
-  BookedFile(std::unique_ptr<WritableFile> real, ScriptedVolume& volume, std::string path)
-      : ForwardingFile(std::move(real)), volume_(volume), path_(std::move(path)) {}
+  // `end`: the file's size when it is opened (an appended file's).
+  BookedFile(std::unique_ptr<WritableFile> real, ScriptedVolume& volume, std::string path,
+             std::uint64_t end = 0)
+      : ForwardingFile(std::move(real)), volume_(volume), path_(std::move(path)), end_(end) {}
 
   int write(const void* data, std::size_t size, std::size_t& written) override {
     const int error = ForwardingFile::write(data, size, written);
@@ -30,7 +32,7 @@ class BookedFile : public ForwardingFile {
  private:
   ScriptedVolume& volume_;
   std::string path_;
-  std::uint64_t end_ = 0;
+  std::uint64_t end_;
 };
 
 class Bookkeeper : public ForwardingFileSystem {
@@ -53,6 +55,16 @@ class Bookkeeper : public ForwardingFileSystem {
     const int error = real().deleteFile(path);
     if (error == 0) volume_.deleted(path);
     return error;
+  }
+  int renameFile(const std::string& from, const std::string& to) override {
+    const int error = real().renameFile(from, to);
+    if (error == 0) volume_.renamed(from, to);
+    return error;
+  }
+  std::unique_ptr<WritableFile> appendToFile(const std::string& path, int& error) override {
+    auto file = real().appendToFile(path, error);
+    if (!file) return nullptr;
+    return std::make_unique<BookedFile>(std::move(file), volume_, path, volume_.appended(path));
   }
 
  private:
@@ -143,6 +155,17 @@ bool ScriptedVolume::unallocatedBytes(const std::string&, std::uint64_t&, std::s
 }
 
 VolumeAbilities ScriptedVolume::abilities(const std::string&) { return answeredAbilities; }
+
+void ScriptedVolume::renamed(const std::string& from, const std::string& to) {
+  files_[to] = files_[from];
+  files_.erase(from);
+}
+
+std::uint64_t ScriptedVolume::appended(const std::string& path) {
+  FileBooks& books = files_[path];
+  if (books.size > 0) books.cuts.push_back(books.size);
+  return books.size;
+}
 
 void ScriptedVolume::grown(const std::string& path, std::uint64_t end) {
   FileBooks& books = files_[path];

@@ -65,6 +65,10 @@ class ScriptedVolume : public Volume {
   void grown(const std::string& path, std::uint64_t end);
   void placed(const std::string& path, std::uint64_t offset, std::uint64_t size);
   void deleted(const std::string& path) { files_.erase(path); }
+  void renamed(const std::string& from, const std::string& to);
+  // The file `path` is opened to grow: what is written next is a piece of its own. Returns
+  // its size.
+  std::uint64_t appended(const std::string& path);
   void folderMade() { ++folders_; }
   // The extents the books give the file `path` and its size; false when it is not on them.
   bool extentsOf(const std::string& path, std::vector<Extent>& extents, std::uint64_t& size) const;
