@@ -201,13 +201,13 @@ class RoundsJob {
     return writeInUse(context_, remaining_, writes, stem);
   }
 
-  // The bytes the appends of a round of use may add: half the room below the level, the
-  // rest left to the batch. The model exists (a round of use is a later round), and so does
+  // The bytes the appends of a round of use may add: three quarters of the room below the
+  // level, the rest left to the batch. The model exists (a round of use is a later round), and so does
   // the level (a refill's is learned in the first round).
   std::uint64_t growRoom() {
     const std::uint64_t used = model_->usedBytes(remaining_);
     const std::uint64_t aim = level_.percent ? model_->bytesAt(*level_.percent) : 0;
-    return aim > used ? (aim - used) / 2 : 0;
+    return aim > used ? (aim - used) / 4 * 3 : 0;
   }
 
   // The volume's block, which an append of use fills; 4 KiB when the volume does not tell.
