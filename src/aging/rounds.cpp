@@ -129,12 +129,13 @@ class RoundsJob {
   RoundsResult run() {
     for (int round = 1; round <= batches_; ++round) {
       const bool topUp = round > plan_.rounds;
+      std::optional<std::uint64_t> usedAfterUse;
       if (usedBy(round)) {
-        if (const Outcome used = useFiles(round); used != Outcome::Done) {
-          return {used, RoundStep::Use, round};
+        if (const Outcome outcome = useFiles(round, usedAfterUse); outcome != Outcome::Done) {
+          return {outcome, RoundStep::Use, round};
         }
       }
-      const std::optional<std::uint64_t> used = plannedUsed(round);
+      const std::optional<std::uint64_t> used = usedAfterUse ? usedAfterUse : plannedUsed(round);
       if (topUp && model_->percentOf(*used) >= *level_.percent) break;  // nothing to top up
       if (const Outcome built = buildBatch(round, used); built != Outcome::Done) {
         return {built, RoundStep::Build, round};
@@ -187,26 +188,29 @@ class RoundsJob {
   }
 
   // Replaces and grows a share of the files on disk; the list names their staged names
-  // until the batch's list replaces it, and their new sizes from then on.
-  Outcome useFiles(int round) {
+  // until the batch's list replaces it, and their new sizes from then on. `usedAfter`: the
+  // bytes in use once the files are grown, which the batch plans from: the model's reading
+  // before, plus one block an append. Not read again: what the volume reports right after
+  // replacements and appends (XFS: inodes still being freed) varies from run to run, and the
+  // same seed would give another batch.
+  Outcome useFiles(int round, std::optional<std::uint64_t>& usedAfter) {
     stage(round, 0, useShare(round));
+    const std::uint64_t used = model_->usedBytes(remaining_);
+    const std::uint64_t aim = level_.percent ? model_->bytesAt(*level_.percent) : 0;
+    // Three quarters of the room below the level, the rest left to the batch.
+    const std::uint64_t growRoom = aim > used ? (aim - used) / 4 * 3 : 0;
     const std::vector<UseWrite> writes =
-        planUse(remaining_, blockBytes(), growRoom(), context_.random);
+        planUse(remaining_, blockBytes(), growRoom, context_.random);
+    usedAfter = used;
+    for (const UseWrite& write : writes) {
+      if (write.kind == UseWrite::Kind::Grow) *usedAfter += static_cast<std::uint64_t>(write.bytes);
+    }
     const std::string stem = stagingStem(round, "use");
     TextTable listed{2};
     appendRows(remaining_, listed);
     addStagedNames(remaining_, writes, stem, listed);
     list_.write(listed);
     return writeInUse(context_, remaining_, writes, stem);
-  }
-
-  // The bytes the appends of a round of use may add: half the room below the level, the
-  // rest left to the batch. The model exists (a round of use is a later round), and so does
-  // the level (a refill's is learned in the first round).
-  std::uint64_t growRoom() {
-    const std::uint64_t used = model_->usedBytes(remaining_);
-    const std::uint64_t aim = level_.percent ? model_->bytesAt(*level_.percent) : 0;
-    return aim > used ? (aim - used) / 2 : 0;
   }
 
   // The volume's block, which an append of use fills; 4 KiB when the volume does not tell.
@@ -260,7 +264,7 @@ class RoundsJob {
     if (usedBy(round)) return moveBatchIn(round);
     list_.write(all_);
     if (!layout_) return diskops::reproduce(context_);
-    const LayoutAim aim = layoutAim(context_.volume, *layout_, classShares(), remaining_,
+    const LayoutAim aim = layoutAim(context_, *layout_, classShares(), remaining_,
                                     othersAsWeighed(round, topUp), target_);
     // Only before anything is written, and only for a score asked for: later rounds, and a
     // profile's score, come as near as they can.
