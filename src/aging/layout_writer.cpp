@@ -88,26 +88,51 @@ class PieceWriter {
         measureEvery_(listJoins(list_, blockSize_) / kMeasuresPerList + 1),
         planner_(list_, aim, context.random),
         writing_(context),
-        placement_(lastPieceFirst(
-            list_, writing_, [this](std::size_t row, std::int64_t cuts) { finished(row, cuts); })) {
-  }
+        placement_(placementFor(aim)) {}
 
   Outcome run() {
-    const std::size_t rows = list_.rowCount();
-    for (std::size_t row = 0; row < rows; ++row) {
-      const std::int64_t size = diskops::listedFileSize(list_, row);
-      if (!placement_->write(row, size, planner_.cuts(row, size))) {
-        return writing_.failed(std::string(list_.caption(row)));
-      }
-      context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
-      if (!context_.feedback.carryOn()) return diskops::stoppedByUser(context_.feedback);
+    try {
+      return writeRows();
+    } catch (...) {
+      placement_->abandon();
+      throw;
     }
-    return placement_->finish() || rows == 0
-               ? Outcome::Done
-               : writing_.failed(std::string(list_.caption(rows - 1)));
   }
 
  private:
+  // Pieces in turns beyond spacers where fallocate places ranges exactly and the free space
+  // may keep the spacers' single-block holes; elsewhere from the last to the first, which
+  // lands there: where zeros written into a hole place a range (ntfs-3g), and on XFS, whose
+  // new files' inodes need free runs that the holes would break up (a 1 GiB image at
+  // --fill 80 refused new files with 220 MiB free).
+  std::unique_ptr<PiecePlacement> placementFor(const LayoutAim& aim) {
+    PiecesWritten written = [this](std::size_t row, std::int64_t cuts) { finished(row, cuts); };
+    if (aim.placement == RangePlacement::Allocate && aim.holesAllowed) {
+      return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_);
+    }
+    return lastPieceFirst(list_, writing_, std::move(written));
+  }
+
+  Outcome writeRows() {
+    const std::size_t rows = list_.rowCount();
+    for (std::size_t row = 0; row < rows; ++row) {
+      const std::int64_t size = diskops::listedFileSize(list_, row);
+      if (!placement_->write(row, size, planner_.cuts(row, size))) return failed();
+      context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
+      if (!context_.feedback.carryOn()) {
+        // The files whose places are given are finished, so none is left full of zeros.
+        if (!placement_->finish()) return failed();
+        return diskops::stoppedByUser(context_.feedback);
+      }
+    }
+    return placement_->finish() ? Outcome::Done : failed();
+  }
+
+  Outcome failed() {
+    placement_->abandon();
+    return writing_.failed(std::string(list_.caption(placement_->failedRow())));
+  }
+
   // Measures the finished files in batches and steers the rest by what they show.
   void finished(std::size_t row, std::int64_t cuts) {
     done_.push_back(row);
@@ -139,16 +164,20 @@ class PieceWriter {
 
 }  // namespace
 
-LayoutAim layoutAim(Volume& volume, double score,
+LayoutAim layoutAim(Context& context, double score,
                     const std::optional<ExtentClassShares>& classShares, const TextTable& onDisk,
                     const LayoutJoins& others, const std::string& target) {
   LayoutAim aim;
   aim.score = score;
   aim.classShares = classShares;
-  VolumeSpace space;
-  std::string why;
-  if (volume.space(target, space, why) && space.blockSize > 0) aim.blockSize = space.blockSize;
-  const measure::FileLayoutFigures onDiskFigures = listLayout(volume, onDisk, aim.blockSize);
+  // The target may not be there yet (the first batch makes it): the volume it will be on.
+  const VolumeSpace space = volumeOfTarget(context, target, false);
+  if (space.blockSize > 0) aim.blockSize = space.blockSize;
+  const VolumeAbilities abilities = context.volume.abilities(space.mountPoint);
+  aim.placement = abilities.placement;
+  aim.holesAllowed = !abilities.newFilesNeedFreeRuns;
+  const measure::FileLayoutFigures onDiskFigures =
+      listLayout(context.volume, onDisk, aim.blockSize);
   const LayoutJoins listed = layoutJoins(onDiskFigures);
   aim.onDisk = {listed.joins + others.joins, listed.contiguous + others.contiguous};
   aim.onDiskClasses = onDiskFigures.histogram;

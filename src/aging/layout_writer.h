@@ -6,14 +6,15 @@
 // speculative preallocation place a file's blocks together when they are written out. A
 // piece given its place at once (reserve(): fallocate, exact, no preallocation beyond it)
 // goes where the file's previous piece ended, unless something was placed there in between.
-// Placing pieces alternately with other files' pieces kept only ~89 % (ext4) and ~70 %
-// (XFS, whose allocation groups put the other file elsewhere) of the cuts, and the share
-// varied from file to file. Placing a file's pieces from the last to the first works better:
-// each piece's preferred place, right before the piece after it, is taken by what was
-// written earlier, so it goes beyond, and ~97 % (ext4) and 100 % (XFS) of the cuts become
-// breaks. Then the data is written front to back into the places. Nothing depends on
-// timing: places are taken in the order of the calls. The files written are measured in
-// batches (FIEMAP) and the share of joins cut in the rest steered by them (LayoutSteer).
+// So a cut file's pieces are given their places before its data is written: where fallocate
+// places ranges, first piece first, in turns with other cut files and each beyond a spacer
+// block taken out again (aging/piece_turns.h), so every cut is a break a reader meets;
+// where zeros written into a hole place a range (ntfs-3g), or the spacers' holes would keep
+// new files out (XFS: VolumeAbilities::newFilesNeedFreeRuns), from the last to the first, each
+// piece's preferred place, right before the piece after it, being taken by what was written
+// earlier (piece_placement.h). Nothing depends on timing: places are taken in the order of
+// the calls. The files written are measured in batches (their extents) and the share of
+// joins cut in the rest steered by them (LayoutSteer).
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,8 @@ struct LayoutAim {
   double score = 1.0;
   LayoutJoins onDisk;  // the files already under the target that stay
   std::uint32_t blockSize = 4096;
+  RangePlacement placement = RangePlacement::None;  // how the volume places a range
+  bool holesAllowed = true;  // false: new files need the free space in runs, kept whole
   // run --like: the shares of files by extent class that the files on disk and the batch
   // are to reach together (each file cut into a planned number of pieces, ExtentPlan);
   // nothing: every join is cut with one share.
@@ -41,7 +44,7 @@ struct LayoutAim {
 // The aim of `score` (and, for run --like, of `classShares`) for a batch written to the
 // volume holding `target`, where the files of `onDisk` stay, beside `others`: the files
 // under the target the job did not write.
-LayoutAim layoutAim(Volume& volume, double score,
+LayoutAim layoutAim(Context& context, double score,
                     const std::optional<ExtentClassShares>& classShares, const TextTable& onDisk,
                     const LayoutJoins& others, const std::string& target);
 

@@ -1,6 +1,9 @@
 #include "aging/piece_placement.h"
 
 #include <string>
+#include <utility>
+
+#include "aging/piece_turns.h"
 
 namespace brimwell::aging {
 namespace {
@@ -11,6 +14,7 @@ class LastPieceFirst final : public PiecePlacement {
       : list_(list), writing_(writing), written_(std::move(written)) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
+    failedRow_ = row;
     auto file = writing_.create(std::string(list_.caption(row)));
     if (!place(*file, size, cuts) || !writing_.write(*file, size) || !writing_.close(*file)) {
       file->close();
@@ -21,6 +25,7 @@ class LastPieceFirst final : public PiecePlacement {
   }
 
   bool finish() override { return true; }
+  std::size_t failedRow() const override { return failedRow_; }
 
  private:
   // A file without a cut is placed as the file system likes when it is written.
@@ -44,6 +49,76 @@ class LastPieceFirst final : public PiecePlacement {
   const TextTable& list_;
   diskops::ListWriting& writing_;
   PiecesWritten written_;
+  std::size_t failedRow_ = 0;
+};
+
+class InTurns final : public PiecePlacement {
+ public:
+  InTurns(const TextTable& list, diskops::ListWriting& writing, PiecesWritten written,
+          FileSystem& fs, std::uint32_t blockSize)
+      : list_(list),
+        writing_(writing),
+        written_(std::move(written)),
+        fs_(fs),
+        turns_(blockSize),
+        writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
+
+  bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
+    failedRow_ = row;
+    auto file = writing_.create(std::string(list_.caption(row)));
+    if (cuts.empty()) {  // written whole, placed as the file system likes
+      if (writing_.write(*file, size) && writing_.close(*file)) {
+        written_(row, 0);
+        return true;
+      }
+      file->close();
+      return false;
+    }
+    PieceTurns::File cut{row, std::move(file), static_cast<std::int64_t>(cuts.size()), {}, 0};
+    cut.bounds.reserve(cuts.size() + 2);
+    cut.bounds.push_back(0);
+    for (const std::int64_t at : cuts) cut.bounds.push_back(static_cast<std::uint64_t>(at));
+    cut.bounds.push_back(static_cast<std::uint64_t>(size));
+    return placed(turns_.add(std::move(cut), writePlaced_));
+  }
+
+  bool finish() override { return placed(turns_.finish(writePlaced_)); }
+  std::size_t failedRow() const override { return failedRow_; }
+
+  void abandon() override {
+    for (PieceTurns::File& file : turns_.takeOpen()) {
+      file.file->close();
+      fs_.deleteFile(std::string(list_.caption(file.row)));
+    }
+  }
+
+ private:
+  bool placed(bool ok) {
+    if (!ok && turns_.error() != 0) {
+      writing_.failedWith(turns_.error());
+      failedRow_ = turns_.lastRow();
+    }
+    return ok;
+  }
+
+  // Writes the data of a cut file into the places its pieces were given.
+  bool writePlaced(PieceTurns::File& file) {
+    failedRow_ = file.row;
+    if (!writing_.write(*file.file, diskops::listedFileSize(list_, file.row)) ||
+        !writing_.close(*file.file)) {
+      return false;
+    }
+    written_(file.row, file.cuts);
+    return true;
+  }
+
+  const TextTable& list_;
+  diskops::ListWriting& writing_;
+  PiecesWritten written_;
+  FileSystem& fs_;
+  PieceTurns turns_;
+  const PieceTurns::Placed writePlaced_;
+  std::size_t failedRow_ = 0;
 };
 
 }  // namespace
@@ -51,6 +126,12 @@ class LastPieceFirst final : public PiecePlacement {
 std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::ListWriting& writing,
                                                PiecesWritten written) {
   return std::make_unique<LastPieceFirst>(list, writing, std::move(written));
+}
+
+std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
+                                              PiecesWritten written, FileSystem& fs,
+                                              std::uint32_t blockSize) {
+  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize);
 }
 
 }  // namespace brimwell::aging

@@ -13,6 +13,7 @@
 
 #include "app/text_table.h"
 #include "diskops/list_writing.h"
+#include "platform/file_system.h"
 
 namespace brimwell::aging {
 
@@ -27,6 +28,13 @@ class PiecePlacement {
   virtual bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) = 0;
   // Writes the files still held back; false as for write().
   virtual bool finish() = 0;
+  // After write() or finish() failed: the row of the file whose place or bytes could not be
+  // written.
+  virtual std::size_t failedRow() const = 0;
+  // After a failure (or an exception): removes the files held back, whose places are given
+  // but whose bytes are not all written, so that no file on the list is left at its full
+  // length holding zeros.
+  virtual void abandon() {}
 };
 
 // Told of each file written whole: its row and the cuts it was given.
@@ -36,5 +44,13 @@ using PiecesWritten = std::function<void(std::size_t row, std::int64_t cuts)>;
 // into the places, one file after the other.
 std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::ListWriting& writing,
                                                PiecesWritten written);
+
+// Places cut files' pieces first piece first, in turns with other cut files, each later piece
+// beyond a spacer block taken out again (aging/piece_turns.h), for a volume of `blockSize`
+// bytes a block where fallocate places a range exactly; holds back at most one file between
+// calls. abandon() removes what it holds, through `fs`.
+std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
+                                              PiecesWritten written, FileSystem& fs,
+                                              std::uint32_t blockSize);
 
 }  // namespace brimwell::aging

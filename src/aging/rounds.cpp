@@ -265,7 +265,7 @@ class RoundsJob {
     if (usedBy(round)) return moveBatchIn(round);
     list_.write(all_);
     if (!layout_) return diskops::reproduce(context_);
-    const LayoutAim aim = layoutAim(context_.volume, *layout_, classShares(), remaining_,
+    const LayoutAim aim = layoutAim(context_, *layout_, classShares(), remaining_,
                                     othersAsWeighed(round, topUp), target_);
     // Only before anything is written, and only for a score asked for: later rounds, and a
     // profile's score, come as near as they can.

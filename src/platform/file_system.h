@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/windows_errors.h"
+
 namespace brimwell {
 
 // One entry of a folder listing. "." and ".." are listed like any other entry. A link is
@@ -73,6 +75,16 @@ class WritableFile {
     (void)size;
     placed = false;
     return 0;
+  }
+  // Takes the bytes from `offset` up to `offset + size` (whole blocks, ending before the
+  // file does) out of the file and moves the bytes after them down; the bytes moved keep
+  // their places on the volume, and the places of the bytes taken out become free. Returns
+  // the Windows error number (0 on success); kNotSupported where the file system cannot,
+  // the file unchanged.
+  virtual int collapse(std::uint64_t offset, std::uint64_t size) {
+    (void)offset;
+    (void)size;
+    return winerr::kNotSupported;
   }
   // Writes what was written out to the volume now and waits for it, so that its blocks are
   // placed before later writes are (not a flush of the drive's cache). Returns the Windows

@@ -251,6 +251,17 @@ class PosixWritableFile : public WritableFile {
     return windowsErrorFromErrno(errno, true);
   }
 
+  int collapse(std::uint64_t offset, std::uint64_t size) override {
+    int result;
+    do {
+      result = ::fallocate(fd_, FALLOC_FL_COLLAPSE_RANGE, static_cast<off_t>(offset),
+                           static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return 0;
+    if (errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS) return winerr::kNotSupported;
+    return windowsErrorFromErrno(errno, true);
+  }
+
   int writeOut() override {
     constexpr unsigned kWriteAndWait =
         SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;

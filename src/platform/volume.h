@@ -116,6 +116,10 @@ struct VolumeAbilities {
   std::string fileExtentsWhy;  // with None: why not, in words ("it keeps files in memory ...")
   RangePlacement placement = RangePlacement::None;
   FreeExtentMap freeExtents = FreeExtentMap::None;
+  // The file system takes the records of new files (inodes) from the free space, in runs of
+  // several blocks (XFS): free space left in single-block holes can refuse a new file while
+  // hundreds of megabytes are free.
+  bool newFilesNeedFreeRuns = false;
 };
 
 // Which methods may run on several threads at once: all of them, each ExtentReader used on

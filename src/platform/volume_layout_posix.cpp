@@ -415,6 +415,7 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
       // GETFSMAP, and Btrfs's tree search, answer the administrator only.
       abilities.freeExtents =
           listsTrustedAttributes() ? FreeExtentMap::Readable : FreeExtentMap::NeedsAdministrator;
+      abilities.newFilesNeedFreeRuns = volume.f_type == kXfs;
       break;
     case kFuse:  // ntfs-3g: block by block (FIBMAP), and no fallocate
       if (abilities.fileExtents == FileExtentMap::Extents) {

@@ -11,6 +11,7 @@ inline constexpr int kNotEnoughMemory = 8;
 inline constexpr int kWriteProtect = 19;
 inline constexpr int kGeneralFailure = 31;
 inline constexpr int kSharingViolation = 32;
+inline constexpr int kNotSupported = 50;
 inline constexpr int kFileExists = 80;
 inline constexpr int kDiskFull = 112;
 inline constexpr int kInvalidName = 123;

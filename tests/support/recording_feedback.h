@@ -28,6 +28,8 @@ class RecordingFeedback : public Feedback {
   std::deque<std::optional<std::string>> files;
   // Whether setProgress and pump are recorded in events (they can be many).
   bool recordProgress = false;
+  // How many times carryOn() answers true before the user asks to stop; none: never asked.
+  std::optional<int> carryOns;
 
   void setStatus(std::string_view text) override;
   void setProgress(int percent) override;
@@ -35,6 +37,7 @@ class RecordingFeedback : public Feedback {
   void notice(std::string_view text) override;
   void explain(std::string_view text) override { explained.emplace_back(text); }
   bool confirm(std::string_view text) override;
+  bool carryOn() override { return !carryOns || (*carryOns)-- > 0; }
   std::optional<std::string> chooseTemplateToLoad() override;
   std::optional<std::string> chooseTemplateToSave() override;
 

@@ -1,0 +1,106 @@
+#include "aging/piece_turns.h"
+
+#include <utility>
+
+namespace brimwell::aging {
+namespace {
+
+int reserveRange(WritableFile& file, std::uint64_t offset, std::uint64_t size) {
+  bool placed = false;
+  return file.reserve(offset, size, placed);
+}
+
+}  // namespace
+
+std::size_t PieceTurns::nextTurn() const {
+  std::size_t best = open_.size();
+  for (std::size_t i = 0; i < open_.size(); ++i) {
+    if (open_[i].file.get() == last_) continue;
+    if (best == open_.size() || open_[i].piecesLeft() > open_[best].piecesLeft()) best = i;
+  }
+  return best;
+}
+
+int PieceTurns::learnSpacing(WritableFile& file) {
+  // Two blocks at the file's start, the first taken out again: the file keeps one block,
+  // which its first piece then continues. Where nothing can be taken out, the two blocks
+  // stay; a cut file has two blocks at least, and its pieces still reserve every block.
+  if (const int error = reserveRange(file, 0, 2 * block_); error != 0) return error;
+  const int error = file.collapse(0, block_);
+  if (error != 0 && error != winerr::kNotSupported) return error;
+  spacing_ = error == 0 ? Spacing::Spaced : Spacing::Plain;
+  return 0;
+}
+
+int PieceTurns::reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced) {
+  if (!spaced) return reserveRange(file, start, end - start);
+  // The spacer goes where the piece would, right after the previous piece; the piece right
+  // after the spacer; then the spacer is taken out and the piece moves down into its range.
+  if (const int error = reserveRange(file, start, block_); error != 0) return error;
+  if (const int error = reserveRange(file, start + block_, end - start); error != 0) return error;
+  return file.collapse(start, block_);
+}
+
+bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed) {
+  File& file = open_[index];
+  // Forward: the next piece from the front. Backward: the last piece not yet placed, the
+  // placed count then standing for the pieces placed from the end.
+  const std::size_t piece = backward ? file.bounds.size() - 2 - file.placed : file.placed;
+  const bool spaced = !backward && piece > 0 && spacing_ == Spacing::Spaced;
+  lastRow_ = file.row;
+  error_ = reserve(*file.file, file.bounds[piece], file.bounds[piece + 1], spaced);
+  if (error_ != 0) return false;
+  ++file.placed;
+  last_ = file.file.get();
+  if (file.piecesLeft() > 0) return true;
+  if (!placed(file)) return false;
+  open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(index));
+  return true;
+}
+
+bool PieceTurns::placeRest(std::size_t index, bool backward, const Placed& placed) {
+  File& file = open_[index];
+  if (backward) {
+    // The pieces placed from the front keep their count apart from those placed from the end.
+    file.bounds.erase(file.bounds.begin(),
+                      file.bounds.begin() + static_cast<std::ptrdiff_t>(file.placed));
+    file.placed = 0;
+  }
+  const WritableFile* placing = file.file.get();
+  while (index < open_.size() && open_[index].file.get() == placing) {
+    if (!placeOne(index, backward, placed)) return false;
+  }
+  return true;
+}
+
+bool PieceTurns::add(File file, const Placed& placed) {
+  open_.push_back(std::move(file));
+  if (spacing_ == Spacing::Unknown) {
+    lastRow_ = open_.back().row;
+    error_ = learnSpacing(*open_.back().file);
+    if (error_ != 0) return false;
+  }
+  if (spacing_ == Spacing::Plain) return placeRest(open_.size() - 1, true, placed);
+  for (std::size_t turn = nextTurn(); turn < open_.size(); turn = nextTurn()) {
+    if (!placeOne(turn, false, placed)) return false;
+  }
+  return true;
+}
+
+bool PieceTurns::finish(const Placed& placed) {
+  // The turns leave at most one file with pieces, the one placed last: its spacers still
+  // keep its pieces apart.
+  while (!open_.empty()) {
+    if (!placeRest(0, false, placed)) return false;
+  }
+  return true;
+}
+
+std::vector<PieceTurns::File> PieceTurns::takeOpen() {
+  std::vector<File> open = std::move(open_);
+  open_.clear();
+  last_ = nullptr;
+  return open;
+}
+
+}  // namespace brimwell::aging

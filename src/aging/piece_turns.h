@@ -1,0 +1,88 @@
+// Where the pieces of cut files go, on a file system that places a range of a file exactly
+// without writing it (fallocate). Each file's pieces are given their places (reserve) first
+// piece first, in turns with other files' pieces, so that no piece is placed right after the
+// piece of its own file placed before it. A file system places a piece where its file's
+// previous piece ended when that place is free; a piece of another file placed in between
+// moves it on, forward. A reader then meets a break and seeks forward, where pieces placed
+// from the last to the first lay back to back in reverse order and one read-ahead joined
+// them again.
+//
+// A placed piece still goes right after its file's previous one when the other file's piece
+// went elsewhere (ext4 and XFS aim each file at its own folder's group), so each piece after
+// a file's first is placed beyond a spacer of one block of its own file, which is then taken
+// out again (collapse): the piece keeps its place, one free block past its predecessor,
+// whatever the other files did. Whether the file system can take a range out is learnt on
+// the first file; where it cannot (Btrfs), turns alone would join a share of the cuts again,
+// so every file's pieces are placed from the last to the first, each file at once.
+//
+// Files come one at a time and their pieces are placed as soon as the turns allow: the file
+// with the most pieces left that is not the one just placed goes next, so between two calls
+// at most one file waits for a partner, open. A file whose pieces are all placed is handed
+// back, to be written and closed. At the end a file left alone places its last pieces on
+// its own, each beyond its spacer. Nothing here depends on timing: the places are asked for
+// in the order of the calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace brimwell::aging {
+
+class PieceTurns {
+ public:
+  struct File {
+    std::size_t row = 0;
+    std::unique_ptr<WritableFile> file;
+    std::int64_t cuts = 0;
+    std::vector<std::uint64_t> bounds;  // the pieces' starts, ascending, then the file's end
+    std::size_t placed = 0;             // pieces placed so far
+    std::size_t piecesLeft() const { return bounds.size() - 1 - placed; }
+  };
+  // Told of a file whose pieces are all placed; false: a failure, which ends the placing.
+  using Placed = std::function<bool(File&)>;
+
+  // On a volume of `blockSize` bytes a block (a spacer's size).
+  explicit PieceTurns(std::uint32_t blockSize) : block_(blockSize == 0 ? 4096 : blockSize) {}
+
+  // Adds a file of two pieces or more and places what the turns allow. False when a reserve
+  // or `placed` failed: the files not handed back stay for takeOpen(), and error() holds the
+  // reserve's Windows error number (0 when `placed` failed).
+  bool add(File file, const Placed& placed);
+  // Places every piece left. False on a failure, as add().
+  bool finish(const Placed& placed);
+  // The files not yet handed back (after a failure, to be removed); none stay.
+  std::vector<File> takeOpen();
+  int error() const { return error_; }
+  // The row of the file whose piece was placed last, or failed to be.
+  std::size_t lastRow() const { return lastRow_; }
+
+ private:
+  // The file whose piece goes next: the most pieces left, not the one just placed; ties go
+  // to the earlier file. open_.size() when none may go.
+  std::size_t nextTurn() const;
+  // Places the file's next piece (from the last when `backward`); false on a failure.
+  bool placeOne(std::size_t index, bool backward, const Placed& placed);
+  // Places the pieces left of the file at `index`, from the last to the first when
+  // `backward`.
+  bool placeRest(std::size_t index, bool backward, const Placed& placed);
+  // Gives the piece [start, end) of `file` its place: beyond a spacer when `spaced`. Returns
+  // the Windows error number.
+  int reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced);
+  // Learns, on the first file, whether spacers can be taken out again.
+  int learnSpacing(WritableFile& file);
+
+  enum class Spacing { Unknown, Spaced, Plain };
+  std::uint64_t block_;
+  Spacing spacing_ = Spacing::Unknown;
+  std::vector<File> open_;
+  const WritableFile* last_ = nullptr;  // the file placed just before
+  int error_ = 0;
+  std::size_t lastRow_ = 0;
+};
+
+}  // namespace brimwell::aging
