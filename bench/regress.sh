@@ -16,12 +16,13 @@
 #   sort-out  `sort-out --percent 15` of that list against `shuf -n 150000` of it
 #   census    `census` of 200,000 files against `du -s`, warm (bench/census_vs_du.sh's tree)
 #   measure   `measure` against `census` on 99,001 written files, warm
-#   writer    the writer against its system-call floor (writer_baseline) on tmpfs
+#   writer    the writer against its floor (writer_baseline: the same calls and random bytes) on tmpfs
 #   erase     the erase against `xargs rm -f` on tmpfs
 # The floors, minimal programs doing the same work (built from the work tree, run in every
 # pair): build  bench/build_floor.c (the same entries drawn, put in order and written);
 # sort-out  shuf itself; census  bench/walk_floor.c; measure  walk_floor --extents
-# --free-space (each file's extents, the free-space map); writer  writer_baseline; erase has
+# --free-space (each file's extents, the free-space map); writer  writer_baseline (the same
+# folders, files and 2048-byte writes of the same random bytes); erase has
 # none but its competitor.
 #
 # Printed, a row for each figure: its goal; both sides' medians (the build in seconds and

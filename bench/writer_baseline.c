@@ -1,9 +1,10 @@
 /* The floor the writer is measured against: creates the files of a list file ("relative
- * path TAB size" lines) under ROOT with the same 2048-byte writes, but with no content fill
- * and the fewest folder calls (a folder is made only when the path changes folder, and only
- * its missing parents are made).
+ * path TAB size" lines) under ROOT with the same 2048-byte writes of the same random bytes
+ * (the tool's own fill, the cheapest there is for them), and the fewest folder calls (a
+ * folder is made only when the path changes folder, and only its missing parents are made).
+ * With --zeros it writes a zero block instead: the system calls alone.
  *
- *   writer_baseline LIST ROOT [--fresh]
+ *   writer_baseline LIST ROOT [--fresh] [--zeros]
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -14,7 +15,9 @@
 #include <time.h>
 #include <unistd.h>
 
-static char block[2048];
+#include "floor_fill.h"
+
+static _Alignas(2048) unsigned char block[2048];
 
 /* Makes `path` (without a trailing slash), its missing parents first. */
 static int makeFolder(char* path) {
@@ -31,12 +34,18 @@ static int makeFolder(char* path) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    fprintf(stderr, "usage: writer_baseline LIST ROOT [--fresh]\n");
+    fprintf(stderr, "usage: writer_baseline LIST ROOT [--fresh] [--zeros]\n");
     return 2;
+  }
+  int fresh = 0;
+  int zeros = 0;
+  for (int i = 3; i < argc; ++i) {
+    fresh |= strcmp(argv[i], "--fresh") == 0;
+    zeros |= strcmp(argv[i], "--zeros") == 0;
   }
   char root[4096];
   snprintf(root, sizeof root, "%s", argv[2]);
-  if (argc > 3 && strcmp(argv[3], "--fresh") == 0) {
+  if (fresh) {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     snprintf(root, sizeof root, "%s/run-%ld-%ld%09ld", argv[2], (long)getpid(), (long)now.tv_sec,
@@ -74,6 +83,7 @@ int main(int argc, char** argv) {
     long long written = 0;
     do {
       const size_t chunk = size - written < 2048 ? (size_t)(size - written) : 2048;
+      if (!zeros) floorFill(block, sizeof block);
       const ssize_t count = write(fd, block, chunk);
       if (count < 0) {
         perror(path);

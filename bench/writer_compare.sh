@@ -3,7 +3,8 @@
 #
 #   bench/writer_compare.sh BUILD_DIR tmpfs|ext4|erase [ROUNDS] [WORK_DIR]
 #
-# tmpfs: writer_run against writer_baseline on /dev/shm, each run into emptied folders.
+# tmpfs: writer_run against writer_baseline (the same calls and random bytes) on /dev/shm,
+#        each run into emptied folders.
 # ext4:  the same pair on the disk; every run writes into a new folder (--fresh), so nothing
 #        is deleted while timing (ext4 creates files slowly for about a minute after a mass
 #        delete); `sync` before each run starts it without dirty pages. The folders are

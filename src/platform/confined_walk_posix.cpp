@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <string_view>
 
 #include "platform/posix_file_system.h"
 #include "platform/windows_errors.h"
@@ -72,7 +73,15 @@ int ConfinedWalk::openParent(const std::string& native, bool fresh, int& folderF
   const std::size_t slash = end == 0 ? std::string::npos : native.find_last_of('/', end - 1);
   const std::size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
   leaf_.assign(native, leafStart, end - leafStart);
-  parent_.assign(native, 0, leafStart);
+  // The files of one folder usually come one after another: the same folder, walked whole
+  // last time from the whole trusted part, is still open.
+  const std::string_view parent(native.data(), leafStart);
+  if (!fresh && !fds_.empty() && ends_.front() == start_.size() && ends_.back() == path_.size() &&
+      parent == path_) {
+    folderFd = fds_.back();
+    return 0;
+  }
+  parent_.assign(parent);
 
   // Keep the open levels that the new folder shares with the last one, when the last walk
   // started at the whole trusted part of it.
