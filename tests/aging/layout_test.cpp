@@ -83,11 +83,14 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
   EXPECT_TRUE(again.second == first.second);
 }
 
+// ext4 at 128 MiB: on 64 MiB one file cut into a couple of hundred pieces weighs about a
+// hundredth of the score, and the file system's own breaks under load, learnt late in the
+// last batch, and the last round's thinning moved the end just past 0.01 in some runs.
 // Btrfs made for a small device mixes data and metadata in its block groups, as mkfs.btrfs
 // advises below 1 GiB: with block groups apart, those metadata took in a run that cuts
 // files are lost to data, and a fill of 80 % runs out of space (512 MiB and 1 GiB alike).
 INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
-                         ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 64, "80"},
+                         ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 128, "80"},
                                            Volume{ScratchVolume::Kind::Xfs, 320, "30"},
                                            Volume{ScratchVolume::Kind::Btrfs, 512, "80", "--mixed"},
                                            Volume{ScratchVolume::Kind::Ntfs, 48, "80"}),
