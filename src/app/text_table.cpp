@@ -161,10 +161,12 @@ void TextTable::endBatch() {
 }
 
 void TextTable::rowsChanged() {
+  ++changes_.value;
   if (batchDepth_ == 0 && listener_ != nullptr) listener_->tableRowsChanged();
 }
 
 void TextTable::cellChanged(std::size_t row, std::size_t column) {
+  ++changes_.value;
   if (batchDepth_ == 0 && listener_ != nullptr) listener_->tableCellChanged(row, column);
 }
 

@@ -9,6 +9,7 @@
 // changes one by one outside a batch, and once, when the outermost batch ends, inside one.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -66,6 +67,11 @@ class TextTable {
   // their text; `other` is left empty. The listener and batch stay this table's.
   void takeRows(TextTable&& other);
 
+  // Grows with every change of the table's rows or cells, and when another table is
+  // assigned to it: a reader that keeps what it parsed knows it still holds while the count
+  // is the one it saw.
+  std::uint64_t changeCount() const { return changes_.value; }
+
   void setListener(TableListener* listener) { listener_ = listener; }
   void beginBatch();
   void endBatch();
@@ -87,6 +93,23 @@ class TextTable {
   void rowsChanged();
   void cellChanged(std::size_t row, std::size_t column);
 
+  // Never goes back, also across assignments, so an equal count means no change.
+  struct ChangeCount {
+    std::uint64_t value = 0;
+    ChangeCount() = default;
+    ChangeCount(const ChangeCount&) = default;
+    ChangeCount(ChangeCount&& other) noexcept : value(other.value) { ++other.value; }
+    ChangeCount& operator=(const ChangeCount& other) {
+      value = std::max(value, other.value) + 1;
+      return *this;
+    }
+    ChangeCount& operator=(ChangeCount&& other) noexcept {
+      value = std::max(value, other.value) + 1;
+      ++other.value;  // emptied
+      return *this;
+    }
+  };
+
   std::size_t columns_;
   std::string arena_;
   std::size_t liveBytes_ = 0;
@@ -94,6 +117,7 @@ class TextTable {
   std::vector<std::uint8_t> subCellCounts_;
   TableListener* listener_ = nullptr;
   int batchDepth_ = 0;
+  ChangeCount changes_;
 };
 
 // Holds a table's batch open for a scope, and ends it also when a failure unwinds, so a

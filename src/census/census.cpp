@@ -176,8 +176,14 @@ void Census::classify(std::uint64_t listedSize) {
   TotalSize += listedSize;
   TextTable& sizes = context_.lists.sizes;
   const std::size_t row = rowFor(size);
-  const std::int64_t count = parseInt32Cell(sizes.subCell(row, kCountCell));
-  sizes.setSubCell(row, kCountCell, formatInteger(count + 1));
+  Threshold& threshold = thresholds_[row];
+  if (!threshold.countKnown) {
+    threshold.count = parseInt32Cell(sizes.subCell(row, kCountCell));
+    threshold.countKnown = true;
+  }
+  ++threshold.count;
+  sizes.setSubCell(row, kCountCell, formatInteger(threshold.count));
+  sizesSeen_ = sizes.changeCount();
 
   ++FilesDone;
   const std::int64_t percent = static_cast<std::int64_t>(FilesDone) * 100 / TotalFiles;
@@ -191,12 +197,21 @@ void Census::classify(std::uint64_t listedSize) {
 std::size_t Census::rowFor(std::int64_t size) {
   // Read afresh for each file, and only up to the row found: a threshold edited during
   // the walk counts for the following files, and one that does not parse fails only when
-  // a file reaches it. A caption is parsed again only when its text changed.
+  // a file reaches it. A caption is parsed again only when its text changed, and its text
+  // is compared only when the table changed since the census last wrote a count.
   const TextTable& sizes = context_.lists.sizes;
+  const bool unchanged = sizesSeen_ == sizes.changeCount();
+  if (!unchanged) {
+    for (Threshold& threshold : thresholds_) threshold.countKnown = false;
+  }
   if (thresholds_.size() < sizes.rowCount()) thresholds_.resize(sizes.rowCount());
   for (std::size_t row = 0; row < sizes.rowCount(); ++row) {
-    const std::string_view caption = sizes.caption(row);
     Threshold& threshold = thresholds_[row];
+    if (threshold.parsed && unchanged) {
+      if (threshold.value >= size) return row;
+      continue;
+    }
+    const std::string_view caption = sizes.caption(row);
     if (!threshold.parsed || threshold.text != caption) {
       threshold.value = parseInt32Cell(caption);
       threshold.text.assign(caption);

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,11 +64,14 @@ class Census {
   std::size_t rowFor(std::int64_t size);
   std::string summary() const;
 
-  // A size row's threshold as parsed from its caption's text.
+  // A size row's threshold as parsed from its caption's text, and its count as last read
+  // or written.
   struct Threshold {
     std::string text;
     std::int64_t value = 0;
     bool parsed = false;
+    std::int64_t count = 0;
+    bool countKnown = false;
   };
 
   static constexpr std::size_t kMaxKeptEntries = std::size_t{1} << 24;  // 128 MiB
@@ -76,6 +80,9 @@ class Census {
   Context& context_;
   int shownProgress_ = -1;
   std::vector<Threshold> thresholds_;
+  // The size table's change count when the census last wrote it: while it is unchanged,
+  // no one else has edited a caption or a count, and what was parsed holds.
+  std::optional<std::uint64_t> sizesSeen_;
 };
 
 }  // namespace brimwell::census

@@ -303,20 +303,24 @@ TEST(Census, FilesThatTurnUpLateAreClassifiedAndTheBarStopsAtOneHundred) {
   EXPECT_EQ(feedback.status, "Total files: 1, total folders: 0, total size: 153, avg size: 153.");
 }
 
-// Rewrites the first threshold at the first pump of the classifying walk.
+// Rewrites the first threshold at the first pump of the classifying walk, or at the first
+// once a file is counted in the last row, then also setting the first row's count to 7.
 class EditingFeedback : public testing::RecordingFeedback {
  public:
-  explicit EditingFeedback(TextTable& sizes) : sizes_(sizes) {}
+  explicit EditingFeedback(TextTable& sizes, bool afterAFile = false)
+      : sizes_(sizes), afterAFile_(afterAFile) {}
   void pump() override {
     RecordingFeedback::pump();
-    if (status == kAnalyzing && !edited_) {
-      sizes_.setCaption(0, "1000");
-      edited_ = true;
-    }
+    if (status != kAnalyzing || edited_) return;
+    if (afterAFile_ && sizes_.subCell(2, kCountCell) == "0") return;
+    sizes_.setCaption(0, "1000");
+    if (afterAFile_) sizes_.setSubCell(0, kCountCell, "7");
+    edited_ = true;
   }
 
  private:
   TextTable& sizes_;
+  bool afterAFile_;
   bool edited_ = false;
 };
 
@@ -330,6 +334,18 @@ TEST(Census, AThresholdEditedDuringTheWalkCountsForTheFollowingFiles) {
   analyse(context);
   EXPECT_EQ(f.thresholds(), (std::vector<std::string>{"1000", "200", "300"}));
   EXPECT_EQ(f.column(kCountCell), (std::vector<std::string>{"1", "0", "0"}));
+
+  // Edited after the census has counted a file: the next file goes by the new threshold,
+  // and the edited count is counted on from.
+  CensusFixture g;
+  g.dir.writeFile("t/a", std::string(500, 'x'));
+  g.dir.writeFile("t/b", std::string(500, 'x'));
+  EditingFeedback later(g.lists.sizes, true);
+  Context laterContext{g.lists,      g.fields,           later, g.posix, g.random,
+                       *g.collation, PathStyle::posix(), "."};
+  prepare(g, g.dir / "t");
+  analyse(laterContext);
+  EXPECT_EQ(g.column(kCountCell), (std::vector<std::string>{"8", "0", "1"}));
 }
 
 }  // namespace
