@@ -12,9 +12,11 @@
 namespace brimwell::aging {
 namespace {
 
-void shuffle(std::vector<UseWrite>& writes, RandomSource& random) {
-  for (std::size_t i = writes.size(); i > 1; --i) {
-    std::swap(writes[i - 1], writes[random.draw(static_cast<std::uint32_t>(i))]);
+// A drawn order: each place from the last down takes one of those not yet placed.
+template <typename Item>
+void shuffle(std::vector<Item>& items, RandomSource& random) {
+  for (std::size_t i = items.size(); i > 1; --i) {
+    std::swap(items[i - 1], items[random.draw(static_cast<std::uint32_t>(i))]);
   }
 }
 
@@ -79,9 +81,7 @@ std::vector<UseWrite> planUse(const TextTable& onDisk, std::int32_t blockBytes,
     if (picked[row]) rows.push_back(static_cast<std::uint32_t>(row));
   }
   // The first `grown` of a drawn order grow, the rest are replaced.
-  for (std::size_t i = rows.size(); i > 1; --i) {
-    std::swap(rows[i - 1], rows[random.draw(static_cast<std::uint32_t>(i))]);
-  }
+  shuffle(rows, random);
   std::vector<UseWrite> writes;
   writes.reserve(replaced + grown * kMostAppends);
   for (std::size_t i = 0; i < rows.size(); ++i) {
