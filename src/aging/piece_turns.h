@@ -8,18 +8,27 @@
 // them again.
 //
 // A placed piece still goes right after its file's previous one when the other file's piece
-// went elsewhere (ext4 and XFS aim each file at its own folder's group), so each piece after
-// a file's first is placed beyond a spacer of one block of its own file, which is then taken
-// out again (collapse): the piece keeps its place, one free block past its predecessor,
-// whatever the other files did. Whether the file system can take a range out is learnt on
-// the first file; where it cannot (Btrfs), turns alone would join a share of the cuts again,
-// so every file's pieces are placed from the last to the first, each file at once.
+// went elsewhere (ext4 and XFS aim each file at its own folder's group), so a piece can be
+// placed beyond a spacer of one block of its own file, which is then taken out again
+// (collapse): the piece keeps its place, one free block past its predecessor, whatever the
+// other files did. Each spacer leaves a free block behind, so how often one is used is
+// chosen for the volume:
+// - every piece after a file's first (Spacers::EveryPiece): every cut a break, where the free
+//   space may keep many single free blocks;
+// - only the pieces of a file left alone (Spacers::WhenAlone), where new files need the free
+//   space in runs (XFS makes its inodes in runs of blocks: a spacer for every piece left
+//   tens of thousands of single free blocks and no run for the inodes of new files). Files
+//   then take turns only with files of their own folder, which the file system places in the
+//   same group, so the other file's piece lands in between; a file whose folder ends, or that
+//   is left at the end, places its last pieces beyond spacers.
+// Whether the file system can take a range out is learnt on the first file; where it cannot
+// (Btrfs), turns alone would join a share of the cuts again, so every file's pieces are
+// placed from the last to the first, each file at once.
 //
 // Files come one at a time and their pieces are placed as soon as the turns allow: the file
 // with the most pieces left that is not the one just placed goes next, so between two calls
 // at most one file waits for a partner, open. A file whose pieces are all placed is handed
-// back, to be written and closed. At the end a file left alone places its last pieces on
-// its own, each beyond its spacer. Nothing here depends on timing: the places are asked for
+// back, to be written and closed. Nothing here depends on timing: the places are asked for
 // in the order of the calls.
 #pragma once
 
@@ -27,6 +36,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -41,13 +51,17 @@ class PieceTurns {
     std::int64_t cuts = 0;
     std::vector<std::uint64_t> bounds;  // the pieces' starts, ascending, then the file's end
     std::size_t placed = 0;             // pieces placed so far
+    std::string_view folder;            // takes turns only within it (Spacers::WhenAlone)
     std::size_t piecesLeft() const { return bounds.size() - 1 - placed; }
   };
   // Told of a file whose pieces are all placed; false: a failure, which ends the placing.
   using Placed = std::function<bool(File&)>;
 
+  enum class Spacers { EveryPiece, WhenAlone };
+
   // On a volume of `blockSize` bytes a block (a spacer's size).
-  explicit PieceTurns(std::uint32_t blockSize) : block_(blockSize == 0 ? 4096 : blockSize) {}
+  PieceTurns(std::uint32_t blockSize, Spacers spacers)
+      : block_(blockSize == 0 ? 4096 : blockSize), spacers_(spacers) {}
 
   // Adds a file of two pieces or more and places what the turns allow. False when a reserve
   // or `placed` failed: the files not handed back stay for takeOpen(), and error() holds the
@@ -70,6 +84,8 @@ class PieceTurns {
   // Places the pieces left of the file at `index`, from the last to the first when
   // `backward`.
   bool placeRest(std::size_t index, bool backward, const Placed& placed);
+  // Places the pieces left of the file at `index` on its own, forward beyond spacers.
+  bool placeAlone(std::size_t index, const Placed& placed);
   // Gives the piece [start, end) of `file` its place: beyond a spacer when `spaced`. Returns
   // the Windows error number.
   int reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced);
@@ -78,7 +94,9 @@ class PieceTurns {
 
   enum class Spacing { Unknown, Spaced, Plain };
   std::uint64_t block_;
+  Spacers spacers_;
   Spacing spacing_ = Spacing::Unknown;
+  bool alone_ = false;  // placing a file's pieces with no partner
   std::vector<File> open_;
   const WritableFile* last_ = nullptr;  // the file placed just before
   int error_ = 0;
