@@ -4,8 +4,6 @@
 #include <string_view>
 #include <utility>
 
-#include "aging/piece_turns.h"
-
 namespace brimwell::aging {
 namespace {
 
@@ -56,12 +54,12 @@ class LastPieceFirst final : public PiecePlacement {
 class InTurns final : public PiecePlacement {
  public:
   InTurns(const TextTable& list, diskops::ListWriting& writing, PiecesWritten written,
-          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Spacers spacers)
+          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Apart apart)
       : list_(list),
         writing_(writing),
         written_(std::move(written)),
         fs_(fs),
-        turns_(blockSize, spacers),
+        turns_(blockSize, apart),
         writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
@@ -138,9 +136,8 @@ std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::L
 
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize,
-                                              PieceTurns::Spacers spacers) {
-  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, spacers);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart) {
+  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, apart);
 }
 
 }  // namespace brimwell::aging

@@ -47,7 +47,7 @@ bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed
   // placed count then standing for the pieces placed from the end.
   const std::size_t piece = backward ? file.bounds.size() - 2 - file.placed : file.placed;
   const bool spaced = !backward && piece > 0 && spacing_ == Spacing::Spaced &&
-                      (alone_ || spacers_ == Spacers::EveryPiece);
+                      (alone_ || apart_ != Apart::SpacersWhenAlone);
   lastRow_ = file.row;
   error_ = reserve(*file.file, file.bounds[piece], file.bounds[piece + 1], spaced);
   if (error_ != 0) return false;
@@ -60,14 +60,7 @@ bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed
 }
 
 bool PieceTurns::placeRest(std::size_t index, bool backward, const Placed& placed) {
-  File& file = open_[index];
-  if (backward) {
-    // The pieces placed from the front keep their count apart from those placed from the end.
-    file.bounds.erase(file.bounds.begin(),
-                      file.bounds.begin() + static_cast<std::ptrdiff_t>(file.placed));
-    file.placed = 0;
-  }
-  const WritableFile* placing = file.file.get();
+  const WritableFile* placing = open_[index].file.get();
   while (index < open_.size() && open_[index].file.get() == placing) {
     if (!placeOne(index, backward, placed)) return false;
   }
@@ -76,13 +69,13 @@ bool PieceTurns::placeRest(std::size_t index, bool backward, const Placed& place
 
 bool PieceTurns::placeAlone(std::size_t index, const Placed& placed) {
   alone_ = true;
-  const bool ok = placeRest(index, false, placed);
+  const bool ok = placeRest(index, backwardTurns(), placed);
   alone_ = false;
   return ok;
 }
 
 bool PieceTurns::add(File file, const Placed& placed) {
-  if (spacers_ == Spacers::WhenAlone) {
+  if (apart_ == Apart::SpacersWhenAlone) {
     // A file of another folder lands elsewhere: the file waiting goes on alone.
     while (!open_.empty() && open_.front().folder != file.folder) {
       if (!placeAlone(0, placed)) return false;
@@ -96,14 +89,14 @@ bool PieceTurns::add(File file, const Placed& placed) {
   }
   if (spacing_ == Spacing::Plain) return placeRest(open_.size() - 1, true, placed);
   for (std::size_t turn = nextTurn(); turn < open_.size(); turn = nextTurn()) {
-    if (!placeOne(turn, false, placed)) return false;
+    if (!placeOne(turn, backwardTurns(), placed)) return false;
   }
   return true;
 }
 
 bool PieceTurns::finish(const Placed& placed) {
   // The turns leave at most one file with pieces, the one placed last: its spacers still
-  // keep its pieces apart.
+  // keep its pieces apart (without spacers, it goes on from its last piece, as a file alone).
   while (!open_.empty()) {
     if (!placeAlone(0, placed)) return false;
   }

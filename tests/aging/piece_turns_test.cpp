@@ -2,7 +2,8 @@
 // with other files, each later piece beyond a spacer that is taken out again, also when a
 // file is left alone; with spacers only when alone, turns within a folder and spacers for
 // the file its folder's end leaves alone; where nothing can be taken out, each file from its
-// last piece at once; a failure stops the placing and leaves the files not written.
+// last piece at once; kept apart by the turns alone, from the last piece without spacers; a
+// failure stops the placing and leaves the files not written.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -49,8 +50,8 @@ class RecordingFile : public WritableFile {
 };
 
 struct Turns {
-  explicit Turns(bool canCollapse, PieceTurns::Spacers spacers = PieceTurns::Spacers::EveryPiece)
-      : turns(kBlock, spacers), collapses(canCollapse) {}
+  explicit Turns(bool canCollapse, PieceTurns::Apart apart = PieceTurns::Apart::Spacers)
+      : turns(kBlock, apart), collapses(canCollapse) {}
   PieceTurns turns;
   std::vector<std::string> log;
   std::vector<std::size_t> done;  // rows handed back, in order
@@ -101,7 +102,7 @@ TEST(PieceTurns, LaterPiecesGoForwardInTurnsBeyondASpacerAlsoWhenAlone) {
 }
 
 TEST(PieceTurns, WithSpacersOnlyWhenAloneFilesTakeTurnsWithinTheirFolder) {
-  Turns t(true, PieceTurns::Spacers::WhenAlone);
+  Turns t(true, PieceTurns::Apart::SpacersWhenAlone);
   ASSERT_TRUE(t.turns.add(t.file(0, {1, 1, 1, 1}, "x"), t.placed));
   ASSERT_TRUE(t.turns.add(t.file(1, {1, 1}, "x"), t.placed));
   ASSERT_TRUE(t.turns.add(t.file(2, {1, 1}, "y"), t.placed));
@@ -114,6 +115,17 @@ TEST(PieceTurns, WithSpacersOnlyWhenAloneFilesTakeTurnsWithinTheirFolder) {
           "a:reserve@2+1", "a:reserve@3+1", "a:reserve@4+1", "a:collapse@3",  // then a alone
           "c:reserve@0+1", "c:reserve@1+1", "c:reserve@2+1", "c:collapse@1"}));  // y: c, alone
   EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0, 2}));
+}
+
+TEST(PieceTurns, KeptApartByTheTurnsAloneEachFileGoesFromItsLastPieceWithoutASpacer) {
+  Turns t(false, PieceTurns::Apart::Turns);
+  ASSERT_TRUE(t.turns.add(t.file(0, {1, 3, 1, 1}), t.placed));
+  ASSERT_TRUE(t.turns.add(t.file(1, {2, 1}), t.placed));
+  EXPECT_EQ(t.done, (std::vector<std::size_t>{1}));
+  ASSERT_TRUE(t.turns.finish(t.placed));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"a:reserve@5+1", "b:reserve@2+1", "a:reserve@4+1",
+                                             "b:reserve@0+2", "a:reserve@1+3", "a:reserve@0+1"}));
+  EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0}));
 }
 
 TEST(PieceTurns, AFailedPlaceStopsAndLeavesTheFilesNotHandedBack) {
