@@ -2,10 +2,12 @@
 
 namespace brimwell::measure {
 
-ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size, bool listedRegular) {
+ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size, bool listedRegular,
+                                std::intptr_t folderHandle) {
   std::string why;
-  const ExtentsAnswer answer = listedRegular ? reader_->readListedFile(path, extents_, size, why)
-                                             : reader_->read(path, extents_, size, why);
+  const ExtentsAnswer answer =
+      listedRegular ? reader_->readListedFile(path, folderHandle, extents_, size, why)
+                    : reader_->read(path, extents_, size, why);
   switch (answer) {
     case ExtentsAnswer::Read:
       tally_.add(extents_);

@@ -50,9 +50,11 @@ class FileExtentReader final : public ExtentReader {
                      std::string& why) override;
 #ifndef _WIN32
   // Opens the file first and asks the open file its stat, unless a single block's stat may
-  // spare the open (places not wanted): one look-up of its name instead of two.
-  ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
-                               std::uint64_t& size, std::string& why) override;
+  // spare the open (places not wanted): one look-up of its name instead of two. Opened
+  // through the listing's folder where it is given, once the volume's rules are learnt.
+  ExtentsAnswer readListedFile(const std::string& path, std::intptr_t folderHandle,
+                               std::vector<Extent>& out, std::uint64_t& size,
+                               std::string& why) override;
 #endif
 
  private:

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "platform/volume.h"
 #include "platform/volume_layout.h"
@@ -139,7 +140,11 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   int listError = 0;
   auto listing = fs.listFolder(dir.path(), false, listError);
   ASSERT_TRUE(listing);
-  for (DirEntry entry; listing->next(entry);) regular[entry.name] = entry.isRegularFile;
+  std::intptr_t folderHandle = -1;
+  for (DirEntry entry; listing->next(entry);) {
+    regular[entry.name] = entry.isRegularFile;
+    folderHandle = entry.folderHandle;
+  }
   EXPECT_EQ(regular, (std::map<std::string, bool>{{".", false},
                                                   {"..", false},
                                                   {"data", true},
@@ -148,16 +153,26 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
                                                   {"pipe", false},
                                                   {"sub", false}}));
 
+  ASSERT_GE(folderHandle, 0) << "the listing hands over its open folder";
+
+  // Each file by its path alone, and then (the volume's rules learnt from the first) through
+  // the open folder of the listing that showed it, which the reader opens it in.
   FileExtentReader byPath(true);
   FileExtentReader listed(true);
-  for (const char* name : {"data", "empty", "link", "pipe", "gone", "sub/inner"}) {
-    SCOPED_TRACE(name);
+  const std::intptr_t byName = -1;
+  const std::pair<const char*, std::intptr_t> files[] = {
+      {"data", byName},       {"empty", byName},       {"link", byName},
+      {"pipe", byName},       {"gone", byName},        {"sub/inner", byName},
+      {"data", folderHandle}, {"empty", folderHandle}, {"link", folderHandle},
+      {"pipe", folderHandle}, {"gone", folderHandle}};
+  for (const auto& [name, handle] : files) {
+    SCOPED_TRACE(std::string(name) + (handle == byName ? " by path" : " through the listing"));
     std::vector<Extent> pathExtents, listedExtents;
     std::uint64_t pathSize = 99, listedSize = 99;
     std::string pathWhy, listedWhy;
     const ExtentsAnswer pathAnswer = byPath.read(dir / name, pathExtents, pathSize, pathWhy);
     const ExtentsAnswer listedAnswer =
-        listed.readListedFile(dir / name, listedExtents, listedSize, listedWhy);
+        listed.readListedFile(dir / name, handle, listedExtents, listedSize, listedWhy);
     EXPECT_EQ(listedAnswer, pathAnswer);
     EXPECT_EQ(listedWhy, pathWhy);
     if (pathAnswer != ExtentsAnswer::Read) continue;
@@ -172,10 +187,11 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   std::vector<Extent> extents;
   std::uint64_t size = 0;
   std::string why;
-  EXPECT_EQ(listed.readListedFile(dir / "pipe", extents, size, why), ExtentsAnswer::Read);
+  EXPECT_EQ(listed.readListedFile(dir / "pipe", -1, extents, size, why), ExtentsAnswer::Read);
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(extents.empty());
-  EXPECT_EQ(listed.readListedFile(dir / "gone", extents, size, why), ExtentsAnswer::FileUnreadable);
+  EXPECT_EQ(listed.readListedFile(dir / "gone", -1, extents, size, why),
+            ExtentsAnswer::FileUnreadable);
   EXPECT_FALSE(why.empty());
 }
 
