@@ -1,9 +1,8 @@
 #include "aging/piece_placement.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
-
-#include "aging/piece_turns.h"
 
 namespace brimwell::aging {
 namespace {
@@ -55,12 +54,12 @@ class LastPieceFirst final : public PiecePlacement {
 class InTurns final : public PiecePlacement {
  public:
   InTurns(const TextTable& list, diskops::ListWriting& writing, PiecesWritten written,
-          FileSystem& fs, std::uint32_t blockSize)
+          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Apart apart)
       : list_(list),
         writing_(writing),
         written_(std::move(written)),
         fs_(fs),
-        turns_(blockSize),
+        turns_(blockSize, apart),
         writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
@@ -74,7 +73,14 @@ class InTurns final : public PiecePlacement {
       file->close();
       return false;
     }
-    PieceTurns::File cut{row, std::move(file), static_cast<std::int64_t>(cuts.size()), {}, 0};
+    const std::string_view caption = list_.caption(row);
+    const std::size_t slash = caption.find_last_of("/\\");
+    PieceTurns::File cut{row,
+                         std::move(file),
+                         static_cast<std::int64_t>(cuts.size()),
+                         {},
+                         0,
+                         caption.substr(0, slash == std::string_view::npos ? 0 : slash)};
     cut.bounds.reserve(cuts.size() + 2);
     cut.bounds.push_back(0);
     for (const std::int64_t at : cuts) cut.bounds.push_back(static_cast<std::uint64_t>(at));
@@ -130,8 +136,8 @@ std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::L
 
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize) {
-  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart) {
+  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, apart);
 }
 
 }  // namespace brimwell::aging
