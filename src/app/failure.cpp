@@ -24,11 +24,6 @@ std::string ioErrorMessage(int code) {
 IoFailure::IoFailure(int code, std::optional<std::string> path)
     : Failure(ioErrorMessage(code), std::move(path), refusalBehind(code)), code_(code) {}
 
-std::string Failure::explained() const {
-  if (!systemError_) return message_;
-  return message_ + ": " + systemErrorText(*systemError_);
-}
-
 std::string ioErrorText(int code) {
   const std::optional<SystemError> why = refusalBehind(code);
   return why ? systemErrorText(*why) : ioErrorMessage(code);

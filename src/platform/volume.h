@@ -4,9 +4,9 @@
 // Context), so tests can put a scripted one in its place.
 //
 // Paths are native paths of anything on the volume (a folder or a file). Every figure the
-// volume cannot give comes back as false with `why` saying, in a few words a user can act on,
-// why not (the file system does not report it, it needs administrator rights, ...). Nothing
-// here writes.
+// volume cannot give comes back as a Failure saying, in a few words a user can act on, why
+// not (the file system does not report it, it needs administrator rights, ...), with the
+// system's error where the system refused. Nothing here writes.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/expected.h"
 
 namespace brimwell {
 
@@ -130,7 +132,7 @@ class Volume {
 
   // Size and free space of the volume holding `path`, and its type (statvfs;
   // GetDiskFreeSpaceExA).
-  virtual bool space(const std::string& path, VolumeSpace& out, std::string& why) = 0;
+  virtual Expected<VolumeSpace> space(const std::string& path) = 0;
 
   // Writes out what is pending on the volume holding `path`, so that files just written have
   // their final places and the blocks of files just deleted are free again. Call it before
@@ -144,13 +146,12 @@ class Volume {
 
   // The free extents of the whole volume holding `path`, in physical order, adjacent ones
   // merged; only `physical` and `length` are set.
-  virtual bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) = 0;
+  virtual Expected<std::vector<Extent>> freeExtents(const std::string& path) = 0;
 
   // Space of the volume holding `path` that is free yet in no free extent (Btrfs gives its
   // devices out to data and metadata in large groups as they fill). False where the file
-  // system keeps no such space, `why` saying so.
-  virtual bool unallocatedBytes(const std::string& path, std::uint64_t& bytes,
-                                std::string& why) = 0;
+  // system keeps no such space, the failure saying so.
+  virtual Expected<std::uint64_t> unallocatedBytes(const std::string& path) = 0;
 
   // What this user can do on the volume holding `path`, told without writing anything.
   virtual VolumeAbilities abilities(const std::string& path) = 0;
@@ -159,10 +160,9 @@ class Volume {
 // The space of the volume holding `path`, for a caller that goes on without it: nothing when
 // it cannot be read.
 inline std::optional<VolumeSpace> knownSpace(Volume& volume, const std::string& path) {
-  VolumeSpace space;
-  std::string why;
-  if (!volume.space(path, space, why)) return std::nullopt;
-  return space;
+  Expected<VolumeSpace> space = volume.space(path);
+  if (!space) return std::nullopt;
+  return std::move(*space);
 }
 
 // The volume services of the platform the program was built for; stateless, shared by

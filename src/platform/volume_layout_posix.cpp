@@ -53,13 +53,17 @@ class FileDescriptor {
 // Whether an ioctl failed because the file system does not offer it.
 bool declines(int error) { return error == ENOTTY || error == EOPNOTSUPP || error == EINVAL; }
 
-// Why an ioctl the file system may lack was refused.
-std::string unsupportedWhy(const char* what, int error) {
-  if (declines(error)) {
-    return std::string("the file system does not report ") + what;
-  }
-  if (error == EPERM || error == EACCES) return std::string(what) + " needs root";
-  return std::string(what) + ": " + systemWords(error);
+// Why an ioctl the file system may lack was refused: the system's error only where the words
+// do not say it already.
+Failure unsupported(const char* what, int error) {
+  if (declines(error)) return Failure(std::string("the file system does not report ") + what);
+  if (error == EPERM || error == EACCES) return Failure(std::string(what) + " needs root");
+  return Failure(what, std::nullopt, systemError(error));
+}
+
+// "cannot open PATH", with the system's error behind it.
+Failure cannotOpen(const std::string& path, int error) {
+  return Failure("cannot open " + path, path, systemError(error));
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
@@ -159,12 +163,12 @@ void settleVolume(const std::string& path) {
   if (folder.get() >= 0) ::syncfs(folder.get());
 }
 
-bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
+Expected<VolumeSpace> readVolumeSpace(const std::string& path) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) {
-    why = "cannot read the volume of " + path + ": " + systemWords(errno);
-    return false;
+    return Failure("cannot read the volume of " + path, path, systemError(errno));
   }
+  VolumeSpace out;
   const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
   out.totalBytes = static_cast<std::uint64_t>(info.f_blocks) * unit;
   out.freeBytes = static_cast<std::uint64_t>(info.f_bfree) * unit;
@@ -176,7 +180,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
   out.fileRecordBytes = isNtfsThroughFuse(out.mountPoint, volume) ? kNtfsFileRecordBytes : 0;
-  return true;
+  return out;
 }
 
 struct FileExtentReader::State {
@@ -290,7 +294,7 @@ ExtentsAnswer FileExtentReader::State::map(int fd, const struct statx& info,
         mapsBlockByBlock = true;
         return readByBlock(fd, info, out, why);
       }
-      why = unsupportedWhy("file extents", error);
+      why = unsupported("file extents", error).explained();
       return ExtentsAnswer::NotReported;
     }
     if (!reportsExtents) learnVolume(fd);
@@ -358,14 +362,11 @@ ExtentsAnswer FileExtentReader::readListedFile(const std::string& path, std::vec
   return state_->map(file.get(), info, out, why);
 }
 
-bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
-  out.clear();
+Expected<std::vector<Extent>> readFreeExtents(const std::string& path) {
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
-    why = "cannot open " + path + ": " + systemWords(errno);
-    return false;
-  }
-  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
+  if (file.get() < 0) return cannotOpen(path, errno);
+  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get());
+  std::vector<Extent> out;
   // Each call walks the volume's allocation groups from the key on: a large volume's free
   // extents (tens of thousands) fit a few calls of 8192 records (512 KiB) rather than dozens.
   constexpr unsigned kBatch = 8192;
@@ -382,10 +383,9 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
   for (;;) {
     head->fmh_count = kBatch;
     if (::ioctl(file.get(), FS_IOC_GETFSMAP, head) != 0) {
-      why = unsupportedWhy("free-space extents", errno);
-      return false;
+      return unsupported("free-space extents", errno);
     }
-    if (head->fmh_entries == 0) return true;
+    if (head->fmh_entries == 0) return out;
     for (unsigned i = 0; i < head->fmh_entries; ++i) {
       const fsmap& record = head->fmh_recs[i];
       if (record.fmr_owner == FMR_OWN_FREE) {
@@ -393,15 +393,16 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
       }
     }
     const fsmap& last = head->fmh_recs[head->fmh_entries - 1];
-    if ((last.fmr_flags & FMR_OF_LAST) != 0) return true;
+    if ((last.fmr_flags & FMR_OF_LAST) != 0) return out;
     fsmap_advance(head);
   }
 }
 
 VolumeAbilities readVolumeAbilities(const std::string& path) {
   VolumeAbilities abilities;
-  std::string fileSystem;
-  if (fileExtentsReadable(path, fileSystem, abilities.fileExtentsWhy)) {
+  if (std::optional<std::string> why = whyFileExtentsUnreadable(path)) {
+    abilities.fileExtentsWhy = std::move(*why);
+  } else {
     abilities.fileExtents = FileExtentMap::Extents;
   }
   abilities.placement = RangePlacement::Allocate;
@@ -433,15 +434,11 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
   return abilities;
 }
 
-bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
+Expected<std::uint64_t> readUnallocatedBytes(const std::string& path) {
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
-    why = "cannot open " + path + ": " + systemWords(errno);
-    return false;
-  }
-  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
-  why = "the file system keeps no unallocated space apart";
-  return false;
+  if (file.get() < 0) return cannotOpen(path, errno);
+  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get());
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 }  // namespace brimwell

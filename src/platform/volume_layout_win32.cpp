@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/system_error.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -29,12 +30,14 @@ class Handle {
   HANDLE handle_;
 };
 
-std::string errorWhy(const char* what, DWORD error) {
-  if (error == ERROR_ACCESS_DENIED) return std::string(what) + " needs administrator rights";
+// Why `what` was refused: the system's error only where the words do not say it already.
+Failure refused(const char* what, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED)
+    return Failure(std::string(what) + " needs administrator rights");
   if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) {
-    return std::string("the file system does not report ") + what;
+    return Failure(std::string("the file system does not report ") + what);
   }
-  return std::string(what) + ": Windows error " + std::to_string(error);
+  return Failure(what, std::nullopt, systemError(static_cast<int>(error)));
 }
 
 // The root of the volume holding `path`, such as "C:\\".
@@ -72,14 +75,14 @@ void appendMerged(std::vector<Extent>& out, const Extent& next) {
 
 void settleVolume(const std::string&) {}
 
-bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
+Expected<VolumeSpace> readVolumeSpace(const std::string& path) {
   ULARGE_INTEGER available{};
   ULARGE_INTEGER total{};
   ULARGE_INTEGER free{};
   if (!GetDiskFreeSpaceExA(path.c_str(), &available, &total, &free)) {
-    why = errorWhy("the volume's size", GetLastError());
-    return false;
+    return refused("the volume's size", GetLastError());
   }
+  VolumeSpace out;
   out.totalBytes = total.QuadPart;
   out.freeBytes = free.QuadPart;
   out.availableBytes = available.QuadPart;
@@ -92,7 +95,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
     out.fileSystem = type;
   }
   out.fileRecordBytes = out.fileSystem == "NTFS" ? kNtfsFileRecordBytes : 0;
-  return true;
+  return out;
 }
 
 struct FileExtentReader::State {
@@ -121,12 +124,12 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid() || cluster == 0) {
-    why = errorWhy("file extents", GetLastError());
+    why = refused("file extents", GetLastError()).explained();
     return ExtentsAnswer::FileUnreadable;
   }
   LARGE_INTEGER length{};
   if (!GetFileSizeEx(file.get(), &length)) {
-    why = errorWhy("file extents", GetLastError());
+    why = refused("file extents", GetLastError()).explained();
     return ExtentsAnswer::FileUnreadable;
   }
   size = static_cast<std::uint64_t>(length.QuadPart);
@@ -142,7 +145,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
     // A file small enough to live in its own record has no clusters.
     if (error == ERROR_HANDLE_EOF) return ExtentsAnswer::Read;
     if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
-      why = errorWhy("file extents", error);
+      why = refused("file extents", error).explained();
       return ExtentsAnswer::NotReported;
     }
     LONGLONG vcn = pointers->StartingVcn.QuadPart;
@@ -164,18 +167,15 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   }
 }
 
-bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
-  out.clear();
+Expected<std::vector<Extent>> readFreeExtents(const std::string& path) {
   const std::uint64_t cluster = clusterBytes(path);
   std::string root = volumeRoot(path);
   if (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
   const Handle volume(CreateFileA(("\\\\.\\" + root).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
-  if (!volume.valid() || cluster == 0) {
-    why = errorWhy("free-space extents", GetLastError());
-    return false;
-  }
+  if (!volume.valid() || cluster == 0) return refused("free-space extents", GetLastError());
+  std::vector<Extent> out;
   constexpr DWORD kBytes = 1024 * 1024;
   const auto buffer = std::make_unique<std::uint64_t[]>(kBytes / sizeof(std::uint64_t));
   auto* bitmap = reinterpret_cast<VOLUME_BITMAP_BUFFER*>(buffer.get());
@@ -187,8 +187,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
                                     bitmap, kBytes, &returned, nullptr);
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
-      why = errorWhy("free-space extents", error);
-      return false;
+      return refused("free-space extents", error);
     }
     const auto first = static_cast<std::uint64_t>(bitmap->StartingLcn.QuadPart);
     const std::uint64_t available =
@@ -204,7 +203,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
         out.push_back({0, lcn * cluster, cluster});
       }
     }
-    if (error == ERROR_SUCCESS) return true;
+    if (error == ERROR_SUCCESS) return out;
     input.StartingLcn.QuadPart = static_cast<LONGLONG>(first + bits);
   }
 }
@@ -231,9 +230,8 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
   return abilities;
 }
 
-bool readUnallocatedBytes(const std::string& /*path*/, std::uint64_t& /*bytes*/, std::string& why) {
-  why = "the file system keeps no unallocated space apart";
-  return false;
+Expected<std::uint64_t> readUnallocatedBytes(const std::string& /*path*/) {
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 }  // namespace brimwell

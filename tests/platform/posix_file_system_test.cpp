@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <map>
@@ -177,6 +179,27 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   EXPECT_TRUE(extents.empty());
   EXPECT_EQ(listed.readListedFile(dir / "gone", extents, size, why), ExtentsAnswer::FileUnreadable);
   EXPECT_FALSE(why.empty());
+}
+
+// A volume that cannot be read says which path and what the system said, number and words, so
+// the user's message can name both; a caller that cannot go on gets that failure thrown.
+TEST(PosixFileSystem, AVolumeThatCannotBeReadCarriesThePathAndTheSystemsError) {
+  TempDir dir;
+  const std::string missing = dir / "missing";
+  const Expected<VolumeSpace> space = nativeVolume().space(missing);
+  ASSERT_FALSE(space);
+  EXPECT_EQ(space.failure().path(), missing);
+  ASSERT_TRUE(space.failure().systemError());
+  EXPECT_EQ(space.failure().systemError()->number, ENOENT);
+  EXPECT_EQ(space.failure().explained(),
+            "cannot read the volume of " + missing + ": no such file or directory (errno 2)");
+  EXPECT_THROW((void)space.value(), Failure);
+
+  const Expected<std::vector<Extent>> free = nativeVolume().freeExtents(missing);
+  ASSERT_FALSE(free);
+  EXPECT_EQ(free.failure().explained(),
+            "cannot open " + missing + ": no such file or directory (errno 2)");
+  EXPECT_TRUE(nativeVolume().space(dir.path()));
 }
 
 }  // namespace

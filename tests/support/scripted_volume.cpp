@@ -118,11 +118,9 @@ std::uint64_t ScriptedVolume::usedBytes() const {
   return std::min(used, totalBytes_);
 }
 
-bool ScriptedVolume::space(const std::string&, VolumeSpace& out, std::string& why) {
-  if (spaceRefusal) {
-    why = *spaceRefusal;
-    return false;
-  }
+Expected<VolumeSpace> ScriptedVolume::space(const std::string&) {
+  if (spaceRefusal) return Failure(*spaceRefusal);
+  VolumeSpace out;
   out.totalBytes = totalBytes_;
   out.freeBytes = totalBytes_ - usedBytes();
   out.availableBytes = out.freeBytes;
@@ -130,7 +128,7 @@ bool ScriptedVolume::space(const std::string&, VolumeSpace& out, std::string& wh
   out.mountPoint = mountPoint_;
   out.foldersTakeBlocks = foldersTakeBlocks;
   out.fileSystem = fileSystem;
-  return true;
+  return out;
 }
 
 void ScriptedVolume::settle(const std::string&) { ++settles; }
@@ -140,18 +138,13 @@ std::unique_ptr<ExtentReader> ScriptedVolume::extentReader(bool /*placesWanted*/
   return std::make_unique<BookReader>(*this);
 }
 
-bool ScriptedVolume::freeExtents(const std::string&, std::vector<Extent>& out, std::string& why) {
-  if (freeRefusal) {
-    why = *freeRefusal;
-    return false;
-  }
-  out = freeMap;
-  return true;
+Expected<std::vector<Extent>> ScriptedVolume::freeExtents(const std::string&) {
+  if (freeRefusal) return Failure(*freeRefusal);
+  return freeMap;
 }
 
-bool ScriptedVolume::unallocatedBytes(const std::string&, std::uint64_t&, std::string& why) {
-  why = "the file system keeps no unallocated space apart";
-  return false;
+Expected<std::uint64_t> ScriptedVolume::unallocatedBytes(const std::string&) {
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 VolumeAbilities ScriptedVolume::abilities(const std::string&) { return answeredAbilities; }
