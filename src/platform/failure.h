@@ -44,4 +44,26 @@ class Failure : public std::runtime_error {
   std::optional<SystemError> systemError_;
 };
 
+// A refused input/output request, with the Windows error number that picks its message and
+// the system's error this thread noted for it.
+class IoFailure : public Failure {
+ public:
+  explicit IoFailure(int code, std::optional<std::string> path = std::nullopt);
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// What happened, for messages that the command line alone shows: the system's words noted
+// on this thread for the Windows number `code` ("read-only file system (errno 30)"), or the
+// number's message when none were noted ("File not found").
+std::string ioErrorText(int code);
+// The same for a refused request's failure: the system's words it carries, or its message.
+std::string ioErrorText(const Failure& refusal);
+
+// "File not found" for 2, "Invalid filename" for 3, "Too many open files" for 4,
+// "File access denied" for 5, "I/O error N" for any other number.
+std::string ioErrorMessage(int code);
+
 }  // namespace brimwell
