@@ -44,17 +44,15 @@ class FileExtentReader final : public ExtentReader {
   // a file of size 0 without extents. An empty file has no extents unless it keeps blocks.
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
-  // with its place unread (logical and physical 0), unless places are wanted. FileUnreadable:
-  // `why` is the system's reason. NotReported: the file system does not tell (asking again is
-  // pointless). Where it maps no file whole, the blocks are asked one at a time
-  // (administrator only).
-  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                     std::string& why) override;
+  // with its place unread (logical and physical 0), unless places are wanted. A file that
+  // cannot be read fails with the system's reason; where the file system does not tell, the
+  // place is NotReported (asking again is pointless). Where it maps no file whole, the blocks
+  // are asked one at a time (administrator only).
+  Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) override;
 #ifndef _WIN32
   // Opens the file first and asks the open file its stat, unless a single block's stat may
   // spare the open (places not wanted): one look-up of its name instead of two.
-  ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
-                               std::uint64_t& size, std::string& why) override;
+  Expected<FileMap> readListedFile(const std::string& path, std::vector<Extent>& out) override;
 #endif
 
  private:

@@ -40,6 +40,12 @@ Failure refused(const char* what, DWORD error) {
   return Failure(what, std::nullopt, systemError(static_cast<int>(error)));
 }
 
+// A file whose map cannot be read: the system's words for `error`, and the error itself.
+Failure unreadable(const std::string& path, DWORD error) {
+  const auto number = static_cast<int>(error);
+  return Failure(systemWords(number), path, systemError(number));
+}
+
 // The root of the volume holding `path`, such as "C:\\".
 std::string volumeRoot(const std::string& path) {
   char root[MAX_PATH + 1] = {};
@@ -111,8 +117,7 @@ FileExtentReader::FileExtentReader(bool /*placesWanted*/) : state_(std::make_uni
 
 FileExtentReader::~FileExtentReader() = default;
 
-ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
-                                     std::uint64_t& size, std::string& why) {
+Expected<FileMap> FileExtentReader::read(const std::string& path, std::vector<Extent>& out) {
   out.clear();
   const std::string root = volumeRoot(path);
   if (root != state_->root) {
@@ -123,16 +128,10 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   const Handle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid() || cluster == 0) {
-    why = refused("file extents", GetLastError()).explained();
-    return ExtentsAnswer::FileUnreadable;
-  }
+  if (!file.valid() || cluster == 0) return unreadable(path, GetLastError());
   LARGE_INTEGER length{};
-  if (!GetFileSizeEx(file.get(), &length)) {
-    why = refused("file extents", GetLastError()).explained();
-    return ExtentsAnswer::FileUnreadable;
-  }
-  size = static_cast<std::uint64_t>(length.QuadPart);
+  if (!GetFileSizeEx(file.get(), &length)) return unreadable(path, GetLastError());
+  const auto size = static_cast<std::uint64_t>(length.QuadPart);
   const auto kBytes = static_cast<DWORD>(state_->buffer.size() * sizeof(std::uint64_t));
   auto* pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(state_->buffer.data());
   STARTING_VCN_INPUT_BUFFER input{};
@@ -143,10 +142,9 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
                                     pointers, kBytes, &returned, nullptr);
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     // A file small enough to live in its own record has no clusters.
-    if (error == ERROR_HANDLE_EOF) return ExtentsAnswer::Read;
+    if (error == ERROR_HANDLE_EOF) return FileMap{size};
     if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
-      why = refused("file extents", error).explained();
-      return ExtentsAnswer::NotReported;
+      return FileMap(size, refused("file extents", error));
     }
     LONGLONG vcn = pointers->StartingVcn.QuadPart;
     for (DWORD i = 0; i < pointers->ExtentCount; ++i) {
@@ -162,7 +160,7 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
       }
       vcn = next;
     }
-    if (error == ERROR_SUCCESS) return ExtentsAnswer::Read;
+    if (error == ERROR_SUCCESS) return FileMap{size};
     input.StartingVcn.QuadPart = vcn;
   }
 }

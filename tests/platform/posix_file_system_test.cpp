@@ -155,15 +155,16 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   for (const char* name : {"data", "empty", "link", "pipe", "gone", "sub/inner"}) {
     SCOPED_TRACE(name);
     std::vector<Extent> pathExtents, listedExtents;
-    std::uint64_t pathSize = 99, listedSize = 99;
-    std::string pathWhy, listedWhy;
-    const ExtentsAnswer pathAnswer = byPath.read(dir / name, pathExtents, pathSize, pathWhy);
-    const ExtentsAnswer listedAnswer =
-        listed.readListedFile(dir / name, listedExtents, listedSize, listedWhy);
-    EXPECT_EQ(listedAnswer, pathAnswer);
-    EXPECT_EQ(listedWhy, pathWhy);
-    if (pathAnswer != ExtentsAnswer::Read) continue;
-    EXPECT_EQ(listedSize, pathSize);
+    const Expected<FileMap> byPathMap = byPath.read(dir / name, pathExtents);
+    const Expected<FileMap> listedMap = listed.readListedFile(dir / name, listedExtents);
+    ASSERT_EQ(listedMap.known(), byPathMap.known());
+    if (!byPathMap) {
+      EXPECT_EQ(listedMap.failure().message(), byPathMap.failure().message());
+      continue;
+    }
+    EXPECT_EQ(listedMap->place, byPathMap->place);
+    if (byPathMap->place != FilePlace::Mapped) continue;
+    EXPECT_EQ(listedMap->size, byPathMap->size);
     ASSERT_EQ(listedExtents.size(), pathExtents.size());
     for (std::size_t i = 0; i < pathExtents.size(); ++i) {
       EXPECT_EQ(
@@ -172,13 +173,18 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
     }
   }
   std::vector<Extent> extents;
-  std::uint64_t size = 0;
-  std::string why;
-  EXPECT_EQ(listed.readListedFile(dir / "pipe", extents, size, why), ExtentsAnswer::Read);
-  EXPECT_EQ(size, 0u);
+  const Expected<FileMap> pipe = listed.readListedFile(dir / "pipe", extents);
+  ASSERT_TRUE(pipe);
+  EXPECT_EQ(pipe->place, FilePlace::Mapped);
+  EXPECT_EQ(pipe->size, 0u);
   EXPECT_TRUE(extents.empty());
-  EXPECT_EQ(listed.readListedFile(dir / "gone", extents, size, why), ExtentsAnswer::FileUnreadable);
-  EXPECT_FALSE(why.empty());
+  // A file that is gone fails with the system's words, its path and the system's number.
+  const Expected<FileMap> gone = listed.readListedFile(dir / "gone", extents);
+  ASSERT_FALSE(gone);
+  EXPECT_EQ(gone.failure().message(), "No such file or directory");
+  EXPECT_EQ(gone.failure().path(), dir / "gone");
+  ASSERT_TRUE(gone.failure().systemError());
+  EXPECT_EQ(gone.failure().systemError()->number, ENOENT);
 }
 
 // A volume that cannot be read says which path and what the system said, number and words, so

@@ -81,17 +81,14 @@ class Bookkeeper : public ForwardingFileSystem {
 class BookReader : public ExtentReader {
  public:
   explicit BookReader(const ScriptedVolume& volume) : volume_(volume) {}
-  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                     std::string& why) override {
-    if (volume_.extentsRefusal) {
-      why = *volume_.extentsRefusal;
-      return ExtentsAnswer::NotReported;
+  Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) override {
+    FileMap map;
+    if (!volume_.extentsOf(path, out, map.size)) {
+      return Failure("not on the scripted volume", path, std::nullopt);
     }
-    if (!volume_.extentsOf(path, out, size)) {
-      why = "not on the scripted volume";
-      return ExtentsAnswer::FileUnreadable;
-    }
-    return ExtentsAnswer::Read;
+    if (!volume_.extentsRefusal) return map;
+    out.clear();
+    return FileMap(map.size, Failure(*volume_.extentsRefusal));
   }
 
  private:
