@@ -3,8 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "aging/piece_turns.h"
-
 namespace brimwell::aging {
 namespace {
 
@@ -55,12 +53,12 @@ class LastPieceFirst final : public PiecePlacement {
 class InTurns final : public PiecePlacement {
  public:
   InTurns(const TextTable& list, diskops::ListWriting& writing, PiecesWritten written,
-          FileSystem& fs, std::uint32_t blockSize)
+          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Apart apart)
       : list_(list),
         writing_(writing),
         written_(std::move(written)),
         fs_(fs),
-        turns_(blockSize),
+        turns_(blockSize, apart),
         writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
@@ -130,8 +128,8 @@ std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::L
 
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize) {
-  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart) {
+  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, apart);
 }
 
 }  // namespace brimwell::aging

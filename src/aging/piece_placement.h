@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "aging/piece_turns.h"
 #include "app/text_table.h"
 #include "diskops/list_writing.h"
 #include "platform/file_system.h"
@@ -45,12 +46,14 @@ using PiecesWritten = std::function<void(std::size_t row, std::int64_t cuts)>;
 std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::ListWriting& writing,
                                                PiecesWritten written);
 
-// Places cut files' pieces first piece first, in turns with other cut files, each later piece
-// beyond a spacer block taken out again (aging/piece_turns.h), for a volume of `blockSize`
-// bytes a block where fallocate places a range exactly; holds back at most one file between
-// calls. abandon() removes what it holds, through `fs`.
+// Places cut files' pieces in turns with other cut files, kept apart as `apart` says
+// (aging/piece_turns.h: first piece first, beyond a spacer block taken out again, where
+// fallocate places a range exactly; last piece first by the turns alone where zeros written
+// into a hole place it),
+// for a volume of `blockSize` bytes a block; holds back at most one file between calls.
+// abandon() removes what it holds, through `fs`.
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart);
 
 }  // namespace brimwell::aging

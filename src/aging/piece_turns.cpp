@@ -59,14 +59,7 @@ bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed
 }
 
 bool PieceTurns::placeRest(std::size_t index, bool backward, const Placed& placed) {
-  File& file = open_[index];
-  if (backward) {
-    // The pieces placed from the front keep their count apart from those placed from the end.
-    file.bounds.erase(file.bounds.begin(),
-                      file.bounds.begin() + static_cast<std::ptrdiff_t>(file.placed));
-    file.placed = 0;
-  }
-  const WritableFile* placing = file.file.get();
+  const WritableFile* placing = open_[index].file.get();
   while (index < open_.size() && open_[index].file.get() == placing) {
     if (!placeOne(index, backward, placed)) return false;
   }
@@ -82,16 +75,16 @@ bool PieceTurns::add(File file, const Placed& placed) {
   }
   if (spacing_ == Spacing::Plain) return placeRest(open_.size() - 1, true, placed);
   for (std::size_t turn = nextTurn(); turn < open_.size(); turn = nextTurn()) {
-    if (!placeOne(turn, false, placed)) return false;
+    if (!placeOne(turn, backwardTurns(), placed)) return false;
   }
   return true;
 }
 
 bool PieceTurns::finish(const Placed& placed) {
   // The turns leave at most one file with pieces, the one placed last: its spacers still
-  // keep its pieces apart.
+  // keep its pieces apart (without spacers, it goes on from its last piece, as a file alone).
   while (!open_.empty()) {
-    if (!placeRest(0, false, placed)) return false;
+    if (!placeRest(0, backwardTurns(), placed)) return false;
   }
   return true;
 }

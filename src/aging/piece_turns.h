@@ -15,6 +15,17 @@
 // the first file; where it cannot (Btrfs), turns alone would join a share of the cuts again,
 // so every file's pieces are placed from the last to the first, each file at once.
 //
+// Where zeros written into a hole place a range (ntfs-3g), a piece is asked for where it
+// would continue its file's nearest placed piece; where that place is taken it goes to a free
+// run at the file system's own position, which moves on by many megabytes with each such
+// piece and comes round the volume again. Placed first piece first, the place after the
+// previous piece is free and the pieces join again; from the last to the first, the place
+// before the next piece (the start of a free run) is mostly taken, so each piece goes off to
+// that moving position. Each file alone, its pieces met again where the position came round
+// and lay side by side, out of order, read in one pass (a 256 MiB volume: 29 % of breaks
+// cost a reader a seek); so the pieces are placed from the last to the first in turns with
+// other files, whose pieces come in between (69 %). No spacer is asked for there.
+//
 // Files come one at a time and their pieces are placed as soon as the turns allow: the file
 // with the most pieces left that is not the one just placed goes next, so between two calls
 // at most one file waits for a partner, open. A file whose pieces are all placed is handed
@@ -46,8 +57,16 @@ class PieceTurns {
   // Told of a file whose pieces are all placed; false: a failure, which ends the placing.
   using Placed = std::function<bool(File&)>;
 
+  // How a file's later pieces are kept off the ones before.
+  enum class Apart {
+    Spacers,  // beyond a spacer where one can be taken out again; else each file backward
+    Turns,    // by the turns alone, each file from its last piece (zeros written into a hole)
+  };
+
   // On a volume of `blockSize` bytes a block (a spacer's size).
-  explicit PieceTurns(std::uint32_t blockSize) : block_(blockSize == 0 ? 4096 : blockSize) {}
+  explicit PieceTurns(std::uint32_t blockSize, Apart apart = Apart::Spacers)
+      : block_(blockSize == 0 ? 4096 : blockSize),
+        spacing_(apart == Apart::Turns ? Spacing::Unspaced : Spacing::Unknown) {}
 
   // Adds a file of two pieces or more and places what the turns allow. False when a reserve
   // or `placed` failed: the files not handed back stay for takeOpen(), and error() holds the
@@ -76,9 +95,12 @@ class PieceTurns {
   // Learns, on the first file, whether spacers can be taken out again.
   int learnSpacing(WritableFile& file);
 
-  enum class Spacing { Unknown, Spaced, Plain };
+  // Unspaced: turns without spacers, each file from its last piece; Plain: each file from its
+  // last piece, at once.
+  enum class Spacing { Unknown, Spaced, Plain, Unspaced };
+  bool backwardTurns() const { return spacing_ == Spacing::Unspaced; }
   std::uint64_t block_;
-  Spacing spacing_ = Spacing::Unknown;
+  Spacing spacing_;
   std::vector<File> open_;
   const WritableFile* last_ = nullptr;  // the file placed just before
   int error_ = 0;

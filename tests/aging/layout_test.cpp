@@ -226,10 +226,11 @@ TEST(LayoutAimRefusals, FuseWithoutADeviceIsRefusedBeforeWriting) {
   }
 }
 
-// Writes `count` files of `blocks` to `blocks` + 6 blocks into a new folder of an ext4 volume
-// of `megabytes` MiB, cut for a score of 0.5, the user asking to stop after `carryOns` files.
+// Writes `count` files of `blocks` to `blocks` + 6 blocks into a new folder of a volume of
+// `megabytes` MiB, cut for a score of 0.5, the user asking to stop after `carryOns` files.
 struct CutWrite {
-  CutWrite(int megabytes, int count, int blocks, int carryOns) : volume(Kind::Ext4, megabytes) {
+  CutWrite(ScratchVolume::Kind kind, int megabytes, int count, int blocks, int carryOns)
+      : volume(kind, megabytes) {
     std::filesystem::create_directory(target);
     for (int i = 0; i < count; ++i) {
       files.emplace_back(target + "f" + std::to_string(i), std::to_string((blocks + i % 7) * 4096));
@@ -265,16 +266,19 @@ struct CutWrite {
   Outcome outcome = Outcome::Done;
 };
 
-TEST(LayoutAimStop, AStopOrAFullVolumeMidListLeavesNoPlacedPieceHoldingZeros) {
-  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Ext4);
-  const CutWrite stopped(32, 40, 9, 12);  // stopped after the 13th file
+// ext4 places pieces beyond spacers, ntfs-3g by writing zeros, from the last piece, in turns.
+class LayoutAimStop : public ::testing::TestWithParam<ScratchVolume::Kind> {};
+
+TEST_P(LayoutAimStop, AStopOrAFullVolumeMidListLeavesNoPlacedPieceHoldingZeros) {
+  REQUIRE_SCRATCH_VOLUME(GetParam());
+  const CutWrite stopped(GetParam(), 32, 40, 9, 12);  // stopped after the 13th file
   EXPECT_EQ(stopped.outcome, Outcome::Stopped);
   EXPECT_EQ(stopped.wholeFiles(), 13u);
   EXPECT_TRUE(std::filesystem::exists(stopped.files[12].first));
 
   // Files of 1.2 MiB and more, for 16 MiB: the file whose place cannot be given, and the one
   // waiting for its turn, are removed; the error names the first.
-  const CutWrite full(16, 20, 300, 100);
+  const CutWrite full(GetParam(), 16, 20, 300, 100);
   EXPECT_EQ(full.outcome, Outcome::Failed);
   const std::size_t whole = full.wholeFiles();
   EXPECT_GT(whole, 4u);
@@ -283,6 +287,12 @@ TEST(LayoutAimStop, AStopOrAFullVolumeMidListLeavesNoPlacedPieceHoldingZeros) {
   EXPECT_TRUE(contains(full.op.feedback.explained[0], "the volume is full"))
       << full.op.feedback.explained[0];
 }
+
+INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAimStop,
+                         ::testing::Values(ScratchVolume::Kind::Ext4, ScratchVolume::Kind::Ntfs),
+                         [](const auto& parameter) {
+                           return ScratchVolume::kindName(parameter.param);
+                         });
 
 }  // namespace
 }  // namespace brimwell::testing

@@ -1,7 +1,8 @@
 // The order in which cut files' pieces are given their places: first piece first, in turns
 // with other files, each later piece beyond a spacer that is taken out again, also when a
 // file is left alone; where nothing can be taken out, each file from its last
-// piece at once; a failure stops the placing and leaves the files not written.
+// piece at once; kept apart by the turns alone, from the last piece without spacers; a
+// failure stops the placing and leaves the files not written.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -47,8 +48,9 @@ class RecordingFile : public WritableFile {
 };
 
 struct Turns {
-  explicit Turns(bool canCollapse) : collapses(canCollapse) {}
-  PieceTurns turns{kBlock};
+  explicit Turns(bool canCollapse, PieceTurns::Apart apart = PieceTurns::Apart::Spacers)
+      : turns(kBlock, apart), collapses(canCollapse) {}
+  PieceTurns turns;
   std::vector<std::string> log;
   std::vector<std::size_t> done;  // rows handed back, in order
   bool collapses;
@@ -92,6 +94,17 @@ TEST(PieceTurns, LaterPiecesGoForwardInTurnsBeyondASpacerAlsoWhenAlone) {
                        "b:reserve@2+1", "b:reserve@3+1", "b:collapse@2",  // b's last, spaced
                        "a:reserve@4+1", "a:reserve@5+1", "a:collapse@4",  // a alone, spaced
                        "a:reserve@5+1", "a:reserve@6+1", "a:collapse@5"}));
+  EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0}));
+}
+
+TEST(PieceTurns, KeptApartByTheTurnsAloneEachFileGoesFromItsLastPieceWithoutASpacer) {
+  Turns t(false, PieceTurns::Apart::Turns);
+  ASSERT_TRUE(t.turns.add(t.file(0, {1, 3, 1, 1}), t.placed));
+  ASSERT_TRUE(t.turns.add(t.file(1, {2, 1}), t.placed));
+  EXPECT_EQ(t.done, (std::vector<std::size_t>{1}));
+  ASSERT_TRUE(t.turns.finish(t.placed));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"a:reserve@5+1", "b:reserve@2+1", "a:reserve@4+1",
+                                             "b:reserve@0+2", "a:reserve@1+3", "a:reserve@0+1"}));
   EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0}));
 }
 
