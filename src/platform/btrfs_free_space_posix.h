@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/volume.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -20,6 +21,10 @@ bool onBtrfs(int fd);
 // The free ranges inside the data block groups of the Btrfs volume holding `fd`, in logical
 // order, adjacent ones merged; only `physical` and `length` are set.
 bool readBtrfsFreeExtents(int fd, std::vector<Extent>& out, std::string& why);
+
+// Its metadata block groups (the space-info ioctl, open to every user); copies 0 where data
+// and metadata share their groups.
+bool readBtrfsMetadataGroups(int fd, MetadataGroups& out, std::string& why);
 
 // The bytes of the volume's devices that no block group holds.
 bool readBtrfsUnallocatedBytes(int fd, std::uint64_t& bytes, std::string& why);

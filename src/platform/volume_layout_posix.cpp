@@ -176,6 +176,12 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
   out.fileRecordBytes = isNtfsThroughFuse(out.mountPoint, volume) ? kNtfsFileRecordBytes : 0;
+  if (volume.f_type == kBtrfs) {
+    // Unread, the groups stay unknown and the planner counts as elsewhere.
+    const FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string unread;
+    if (opened.get() >= 0) readBtrfsMetadataGroups(opened.get(), out.metadataGroups, unread);
+  }
   return true;
 }
 
