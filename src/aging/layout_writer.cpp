@@ -100,17 +100,19 @@ class PieceWriter {
   }
 
  private:
-  // Pieces in turns beyond spacers where fallocate places ranges exactly and the free space
-  // may keep the spacers' single-block holes; from the last to the first in turns where zeros
-  // written into a hole place a range (ntfs-3g), so other files' pieces come between a file's;
-  // elsewhere from the last to the first, each file at once: on XFS, whose new files'
-  // inodes need free runs that the holes would break up (a 1 GiB image at --fill 80 refused
-  // new files with 220 MiB free).
+  // Pieces in turns where fallocate places ranges exactly: beyond a spacer each where the
+  // free space may keep the spacers' single-block holes; where new files need free runs
+  // (XFS makes inodes from runs of blocks: a spacer for every piece refused new files on a
+  // 1 GiB image at --fill 80 with 220 MiB free), in turns within each folder and beyond
+  // spacers only when alone. From the last to the first in turns where zeros written into a
+  // hole place a range (ntfs-3g), so other files' pieces come between a file's; elsewhere
+  // from the last to the first, each file at once.
   std::unique_ptr<PiecePlacement> placementFor(const LayoutAim& aim) {
     PiecesWritten written = [this](std::size_t row, std::int64_t cuts) { finished(row, cuts); };
-    if (aim.placement == RangePlacement::Allocate && aim.holesAllowed) {
-      return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_,
-                           PieceTurns::Apart::Spacers);
+    if (aim.placement == RangePlacement::Allocate) {
+      return piecesInTurns(
+          list_, writing_, std::move(written), context_.fs, blockSize_,
+          aim.holesAllowed ? PieceTurns::Apart::Spacers : PieceTurns::Apart::SpacersWhenAlone);
     }
     if (aim.placement == RangePlacement::Zeros) {
       return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_,

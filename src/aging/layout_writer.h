@@ -7,16 +7,15 @@
 // piece given its place at once (reserve(): fallocate, exact, no preallocation beyond it)
 // goes where the file's previous piece ended, unless something was placed there in between.
 // So a cut file's pieces are given their places before its data is written: where fallocate
-// places ranges, first piece first, in turns with other cut files and each beyond a spacer
-// block taken out again (aging/piece_turns.h), so every cut is a break a reader meets;
-// where zeros written into a hole place a range (ntfs-3g), from the last to the first in
-// turns with other cut files, each piece's preferred place, right before the piece after it,
-// being mostly taken; where the spacers' holes would keep new files out (XFS:
-// VolumeAbilities::newFilesNeedFreeRuns), from the last to the first, each piece's preferred
-// place, right before the piece after it, being taken by what was written earlier
-// (piece_placement.h). Nothing depends on timing: places are taken in the order of
-// the calls. The files written are measured in batches (their extents) and the share of
-// joins cut in the rest steered by them (LayoutSteer).
+// places ranges, first piece first, in turns with other cut files and beyond spacer blocks
+// taken out again (aging/piece_turns.h), so every cut is a break a reader meets: a spacer for
+// every piece, or, where the spacers' holes would keep new files out (XFS:
+// VolumeAbilities::newFilesNeedFreeRuns), turns within each folder and spacers only for a
+// file left alone; where zeros written into a hole place a range (ntfs-3g), from the last to
+// the first in turns with other cut files, each piece's preferred place, right before the
+// piece after it, being mostly taken (piece_placement.h). Nothing depends on timing: places
+// are taken in the order of the calls. The files written are measured in batches (their extents)
+// and the share of joins cut in the rest steered by them (LayoutSteer).
 #pragma once
 
 #include <cstdint>

@@ -46,7 +46,8 @@ bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed
   // Forward: the next piece from the front. Backward: the last piece not yet placed, the
   // placed count then standing for the pieces placed from the end.
   const std::size_t piece = backward ? file.bounds.size() - 2 - file.placed : file.placed;
-  const bool spaced = !backward && piece > 0 && spacing_ == Spacing::Spaced;
+  const bool spaced = !backward && piece > 0 && spacing_ == Spacing::Spaced &&
+                      (alone_ || apart_ != Apart::SpacersWhenAlone);
   lastRow_ = file.row;
   error_ = reserve(*file.file, file.bounds[piece], file.bounds[piece + 1], spaced);
   if (error_ != 0) return false;
@@ -66,7 +67,20 @@ bool PieceTurns::placeRest(std::size_t index, bool backward, const Placed& place
   return true;
 }
 
+bool PieceTurns::placeAlone(std::size_t index, const Placed& placed) {
+  alone_ = true;
+  const bool ok = placeRest(index, backwardTurns(), placed);
+  alone_ = false;
+  return ok;
+}
+
 bool PieceTurns::add(File file, const Placed& placed) {
+  if (apart_ == Apart::SpacersWhenAlone) {
+    // A file of another folder lands elsewhere: the file waiting goes on alone.
+    while (!open_.empty() && open_.front().folder != file.folder) {
+      if (!placeAlone(0, placed)) return false;
+    }
+  }
   open_.push_back(std::move(file));
   if (spacing_ == Spacing::Unknown) {
     lastRow_ = open_.back().row;
@@ -84,7 +98,7 @@ bool PieceTurns::finish(const Placed& placed) {
   // The turns leave at most one file with pieces, the one placed last: its spacers still
   // keep its pieces apart (without spacers, it goes on from its last piece, as a file alone).
   while (!open_.empty()) {
-    if (!placeRest(0, backwardTurns(), placed)) return false;
+    if (!placeAlone(0, placed)) return false;
   }
   return true;
 }

@@ -8,12 +8,22 @@
 // them again.
 //
 // A placed piece still goes right after its file's previous one when the other file's piece
-// went elsewhere (ext4 and XFS aim each file at its own folder's group), so each piece after
-// a file's first is placed beyond a spacer of one block of its own file, which is then taken
-// out again (collapse): the piece keeps its place, one free block past its predecessor,
-// whatever the other files did. Whether the file system can take a range out is learnt on
-// the first file; where it cannot (Btrfs), turns alone would join a share of the cuts again,
-// so every file's pieces are placed from the last to the first, each file at once.
+// went elsewhere (ext4 and XFS aim each file at its own folder's group), so a piece can be
+// placed beyond a spacer of one block of its own file, which is then taken out again
+// (collapse): the piece keeps its place, one free block past its predecessor, whatever the
+// other files did. Each spacer leaves a free block behind, so how often one is used is
+// chosen for the volume:
+// - every piece after a file's first (Apart::Spacers): every cut a break, where the free
+//   space may keep many single free blocks;
+// - only the pieces of a file left alone (Apart::SpacersWhenAlone), where new files need the
+//   free space in runs (XFS makes its inodes in runs of blocks: a spacer for every piece left
+//   tens of thousands of single free blocks and no run for the inodes of new files). Files
+//   then take turns only with files of their own folder, which the file system places in the
+//   same group, so the other file's piece lands in between; a file whose folder ends, or that
+//   is left at the end, places its last pieces beyond spacers.
+// Whether the file system can take a range out is learnt on the first file; where it cannot
+// (Btrfs), turns alone would join a share of the cuts again, so every file's pieces are
+// placed from the last to the first, each file at once.
 //
 // Where zeros written into a hole place a range (ntfs-3g), a piece is asked for where it
 // would continue its file's nearest placed piece; where that place is taken it goes to a free
@@ -30,14 +40,15 @@
 // with the most pieces left that is not the one just placed goes next, so between two calls
 // at most one file waits for a partner, open. A file whose pieces are all placed is handed
 // back, to be written and closed. At the end a file left alone places its last pieces on
-// its own, each beyond its spacer. Nothing here depends on timing: the places are asked for
-// in the order of the calls.
+// its own, each beyond its spacer where spacers are used. Nothing here depends on timing:
+// the places are asked for in the order of the calls.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -52,6 +63,7 @@ class PieceTurns {
     std::int64_t cuts = 0;
     std::vector<std::uint64_t> bounds;  // the pieces' starts, ascending, then the file's end
     std::size_t placed = 0;             // pieces placed so far
+    std::string_view folder;            // turns only within it (Apart::SpacersWhenAlone)
     std::size_t piecesLeft() const { return bounds.size() - 1 - placed; }
   };
   // Told of a file whose pieces are all placed; false: a failure, which ends the placing.
@@ -59,13 +71,16 @@ class PieceTurns {
 
   // How a file's later pieces are kept off the ones before.
   enum class Apart {
-    Spacers,  // beyond a spacer where one can be taken out again; else each file backward
-    Turns,    // by the turns alone, each file from its last piece (zeros written into a hole)
+    Spacers,           // beyond a spacer where one can be taken out again; else each file backward
+    SpacersWhenAlone,  // by turns within a folder, beyond a spacer only when alone; as Spacers
+                       // where none can be taken out
+    Turns,  // by the turns alone, each file from its last piece (zeros written into a hole)
   };
 
   // On a volume of `blockSize` bytes a block (a spacer's size).
   explicit PieceTurns(std::uint32_t blockSize, Apart apart = Apart::Spacers)
       : block_(blockSize == 0 ? 4096 : blockSize),
+        apart_(apart),
         spacing_(apart == Apart::Turns ? Spacing::Unspaced : Spacing::Unknown) {}
 
   // Adds a file of two pieces or more and places what the turns allow. False when a reserve
@@ -89,6 +104,9 @@ class PieceTurns {
   // Places the pieces left of the file at `index`, from the last to the first when
   // `backward`.
   bool placeRest(std::size_t index, bool backward, const Placed& placed);
+  // Places the pieces left of the file at `index` with no partner: beyond spacers where they
+  // are used, else as the turns would.
+  bool placeAlone(std::size_t index, const Placed& placed);
   // Gives the piece [start, end) of `file` its place: beyond a spacer when `spaced`. Returns
   // the Windows error number.
   int reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced);
@@ -100,7 +118,9 @@ class PieceTurns {
   enum class Spacing { Unknown, Spaced, Plain, Unspaced };
   bool backwardTurns() const { return spacing_ == Spacing::Unspaced; }
   std::uint64_t block_;
+  Apart apart_;
   Spacing spacing_;
+  bool alone_ = false;  // placing a file's pieces with no partner
   std::vector<File> open_;
   const WritableFile* last_ = nullptr;  // the file placed just before
   int error_ = 0;

@@ -52,10 +52,11 @@ RoundFigures roundFigures(Volume& volume, int round, const TextTable& remaining,
   volume.settle(target);
   const VolumeSpace space = knownSpace(volume, target).value_or(VolumeSpace());
   figures.usedPercent = space.usedPercent();
-  std::vector<Extent> extents;
-  if (volume.freeExtents(target, extents, figures.freeExtentsWhy)) {
-    figures.freeExtents = static_cast<std::int64_t>(extents.size());
-    figures.freeSpace = measure::freeSpaceFigures(std::move(extents));
+  if (Expected<std::vector<Extent>> extents = volume.freeExtents(target)) {
+    figures.freeExtents = static_cast<std::int64_t>(extents->size());
+    figures.freeSpace = measure::freeSpaceFigures(std::move(*extents));
+  } else {
+    figures.freeExtentsWhy = extents.failure().explained();
   }
   figures.layout = listLayout(volume, remaining, space.blockSize);
   figures.layout.layoutBlocks += others.joins;
@@ -215,10 +216,10 @@ class RoundsJob {
 
   // The volume's block, which an append of use fills; 4 KiB when the volume does not tell.
   std::int32_t blockBytes() {
-    VolumeSpace space;
-    std::string why;
-    if (!context_.volume.space(target_, space, why) || space.blockSize == 0) return 4096;
-    return static_cast<std::int32_t>(std::min<std::uint64_t>(space.blockSize, 1 << 20));
+    const std::uint32_t blockSize =
+        knownSpace(context_.volume, target_).value_or(VolumeSpace()).blockSize;
+    if (blockSize == 0) return 4096;
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(blockSize, 1 << 20));
   }
 
   // Writes the batch into the staging folder and moves each file into place.

@@ -40,10 +40,7 @@ VolumeSpace volumeOfTarget(Context& context, const std::string& target, bool las
                   " cannot be made there; check the target");
   }
   context.volume.settle(folder);
-  VolumeSpace space;
-  std::string why;
-  if (!context.volume.space(folder, space, why)) throw Failure(why);
-  return space;
+  return context.volume.space(folder).value();
 }
 
 std::uint64_t planFootprint(const TextTable& files1, const std::string& target,

@@ -29,19 +29,20 @@ ListLock::ListLock(const std::string& path, bool rewrites, LinkAtName links) {
     throw Failure("The file list '" + path +
                   "' is not a regular file; the list is rewritten, so give a file");
   }
-  FileLock::Answer answer = FileLock::Answer::Failed;
-  int error = 0;
-  lock_ = FileLock::take(path + ".lock", answer, error);
-  if (answer == FileLock::Answer::InUse) {
+  Expected<std::unique_ptr<FileLock>> taken = FileLock::take(path + ".lock");
+  if (!taken) {
+    // A list that is only read may lie where nothing can be written (a read-only mount).
+    if (!rewrites) return;
+    const Failure& refused = taken.failure();
+    throw Failure("Cannot lock the file list '" + path + "': its lock file '" + path +
+                      ".lock' cannot be made: " + ioErrorText(refused),
+                  refused.path(), refused.systemError());
+  }
+  if (!*taken) {
     throw Failure("The file list '" + path +
                   "' is in use by another brimwell-cli command; wait for it to end");
   }
-  // A list that is only read may lie where nothing can be written (a read-only mount).
-  if (answer == FileLock::Answer::Failed && rewrites) {
-    throw Failure("Cannot lock the file list '" + path + "': its lock file '" + path +
-                      ".lock' cannot be made: " + ioErrorText(error),
-                  path + ".lock", refusalBehind(error));
-  }
+  lock_ = std::move(*taken);
   // What a command killed while it replaced the list left beside it.
   if (lock_) removeStaleReplacements(path, links);
 }

@@ -20,12 +20,15 @@ ExtentQuery::ExtentQuery(FileSystem& fs, Volume& volume, std::uint32_t blockSize
 std::uint64_t ExtentQuery::ask(const std::string& path, const DirEntry& entry, std::size_t worker) {
   Worker& mine = *workers_[worker];
   std::uint64_t size = 0;
-  const ExtentsAnswer answer = mine.reader.add(path, size, entry.isRegularFile);
-  if (answer == ExtentsAnswer::FileUnreadable) {
+  const Expected<FileMap> map = mine.reader.add(path, entry.isRegularFile);
+  if (!map) {
     if (PathAttributes listed; fs_.attributes(path, listed)) size = listed.size;
-  } else if (answer == ExtentsAnswer::Read) {
-    const std::vector<Extent>& extents = mine.reader.extents();
-    mine.extents.insert(mine.extents.end(), extents.begin(), extents.end());
+  } else {
+    size = map->size;
+    if (map->place == FilePlace::Mapped) {
+      const std::vector<Extent>& extents = mine.reader.extents();
+      mine.extents.insert(mine.extents.end(), extents.begin(), extents.end());
+    }
   }
   mine.sizes.push_back(size);
   mine.ends.push_back(mine.extents.size());

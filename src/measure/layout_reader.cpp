@@ -2,31 +2,31 @@
 
 namespace brimwell::measure {
 
-ExtentsAnswer LayoutReader::add(const std::string& path, std::uint64_t& size, bool listedRegular) {
-  std::string why;
-  const ExtentsAnswer answer = listedRegular ? reader_->readListedFile(path, extents_, size, why)
-                                             : reader_->read(path, extents_, size, why);
-  switch (answer) {
-    case ExtentsAnswer::Read:
+Expected<FileMap> LayoutReader::add(const std::string& path, bool listedRegular) {
+  Expected<FileMap> map =
+      listedRegular ? reader_->readListedFile(path, extents_) : reader_->read(path, extents_);
+  if (!map) {
+    tally_.addUnreadable();
+    unread_.addFile(path, map.failure().message());
+    return map;
+  }
+  switch (map->place) {
+    case FilePlace::Mapped:
       tally_.add(extents_);
       break;
-    case ExtentsAnswer::FileUnreadable:
-      tally_.addUnreadable();
-      unread_.addFile(path, std::move(why));
-      break;
-    case ExtentsAnswer::Resident:
+    case FilePlace::Resident:
       tally_.addResident();
       break;
-    case ExtentsAnswer::PlaceUnknown:
+    case FilePlace::Unknown:
       tally_.addUnplaced();
       break;
-    case ExtentsAnswer::NotReported:
+    case FilePlace::NotReported:
       // The size was read before the file system declined; the file is still counted.
-      if (reported_) why_ = std::move(why);
+      if (reported_) why_ = map->notReported ? map->notReported->explained() : std::string();
       reported_ = false;
       break;
   }
-  return answer;
+  return map;
 }
 
 FileLayoutFigures LayoutReader::figures() const {

@@ -19,16 +19,16 @@ class LayoutReader {
   LayoutReader(Volume& volume, std::uint32_t blockSize, bool placesWanted = false)
       : reader_(volume.extentReader(placesWanted)), tally_(blockSize) {}
 
-  // Tallies the file `path` (a native path) and puts its size in `size` when read. A file
-  // that cannot be opened counts as unreadable and is named in unread(); one kept inside its file
+  // Tallies the file `path` (a native path) and answers what its reader did. A file that
+  // cannot be opened counts as unreadable and is named in unread(); one kept inside its file
   // record, or whose place the file system does not tell, is counted as such, never as a hole
   // nor among the files whose extents were read; when the file system does
   // not report extents, the first reason is kept and the figures are not known.
   // `listedRegular`: the folder's listing has just shown a regular file
   // (ExtentReader::readListedFile).
-  ExtentsAnswer add(const std::string& path, std::uint64_t& size, bool listedRegular = false);
+  Expected<FileMap> add(const std::string& path, bool listedRegular = false);
 
-  // The extents of the file last read, when add() answered Read.
+  // The extents of the file last read, when add() answered it Mapped.
   const std::vector<Extent>& extents() const { return extents_; }
   const FileLayoutTally& tally() const { return tally_; }
   bool reported() const { return reported_; }

@@ -20,8 +20,12 @@ namespace {
 
 FillFigures volumeFill(Volume& volume, const std::string& target) {
   FillFigures fill;
-  VolumeSpace space;
-  if (!volume.space(target, space, fill.why)) return fill;
+  const Expected<VolumeSpace> read = volume.space(target);
+  if (!read) {
+    fill.why = read.failure().explained();
+    return fill;
+  }
+  const VolumeSpace& space = *read;
   fill.known = true;
   fill.volumeBytes = space.totalBytes;
   fill.freeBytes = space.freeBytes;
@@ -34,16 +38,18 @@ FillFigures volumeFill(Volume& volume, const std::string& target) {
 }
 
 FreeSpaceFigures volumeFreeSpace(Volume& volume, const std::string& target) {
-  std::vector<Extent> extents;
-  std::string why;
-  if (volume.freeExtents(target, extents, why)) {
-    FreeSpaceFigures figures = freeSpaceFigures(std::move(extents));
-    figures.unallocatedKnown = volume.unallocatedBytes(target, figures.unallocatedBytes, why);
-    return figures;
+  Expected<std::vector<Extent>> extents = volume.freeExtents(target);
+  if (!extents) {
+    FreeSpaceFigures unknown;
+    unknown.why = extents.failure().explained();
+    return unknown;
   }
-  FreeSpaceFigures unknown;
-  unknown.why = std::move(why);
-  return unknown;
+  FreeSpaceFigures figures = freeSpaceFigures(std::move(*extents));
+  if (const Expected<std::uint64_t> unallocated = volume.unallocatedBytes(target)) {
+    figures.unallocatedKnown = true;
+    figures.unallocatedBytes = *unallocated;
+  }
+  return figures;
 }
 
 // The walk: each file's extents and size are read on the walk's threads, and followed in walk

@@ -93,9 +93,14 @@ ProbeFigures runProbe(Context& context, const std::string& folder, std::uint64_t
   } else {
     std::vector<Extent> extents;
     context.volume.settle(folder);
-    std::uint64_t size = 0;
-    if (context.volume.extentReader(false)->read(path, extents, size, probe.why) ==
-        ExtentsAnswer::Read) {
+    const Expected<FileMap> map = context.volume.extentReader(false)->read(path, extents);
+    if (!map) {
+      probe.why = map.failure().message();
+    } else if (map->place == FilePlace::NotReported && map->notReported) {
+      probe.why = map->notReported->explained();
+    } else if (map->place != FilePlace::Mapped) {
+      probe.why = "the file system does not tell where the probe file lies";
+    } else {
       probe.known = true;
       probe.extents = static_cast<std::int64_t>(extents.size());
     }

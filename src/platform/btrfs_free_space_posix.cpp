@@ -31,9 +31,10 @@ struct ExtentTree {
   bool anyGroup = false;
 };
 
-std::string searchWhy(int error) {
-  if (error == EPERM || error == EACCES) return "free-space extents need root on Btrfs";
-  return std::string("free-space extents: the Btrfs tree search failed: ") + systemWords(error);
+Failure searchRefused(int error) {
+  if (error == EPERM || error == EACCES) return Failure("free-space extents need root on Btrfs");
+  return Failure("free-space extents: the Btrfs tree search failed", std::nullopt,
+                 systemError(error));
 }
 
 // Moves `key` just past the item (objectid, type, offset), in the tree's key order.
@@ -49,9 +50,9 @@ void advancePast(btrfs_ioctl_search_key& key, std::uint64_t objectid, std::uint3
   ++key.min_objectid;
 }
 
-// Reads the items of tree `treeId` that say where space is taken and which groups hold data.
-bool searchTree(int fd, std::uint64_t treeId, std::uint32_t nodeSize, ExtentTree& tree,
-                std::string& why) {
+// Reads the items of tree `treeId` that say where space is taken and which groups hold data;
+// the system's error when the search is refused, 0 otherwise.
+int searchTree(int fd, std::uint64_t treeId, std::uint32_t nodeSize, ExtentTree& tree) {
   const auto args = std::make_unique<btrfs_ioctl_search_args>();
   btrfs_ioctl_search_key& key = args->key;
   std::memset(&key, 0, sizeof key);
@@ -62,11 +63,8 @@ bool searchTree(int fd, std::uint64_t treeId, std::uint32_t nodeSize, ExtentTree
   key.max_transid = ~0ULL;
   for (;;) {
     key.nr_items = 4096;
-    if (::ioctl(fd, BTRFS_IOC_TREE_SEARCH, args.get()) != 0) {
-      why = searchWhy(errno);
-      return false;
-    }
-    if (key.nr_items == 0) return true;
+    if (::ioctl(fd, BTRFS_IOC_TREE_SEARCH, args.get()) != 0) return errno;
+    if (key.nr_items == 0) return 0;
     std::size_t at = 0;
     btrfs_ioctl_search_header header{};
     for (std::uint32_t i = 0; i < key.nr_items; ++i) {
@@ -88,7 +86,7 @@ bool searchTree(int fd, std::uint64_t treeId, std::uint32_t nodeSize, ExtentTree
       at += header.len;
     }
     advancePast(key, header.objectid, header.type, header.offset);
-    if (key.min_objectid == 0 && key.min_type == 0 && key.min_offset == 0) return true;
+    if (key.min_objectid == 0 && key.min_type == 0 && key.min_offset == 0) return 0;
   }
 }
 
@@ -99,20 +97,20 @@ bool onBtrfs(int fd) {
   return ::fstatfs(fd, &volume) == 0 && volume.f_type == static_cast<long>(BTRFS_SUPER_MAGIC);
 }
 
-bool readBtrfsFreeExtents(int fd, std::vector<Extent>& out, std::string& why) {
-  out.clear();
+Expected<std::vector<Extent>> readBtrfsFreeExtents(int fd) {
   btrfs_ioctl_fs_info_args info{};
-  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) {
-    why = searchWhy(errno);
-    return false;
-  }
+  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) return searchRefused(errno);
   ExtentTree tree;
-  if (!searchTree(fd, BTRFS_EXTENT_TREE_OBJECTID, info.nodesize, tree, why)) return false;
-  // Volumes made with a tree of their own for the block groups keep them there.
-  if (!tree.anyGroup &&
-      !searchTree(fd, BTRFS_BLOCK_GROUP_TREE_OBJECTID, info.nodesize, tree, why)) {
-    return false;
+  if (const int error = searchTree(fd, BTRFS_EXTENT_TREE_OBJECTID, info.nodesize, tree)) {
+    return searchRefused(error);
   }
+  // Volumes made with a tree of their own for the block groups keep them there.
+  if (!tree.anyGroup) {
+    if (const int error = searchTree(fd, BTRFS_BLOCK_GROUP_TREE_OBJECTID, info.nodesize, tree)) {
+      return searchRefused(error);
+    }
+  }
+  std::vector<Extent> out;
   const auto byStart = [](const Range& a, const Range& b) { return a.start < b.start; };
   std::sort(tree.dataGroups.begin(), tree.dataGroups.end(), byStart);
   std::sort(tree.allocated.begin(), tree.allocated.end(), byStart);
@@ -127,14 +125,13 @@ bool readBtrfsFreeExtents(int fd, std::vector<Extent>& out, std::string& why) {
     }
     if (cursor < end) appendMerged(out, {0, cursor, end - cursor}, false);
   }
-  return true;
+  return out;
 }
 
-bool readBtrfsMetadataGroups(int fd, MetadataGroups& out, std::string& why) {
+Expected<MetadataGroups> readBtrfsMetadataGroups(int fd) {
   btrfs_ioctl_space_args count{};
   if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, &count) != 0) {
-    why = std::string("metadata block groups: ") + systemWords(errno);
-    return false;
+    return Failure("metadata block groups", std::nullopt, systemError(errno));
   }
   std::vector<std::uint64_t> words(
       (sizeof(btrfs_ioctl_space_args) + count.total_spaces * sizeof(btrfs_ioctl_space_info)) /
@@ -143,10 +140,9 @@ bool readBtrfsMetadataGroups(int fd, MetadataGroups& out, std::string& why) {
   auto* args = reinterpret_cast<btrfs_ioctl_space_args*>(words.data());
   args->space_slots = count.total_spaces;
   if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, args) != 0) {
-    why = std::string("metadata block groups: ") + systemWords(errno);
-    return false;
+    return Failure("metadata block groups", std::nullopt, systemError(errno));
   }
-  out = {};
+  MetadataGroups out;
   bool mixed = false;
   for (std::uint64_t i = 0; i < args->total_spaces; ++i) {
     const btrfs_ioctl_space_info& space = args->spaces[i];
@@ -166,27 +162,23 @@ bool readBtrfsMetadataGroups(int fd, MetadataGroups& out, std::string& why) {
     }
   }
   if (mixed) out.copies = 0;
-  return true;
+  return out;
 }
 
-bool readBtrfsUnallocatedBytes(int fd, std::uint64_t& bytes, std::string& why) {
+Expected<std::uint64_t> readBtrfsUnallocatedBytes(int fd) {
   btrfs_ioctl_fs_info_args info{};
-  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) {
-    why = searchWhy(errno);
-    return false;
-  }
-  bytes = 0;
+  if (::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0) return searchRefused(errno);
+  std::uint64_t bytes = 0;
   for (std::uint64_t id = 1; id <= info.max_id; ++id) {
     btrfs_ioctl_dev_info_args device{};
     device.devid = id;
     if (::ioctl(fd, BTRFS_IOC_DEV_INFO, &device) != 0) {
       if (errno == ENODEV) continue;  // a device removed earlier leaves its number unused
-      why = std::string("unallocated space: ") + systemWords(errno);
-      return false;
+      return Failure("unallocated space", std::nullopt, systemError(errno));
     }
     bytes += device.total_bytes - std::min(device.bytes_used, device.total_bytes);
   }
-  return true;
+  return bytes;
 }
 
 }  // namespace brimwell

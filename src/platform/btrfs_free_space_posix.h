@@ -20,13 +20,13 @@ bool onBtrfs(int fd);
 
 // The free ranges inside the data block groups of the Btrfs volume holding `fd`, in logical
 // order, adjacent ones merged; only `physical` and `length` are set.
-bool readBtrfsFreeExtents(int fd, std::vector<Extent>& out, std::string& why);
+Expected<std::vector<Extent>> readBtrfsFreeExtents(int fd);
 
 // Its metadata block groups (the space-info ioctl, open to every user); copies 0 where data
 // and metadata share their groups.
-bool readBtrfsMetadataGroups(int fd, MetadataGroups& out, std::string& why);
+Expected<MetadataGroups> readBtrfsMetadataGroups(int fd);
 
 // The bytes of the volume's devices that no block group holds.
-bool readBtrfsUnallocatedBytes(int fd, std::uint64_t& bytes, std::string& why);
+Expected<std::uint64_t> readBtrfsUnallocatedBytes(int fd);
 
 }  // namespace brimwell

@@ -20,11 +20,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include "platform/collation.h"
 #include "platform/collation_icu.h"
+#include "platform/failure.h"
 #include "platform/sort_key_order.h"
 
 namespace brimwell {
@@ -84,10 +84,10 @@ class IcuCollation : public Collation {
       status = U_ZERO_ERROR;
       collator_ = ucol_open("", &status);
     }
-    if (U_FAILURE(status)) throw std::runtime_error("The locale's collation is not available");
+    if (U_FAILURE(status)) throw Failure("The locale's collation is not available");
     ucol_setStrength(collator_, UCOL_TERTIARY);
     ucol_setAttribute(collator_, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
-    if (U_FAILURE(status)) throw std::runtime_error("The locale's collation is not available");
+    if (U_FAILURE(status)) throw Failure("The locale's collation is not available");
   }
   ~IcuCollation() override {
     if (collator_ != nullptr) ucol_close(collator_);

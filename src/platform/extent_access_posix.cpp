@@ -38,30 +38,24 @@ std::string existingFolder(std::string path) {
 
 }  // namespace
 
-bool fileExtentsReadable(const std::string& folder, std::string& fileSystem, std::string& why) {
+std::optional<std::string> whyFileExtentsUnreadable(const std::string& folder) {
   const std::string existing = existingFolder(folder);
   struct statfs volume {};
   struct stat info {};
   if (::statfs(existing.c_str(), &volume) != 0 || ::stat(existing.c_str(), &info) != 0) {
-    return true;  // the job itself will say what is wrong with the folder
+    return std::nullopt;  // the job itself will say what is wrong with the folder
   }
-  VolumeSpace space;
-  std::string unused;
-  fileSystem = readVolumeSpace(existing, space, unused) ? space.fileSystem : "";
   if (volume.f_type == TMPFS_MAGIC || volume.f_type == RAMFS_MAGIC) {
-    why = "it keeps files in memory, where they have no extents";
-    return false;
+    return "it keeps files in memory, where they have no extents";
   }
-  if (volume.f_type != kFuse) return true;
+  if (volume.f_type != kFuse) return std::nullopt;
   if (::major(info.st_dev) == 0) {
-    why = "a FUSE file system without a block device does not tell where files lie";
-    return false;
+    return "a FUSE file system without a block device does not tell where files lie";
   }
   if (!hasCapability(CAP_SYS_RAWIO)) {
-    why = "it tells where files lie only block by block, and only to root";
-    return false;
+    return "it tells where files lie only block by block, and only to root";
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace brimwell

@@ -25,53 +25,47 @@ bool fuseWithoutDevice(int fd) {
          ::major(file.st_dev) == 0;
 }
 
-std::string refusedWhy(int error) {
+Failure refused(int error) {
   if (error == EPERM || error == EACCES) {
-    return "file extents need root where the file system maps one block at a time";
+    return Failure("file extents need root where the file system maps one block at a time");
   }
   if (error == EINVAL || error == ENOTTY || error == EOPNOTSUPP) {
-    return "the file system does not report file extents";
+    return Failure("the file system does not report file extents");
   }
-  return std::string("file extents: ") + systemWords(error);
+  return Failure("file extents", std::nullopt, systemError(error));
 }
 
 }  // namespace
 
-ExtentsAnswer readExtentsBlockByBlock(int fd, std::uint64_t size, std::uint64_t statBytes,
-                                      std::vector<Extent>& out, std::string& why) {
+Expected<FileMap> readExtentsBlockByBlock(int fd, std::uint64_t size, std::uint64_t statBytes,
+                                          std::vector<Extent>& out) {
   out.clear();
   if (fuseWithoutDevice(fd)) {
-    why = "a FUSE file system without a block device does not tell where files lie";
-    return ExtentsAnswer::NotReported;
+    return FileMap(
+        size, Failure("a FUSE file system without a block device does not tell where files lie"));
   }
   int blockSize = 0;
   if (::ioctl(fd, FIGETBSZ, &blockSize) != 0 || blockSize <= 0) {
-    why = refusedWhy(errno);
-    return ExtentsAnswer::NotReported;
+    return FileMap(size, refused(errno));
   }
   const std::uint64_t unit = static_cast<std::uint64_t>(blockSize);
   const std::uint64_t blocks = (size + unit - 1) / unit;
   if (blocks > static_cast<std::uint64_t>(INT_MAX) + 1) {
-    why = "the file is too large to map one block at a time";
-    return ExtentsAnswer::FileUnreadable;
+    return Failure("the file is too large to map one block at a time");
   }
   for (std::uint64_t index = 0; index < blocks; ++index) {
     int block = static_cast<int>(index);
     if (::ioctl(fd, FIBMAP, &block) != 0) {
-      why = refusedWhy(errno);
       out.clear();
-      return ExtentsAnswer::NotReported;
+      return FileMap(size, refused(errno));
     }
     if (block == 0) continue;  // a hole, or a block the file system could not place
     appendMerged(out, {index * unit, static_cast<std::uint64_t>(block) * unit, unit}, true);
   }
-  if (!out.empty() || statBytes == 0) return ExtentsAnswer::Read;
-  if (statBytes < unit) {
-    why = "kept inside its file record";
-    return ExtentsAnswer::Resident;
-  }
-  why = "the file system does not tell where it lies (compressed or encrypted)";
-  return ExtentsAnswer::PlaceUnknown;
+  if (!out.empty() || statBytes == 0) return FileMap(size);
+  // Kept inside its file record, or placed where the file system does not say (compressed or
+  // encrypted).
+  return FileMap(size, statBytes < unit ? FilePlace::Resident : FilePlace::Unknown);
 }
 
 }  // namespace brimwell

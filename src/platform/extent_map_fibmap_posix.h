@@ -17,8 +17,8 @@ namespace brimwell {
 // that owns bytes yet has every block at 0 has no place this reader can tell: Resident when
 // it owns less than one block (its data lives in its file record), PlaceUnknown otherwise
 // (compressed or encrypted). NotReported where block maps are not offered or not allowed,
-// `why` saying which.
-ExtentsAnswer readExtentsBlockByBlock(int fd, std::uint64_t size, std::uint64_t statBytes,
-                                      std::vector<Extent>& out, std::string& why);
+// saying which; a failure for a file too large to map block by block.
+Expected<FileMap> readExtentsBlockByBlock(int fd, std::uint64_t size, std::uint64_t statBytes,
+                                          std::vector<Extent>& out);
 
 }  // namespace brimwell

@@ -9,18 +9,19 @@
 #include <memory>
 #include <string>
 
+#include "platform/expected.h"
+
 namespace brimwell {
 
 class FileLock {
  public:
-  enum class Answer { Held, InUse, Failed };
-
   virtual ~FileLock() = default;
 
-  // Takes the lock file at `nativePath` without waiting. Held: the lock is returned. InUse:
-  // another process holds it. Failed: it could not be made or locked; `error` is the
-  // Windows error number that says why.
-  static std::unique_ptr<FileLock> take(const std::string& nativePath, Answer& answer, int& error);
+  // Takes the lock file at `nativePath` without waiting: the lock, or no lock (null) while
+  // another process holds it. When it cannot be made or locked, the refused request's failure
+  // (IoFailure's message for the Windows error number, the lock file's path, the system's
+  // error).
+  static Expected<std::unique_ptr<FileLock>> take(const std::string& nativePath);
 };
 
 }  // namespace brimwell

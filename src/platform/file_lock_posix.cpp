@@ -31,48 +31,41 @@ class PosixFileLock : public FileLock {
 
 }  // namespace
 
-std::unique_ptr<FileLock> FileLock::take(const std::string& nativePath, Answer& answer,
-                                         int& error) {
-  error = 0;
+Expected<std::unique_ptr<FileLock>> FileLock::take(const std::string& nativePath) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     const int fd =
         ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
       const int why = errno;
-      answer = Answer::Failed;
       // A link is refused by O_NOFOLLOW, a socket by open itself: both are told as what
       // they are.
       struct stat st {};
-      error = (why == ELOOP || why == ENXIO) && ::lstat(nativePath.c_str(), &st) == 0 &&
-                      !S_ISREG(st.st_mode)
-                  ? refusedBecause(winerr::kAccessDenied, notRegularFileWords(st))
-                  : windowsErrorFromErrno(why, true);
-      return nullptr;
+      const int error = (why == ELOOP || why == ENXIO) && ::lstat(nativePath.c_str(), &st) == 0 &&
+                                !S_ISREG(st.st_mode)
+                            ? refusedBecause(winerr::kAccessDenied, notRegularFileWords(st))
+                            : windowsErrorFromErrno(why, true);
+      return IoFailure(error, nativePath);
     }
     struct stat locked {};
     if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
       ::close(fd);
-      answer = Answer::Failed;
-      error = refusedBecause(winerr::kAccessDenied, notRegularFileWords(locked));
-      return nullptr;
+      return IoFailure(refusedBecause(winerr::kAccessDenied, notRegularFileWords(locked)),
+                       nativePath);
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int why = errno;
       ::close(fd);
-      answer = why == EWOULDBLOCK ? Answer::InUse : Answer::Failed;
-      error = why == EWOULDBLOCK ? 0 : windowsErrorFromErrno(why, true);
-      return nullptr;
+      if (why == EWOULDBLOCK) return std::unique_ptr<FileLock>();
+      return IoFailure(windowsErrorFromErrno(why, true), nativePath);
     }
     struct stat named {};
     if (::stat(nativePath.c_str(), &named) == 0 && named.st_ino == locked.st_ino &&
         named.st_dev == locked.st_dev) {
-      answer = Answer::Held;
-      return std::make_unique<PosixFileLock>(fd, nativePath);
+      return std::unique_ptr<FileLock>(std::make_unique<PosixFileLock>(fd, nativePath));
     }
     ::close(fd);  // the holder removed it as it let go: take the new one
   }
-  answer = Answer::InUse;
-  return nullptr;
+  return std::unique_ptr<FileLock>();
 }
 
 }  // namespace brimwell

@@ -21,20 +21,16 @@ class Win32FileLock : public FileLock {
 
 }  // namespace
 
-std::unique_ptr<FileLock> FileLock::take(const std::string& nativePath, Answer& answer,
-                                         int& error) {
-  error = 0;
+Expected<std::unique_ptr<FileLock>> FileLock::take(const std::string& nativePath) {
   const HANDLE handle = CreateFileA(
       nativePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const auto why = static_cast<int>(GetLastError());
-    answer = why == winerr::kSharingViolation ? Answer::InUse : Answer::Failed;
-    error = why == winerr::kSharingViolation ? 0 : why;
-    return nullptr;
+    if (why == winerr::kSharingViolation) return std::unique_ptr<FileLock>();
+    return IoFailure(why, nativePath);
   }
-  answer = Answer::Held;
-  return std::make_unique<Win32FileLock>(handle);
+  return std::unique_ptr<FileLock>(std::make_unique<Win32FileLock>(handle));
 }
 
 }  // namespace brimwell

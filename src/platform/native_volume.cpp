@@ -8,18 +8,16 @@ namespace {
 
 class NativeVolume final : public Volume {
  public:
-  bool space(const std::string& path, VolumeSpace& out, std::string& why) override {
-    return readVolumeSpace(path, out, why);
-  }
+  Expected<VolumeSpace> space(const std::string& path) override { return readVolumeSpace(path); }
   void settle(const std::string& path) override { settleVolume(path); }
   std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override {
     return std::make_unique<FileExtentReader>(placesWanted);
   }
-  bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
-    return readFreeExtents(path, out, why);
+  Expected<std::vector<Extent>> freeExtents(const std::string& path) override {
+    return readFreeExtents(path);
   }
-  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override {
-    return readUnallocatedBytes(path, bytes, why);
+  Expected<std::uint64_t> unallocatedBytes(const std::string& path) override {
+    return readUnallocatedBytes(path);
   }
   VolumeAbilities abilities(const std::string& path) override { return readVolumeAbilities(path); }
 };

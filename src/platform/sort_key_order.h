@@ -14,8 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <vector>
+
+#include "platform/failure.h"
 
 namespace brimwell {
 
@@ -31,7 +32,7 @@ class SortKeys {
     if (length == 0 || length > room_) {
       newBlock(length);
       length = write(next_, room_);
-      if (length == 0 || length > room_) throw std::runtime_error("No sort key for a text");
+      if (length == 0 || length > room_) throw Failure("No sort key for a text");
     }
     keys_.push_back(next_);
     next_ += length;

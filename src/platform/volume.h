@@ -4,16 +4,19 @@
 // Context), so tests can put a scripted one in its place.
 //
 // Paths are native paths of anything on the volume (a folder or a file). Every figure the
-// volume cannot give comes back as false with `why` saying, in a few words a user can act on,
-// why not (the file system does not report it, it needs administrator rights, ...). Nothing
-// here writes.
+// volume cannot give comes back as a Failure saying, in a few words a user can act on, why
+// not (the file system does not report it, it needs administrator rights, ...), with the
+// system's error where the system refused. Nothing here writes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/expected.h"
 
 namespace brimwell {
 
@@ -66,10 +69,28 @@ struct Extent {
   std::uint64_t length = 0;
 };
 
-// Resident: the file's data lives inside its record in the file system's table, so it has
-// no place of its own. PlaceUnknown: the file owns space but the file system does not say
-// where (ntfs-3g's compressed and encrypted files). `why` says which in words.
-enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnknown };
+// What a file's map tells of where its data lies.
+enum class FilePlace {
+  Mapped,       // its extents are given (none for a file that owns no block)
+  Resident,     // its data lives inside its record in the file system's table: no place of its own
+  Unknown,      // it owns space, but the file system does not say where (ntfs-3g's compressed and
+                // encrypted files)
+  NotReported,  // the file system does not tell where files lie (asking again is pointless)
+};
+
+// A file's size and what its map tells.
+struct FileMap {
+  FileMap() = default;
+  explicit FileMap(std::uint64_t bytes, FilePlace where = FilePlace::Mapped)
+      : size(bytes), place(where) {}
+  // A file whose place the file system does not tell, for `why`.
+  FileMap(std::uint64_t bytes, Failure why)
+      : size(bytes), place(FilePlace::NotReported), notReported(std::move(why)) {}
+
+  std::uint64_t size = 0;
+  FilePlace place = FilePlace::Mapped;
+  std::optional<Failure> notReported;  // with NotReported: why, in words a user can act on
+};
 
 // Reads the extents of files one after another. A reader keeps what consecutive files share
 // (the folder last opened, buffers), so it belongs to one walk on one thread at a time: each
@@ -77,23 +98,21 @@ enum class ExtentsAnswer { Read, FileUnreadable, NotReported, Resident, PlaceUnk
 class ExtentReader {
  public:
   virtual ~ExtentReader() = default;
-  // The extents of the regular file `path` in logical order, blocks it keeps beyond its end
-  // included, with neighbours that continue each other both logically and physically merged
-  // into one (so one contiguous file is one extent), and its size in bytes. A link, pipe,
-  // socket or device is not opened: it reads as a file of size 0 without extents. An empty
-  // file has no extents unless it keeps blocks. A single block may be given with its place
-  // unread (logical and physical 0) where the file's stat proves it is one extent.
-  // FileUnreadable: `why` is the system's reason. NotReported: the file system does not tell
-  // (asking again is pointless). Where it maps no file whole, the blocks are asked one at a
-  // time (administrator only).
-  virtual ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                             std::string& why) = 0;
+  // The extents of the regular file `path` into `out` in logical order, blocks it keeps beyond
+  // its end included, with neighbours that continue each other both logically and physically
+  // merged into one (so one contiguous file is one extent), and its size and place. A link,
+  // pipe, socket or device is not opened: it reads as a file of size 0 without extents. An
+  // empty file has no extents unless it keeps blocks. A single block may be given with its
+  // place unread (logical and physical 0) where the file's stat proves it is one extent. A
+  // file that cannot be read fails: the message is the system's reason in its own words, with
+  // the file's path and the system's error. Where it maps no file whole, the blocks are asked
+  // one at a time (administrator only).
+  virtual Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) = 0;
   // As read(), for a file its folder's listing has just shown to be a regular file: a reader
   // may open it before asking its stat (a link is still never followed, and anything but a
   // regular file, should one have taken its place since, still reads as size 0).
-  virtual ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
-                                       std::uint64_t& size, std::string& why) {
-    return read(path, out, size, why);
+  virtual Expected<FileMap> readListedFile(const std::string& path, std::vector<Extent>& out) {
+    return read(path, out);
   }
 };
 
@@ -141,7 +160,7 @@ class Volume {
 
   // Size and free space of the volume holding `path`, and its type (statvfs;
   // GetDiskFreeSpaceExA).
-  virtual bool space(const std::string& path, VolumeSpace& out, std::string& why) = 0;
+  virtual Expected<VolumeSpace> space(const std::string& path) = 0;
 
   // Writes out what is pending on the volume holding `path`, so that files just written have
   // their final places and the blocks of files just deleted are free again. Call it before
@@ -155,13 +174,12 @@ class Volume {
 
   // The free extents of the whole volume holding `path`, in physical order, adjacent ones
   // merged; only `physical` and `length` are set.
-  virtual bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) = 0;
+  virtual Expected<std::vector<Extent>> freeExtents(const std::string& path) = 0;
 
   // Space of the volume holding `path` that is free yet in no free extent (Btrfs gives its
   // devices out to data and metadata in large groups as they fill). False where the file
-  // system keeps no such space, `why` saying so.
-  virtual bool unallocatedBytes(const std::string& path, std::uint64_t& bytes,
-                                std::string& why) = 0;
+  // system keeps no such space, the failure saying so.
+  virtual Expected<std::uint64_t> unallocatedBytes(const std::string& path) = 0;
 
   // What this user can do on the volume holding `path`, told without writing anything.
   virtual VolumeAbilities abilities(const std::string& path) = 0;
@@ -170,10 +188,9 @@ class Volume {
 // The space of the volume holding `path`, for a caller that goes on without it: nothing when
 // it cannot be read.
 inline std::optional<VolumeSpace> knownSpace(Volume& volume, const std::string& path) {
-  VolumeSpace space;
-  std::string why;
-  if (!volume.space(path, space, why)) return std::nullopt;
-  return space;
+  Expected<VolumeSpace> space = volume.space(path);
+  if (!space) return std::nullopt;
+  return std::move(*space);
 }
 
 // The volume services of the platform the program was built for; stateless, shared by

@@ -1,13 +1,15 @@
 // The platform's volume calls behind nativeVolume(): where a volume keeps a file's bytes and
 // its free space, as the operating system tells it. Only platform/ uses them directly.
 //
-// Paths are native paths. Every call answers what it can and otherwise returns false with
-// `why` saying, in a few words a user can act on, why the figure is not available (the file
-// system does not report it, it needs administrator rights, ...). Nothing here writes.
+// Paths are native paths. Every call answers what it can and otherwise a Failure saying, in a
+// few words a user can act on, why the figure is not available (the file system does not
+// report it, it needs administrator rights, ...), with the system's error where the system
+// refused. Nothing here writes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,7 @@
 namespace brimwell {
 
 // Size and free space of the volume holding `path` (statvfs; GetDiskFreeSpaceExA).
-bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why);
+Expected<VolumeSpace> readVolumeSpace(const std::string& path);
 
 // Writes out what is pending on the volume holding `path`, so that files just written have
 // their final places and the blocks of files just deleted are free again. Call it once
@@ -42,17 +44,15 @@ class FileExtentReader final : public ExtentReader {
   // a file of size 0 without extents. An empty file has no extents unless it keeps blocks.
   // Where the file's stat proves the answer (no block, or a single block on a volume whose
   // stat shows it can only be the file's) it is not opened: a single block is then given
-  // with its place unread (logical and physical 0), unless places are wanted. FileUnreadable:
-  // `why` is the system's reason. NotReported: the file system does not tell (asking again is
-  // pointless). Where it maps no file whole, the blocks are asked one at a time
-  // (administrator only).
-  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                     std::string& why) override;
+  // with its place unread (logical and physical 0), unless places are wanted. A file that
+  // cannot be read fails with the system's reason; where the file system does not tell, the
+  // place is NotReported (asking again is pointless). Where it maps no file whole, the blocks
+  // are asked one at a time (administrator only).
+  Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) override;
 #ifndef _WIN32
   // Opens the file first and asks the open file its stat, unless a single block's stat may
   // spare the open (places not wanted): one look-up of its name instead of two.
-  ExtentsAnswer readListedFile(const std::string& path, std::vector<Extent>& out,
-                               std::uint64_t& size, std::string& why) override;
+  Expected<FileMap> readListedFile(const std::string& path, std::vector<Extent>& out) override;
 #endif
 
  private:
@@ -60,23 +60,23 @@ class FileExtentReader final : public ExtentReader {
   std::unique_ptr<State> state_;
 };
 
-// (POSIX) Whether this user can read the extents of files written in `folder` (or, where it does
-// not exist yet, in the nearest folder above it), told without writing anything: false on tmpfs, on
-// FUSE file systems without a block device, and on those with one (ntfs-3g) for anyone but root,
-// with `why` saying why. `fileSystem` gets the volume's type as the system names it. Where it
-// cannot be told in advance, true: the extents read afterwards will say.
-bool fileExtentsReadable(const std::string& folder, std::string& fileSystem, std::string& why);
+// (POSIX) Why this user cannot read the extents of files written in `folder` (or, where it does
+// not exist yet, in the nearest folder above it), told without writing anything: on tmpfs, on
+// FUSE file systems without a block device, and on those with one (ntfs-3g) for anyone but
+// root. Nothing where they can be read, or where it cannot be told in advance: the extents
+// read afterwards will say.
+std::optional<std::string> whyFileExtentsUnreadable(const std::string& folder);
 
 // The free extents of the whole volume holding `path`, in physical order, adjacent ones
 // merged; only `physical` and `length` are set. On Btrfs: the free ranges inside its data
 // block groups, by its logical addresses (which map onto the device group by group, so
 // their distances say little beyond one group).
-bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why);
+Expected<std::vector<Extent>> readFreeExtents(const std::string& path);
 
 // Device space of the volume holding `path` that no block group holds yet (Btrfs gives its
 // devices out to data and metadata in large groups as they fill): free, yet in no free
-// extent. False where the file system keeps no such space, `why` saying so.
-bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why);
+// extent. A failure where the file system keeps no such space, saying so.
+Expected<std::uint64_t> readUnallocatedBytes(const std::string& path);
 
 // What this user can do on the volume holding `path` (see VolumeAbilities).
 VolumeAbilities readVolumeAbilities(const std::string& path);

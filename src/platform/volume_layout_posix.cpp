@@ -53,13 +53,22 @@ class FileDescriptor {
 // Whether an ioctl failed because the file system does not offer it.
 bool declines(int error) { return error == ENOTTY || error == EOPNOTSUPP || error == EINVAL; }
 
-// Why an ioctl the file system may lack was refused.
-std::string unsupportedWhy(const char* what, int error) {
-  if (declines(error)) {
-    return std::string("the file system does not report ") + what;
-  }
-  if (error == EPERM || error == EACCES) return std::string(what) + " needs root";
-  return std::string(what) + ": " + systemWords(error);
+// Why an ioctl the file system may lack was refused: the system's error only where the words
+// do not say it already.
+Failure unsupported(const char* what, int error) {
+  if (declines(error)) return Failure(std::string("the file system does not report ") + what);
+  if (error == EPERM || error == EACCES) return Failure(std::string(what) + " needs root");
+  return Failure(what, std::nullopt, systemError(error));
+}
+
+// A file whose map cannot be read: the system's words for `error`, and the error itself.
+Failure unreadable(const std::string& path, int error) {
+  return Failure(systemWords(error), path, systemError(error));
+}
+
+// "cannot open PATH", with the system's error behind it.
+Failure cannotOpen(const std::string& path, int error) {
+  return Failure("cannot open " + path, path, systemError(error));
 }
 
 constexpr unsigned kMapBatch = 64;  // extents asked for at a time
@@ -159,12 +168,12 @@ void settleVolume(const std::string& path) {
   if (folder.get() >= 0) ::syncfs(folder.get());
 }
 
-bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
+Expected<VolumeSpace> readVolumeSpace(const std::string& path) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) {
-    why = "cannot read the volume of " + path + ": " + systemWords(errno);
-    return false;
+    return Failure("cannot read the volume of " + path, path, systemError(errno));
   }
+  VolumeSpace out;
   const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
   out.totalBytes = static_cast<std::uint64_t>(info.f_blocks) * unit;
   out.freeBytes = static_cast<std::uint64_t>(info.f_bfree) * unit;
@@ -179,10 +188,13 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
   if (volume.f_type == kBtrfs) {
     // Unread, the groups stay unknown and the planner counts as elsewhere.
     const FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    std::string unread;
-    if (opened.get() >= 0) readBtrfsMetadataGroups(opened.get(), out.metadataGroups, unread);
+    if (opened.get() >= 0) {
+      if (const Expected<MetadataGroups> groups = readBtrfsMetadataGroups(opened.get())) {
+        out.metadataGroups = *groups;
+      }
+    }
   }
-  return true;
+  return out;
 }
 
 struct FileExtentReader::State {
@@ -220,23 +232,22 @@ struct FileExtentReader::State {
     }
   }
   // Maps `fd`, whose stat is `info`, one block at a time.
-  ExtentsAnswer readByBlock(int fd, const struct statx& info, std::vector<Extent>& out,
-                            std::string& why) {
+  Expected<FileMap> readByBlock(int fd, const struct statx& info, std::vector<Extent>& out) {
     constexpr std::uint64_t kStatBlock = 512;
-    const ExtentsAnswer answer =
-        readExtentsBlockByBlock(fd, info.stx_size, info.stx_blocks * kStatBlock, out, why);
-    if (answer != ExtentsAnswer::NotReported && !reportsExtents) learnVolume(fd);
-    return answer;
+    Expected<FileMap> map =
+        readExtentsBlockByBlock(fd, info.stx_size, info.stx_blocks * kStatBlock, out);
+    if (!(map && map->place == FilePlace::NotReported) && !reportsExtents) learnVolume(fd);
+    return map;
   }
   // Opens the folder of `path` unless it is open already, and gives the name to open in it
   // (the whole path where the folder cannot be opened).
   const char* enter(const std::string& path);
-  // What the stat of a file alone answers, setting `size`: a link, pipe, socket or device has
-  // neither size nor extents, and a file without blocks none where that proves it has none.
-  // Nothing where the map must be read.
-  std::optional<ExtentsAnswer> statAnswer(const struct statx& info, std::uint64_t& size) const;
+  // What the stat of a file alone answers: a link, pipe, socket or device has neither size nor
+  // extents, and a file without blocks none where that proves it has none. Nothing where the
+  // map must be read.
+  std::optional<FileMap> statAnswer(const struct statx& info) const;
   // Reads the map of the open file `fd`, whose stat is `info`.
-  ExtentsAnswer map(int fd, const struct statx& info, std::vector<Extent>& out, std::string& why);
+  Expected<FileMap> map(int fd, const struct statx& info, std::vector<Extent>& out);
   ~State() {
     if (folderFd >= 0) ::close(folderFd);
   }
@@ -261,26 +272,23 @@ const char* FileExtentReader::State::enter(const std::string& path) {
   return folderFd >= 0 ? path.c_str() + folderOfPath.size() : path.c_str();
 }
 
-std::optional<ExtentsAnswer> FileExtentReader::State::statAnswer(const struct statx& info,
-                                                                 std::uint64_t& size) const {
+std::optional<FileMap> FileExtentReader::State::statAnswer(const struct statx& info) const {
   // A link, pipe, socket or device is a file of size 0 without extents, and never opened.
-  if (!S_ISREG(info.stx_mode)) {
-    size = 0;
-    return ExtentsAnswer::Read;
-  }
-  size = info.stx_size;
+  if (!S_ISREG(info.stx_mode)) return FileMap{};
+  const std::uint64_t size = info.stx_size;
   // A file that owns no block has no extent when it is empty or a hole of a block or more (no
   // file system keeps that much inline), or when the volume counts inline data in the blocks.
   if (reportsExtents && info.stx_blocks == 0 &&
       (size == 0 || size >= info.stx_blksize || blocklessHasNoExtent)) {
-    return ExtentsAnswer::Read;
+    return FileMap{size};
   }
   return std::nullopt;
 }
 
-ExtentsAnswer FileExtentReader::State::map(int fd, const struct statx& info,
-                                           std::vector<Extent>& out, std::string& why) {
-  if (mapsBlockByBlock) return readByBlock(fd, info, out, why);
+Expected<FileMap> FileExtentReader::State::map(int fd, const struct statx& info,
+                                               std::vector<Extent>& out) {
+  if (mapsBlockByBlock) return readByBlock(fd, info, out);
+  const FileMap mapped{info.stx_size};
   auto* map = reinterpret_cast<fiemap*>(buffer.data());
   for (std::uint64_t start = 0;;) {
     const std::uint64_t asked = start;
@@ -294,13 +302,12 @@ ExtentsAnswer FileExtentReader::State::map(int fd, const struct statx& info,
       const int error = errno;
       if (asked == 0 && !reportsExtents && declines(error)) {
         mapsBlockByBlock = true;
-        return readByBlock(fd, info, out, why);
+        return readByBlock(fd, info, out);
       }
-      why = unsupportedWhy("file extents", error);
-      return ExtentsAnswer::NotReported;
+      return FileMap(info.stx_size, unsupported("file extents", error));
     }
     if (!reportsExtents) learnVolume(fd);
-    if (map->fm_mapped_extents == 0) return ExtentsAnswer::Read;
+    if (map->fm_mapped_extents == 0) return mapped;
     bool last = false;
     for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
       const fiemap_extent& record = map->fm_extents[i];
@@ -308,45 +315,40 @@ ExtentsAnswer FileExtentReader::State::map(int fd, const struct statx& info,
       start = record.fe_logical + record.fe_length;
       last = last || (record.fe_flags & FIEMAP_EXTENT_LAST) != 0;
     }
-    if (last || start <= asked) return ExtentsAnswer::Read;
+    if (last || start <= asked) return mapped;
   }
 }
 
-ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
-                                     std::uint64_t& size, std::string& why) {
+Expected<FileMap> FileExtentReader::read(const std::string& path, std::vector<Extent>& out) {
   out.clear();
   // Opened relative to its folder, which stays open for the folder's next file.
   const char* name = state_->enter(path);
   struct statx info {};
   if (::statx(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name, AT_SYMLINK_NOFOLLOW,
               kStatxWanted, &info) != 0) {
-    why = systemWords(errno);
-    return ExtentsAnswer::FileUnreadable;
+    return unreadable(path, errno);
   }
   // The stat answers where it can, without the open, map and close that cost a census's
   // whole walk three times over.
-  if (const auto answer = state_->statAnswer(info, size)) return *answer;
+  if (std::optional<FileMap> answer = state_->statAnswer(info)) return std::move(*answer);
   constexpr std::uint64_t kStatBlock = 512;
   if (state_->oneBlockBytes != 0 && !state_->placesWanted &&
       info.stx_blocks * kStatBlock == state_->oneBlockBytes &&
       (info.stx_attributes_mask & STATX_ATTR_ENCRYPTED) != 0 &&
       (info.stx_attributes & STATX_ATTR_ENCRYPTED) == 0 && listsNoAttributes(path)) {
     out.push_back({0, 0, state_->oneBlockBytes});  // where it lies is not read
-    return ExtentsAnswer::Read;
+    return FileMap{info.stx_size};
   }
   const FileDescriptor file(
       openForReading(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name));
-  if (file.get() < 0) {
-    why = systemWords(errno);
-    return ExtentsAnswer::FileUnreadable;
-  }
-  return state_->map(file.get(), info, out, why);
+  if (file.get() < 0) return unreadable(path, errno);
+  return state_->map(file.get(), info, out);
 }
 
-ExtentsAnswer FileExtentReader::readListedFile(const std::string& path, std::vector<Extent>& out,
-                                               std::uint64_t& size, std::string& why) {
+Expected<FileMap> FileExtentReader::readListedFile(const std::string& path,
+                                                   std::vector<Extent>& out) {
   // Where a one-block file's stat may answer without the open, the stat comes first.
-  if (state_->oneBlockBytes != 0 && !state_->placesWanted) return read(path, out, size, why);
+  if (state_->oneBlockBytes != 0 && !state_->placesWanted) return read(path, out);
   out.clear();
   // Opened first, and its stat asked of the open file: its name is looked up once, not twice.
   const char* name = state_->enter(path);
@@ -354,24 +356,20 @@ ExtentsAnswer FileExtentReader::readListedFile(const std::string& path, std::vec
       openForReading(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name));
   // No longer a file that opens (replaced by a link since it was listed, or unreadable): as
   // any path, which says why.
-  if (file.get() < 0) return read(path, out, size, why);
+  if (file.get() < 0) return read(path, out);
   struct statx info {};
   if (::statx(file.get(), "", AT_EMPTY_PATH, kStatxWanted, &info) != 0) {
-    why = systemWords(errno);
-    return ExtentsAnswer::FileUnreadable;
+    return unreadable(path, errno);
   }
-  if (const auto answer = state_->statAnswer(info, size)) return *answer;
-  return state_->map(file.get(), info, out, why);
+  if (std::optional<FileMap> answer = state_->statAnswer(info)) return std::move(*answer);
+  return state_->map(file.get(), info, out);
 }
 
-bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
-  out.clear();
+Expected<std::vector<Extent>> readFreeExtents(const std::string& path) {
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
-    why = "cannot open " + path + ": " + systemWords(errno);
-    return false;
-  }
-  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get(), out, why);
+  if (file.get() < 0) return cannotOpen(path, errno);
+  if (onBtrfs(file.get())) return readBtrfsFreeExtents(file.get());
+  std::vector<Extent> out;
   // Each call walks the volume's allocation groups from the key on: a large volume's free
   // extents (tens of thousands) fit a few calls of 8192 records (512 KiB) rather than dozens.
   constexpr unsigned kBatch = 8192;
@@ -388,10 +386,9 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
   for (;;) {
     head->fmh_count = kBatch;
     if (::ioctl(file.get(), FS_IOC_GETFSMAP, head) != 0) {
-      why = unsupportedWhy("free-space extents", errno);
-      return false;
+      return unsupported("free-space extents", errno);
     }
-    if (head->fmh_entries == 0) return true;
+    if (head->fmh_entries == 0) return out;
     for (unsigned i = 0; i < head->fmh_entries; ++i) {
       const fsmap& record = head->fmh_recs[i];
       if (record.fmr_owner == FMR_OWN_FREE) {
@@ -399,15 +396,16 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
       }
     }
     const fsmap& last = head->fmh_recs[head->fmh_entries - 1];
-    if ((last.fmr_flags & FMR_OF_LAST) != 0) return true;
+    if ((last.fmr_flags & FMR_OF_LAST) != 0) return out;
     fsmap_advance(head);
   }
 }
 
 VolumeAbilities readVolumeAbilities(const std::string& path) {
   VolumeAbilities abilities;
-  std::string fileSystem;
-  if (fileExtentsReadable(path, fileSystem, abilities.fileExtentsWhy)) {
+  if (std::optional<std::string> why = whyFileExtentsUnreadable(path)) {
+    abilities.fileExtentsWhy = std::move(*why);
+  } else {
     abilities.fileExtents = FileExtentMap::Extents;
   }
   abilities.placement = RangePlacement::Allocate;
@@ -439,15 +437,11 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
   return abilities;
 }
 
-bool readUnallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) {
+Expected<std::uint64_t> readUnallocatedBytes(const std::string& path) {
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
-    why = "cannot open " + path + ": " + systemWords(errno);
-    return false;
-  }
-  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get(), bytes, why);
-  why = "the file system keeps no unallocated space apart";
-  return false;
+  if (file.get() < 0) return cannotOpen(path, errno);
+  if (onBtrfs(file.get())) return readBtrfsUnallocatedBytes(file.get());
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 }  // namespace brimwell

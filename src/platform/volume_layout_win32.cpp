@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/system_error.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -29,12 +30,20 @@ class Handle {
   HANDLE handle_;
 };
 
-std::string errorWhy(const char* what, DWORD error) {
-  if (error == ERROR_ACCESS_DENIED) return std::string(what) + " needs administrator rights";
+// Why `what` was refused: the system's error only where the words do not say it already.
+Failure refused(const char* what, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED)
+    return Failure(std::string(what) + " needs administrator rights");
   if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) {
-    return std::string("the file system does not report ") + what;
+    return Failure(std::string("the file system does not report ") + what);
   }
-  return std::string(what) + ": Windows error " + std::to_string(error);
+  return Failure(what, std::nullopt, systemError(static_cast<int>(error)));
+}
+
+// A file whose map cannot be read: the system's words for `error`, and the error itself.
+Failure unreadable(const std::string& path, DWORD error) {
+  const auto number = static_cast<int>(error);
+  return Failure(systemWords(number), path, systemError(number));
 }
 
 // The root of the volume holding `path`, such as "C:\\".
@@ -72,14 +81,14 @@ void appendMerged(std::vector<Extent>& out, const Extent& next) {
 
 void settleVolume(const std::string&) {}
 
-bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why) {
+Expected<VolumeSpace> readVolumeSpace(const std::string& path) {
   ULARGE_INTEGER available{};
   ULARGE_INTEGER total{};
   ULARGE_INTEGER free{};
   if (!GetDiskFreeSpaceExA(path.c_str(), &available, &total, &free)) {
-    why = errorWhy("the volume's size", GetLastError());
-    return false;
+    return refused("the volume's size", GetLastError());
   }
+  VolumeSpace out;
   out.totalBytes = total.QuadPart;
   out.freeBytes = free.QuadPart;
   out.availableBytes = available.QuadPart;
@@ -92,7 +101,7 @@ bool readVolumeSpace(const std::string& path, VolumeSpace& out, std::string& why
     out.fileSystem = type;
   }
   out.fileRecordBytes = out.fileSystem == "NTFS" ? kNtfsFileRecordBytes : 0;
-  return true;
+  return out;
 }
 
 struct FileExtentReader::State {
@@ -108,8 +117,7 @@ FileExtentReader::FileExtentReader(bool /*placesWanted*/) : state_(std::make_uni
 
 FileExtentReader::~FileExtentReader() = default;
 
-ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent>& out,
-                                     std::uint64_t& size, std::string& why) {
+Expected<FileMap> FileExtentReader::read(const std::string& path, std::vector<Extent>& out) {
   out.clear();
   const std::string root = volumeRoot(path);
   if (root != state_->root) {
@@ -120,16 +128,10 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
   const Handle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid() || cluster == 0) {
-    why = errorWhy("file extents", GetLastError());
-    return ExtentsAnswer::FileUnreadable;
-  }
+  if (!file.valid() || cluster == 0) return unreadable(path, GetLastError());
   LARGE_INTEGER length{};
-  if (!GetFileSizeEx(file.get(), &length)) {
-    why = errorWhy("file extents", GetLastError());
-    return ExtentsAnswer::FileUnreadable;
-  }
-  size = static_cast<std::uint64_t>(length.QuadPart);
+  if (!GetFileSizeEx(file.get(), &length)) return unreadable(path, GetLastError());
+  const auto size = static_cast<std::uint64_t>(length.QuadPart);
   const auto kBytes = static_cast<DWORD>(state_->buffer.size() * sizeof(std::uint64_t));
   auto* pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(state_->buffer.data());
   STARTING_VCN_INPUT_BUFFER input{};
@@ -140,10 +142,9 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
                                     pointers, kBytes, &returned, nullptr);
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     // A file small enough to live in its own record has no clusters.
-    if (error == ERROR_HANDLE_EOF) return ExtentsAnswer::Read;
+    if (error == ERROR_HANDLE_EOF) return FileMap{size};
     if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
-      why = errorWhy("file extents", error);
-      return ExtentsAnswer::NotReported;
+      return FileMap(size, refused("file extents", error));
     }
     LONGLONG vcn = pointers->StartingVcn.QuadPart;
     for (DWORD i = 0; i < pointers->ExtentCount; ++i) {
@@ -159,23 +160,20 @@ ExtentsAnswer FileExtentReader::read(const std::string& path, std::vector<Extent
       }
       vcn = next;
     }
-    if (error == ERROR_SUCCESS) return ExtentsAnswer::Read;
+    if (error == ERROR_SUCCESS) return FileMap{size};
     input.StartingVcn.QuadPart = vcn;
   }
 }
 
-bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) {
-  out.clear();
+Expected<std::vector<Extent>> readFreeExtents(const std::string& path) {
   const std::uint64_t cluster = clusterBytes(path);
   std::string root = volumeRoot(path);
   if (!root.empty() && (root.back() == '\\' || root.back() == '/')) root.pop_back();
   const Handle volume(CreateFileA(("\\\\.\\" + root).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
-  if (!volume.valid() || cluster == 0) {
-    why = errorWhy("free-space extents", GetLastError());
-    return false;
-  }
+  if (!volume.valid() || cluster == 0) return refused("free-space extents", GetLastError());
+  std::vector<Extent> out;
   constexpr DWORD kBytes = 1024 * 1024;
   const auto buffer = std::make_unique<std::uint64_t[]>(kBytes / sizeof(std::uint64_t));
   auto* bitmap = reinterpret_cast<VOLUME_BITMAP_BUFFER*>(buffer.get());
@@ -187,8 +185,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
                                     bitmap, kBytes, &returned, nullptr);
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
-      why = errorWhy("free-space extents", error);
-      return false;
+      return refused("free-space extents", error);
     }
     const auto first = static_cast<std::uint64_t>(bitmap->StartingLcn.QuadPart);
     const std::uint64_t available =
@@ -204,7 +201,7 @@ bool readFreeExtents(const std::string& path, std::vector<Extent>& out, std::str
         out.push_back({0, lcn * cluster, cluster});
       }
     }
-    if (error == ERROR_SUCCESS) return true;
+    if (error == ERROR_SUCCESS) return out;
     input.StartingLcn.QuadPart = static_cast<LONGLONG>(first + bits);
   }
 }
@@ -231,9 +228,8 @@ VolumeAbilities readVolumeAbilities(const std::string& path) {
   return abilities;
 }
 
-bool readUnallocatedBytes(const std::string& /*path*/, std::uint64_t& /*bytes*/, std::string& why) {
-  why = "the file system keeps no unallocated space apart";
-  return false;
+Expected<std::uint64_t> readUnallocatedBytes(const std::string& /*path*/) {
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 }  // namespace brimwell

@@ -1,10 +1,11 @@
 // run --layout: the files written land on the layout score asked for, on real ext4, XFS,
 // Btrfs and NTFS (ntfs-3g: no fallocate, extents read block by block) volumes, as filefrag
-// counts their extents (with a file that was there before); the same seed repeats, round
-// after round; an aim the files cannot reach, and a volume whose extents cannot be read
-// (tmpfs, FUSE without a device), are refused before anything is written; a fill to nearly
-// full leaves room for the extent records of the files cut; --rounds 1 prints its round line;
-// a stop mid-list leaves every file it wrote whole, none holding the zeros of a placed piece.
+// counts their extents (with a file that was there before), on ext4 and XFS with few breaks
+// reversed and touching; the same seed repeats, round after round; an aim the files cannot reach,
+// and a volume whose extents cannot be read (tmpfs, FUSE without a device), are refused before
+// anything is written; a fill to nearly full leaves room for the extent records of the files cut;
+// --rounds 1 prints its round line; a stop mid-list leaves every file it wrote whole, none holding
+// the zeros of a placed piece.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,6 +40,7 @@ struct Volume {
   int megabytes;
   const char* fill;
   const char* mkfsOptions = "";
+  bool piecesForward = false;  // cut files' pieces placed first piece first, apart
 };
 
 class LayoutAim : public ::testing::TestWithParam<Volume> {};
@@ -67,6 +69,14 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
     // Split as aging splits: larger files more often, and not only a few.
     EXPECT_GT(counted.largeSplit, counted.smallSplit) << run.out;
     EXPECT_GT(counted.smallSplit, 0.02) << run.out;
+    if (volume.piecesForward) {
+      // A reader meets the breaks: few pieces end right where the piece before them starts,
+      // which one read-ahead would join again.
+      const CliRun measured = runCli({"measure", "--json", target});
+      EXPECT_LE(jsonNumber(measured.out, "file_fragmentation/breaks", "reversed_touching_share"),
+                0.1)
+          << measured.out;
+    }
     // The list without the volume's own folder, for comparing runs.
     std::string text = lists.readFile(list);
     for (std::size_t at = 0; (at = text.find(scratch.mountPoint(), at)) != std::string::npos;) {
@@ -90,8 +100,8 @@ TEST_P(LayoutAim, LandsOnTwoScoresAsFilefragCountsAndTheSameSeedRepeats) {
 // small files take more of them than data can spare at 80 %, so the fill goes as far as the
 // data can beside them, and no further (it ran out of space mid-list before).
 INSTANTIATE_TEST_SUITE_P(Volumes, LayoutAim,
-                         ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 128, "80"},
-                                           Volume{ScratchVolume::Kind::Xfs, 320, "30"},
+                         ::testing::Values(Volume{ScratchVolume::Kind::Ext4, 128, "80", "", true},
+                                           Volume{ScratchVolume::Kind::Xfs, 320, "30", "", true},
                                            Volume{ScratchVolume::Kind::Btrfs, 512, "80"},
                                            Volume{ScratchVolume::Kind::Ntfs, 48, "80"}),
                          [](const auto& parameter) {

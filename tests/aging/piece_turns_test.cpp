@@ -1,12 +1,14 @@
 // The order in which cut files' pieces are given their places: first piece first, in turns
 // with other files, each later piece beyond a spacer that is taken out again, also when a
-// file is left alone; where nothing can be taken out, each file from its last
-// piece at once; kept apart by the turns alone, from the last piece without spacers; a
+// file is left alone; with spacers only when alone, turns within a folder and spacers for
+// the file its folder's end leaves alone; where nothing can be taken out, each file from its
+// last piece at once; kept apart by the turns alone, from the last piece without spacers; a
 // failure stops the placing and leaves the files not written.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "aging/piece_turns.h"
@@ -59,9 +61,11 @@ struct Turns {
     return true;
   };
   // A file of the given piece sizes, in blocks.
-  PieceTurns::File file(std::size_t row, std::vector<std::uint64_t> blocks) {
+  PieceTurns::File file(std::size_t row, std::vector<std::uint64_t> blocks,
+                        std::string_view folder = {}) {
     PieceTurns::File made;
     made.row = row;
+    made.folder = folder;
     made.file = std::make_unique<RecordingFile>(std::string(1, static_cast<char>('a' + row)), log,
                                                 collapses);
     made.bounds.push_back(0);
@@ -95,6 +99,22 @@ TEST(PieceTurns, LaterPiecesGoForwardInTurnsBeyondASpacerAlsoWhenAlone) {
                        "a:reserve@4+1", "a:reserve@5+1", "a:collapse@4",  // a alone, spaced
                        "a:reserve@5+1", "a:reserve@6+1", "a:collapse@5"}));
   EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0}));
+}
+
+TEST(PieceTurns, WithSpacersOnlyWhenAloneFilesTakeTurnsWithinTheirFolder) {
+  Turns t(true, PieceTurns::Apart::SpacersWhenAlone);
+  ASSERT_TRUE(t.turns.add(t.file(0, {1, 1, 1, 1}, "x"), t.placed));
+  ASSERT_TRUE(t.turns.add(t.file(1, {1, 1}, "x"), t.placed));
+  ASSERT_TRUE(t.turns.add(t.file(2, {1, 1}, "y"), t.placed));
+  ASSERT_TRUE(t.turns.finish(t.placed));
+  EXPECT_EQ(
+      t.log,
+      (std::vector<std::string>{
+          "a:reserve@0+2", "a:collapse@0", "a:reserve@0+1",                   // learnt, a's first
+          "b:reserve@0+1", "a:reserve@1+1", "b:reserve@1+1",                  // turns in x
+          "a:reserve@2+1", "a:reserve@3+1", "a:reserve@4+1", "a:collapse@3",  // then a alone
+          "c:reserve@0+1", "c:reserve@1+1", "c:reserve@2+1", "c:collapse@1"}));  // y: c, alone
+  EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0, 2}));
 }
 
 TEST(PieceTurns, KeptApartByTheTurnsAloneEachFileGoesFromItsLastPieceWithoutASpacer) {

@@ -15,8 +15,10 @@
 #include "cli/measure_report.h"
 #include "cli/option_table.h"
 #include "measure/file_layout.h"
+#include "measure/layout_reader.h"
 #include "measure/measure_picture.h"
 #include "measure/measurement_json.h"
+#include "support/scripted_volume.h"
 #include "support/source_templates.h"
 #include "support/temp_dir.h"
 
@@ -160,6 +162,33 @@ TEST(MeasureReport, NoNegativeZeroAndDfsShareBesideItsOwn) {
             std::string::npos)
       << table;
   EXPECT_NE(table.find("largest difference  0.00 points"), std::string::npos) << table;
+}
+
+// A file that cannot be read is named with the reader's reason; a file system that stops
+// telling where files lie keeps its first reason and leaves the figures unknown, while the size
+// it read still reaches the caller.
+TEST(MeasureFigures, TheLayoutReaderKeepsUnreadFilesAndTheReasonTheFileSystemDeclined) {
+  ScriptedVolume volume(64 << 20, 4096);
+  volume.grown("/v/a", 10000);
+  measure::LayoutReader reader(volume, 4096);
+  const Expected<FileMap> mapped = reader.add("/v/a");
+  ASSERT_TRUE(mapped);
+  EXPECT_EQ(mapped->place, FilePlace::Mapped);
+  EXPECT_EQ(mapped->size, 10000u);
+  EXPECT_FALSE(reader.add("/v/gone"));
+  ASSERT_EQ(reader.unread().named().size(), 1u);
+  EXPECT_EQ(reader.unread().named()[0].reason, "not on the scripted volume");
+  EXPECT_TRUE(reader.figures().known);
+
+  volume.extentsRefusal = "the file system does not report file extents";
+  const Expected<FileMap> declined = reader.add("/v/a");
+  ASSERT_TRUE(declined);
+  EXPECT_EQ(declined->place, FilePlace::NotReported);
+  EXPECT_EQ(declined->size, 10000u);
+  volume.extentsRefusal = "another reason";
+  (void)reader.add("/v/a");
+  EXPECT_FALSE(reader.figures().known);
+  EXPECT_EQ(reader.figures().why, "the file system does not report file extents");
 }
 
 }  // namespace

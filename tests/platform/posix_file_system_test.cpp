@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <map>
@@ -153,15 +155,16 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   for (const char* name : {"data", "empty", "link", "pipe", "gone", "sub/inner"}) {
     SCOPED_TRACE(name);
     std::vector<Extent> pathExtents, listedExtents;
-    std::uint64_t pathSize = 99, listedSize = 99;
-    std::string pathWhy, listedWhy;
-    const ExtentsAnswer pathAnswer = byPath.read(dir / name, pathExtents, pathSize, pathWhy);
-    const ExtentsAnswer listedAnswer =
-        listed.readListedFile(dir / name, listedExtents, listedSize, listedWhy);
-    EXPECT_EQ(listedAnswer, pathAnswer);
-    EXPECT_EQ(listedWhy, pathWhy);
-    if (pathAnswer != ExtentsAnswer::Read) continue;
-    EXPECT_EQ(listedSize, pathSize);
+    const Expected<FileMap> byPathMap = byPath.read(dir / name, pathExtents);
+    const Expected<FileMap> listedMap = listed.readListedFile(dir / name, listedExtents);
+    ASSERT_EQ(listedMap.known(), byPathMap.known());
+    if (!byPathMap) {
+      EXPECT_EQ(listedMap.failure().message(), byPathMap.failure().message());
+      continue;
+    }
+    EXPECT_EQ(listedMap->place, byPathMap->place);
+    if (byPathMap->place != FilePlace::Mapped) continue;
+    EXPECT_EQ(listedMap->size, byPathMap->size);
     ASSERT_EQ(listedExtents.size(), pathExtents.size());
     for (std::size_t i = 0; i < pathExtents.size(); ++i) {
       EXPECT_EQ(
@@ -170,13 +173,39 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
     }
   }
   std::vector<Extent> extents;
-  std::uint64_t size = 0;
-  std::string why;
-  EXPECT_EQ(listed.readListedFile(dir / "pipe", extents, size, why), ExtentsAnswer::Read);
-  EXPECT_EQ(size, 0u);
+  const Expected<FileMap> pipe = listed.readListedFile(dir / "pipe", extents);
+  ASSERT_TRUE(pipe);
+  EXPECT_EQ(pipe->place, FilePlace::Mapped);
+  EXPECT_EQ(pipe->size, 0u);
   EXPECT_TRUE(extents.empty());
-  EXPECT_EQ(listed.readListedFile(dir / "gone", extents, size, why), ExtentsAnswer::FileUnreadable);
-  EXPECT_FALSE(why.empty());
+  // A file that is gone fails with the system's words, its path and the system's number.
+  const Expected<FileMap> gone = listed.readListedFile(dir / "gone", extents);
+  ASSERT_FALSE(gone);
+  EXPECT_EQ(gone.failure().message(), "No such file or directory");
+  EXPECT_EQ(gone.failure().path(), dir / "gone");
+  ASSERT_TRUE(gone.failure().systemError());
+  EXPECT_EQ(gone.failure().systemError()->number, ENOENT);
+}
+
+// A volume that cannot be read says which path and what the system said, number and words, so
+// the user's message can name both; a caller that cannot go on gets that failure thrown.
+TEST(PosixFileSystem, AVolumeThatCannotBeReadCarriesThePathAndTheSystemsError) {
+  TempDir dir;
+  const std::string missing = dir / "missing";
+  const Expected<VolumeSpace> space = nativeVolume().space(missing);
+  ASSERT_FALSE(space);
+  EXPECT_EQ(space.failure().path(), missing);
+  ASSERT_TRUE(space.failure().systemError());
+  EXPECT_EQ(space.failure().systemError()->number, ENOENT);
+  EXPECT_EQ(space.failure().explained(),
+            "cannot read the volume of " + missing + ": no such file or directory (errno 2)");
+  EXPECT_THROW((void)space.value(), Failure);
+
+  const Expected<std::vector<Extent>> free = nativeVolume().freeExtents(missing);
+  ASSERT_FALSE(free);
+  EXPECT_EQ(free.failure().explained(),
+            "cannot open " + missing + ": no such file or directory (errno 2)");
+  EXPECT_TRUE(nativeVolume().space(dir.path()));
 }
 
 }  // namespace

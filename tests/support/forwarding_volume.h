@@ -14,18 +14,16 @@ class ForwardingVolume : public Volume {
  public:
   explicit ForwardingVolume(Volume& real) : real_(real) {}
 
-  bool space(const std::string& path, VolumeSpace& out, std::string& why) override {
-    return real_.space(path, out, why);
-  }
+  Expected<VolumeSpace> space(const std::string& path) override { return real_.space(path); }
   void settle(const std::string& path) override { real_.settle(path); }
   std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override {
     return real_.extentReader(placesWanted);
   }
-  bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override {
-    return real_.freeExtents(path, out, why);
+  Expected<std::vector<Extent>> freeExtents(const std::string& path) override {
+    return real_.freeExtents(path);
   }
-  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override {
-    return real_.unallocatedBytes(path, bytes, why);
+  Expected<std::uint64_t> unallocatedBytes(const std::string& path) override {
+    return real_.unallocatedBytes(path);
   }
   VolumeAbilities abilities(const std::string& path) override { return real_.abilities(path); }
 

@@ -81,17 +81,14 @@ class Bookkeeper : public ForwardingFileSystem {
 class BookReader : public ExtentReader {
  public:
   explicit BookReader(const ScriptedVolume& volume) : volume_(volume) {}
-  ExtentsAnswer read(const std::string& path, std::vector<Extent>& out, std::uint64_t& size,
-                     std::string& why) override {
-    if (volume_.extentsRefusal) {
-      why = *volume_.extentsRefusal;
-      return ExtentsAnswer::NotReported;
+  Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) override {
+    FileMap map;
+    if (!volume_.extentsOf(path, out, map.size)) {
+      return Failure("not on the scripted volume", path, std::nullopt);
     }
-    if (!volume_.extentsOf(path, out, size)) {
-      why = "not on the scripted volume";
-      return ExtentsAnswer::FileUnreadable;
-    }
-    return ExtentsAnswer::Read;
+    if (!volume_.extentsRefusal) return map;
+    out.clear();
+    return FileMap(map.size, Failure(*volume_.extentsRefusal));
   }
 
  private:
@@ -118,11 +115,9 @@ std::uint64_t ScriptedVolume::usedBytes() const {
   return std::min(used, totalBytes_);
 }
 
-bool ScriptedVolume::space(const std::string&, VolumeSpace& out, std::string& why) {
-  if (spaceRefusal) {
-    why = *spaceRefusal;
-    return false;
-  }
+Expected<VolumeSpace> ScriptedVolume::space(const std::string&) {
+  if (spaceRefusal) return Failure(*spaceRefusal);
+  VolumeSpace out;
   out.totalBytes = totalBytes_;
   out.freeBytes = totalBytes_ - usedBytes();
   out.availableBytes = out.freeBytes;
@@ -130,7 +125,7 @@ bool ScriptedVolume::space(const std::string&, VolumeSpace& out, std::string& wh
   out.mountPoint = mountPoint_;
   out.foldersTakeBlocks = foldersTakeBlocks;
   out.fileSystem = fileSystem;
-  return true;
+  return out;
 }
 
 void ScriptedVolume::settle(const std::string&) { ++settles; }
@@ -140,18 +135,13 @@ std::unique_ptr<ExtentReader> ScriptedVolume::extentReader(bool /*placesWanted*/
   return std::make_unique<BookReader>(*this);
 }
 
-bool ScriptedVolume::freeExtents(const std::string&, std::vector<Extent>& out, std::string& why) {
-  if (freeRefusal) {
-    why = *freeRefusal;
-    return false;
-  }
-  out = freeMap;
-  return true;
+Expected<std::vector<Extent>> ScriptedVolume::freeExtents(const std::string&) {
+  if (freeRefusal) return Failure(*freeRefusal);
+  return freeMap;
 }
 
-bool ScriptedVolume::unallocatedBytes(const std::string&, std::uint64_t&, std::string& why) {
-  why = "the file system keeps no unallocated space apart";
-  return false;
+Expected<std::uint64_t> ScriptedVolume::unallocatedBytes(const std::string&) {
+  return Failure("the file system keeps no unallocated space apart");
 }
 
 VolumeAbilities ScriptedVolume::abilities(const std::string&) { return answeredAbilities; }

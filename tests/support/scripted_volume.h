@@ -49,11 +49,11 @@ class ScriptedVolume : public Volume {
   int settles = 0;
   std::uint64_t usedBytes() const;
 
-  bool space(const std::string& path, VolumeSpace& out, std::string& why) override;
+  Expected<VolumeSpace> space(const std::string& path) override;
   void settle(const std::string& path) override;
   std::unique_ptr<ExtentReader> extentReader(bool placesWanted) override;
-  bool freeExtents(const std::string& path, std::vector<Extent>& out, std::string& why) override;
-  bool unallocatedBytes(const std::string& path, std::uint64_t& bytes, std::string& why) override;
+  Expected<std::vector<Extent>> freeExtents(const std::string& path) override;
+  Expected<std::uint64_t> unallocatedBytes(const std::string& path) override;
   VolumeAbilities abilities(const std::string& path) override;
 
   // The books, kept by files().
