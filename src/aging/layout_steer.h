@@ -5,9 +5,11 @@
 // pieces loses up to n - 1. The steer plans each file's cuts as it comes: every join is cut
 // with one share p, so larger files are split more often and into more pieces, as aging
 // splits them, and every file keeps about the aimed score (deleting some later leaves the
-// score where it was). As files are measured it learns how many planned cuts the file
-// system really made into breaks (a piece may still land right after its predecessor) and
-// sets p for the rest so the whole lands on the aim.
+// score where it was). As files are measured it learns two things and sets p for the rest
+// so the whole lands on the aim: how often the file system breaks a join of its own (a file
+// written whole is split where the free space is; more often as the volume fills, so this is
+// learnt from the files measured last), and how many breaks a planned cut makes (a piece may
+// still land right after its predecessor, or be split again).
 #pragma once
 
 #include <cstdint>
@@ -42,13 +44,18 @@ class LayoutSteer {
   double cutsToCome() const;
   // A file planned with `joins` joins and `cuts` of them cut.
   void planned(std::int64_t joins, std::int64_t cuts);
-  // Files written and measured since the last call: what they hold and the cuts planned in
-  // them.
-  void measured(const LayoutJoins& written, std::int64_t cuts);
+  // Files written and measured since the last call: what the files planned with cuts hold
+  // and the `cuts` planned in them, and what the files planned whole hold.
+  void measured(const LayoutJoins& cutFiles, std::int64_t cuts, const LayoutJoins& wholeFiles);
 
  private:
   void steer();
-  double yield() const;       // breaks per planned cut, as measured
+  // The file system's own breaks per join left uncut, as the files measured last show.
+  double ownBreaks() const;
+  // Breaks per planned cut, as measured, beyond the file system's own.
+  double yield() const;
+  // The breaks expected in `joins` joins with `cuts` of them cut.
+  double expectedBreaks(double joins, double cuts) const;
   double wantedCuts() const;  // cuts wanted in the joins to come, unbounded
   std::int64_t joinsToCome() const { return batchJoins_ - plannedJoins_; }
 
@@ -60,6 +67,11 @@ class LayoutSteer {
   std::int64_t measuredJoins_ = 0;  // of those files, measured
   std::int64_t measuredCuts_ = 0;
   std::int64_t measuredBreaks_ = 0;
+  // The joins and breaks of the files written whole, the older ones weighing less and less.
+  double recentJoins_ = 0;
+  double recentBreaks_ = 0;
+  // Over the files with cuts: their breaks less the file system's own expected in them.
+  double breaksOfCuts_ = 0;
   double cutShare_ = 0;
 };
 

@@ -68,8 +68,11 @@ class CutPlanner {
     return cuts_;
   }
 
-  // Files written since the last call hold `written` and were planned with `cuts` cuts.
-  void measured(const LayoutJoins& written, std::int64_t cuts) { steer_.measured(written, cuts); }
+  // Files written since the last call: those planned with `cuts` cuts hold `cutFiles`, those
+  // planned whole `wholeFiles`.
+  void measured(const LayoutJoins& cutFiles, std::int64_t cuts, const LayoutJoins& wholeFiles) {
+    steer_.measured(cutFiles, cuts, wholeFiles);
+  }
 
  private:
   std::uint32_t blockSize_;
@@ -125,7 +128,16 @@ class PieceWriter {
     const std::size_t rows = list_.rowCount();
     for (std::size_t row = 0; row < rows; ++row) {
       const std::int64_t size = diskops::listedFileSize(list_, row);
-      if (!placement_->write(row, size, planner_.cuts(row, size))) return failed();
+      const std::vector<std::int64_t>& cuts = planner_.cuts(row, size);
+      const auto fileCuts = static_cast<std::int64_t>(cuts.size());
+      if (!placement_->write(row, size, cuts)) return failed();
+      // A file with more cuts than a measuring step could move the end by more than the
+      // rest can make up for once it is measured, and its pieces may wait for partners to
+      // the end of the list: it is finished and measured now, while files are left to steer.
+      if (fileCuts >= measureEvery_ && row + 1 < rows) {
+        if (!placement_->finish()) return failed();
+        measureDone();
+      }
       context_.feedback.setProgress(diskops::percentOf(row + 1, rows));
       if (!context_.feedback.carryOn()) {
         // The files whose places are given are finished, so none is left full of zeros.
@@ -143,17 +155,24 @@ class PieceWriter {
 
   // Measures the finished files in batches and steers the rest by what they show.
   void finished(std::size_t row, std::int64_t cuts) {
-    done_.push_back(row);
+    (cuts > 0 ? doneCut_ : doneWhole_).push_back(row);
     doneCuts_ += cuts;
     doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
-    if (doneJoins_ < measureEvery_ && row + 1 < list_.rowCount()) return;
+    if (doneJoins_ >= measureEvery_ || row + 1 == list_.rowCount()) measureDone();
+  }
+
+  void measureDone() {
+    if (doneCut_.empty() && doneWhole_.empty()) return;
     // XFS holds back blocks for data written into placed ranges until it is written out (on
     // a 256 MiB volume, 112 MiB beyond the 150 MiB of files written): written out batch by
     // batch, a volume filled to 90 % does not run out before the list does.
-    context_.volume.settle(std::string(list_.caption(row)));
-    planner_.measured(layoutJoins(listLayout(context_.volume, list_, done_, blockSize_)),
-                      doneCuts_);
-    done_.clear();
+    const std::size_t any = doneCut_.empty() ? doneWhole_.back() : doneCut_.back();
+    context_.volume.settle(std::string(list_.caption(any)));
+    planner_.measured(layoutJoins(listLayout(context_.volume, list_, doneCut_, blockSize_)),
+                      doneCuts_,
+                      layoutJoins(listLayout(context_.volume, list_, doneWhole_, blockSize_)));
+    doneCut_.clear();
+    doneWhole_.clear();
     doneCuts_ = 0;
     doneJoins_ = 0;
   }
@@ -165,7 +184,9 @@ class PieceWriter {
   CutPlanner planner_;
   diskops::ListWriting writing_;
   std::unique_ptr<PiecePlacement> placement_;
-  std::vector<std::size_t> done_;  // written, not yet measured
+  // Written, not yet measured: the files planned with cuts, and those planned whole.
+  std::vector<std::size_t> doneCut_;
+  std::vector<std::size_t> doneWhole_;
   std::int64_t doneCuts_ = 0;
   std::int64_t doneJoins_ = 0;
 };

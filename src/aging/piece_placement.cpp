@@ -59,13 +59,21 @@ class InTurns final : public PiecePlacement {
         writing_(writing),
         written_(std::move(written)),
         fs_(fs),
+        block_(blockSize),
+        wholeInOne_(apart == PieceTurns::Apart::Spacers),
         turns_(blockSize, apart),
         writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
     failedRow_ = row;
     auto file = writing_.create(std::string(list_.caption(row)));
-    if (cuts.empty()) {  // written whole, placed as the file system likes
+    if (cuts.empty()) {  // written whole
+      if (!placeWhole(*file, size)) {
+        // A reserve that failed may have placed part of the file, which would read as zeros.
+        file->close();
+        fs_.deleteFile(std::string(list_.caption(row)));
+        return false;
+      }
       if (writing_.write(*file, size) && writing_.close(*file)) {
         written_(row, 0);
         return true;
@@ -107,6 +115,18 @@ class InTurns final : public PiecePlacement {
     return ok;
   }
 
+  // Where ranges are placed exactly, a file written whole is placed in one piece before its
+  // data is written: written out later, the file system would place it in the runs its free
+  // space has left, and on a volume filled to 90 % those breaks alone took more than a score
+  // of 0.86 leaves. Elsewhere it is placed as the file system likes when it is written.
+  bool placeWhole(WritableFile& file, std::int64_t size) {
+    if (!wholeInOne_ || size <= static_cast<std::int64_t>(block_)) return true;
+    bool placedAtOnce = false;
+    const int error = file.reserve(0, static_cast<std::uint64_t>(size), placedAtOnce);
+    if (error != 0) writing_.failedWith(error);
+    return error == 0;
+  }
+
   // Writes the data of a cut file into the places its pieces were given.
   bool writePlaced(PieceTurns::File& file) {
     failedRow_ = file.row;
@@ -122,6 +142,8 @@ class InTurns final : public PiecePlacement {
   diskops::ListWriting& writing_;
   PiecesWritten written_;
   FileSystem& fs_;
+  std::uint32_t block_;
+  bool wholeInOne_;  // files written whole are placed first, in one piece
   PieceTurns turns_;
   const PieceTurns::Placed writePlaced_;
   std::size_t failedRow_ = 0;

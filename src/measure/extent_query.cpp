@@ -20,7 +20,7 @@ ExtentQuery::ExtentQuery(FileSystem& fs, Volume& volume, std::uint32_t blockSize
 std::uint64_t ExtentQuery::ask(const std::string& path, const DirEntry& entry, std::size_t worker) {
   Worker& mine = *workers_[worker];
   std::uint64_t size = 0;
-  const Expected<FileMap> map = mine.reader.add(path, entry.isRegularFile);
+  const Expected<FileMap> map = mine.reader.add(path, entry.isRegularFile, entry.folderHandle);
   if (!map) {
     if (PathAttributes listed; fs_.attributes(path, listed)) size = listed.size;
   } else {

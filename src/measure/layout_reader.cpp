@@ -2,9 +2,10 @@
 
 namespace brimwell::measure {
 
-Expected<FileMap> LayoutReader::add(const std::string& path, bool listedRegular) {
-  Expected<FileMap> map =
-      listedRegular ? reader_->readListedFile(path, extents_) : reader_->read(path, extents_);
+Expected<FileMap> LayoutReader::add(const std::string& path, bool listedRegular,
+                                    std::intptr_t folderHandle) {
+  Expected<FileMap> map = listedRegular ? reader_->readListedFile(path, folderHandle, extents_)
+                                        : reader_->read(path, extents_);
   if (!map) {
     tally_.addUnreadable();
     unread_.addFile(path, map.failure().message());

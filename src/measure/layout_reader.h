@@ -25,8 +25,10 @@ class LayoutReader {
   // nor among the files whose extents were read; when the file system does
   // not report extents, the first reason is kept and the figures are not known.
   // `listedRegular`: the folder's listing has just shown a regular file
-  // (ExtentReader::readListedFile).
-  Expected<FileMap> add(const std::string& path, bool listedRegular = false);
+  // (ExtentReader::readListedFile), and `folderHandle` is the listing's open folder
+  // (DirEntry::folderHandle).
+  Expected<FileMap> add(const std::string& path, bool listedRegular = false,
+                        std::intptr_t folderHandle = -1);
 
   // The extents of the file last read, when add() answered it Mapped.
   const std::vector<Extent>& extents() const { return extents_; }

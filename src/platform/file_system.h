@@ -38,6 +38,10 @@ struct DirEntry {
   // The Windows error number when the size was asked for and could not be read (the entry
   // is then listed with size 0); 0 otherwise.
   int error = 0;
+  // The listing's own open folder (a descriptor on POSIX), through which the entry can be
+  // opened without its folder being looked up again, while the listing is open; -1 where
+  // the listing gives none.
+  std::intptr_t folderHandle = -1;
 };
 
 // An open listing of one folder, read entry by entry in the file system's order.

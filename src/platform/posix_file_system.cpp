@@ -154,6 +154,7 @@ class PosixListing : public FolderListing {
     entry.isForeignDirectory = false;
     entry.isRepeatedDirectory = false;
     entry.isRegularFile = false;
+    entry.folderHandle = fd_;
     unsigned char type = raw->d_type;
     struct stat st {};
     bool statted = false;

@@ -110,8 +110,12 @@ class ExtentReader {
   virtual Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) = 0;
   // As read(), for a file its folder's listing has just shown to be a regular file: a reader
   // may open it before asking its stat (a link is still never followed, and anything but a
-  // regular file, should one have taken its place since, still reads as size 0).
-  virtual Expected<FileMap> readListedFile(const std::string& path, std::vector<Extent>& out) {
+  // regular file, should one have taken its place since, still reads as size 0), and open it
+  // through `folderHandle`, the listing's open folder (DirEntry::folderHandle), where that is
+  // not -1.
+  virtual Expected<FileMap> readListedFile(const std::string& path, std::intptr_t folderHandle,
+                                           std::vector<Extent>& out) {
+    (void)folderHandle;
     return read(path, out);
   }
 };

@@ -51,8 +51,10 @@ class FileExtentReader final : public ExtentReader {
   Expected<FileMap> read(const std::string& path, std::vector<Extent>& out) override;
 #ifndef _WIN32
   // Opens the file first and asks the open file its stat, unless a single block's stat may
-  // spare the open (places not wanted): one look-up of its name instead of two.
-  Expected<FileMap> readListedFile(const std::string& path, std::vector<Extent>& out) override;
+  // spare the open (places not wanted): one look-up of its name instead of two. Opened
+  // through the listing's folder where it is given, once the volume's rules are learnt.
+  Expected<FileMap> readListedFile(const std::string& path, std::intptr_t folderHandle,
+                                   std::vector<Extent>& out) override;
 #endif
 
  private:

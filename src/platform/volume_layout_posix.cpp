@@ -346,14 +346,23 @@ Expected<FileMap> FileExtentReader::read(const std::string& path, std::vector<Ex
 }
 
 Expected<FileMap> FileExtentReader::readListedFile(const std::string& path,
+                                                   std::intptr_t folderHandle,
                                                    std::vector<Extent>& out) {
   // Where a one-block file's stat may answer without the open, the stat comes first.
   if (state_->oneBlockBytes != 0 && !state_->placesWanted) return read(path, out);
   out.clear();
   // Opened first, and its stat asked of the open file: its name is looked up once, not twice.
-  const char* name = state_->enter(path);
-  const FileDescriptor file(
-      openForReading(state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD, name));
+  // Through the listing's folder, which spares opening the folder again, once the volume's
+  // rules are learnt (learning them needs the folder's path, which enter() keeps).
+  int folderFd = static_cast<int>(folderHandle);
+  const char* name = nullptr;
+  if (folderHandle >= 0 && state_->reportsExtents) {
+    name = path.c_str() + (path.rfind('/') + 1);  // npos + 1: the whole path
+  } else {
+    name = state_->enter(path);
+    folderFd = state_->folderFd >= 0 ? state_->folderFd : AT_FDCWD;
+  }
+  const FileDescriptor file(openForReading(folderFd, name));
   // No longer a file that opens (replaced by a link since it was listed, or unreadable): as
   // any path, which says why.
   if (file.get() < 0) return read(path, out);

@@ -128,7 +128,7 @@ bool OrderedWalk::advance() {
       child->entered = true;
       if (child->started) {
         --heldFolders_;  // no longer read ahead: a thread may start another
-        roomMade = true;
+        roomMade = canStart();
       }
     }
     if (roomMade) workReady_.notify_one();
@@ -168,10 +168,16 @@ bool OrderedWalk::takeBlock(Frame& frame) {
       workReady_.notify_all();
       lock.lock();
     }
+    // Woken once a run of entries is there, not for each folder: a wake costs more than
+    // the caller's work on a small folder. awaited_ is cleared by whoever wakes it.
+    const auto goOn = [this, &folder] { return awaited_ != &folder || worthWaking(folder); };
     awaited_ = &folder;
-    if (!blockReady_.wait_for(lock, kPatience, ready)) {
+    wakeAt_ = recordsHandedOver_ + kRecordsPerWake;
+    if (!blockReady_.wait_for(lock, kPatience, goOn) && !ready()) {
       folder.hurry = true;
-      blockReady_.wait(lock, ready);
+      awaited_ = &folder;
+      wakeAt_ = 0;  // any block of it will do
+      blockReady_.wait(lock, goOn);
     }
     awaited_ = nullptr;
   }
@@ -202,11 +208,13 @@ void OrderedWalk::noteUnread(const Folder& folder) {
 void OrderedWalk::leave() {
   std::unique_ptr<Folder> done = std::move(frames_.back().folder);
   frames_.pop_back();
+  bool roomMade = false;
   {
     const std::lock_guard lock(mutex_);
     heldBytes_ -= done->bytes();
+    roomMade = canStart();
   }
-  workReady_.notify_one();
+  if (roomMade) workReady_.notify_one();
 }
 
 bool OrderedWalk::canStart() const {
@@ -220,7 +228,11 @@ void OrderedWalk::work(std::size_t worker) {
   const auto later = [](const Folder* a, const Folder* b) { return before(b, a); };
   std::unique_lock lock(mutex_);
   for (;;) {
-    workReady_.wait(lock, [this] { return stop_ || canStart(); });
+    if (!stop_ && !canStart()) {
+      // Nothing more comes until the caller moves on: it takes what there is.
+      if (listing_ == 0) wakeCaller();
+      workReady_.wait(lock, [this] { return stop_ || canStart(); });
+    }
     if (stop_) return;
     std::pop_heap(pending_.begin(), pending_.end(), later);
     Folder* folder = pending_.back();
@@ -229,9 +241,11 @@ void OrderedWalk::work(std::size_t worker) {
     if (wanted_ == folder) wanted_ = nullptr;
     if (!folder->entered) ++heldFolders_;
     noteHeld();
+    ++listing_;
     lock.unlock();
     list(*folder, worker);
     lock.lock();
+    --listing_;
   }
 }
 
@@ -301,6 +315,7 @@ void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::siz
   path.reserve(folder.path.size() + name.size() + 1);
   path.append(folder.path).append(name) += separator_;
   auto child = std::make_unique<Folder>(std::move(path), &folder, ordinal);
+  bool startable = false;
   {
     const std::lock_guard lock(mutex_);
     // Both places are made before either holds the child, so a failure leaves neither
@@ -313,18 +328,18 @@ void OrderedWalk::addSubfolder(Folder& folder, const std::string& name, std::siz
                    [](const Folder* a, const Folder* b) { return before(b, a); });
     folder.children.push_back(std::move(child));
     noteHeld();
+    startable = canStart();
   }
-  workReady_.notify_one();
+  if (startable) workReady_.notify_one();
 }
 
 void OrderedWalk::publish(Folder& folder, Block& filling, bool last,
                           std::exception_ptr failure) noexcept {
-  bool awaited = false;
   {
     const std::lock_guard lock(mutex_);
-    awaited = awaited_ == &folder;
     if (!filling.empty()) {
       heldBytes_ += filling.capacity() * sizeof(std::uint64_t);
+      recordsHandedOver_ += filling.size() / stride_;
       folder.blocks.push_back(std::move(filling));  // into the place startBlock() made
       noteHeld();
     }
@@ -333,11 +348,20 @@ void OrderedWalk::publish(Folder& folder, Block& filling, bool last,
       folder.listed = true;
       folder.failure = std::move(failure);
     }
+    wakeCaller();
   }
   filling = Block();
-  // Only the caller waits, and only for one folder: woken for another's block, it would
-  // only wait again.
-  if (awaited) blockReady_.notify_one();
+}
+
+bool OrderedWalk::worthWaking(const Folder& folder) const {
+  const bool ready = folder.firstBlock < folder.blocks.size() || folder.listed;
+  return ready && (recordsHandedOver_ >= wakeAt_ || listing_ == 0);
+}
+
+void OrderedWalk::wakeCaller() {
+  if (awaited_ == nullptr || !worthWaking(*awaited_)) return;
+  awaited_ = nullptr;
+  blockReady_.notify_one();
 }
 
 void OrderedWalk::noteHeld() {

@@ -11,8 +11,10 @@
 // listing open at a time), always taking the earliest folder in walk order that is known
 // and not yet listed. A folder's records are handed over in blocks as they are listed, and
 // the caller takes them with next() on its own thread, waiting where the pool is behind.
-// A caller kept waiting longer than kPatience has the thread listing its folder hand over
-// what it has so far, so that on a slow drive the entries still come one by one.
+// A waiting caller is woken when a run of records is there (kRecordsPerWake), not for every
+// folder, or when no thread is listing; one kept waiting longer than kPatience takes what its
+// folder has, and where that is nothing, has the thread listing it hand over what it has so
+// far, so that on a slow drive the entries still come one by one.
 //
 // Memory is bounded: a thread starts a folder only while fewer than `maxFoldersAhead`
 // folders are read ahead (started and not yet entered by the caller) and the records and
@@ -82,6 +84,9 @@ struct WalkOptions {
 class OrderedWalk {
  public:
   static constexpr std::chrono::milliseconds kPatience{20};
+  // A waiting caller is woken once this many records were handed over since it began to
+  // wait (its folder's among them), or when the pool has nothing more it may list.
+  static constexpr std::uint64_t kRecordsPerWake = 1024;
 
   // What the walk held at most at once.
   struct Peak {
@@ -168,7 +173,11 @@ class OrderedWalk {
   void startBlock(Folder& folder, Block& filling, std::size_t records);
   void addSubfolder(Folder& folder, const std::string& name, std::size_t ordinal);
   void publish(Folder& folder, Block& filling, bool last, std::exception_ptr failure = {}) noexcept;
-  void noteHeld();  // under mutex_: updates peak_
+  // Under mutex_: `folder` has something for the caller, and enough was handed over since
+  // it began to wait (or nothing more is being listed) that waking it is worth a wake.
+  bool worthWaking(const Folder& folder) const;
+  void wakeCaller();  // under mutex_: wakes the caller waiting for awaited_ when worthWaking
+  void noteHeld();    // under mutex_: updates peak_
   // True when `a` comes before `b` in walk order; neither lies below the other.
   static bool before(const Folder* a, const Folder* b);
 
@@ -185,11 +194,14 @@ class OrderedWalk {
   UnreadPaths unread_;
 
   mutable std::mutex mutex_;
-  std::condition_variable workReady_;   // a folder may be started, or stop
-  std::condition_variable blockReady_;  // a block of awaited_ was handed over, or it ended
-  const Folder* awaited_ = nullptr;     // the folder the caller waits for a block of
-  std::vector<Folder*> pending_;        // known, not started: a heap, earliest in walk order on top
-  Folder* wanted_ = nullptr;            // the folder the caller waits for, not started yet
+  std::condition_variable workReady_;    // a folder may be started, or stop
+  std::condition_variable blockReady_;   // a block of awaited_ was handed over, or it ended
+  const Folder* awaited_ = nullptr;      // the folder the caller waits for a block of
+  std::uint64_t recordsHandedOver_ = 0;  // by the pool, ever
+  std::uint64_t wakeAt_ = 0;             // the caller waits until recordsHandedOver_ reaches it
+  std::size_t listing_ = 0;              // threads listing a folder
+  std::vector<Folder*> pending_;  // known, not started: a heap, earliest in walk order on top
+  Folder* wanted_ = nullptr;      // the folder the caller waits for, not started yet
   std::size_t heldFolders_ = 0;
   std::size_t heldBytes_ = 0;
   Peak peak_;

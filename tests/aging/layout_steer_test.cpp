@@ -22,14 +22,39 @@ TEST(LayoutSteer, CutsWhatTheAimLeavesAndMakesUpForCutsThatDidNotBecomeBreaks) {
   // must cut twice as often to reach the 1875 breaks still wanted.
   LayoutSteer halfYield(0.75, {}, 10000);
   halfYield.planned(5000, 1250);
-  halfYield.measured({5000, 5000 - 625}, 1250);
+  halfYield.measured({5000, 5000 - 625}, 1250, {});
   EXPECT_DOUBLE_EQ(halfYield.cutShare(), 0.75);
 
   // More breaks than cuts (the file system split files of its own): fewer cuts follow.
   LayoutSteer overYield(0.75, {}, 10000);
   overYield.planned(5000, 1250);
-  overYield.measured({5000, 5000 - 1875}, 1250);
+  overYield.measured({5000, 5000 - 1875}, 1250, {});
   EXPECT_NEAR(overYield.cutShare(), (2500.0 - 1875.0) / 1.5 / 5000, 1e-12);
+}
+
+TEST(LayoutSteer, CountsTheBreaksTheFileSystemMakesOfItsOwnInTheJoinsToCome) {
+  // 10 % of the joins left whole are broken by the file system, in files cut or not; each
+  // cut is a break. Of the 2500 breaks wanted, 1000 are made by the file system alone.
+  LayoutSteer steer(0.75, {}, 20000);
+  steer.planned(5000, 500);
+  steer.measured({1000, 1000 - 500 - 50}, 500, {4000, 4000 - 400});
+  EXPECT_NEAR(steer.cutShare(), (5000 - 950 - 15000 * 0.1) / 0.9 / 15000, 1e-9);
+
+  // The volume fills: the first files written whole kept every join, the last lost 20 %.
+  // The steer goes by the last more than by the batch's average (10 %), which would cut too
+  // much, and cuts more than the last alone would ask for.
+  LayoutSteer filling(0.8, {}, 40000);
+  filling.planned(20000, 0);
+  filling.measured({}, 0, {10000, 10000});
+  filling.measured({}, 0, {10000, 8000});
+  EXPECT_LT(filling.cutShare(), (8000 - 2000 - 20000 * 0.1) / 0.9 / 20000);
+  EXPECT_GT(filling.cutShare(), (8000 - 2000 - 20000 * 0.2) / 0.8 / 20000);
+
+  // The file system's own breaks take more than the aim leaves: nothing more is cut.
+  LayoutSteer full(0.9, {}, 10000);
+  full.planned(2000, 0);
+  full.measured({}, 0, {2000, 2000 - 300});
+  EXPECT_DOUBLE_EQ(full.cutShare(), 0.0);
 }
 
 TEST(LayoutSteer, CountsTheFilesOnDiskAndNeverAsksMoreThanEveryJoin) {

@@ -57,18 +57,33 @@ TEST(Rounds, EveryBatchRefillsToTheLevelOfTheFirst) {
   }
 }
 
-TEST(Rounds, TheLayoutLandsOnItsAimWhereOnlySomeCutsBecomeBreaks) {
-  for (const double breakShare : {1.0, 0.6}) {
+TEST(Rounds, TheLayoutLandsOnItsAimWhereCutsOrTheFileSystemMakeOtherBreaksThanPlanned) {
+  struct Script {
+    double breakShare;
+    double ownBreakShare;
+    int rounds;
+    double fill;
+    double layout;
+    double within;
+  };
+  // Only some cuts become breaks; or files written without a placed range lose up to 24 % of
+  // their joins on the way to 80 % full, more than the 10 % a score of 0.9 leaves.
+  for (const Script script : {Script{1.0, 0, 2, 50, 0.7, 0.03}, Script{0.6, 0, 2, 50, 0.7, 0.03},
+                              Script{1.0, 0.3, 3, 80, 0.9, 0.01}}) {
     ScriptedJob job;
-    job.volume.breakShare = breakShare;
+    job.volume.breakShare = script.breakShare;
+    job.volume.ownBreakShare = script.ownBreakShare;
     aging::RoundsPlan plan;
-    plan.rounds = 2;
-    plan.fill = 50.0;
-    plan.layout = 0.7;
+    plan.rounds = script.rounds;
+    plan.fill = script.fill;
+    plan.layout = script.layout;
     Recorder recorder(job.volume);
     EXPECT_EQ(age(job, plan, recorder).outcome, Outcome::Done);
-    ASSERT_EQ(recorder.rounds.size(), 2u);
-    EXPECT_NEAR(recorder.rounds.back().layout.layoutScore, 0.7, 0.03) << breakShare;
+    ASSERT_EQ(recorder.rounds.size(), static_cast<std::size_t>(script.rounds));
+    for (const aging::RoundFigures& round : recorder.rounds) {
+      EXPECT_NEAR(round.layout.layoutScore, script.layout, script.within)
+          << "round " << round.round << " of " << script.breakShare << ", " << script.ownBreakShare;
+    }
     EXPECT_GT(job.volume.settles, 0);
   }
 }

@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "platform/volume.h"
 #include "platform/volume_layout.h"
@@ -141,7 +142,11 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
   int listError = 0;
   auto listing = fs.listFolder(dir.path(), false, listError);
   ASSERT_TRUE(listing);
-  for (DirEntry entry; listing->next(entry);) regular[entry.name] = entry.isRegularFile;
+  std::intptr_t folderHandle = -1;
+  for (DirEntry entry; listing->next(entry);) {
+    regular[entry.name] = entry.isRegularFile;
+    folderHandle = entry.folderHandle;
+  }
   EXPECT_EQ(regular, (std::map<std::string, bool>{{".", false},
                                                   {"..", false},
                                                   {"data", true},
@@ -150,13 +155,23 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
                                                   {"pipe", false},
                                                   {"sub", false}}));
 
+  ASSERT_GE(folderHandle, 0) << "the listing hands over its open folder";
+
+  // Each file by its path alone, and then (the volume's rules learnt from the first) through
+  // the open folder of the listing that showed it, which the reader opens it in.
   FileExtentReader byPath(true);
   FileExtentReader listed(true);
-  for (const char* name : {"data", "empty", "link", "pipe", "gone", "sub/inner"}) {
-    SCOPED_TRACE(name);
+  const std::intptr_t byName = -1;
+  const std::pair<const char*, std::intptr_t> files[] = {
+      {"data", byName},       {"empty", byName},       {"link", byName},
+      {"pipe", byName},       {"gone", byName},        {"sub/inner", byName},
+      {"data", folderHandle}, {"empty", folderHandle}, {"link", folderHandle},
+      {"pipe", folderHandle}, {"gone", folderHandle}};
+  for (const auto& [name, handle] : files) {
+    SCOPED_TRACE(std::string(name) + (handle == byName ? " by path" : " through the listing"));
     std::vector<Extent> pathExtents, listedExtents;
     const Expected<FileMap> byPathMap = byPath.read(dir / name, pathExtents);
-    const Expected<FileMap> listedMap = listed.readListedFile(dir / name, listedExtents);
+    const Expected<FileMap> listedMap = listed.readListedFile(dir / name, handle, listedExtents);
     ASSERT_EQ(listedMap.known(), byPathMap.known());
     if (!byPathMap) {
       EXPECT_EQ(listedMap.failure().message(), byPathMap.failure().message());
@@ -173,13 +188,13 @@ TEST(PosixFileSystem, AFileListedAsRegularReadsAsAnyPathEvenWhenReplacedSince) {
     }
   }
   std::vector<Extent> extents;
-  const Expected<FileMap> pipe = listed.readListedFile(dir / "pipe", extents);
+  const Expected<FileMap> pipe = listed.readListedFile(dir / "pipe", -1, extents);
   ASSERT_TRUE(pipe);
   EXPECT_EQ(pipe->place, FilePlace::Mapped);
   EXPECT_EQ(pipe->size, 0u);
   EXPECT_TRUE(extents.empty());
   // A file that is gone fails with the system's words, its path and the system's number.
-  const Expected<FileMap> gone = listed.readListedFile(dir / "gone", extents);
+  const Expected<FileMap> gone = listed.readListedFile(dir / "gone", -1, extents);
   ASSERT_FALSE(gone);
   EXPECT_EQ(gone.failure().message(), "No such file or directory");
   EXPECT_EQ(gone.failure().path(), dir / "gone");

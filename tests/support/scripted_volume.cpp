@@ -165,6 +165,7 @@ void ScriptedVolume::grown(const std::string& path, std::uint64_t end) {
 void ScriptedVolume::placed(const std::string& path, std::uint64_t offset, std::uint64_t size) {
   FileBooks& books = files_[path];
   books.size = std::max(books.size, offset + size);
+  books.placed = true;
   if (offset > 0) books.cuts.push_back(offset);
 }
 
@@ -179,15 +180,28 @@ bool ScriptedVolume::extentsOf(const std::string& path, std::vector<Extent>& ext
   std::vector<std::uint64_t> cuts = books.cuts;
   std::sort(cuts.begin(), cuts.end());
   cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-  // The first round(n * share) cuts are breaks; each file lies in a stretch of its own.
+  // The first round(n * share) cuts are breaks, and of a file written unplaced an even share
+  // of its joins; each file lies in a stretch of its own.
   const auto breaks =
       static_cast<std::size_t>(std::llround(static_cast<double>(cuts.size()) * breakShare));
+  const double own = books.placed ? 0.0 : ownBreakShare * books.fullness;
+  const auto ownBreakAt = [own](std::uint64_t block) {
+    return std::floor(static_cast<double>(block) * own) >
+           std::floor(static_cast<double>(block - 1) * own);
+  };
   const std::uint64_t end = (books.size + blockSize_ - 1) / blockSize_ * blockSize_;
   auto physical = static_cast<std::uint64_t>(std::distance(files_.begin(), found) + 1) << 40;
   extents.push_back({0, physical, 0});
   std::uint64_t from = 0;
   for (std::size_t i = 0; i <= cuts.size(); ++i) {
     const std::uint64_t to = i < cuts.size() ? cuts[i] : end;
+    for (std::uint64_t at = (from / blockSize_ + 1) * blockSize_; at < to; at += blockSize_) {
+      if (!ownBreakAt(at / blockSize_)) continue;
+      extents.back().length += at - from;
+      physical += at - from + blockSize_;
+      extents.push_back({at, physical, 0});
+      from = at;
+    }
     extents.back().length += to - from;
     physical += to - from;
     if (i < cuts.size() && i < breaks) {

@@ -35,6 +35,10 @@ class ScriptedVolume : public Volume {
   bool foldersTakeBlocks = true;        // false: as tmpfs
   std::string fileSystem = "scripted";  // the type space() names
   double breakShare = 1.0;              // of a file's placed cuts, the share that are breaks
+  // Of the joins of a file written with no range placed, the share the file system breaks
+  // of its own when the volume is full; as much less as the volume was emptier when the file
+  // was made.
+  double ownBreakShare = 0.0;
   VolumeAbilities answeredAbilities{FileExtentMap::Extents, "", RangePlacement::Allocate,
                                     FreeExtentMap::Readable};
   std::vector<Extent> freeMap;                // what freeExtents() answers
@@ -60,8 +64,12 @@ class ScriptedVolume : public Volume {
   struct FileBooks {
     std::uint64_t size = 0;
     std::vector<std::uint64_t> cuts;  // starts of placed ranges, other than 0
+    double fullness = 0;              // the used share of the volume when it was made
+    bool placed = false;              // a range of it was placed
   };
-  void created(const std::string& path) { files_[path] = {}; }
+  void created(const std::string& path) {
+    files_[path] = {0, {}, static_cast<double>(usedBytes()) / static_cast<double>(totalBytes_)};
+  }
   void grown(const std::string& path, std::uint64_t end);
   void placed(const std::string& path, std::uint64_t offset, std::uint64_t size);
   void deleted(const std::string& path) { files_.erase(path); }
