@@ -208,6 +208,21 @@ TEST(LayoutAimRefusals, AFillToNearlyFullLeavesRoomForTheExtentRecordsOfCutFiles
   }
 }
 
+// XFS makes new files' inodes from runs of free blocks: the spacers' single-block holes stay
+// within what the free space can spare, so a volume filled nearly full, round after round,
+// still takes every new file.
+TEST(LayoutAimNearlyFull, XfsKeepsFreeRunsForTheInodesOfNewFiles) {
+  REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Xfs);
+  ScratchVolume volume(ScratchVolume::Kind::Xfs, 320);
+  TempDir work;
+  const std::string target = volume.mountPoint() + "/t/";
+  const CliRun run =
+      runCli({"run", "--template", kTemplate, "--target", target, "--fill", "95", "--layout", "0.5",
+              "--rounds", "2", "--seed", "1", "--yes", "--list", work / "full.txt"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NEAR(printedScore(run.out), 0.5, 0.01) << run.out;
+}
+
 // A FUSE file system without a block device tells no extents: refused, writing nothing.
 TEST(LayoutAimRefusals, FuseWithoutADeviceIsRefusedBeforeWriting) {
   const std::string skip = ScratchVolume::skipReason(ScratchVolume::Kind::NtfsFile);
