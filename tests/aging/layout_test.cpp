@@ -35,6 +35,14 @@ double printedScore(const std::string& out) {
   return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 19);
 }
 
+// Ages `target` to a layout score of 0.5 at `fill` percent.
+CliRun ageToHalf(const std::string& target, const char* fill, const char* rounds,
+                 const char* seed) {
+  TempDir work;
+  return runCli({"run", "--template", kTemplate, "--target", target, "--fill", fill, "--layout",
+                 "0.5", "--rounds", rounds, "--seed", seed, "--yes", "--list", work / "full.txt"});
+}
+
 struct Volume {
   ScratchVolume::Kind kind;
   int megabytes;
@@ -195,11 +203,8 @@ TEST(LayoutAimRefusals, AScoreTheFilesCannotReachIsRefusedBeforeWriting) {
 TEST(LayoutAimRefusals, AFillToNearlyFullLeavesRoomForTheExtentRecordsOfCutFiles) {
   REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Ext4);
   ScratchVolume volume(ScratchVolume::Kind::Ext4, 64);
-  TempDir work;
   const std::string target = volume.mountPoint() + "/t/";
-  const CliRun run =
-      runCli({"run", "--template", kTemplate, "--target", target, "--fill", "97", "--layout", "0.5",
-              "--rounds", "1", "--seed", "5", "--yes", "--list", work / "full.txt"});
+  const CliRun run = ageToHalf(target, "97", "1", "5");
   EXPECT_FALSE(contains(run.err, "Write error")) << run.err;
   if (run.exitCode != 0) {
     EXPECT_TRUE(contains(run.err, "the volume mounted on " + volume.mountPoint())) << run.err;
@@ -214,11 +219,7 @@ TEST(LayoutAimRefusals, AFillToNearlyFullLeavesRoomForTheExtentRecordsOfCutFiles
 TEST(LayoutAimNearlyFull, XfsKeepsFreeRunsForTheInodesOfNewFiles) {
   REQUIRE_SCRATCH_VOLUME(ScratchVolume::Kind::Xfs);
   ScratchVolume volume(ScratchVolume::Kind::Xfs, 320);
-  TempDir work;
-  const std::string target = volume.mountPoint() + "/t/";
-  const CliRun run =
-      runCli({"run", "--template", kTemplate, "--target", target, "--fill", "95", "--layout", "0.5",
-              "--rounds", "2", "--seed", "1", "--yes", "--list", work / "full.txt"});
+  const CliRun run = ageToHalf(volume.mountPoint() + "/t/", "95", "2", "1");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NEAR(printedScore(run.out), 0.5, 0.01) << run.out;
 }
