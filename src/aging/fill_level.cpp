@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "aging/fill_trim.h"
 #include "aging/list_figures.h"
@@ -20,6 +22,26 @@ constexpr std::int64_t kMostFiles = 1000000;  // the builder's largest number of
 std::string levelText(double percent) {
   if (percent == std::floor(percent)) return std::to_string(static_cast<int>(percent));
   return fixedDecimals(percent, 2);
+}
+
+// Where metadata has block groups of its own, trims the list until its data (with `margin`)
+// fits beside the groups its items will need (dataRoomBeside); returns the footprint left,
+// and whether that trimmed it.
+std::pair<std::uint64_t, bool> trimBesideMetadata(Context& context, const VolumeSpace& space,
+                                                  EntrySpace unit, std::int64_t folders,
+                                                  std::uint64_t footprint, std::uint64_t margin) {
+  bool trimmed = false;
+  // Trimming takes items away too, so the room is asked for again.
+  for (int pass = 0; pass < 3; ++pass) {
+    const std::uint64_t metadata = listMetadata(context.lists.files1, unit, folders);
+    const std::optional<std::uint64_t> room = dataRoomBeside(space, metadata);
+    const std::uint64_t budget = room ? *room + unit.metadataCopies * metadata : 0;
+    if (!room || footprint + margin <= budget) break;
+    footprint = trimToBudget(context.lists.files1, unit, folders, budget - std::min(budget, margin),
+                             space.totalBytes / 200, context.random);
+    trimmed = true;
+  }
+  return {footprint, trimmed};
 }
 
 }  // namespace
@@ -42,7 +64,9 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
                   aimText + " cannot lower");
   }
   const std::uint64_t budget = aim - used;
-  if (budget > space.availableBytes) {
+  // Where metadata has block groups of its own, the used share counts their copies, and the
+  // data goes as far as the groups leave it room (trimBesideMetadata).
+  if (budget > space.availableBytes && space.metadataGroups.copies == 0) {
     throw Failure(aimText + " needs " + std::to_string(budget) + " bytes, but only " +
                   std::to_string(space.availableBytes) + " bytes of the volume mounted on " +
                   space.mountPoint + ", which holds " + target + ", are free to this user");
@@ -72,15 +96,25 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
   }
   // Counted on the list before trimming, which only takes files away: never too little.
   const std::uint64_t margin = cut ? cutFilesMargin(context.lists.files1, space.blockSize) : 0;
-  const std::uint64_t footprint =
+  const auto [footprint, besideMetadata] = trimBesideMetadata(
+      context, space, unit, folders,
       trimToBudget(context.lists.files1, unit, folders, budget - std::min(budget, margin),
-                   space.totalBytes / 200, context.random);
-  context.feedback.setStatus("Fill " + levelText(percent) +
-                             " %: " + std::to_string(context.lists.files1.rowCount()) +
-                             " files taking " + std::to_string(footprint) + " bytes in " +
-                             std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
-                             fixedDecimals(space.percentOf(used + footprint), 2) +
-                             " % full (the volume mounted on " + space.mountPoint + ").");
+                   space.totalBytes / 200, context.random),
+      margin);
+  if (context.lists.files1.rowCount() == 0) {
+    throw Failure(aimText + " cannot be reached on the volume mounted on " + space.mountPoint +
+                  ", which holds " + target +
+                  ": beside the block groups its metadata needs, its data can take no more");
+  }
+  context.feedback.setStatus(
+      "Fill " + levelText(percent) + " %: " + std::to_string(context.lists.files1.rowCount()) +
+      " files taking " + std::to_string(footprint) + " bytes in " +
+      std::to_string(space.blockSize) + "-byte blocks; the volume will be " +
+      fixedDecimals(space.percentOf(used + footprint), 2) + " % full" +
+      (besideMetadata ? ", as much as its data can take beside the block groups the files' "
+                        "metadata needs"
+                      : "") +
+      " (the volume mounted on " + space.mountPoint + ").");
   return Outcome::Done;
 }
 

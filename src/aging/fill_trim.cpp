@@ -1,5 +1,6 @@
 #include "aging/fill_trim.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/cell_number.h"
@@ -39,21 +40,51 @@ std::uint64_t utf16Units(std::string_view name) {
   return units;
 }
 
-std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, EntrySpace unit) {
+// Btrfs's items for an entry, one copy, as measured on a default Btrfs (16 KiB nodes, as full
+// as a run leaves them): its inode item and its name three times (its reference and its
+// folder's two indexes); data kept inline, with its item; or a file extent item and the
+// checksums of its blocks.
+constexpr std::uint64_t kBtrfsInlineMost = 2048;
+std::uint64_t btrfsEntryItems(std::size_t nameLength) { return 358 + 3 * nameLength; }
+std::uint64_t btrfsInlineItems(std::uint64_t size) { return size + size / 16 + 40; }
+std::uint64_t btrfsExtentItems(std::uint64_t blocks) { return 160 + 5 * blocks; }
+
+// What an entry takes: blocks of data, and bytes (one copy) in the metadata groups where the
+// volume keeps them apart.
+struct EntryCost {
+  std::uint64_t data = 0;
+  std::uint64_t metadata = 0;
+  std::uint64_t total(EntrySpace unit) const {
+    return data + std::max<std::uint64_t>(unit.metadataCopies, 1) * metadata;
+  }
+};
+
+EntryCost fileCost(const TextTable& files1, std::size_t row, EntrySpace unit) {
   const std::uint64_t block = unit.blockSize == 0 ? 1 : unit.blockSize;
   const auto size = static_cast<std::uint64_t>(diskops::plannedFileSize(files1, row));
   const std::string_view path = files1.caption(row);
   const std::string_view name = path.substr(PathStyle::folderPart(path).size());
-  if (unit.recordBytes == 0) return roundUp(size, block) + entryBytes(name.size());
+  if (unit.metadataCopies != 0) {
+    const std::uint64_t items = btrfsEntryItems(name.size());
+    if (size == 0) return {0, items};
+    if (size <= kBtrfsInlineMost && size < block) return {0, items + btrfsInlineItems(size)};
+    return {roundUp(size, block), items + btrfsExtentItems(roundUp(size, block) / block)};
+  }
+  if (unit.recordBytes == 0) return {roundUp(size, block) + entryBytes(name.size()), 0};
   const std::uint64_t units = utf16Units(name);
   const bool resident =
       roundUp(size, 8) + nameAttributeBytes(units) + kRecordOwnBytes <= unit.recordBytes;
-  return unit.recordBytes + indexEntryShare(units) + (resident ? 0 : roundUp(size, block));
+  return {unit.recordBytes + indexEntryShare(units) + (resident ? 0 : roundUp(size, block)), 0};
 }
 
-std::uint64_t folderFootprint(EntrySpace unit) {
-  if (unit.recordBytes != 0) return unit.recordBytes + indexEntryShare(kFolderNameUnits);
-  return (unit.blockSize == 0 ? 1 : unit.blockSize) + entryBytes(8);
+std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, EntrySpace unit) {
+  return fileCost(files1, row, unit).total(unit);
+}
+
+EntryCost folderCost(EntrySpace unit) {
+  if (unit.metadataCopies != 0) return {0, btrfsEntryItems(kFolderNameUnits)};
+  if (unit.recordBytes != 0) return {unit.recordBytes + indexEntryShare(kFolderNameUnits), 0};
+  return {(unit.blockSize == 0 ? 1 : unit.blockSize) + entryBytes(8), 0};
 }
 
 // The sum of ceil(s / block) over the sizes s = 0 ... n-1.
@@ -68,15 +99,39 @@ long double blocksBelow(std::uint64_t n, std::uint64_t block) {
 }  // namespace
 
 EntrySpace entrySpaceOf(const VolumeSpace& space) {
-  return {space.blockSize, space.fileRecordBytes};
+  return {space.blockSize, space.fileRecordBytes, space.metadataGroups.copies};
 }
 
 std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount) {
-  std::uint64_t bytes = static_cast<std::uint64_t>(folderCount) * folderFootprint(unit);
+  std::uint64_t bytes = static_cast<std::uint64_t>(folderCount) * folderCost(unit).total(unit);
   for (std::size_t row = 0; row < files1.rowCount(); ++row) {
     bytes += entryFootprint(files1, row, unit);
   }
   return bytes;
+}
+
+std::uint64_t listMetadata(const TextTable& files1, EntrySpace unit, std::int64_t folderCount) {
+  if (unit.metadataCopies == 0) return 0;
+  std::uint64_t bytes = static_cast<std::uint64_t>(folderCount) * folderCost(unit).metadata;
+  for (std::size_t row = 0; row < files1.rowCount(); ++row) {
+    bytes += fileCost(files1, row, unit).metadata;
+  }
+  return bytes;
+}
+
+std::optional<std::uint64_t> dataRoomBeside(const VolumeSpace& space, std::uint64_t metadata) {
+  const MetadataGroups& groups = space.metadataGroups;
+  if (groups.copies == 0) return std::nullopt;
+  constexpr std::uint64_t kMostGroup = 256ull << 20;
+  const std::uint64_t group = std::max<std::uint64_t>(std::min(space.totalBytes / 10, kMostGroup),
+                                                      space.blockSize == 0 ? 1 : space.blockSize);
+  // Btrfs reserves ahead of what it writes and takes a group when those it has are about three
+  // quarters full by that; near the end it takes what the device has left in none.
+  const std::uint64_t needed = (groups.used + metadata + groups.reserve) * 4 / 3;
+  const std::uint64_t more =
+      (needed > groups.allocated ? roundUp(needed - groups.allocated, group) : 0) * groups.copies +
+      space.totalBytes / 20;
+  return space.availableBytes > more ? space.availableBytes - more : 0;
 }
 
 std::uint64_t cutFilesMargin(const TextTable& files1, std::uint32_t blockSize) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/random_source.h"
 #include "app/text_table.h"
@@ -12,8 +13,9 @@ namespace brimwell::aging {
 
 // How a volume gives out space to the entries of a list.
 struct EntrySpace {
-  std::uint32_t blockSize = 0;    // the allocation unit
-  std::uint32_t recordBytes = 0;  // VolumeSpace::fileRecordBytes
+  std::uint32_t blockSize = 0;       // the allocation unit
+  std::uint32_t recordBytes = 0;     // VolumeSpace::fileRecordBytes
+  std::uint32_t metadataCopies = 0;  // VolumeSpace::metadataGroups.copies
 };
 EntrySpace entrySpaceOf(const VolumeSpace& space);
 
@@ -22,7 +24,22 @@ EntrySpace entrySpaceOf(const VolumeSpace& space);
 // its folder; each folder one block and its name. Where every entry has a record of its own
 // (NTFS), each file and folder takes that record and twice its name's index entry (an index
 // node is about half full), and a file that fits in what its record leaves takes no block.
+// Where metadata has block groups of its own (Btrfs), each entry takes its items there, in as
+// many copies as the volume keeps, and a file of up to 2 KiB, less than a block, keeps its
+// data among them and takes no block.
 std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount);
+
+// Where metadata has block groups of its own: the bytes (one copy) the entries' items take
+// there, as listFootprint counts them; 0 elsewhere.
+std::uint64_t listMetadata(const TextTable& files1, EntrySpace unit, std::int64_t folderCount);
+
+// Where metadata has block groups of its own, the bytes data can still take on `space` once
+// the metadata groups have grown to hold `metadata` bytes more (one copy): a group is taken
+// when those in use are about three quarters full (with what the file system reserves ahead),
+// a tenth of the device (at most 256 MiB) a time, in every copy, out of the space data could
+// have had; and near the end the groups take what the device has left in none, so a twentieth
+// of the device stays free. Nothing where metadata is not kept apart.
+std::optional<std::uint64_t> dataRoomBeside(const VolumeSpace& space, std::uint64_t metadata);
 
 // The blocks the file system's own records take for the files of `files1` once they are cut
 // into pieces (run --layout), in bytes. A file of more than 4 blocks may get more extents

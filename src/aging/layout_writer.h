@@ -34,7 +34,8 @@ struct LayoutAim {
   LayoutJoins onDisk;  // the files already under the target that stay
   std::uint32_t blockSize = 4096;
   RangePlacement placement = RangePlacement::None;  // how the volume places a range
-  bool holesAllowed = true;  // false: new files need the free space in runs, kept whole
+  bool holesAllowed = true;     // false: new files need the free space in runs, kept whole
+  std::uint64_t freeBytes = 0;  // free on the volume before the batch
   // run --like: the shares of files by extent class that the files on disk and the batch
   // are to reach together (each file cut into a planned number of pieces, ExtentPlan);
   // nothing: every join is cut with one share.

@@ -54,14 +54,14 @@ class LastPieceFirst final : public PiecePlacement {
 class InTurns final : public PiecePlacement {
  public:
   InTurns(const TextTable& list, diskops::ListWriting& writing, PiecesWritten written,
-          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Apart apart)
+          FileSystem& fs, std::uint32_t blockSize, PieceTurns::Apart apart, double spacersPerJoin)
       : list_(list),
         writing_(writing),
         written_(std::move(written)),
         fs_(fs),
         block_(blockSize),
         wholeInOne_(apart == PieceTurns::Apart::Spacers),
-        turns_(blockSize, apart),
+        turns_(blockSize, apart, spacersPerJoin),
         writePlaced_([this](PieceTurns::File& file) { return writePlaced(file); }) {}
 
   bool write(std::size_t row, std::int64_t size, const std::vector<std::int64_t>& cuts) override {
@@ -158,8 +158,10 @@ std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::L
 
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize, PieceTurns::Apart apart) {
-  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, apart);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart,
+                                              double spacersPerJoin) {
+  return std::make_unique<InTurns>(list, writing, std::move(written), fs, blockSize, apart,
+                                   spacersPerJoin);
 }
 
 }  // namespace brimwell::aging

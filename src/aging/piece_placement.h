@@ -49,10 +49,12 @@ std::unique_ptr<PiecePlacement> lastPieceFirst(const TextTable& list, diskops::L
 // Places cut files' pieces in turns with other cut files, kept apart as `apart` says
 // (aging/piece_turns.h: first piece first, beyond spacer blocks taken out again, where
 // fallocate places a range exactly; last piece first by the turns alone where zeros written
-// into a hole place it), for a volume of `blockSize` bytes a block; holds back at most one
-// file between calls. abandon() removes what it holds, through `fs`.
+// into a hole place it), for a volume of `blockSize` bytes a block, with `spacersPerJoin` as
+// PieceTurns takes it; holds back at most one file between calls. abandon() removes what it
+// holds, through `fs`.
 std::unique_ptr<PiecePlacement> piecesInTurns(const TextTable& list, diskops::ListWriting& writing,
                                               PiecesWritten written, FileSystem& fs,
-                                              std::uint32_t blockSize, PieceTurns::Apart apart);
+                                              std::uint32_t blockSize, PieceTurns::Apart apart,
+                                              double spacersPerJoin = 1.0);
 
 }  // namespace brimwell::aging

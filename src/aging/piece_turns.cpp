@@ -32,6 +32,14 @@ int PieceTurns::learnSpacing(WritableFile& file) {
   return 0;
 }
 
+bool PieceTurns::spaceNext() {
+  if (spacing_ != Spacing::Spaced) return false;
+  if (apart_ != Apart::SpacersWhenAlone) return true;
+  if (!alone_ || spacersSaved_ < 1) return false;
+  spacersSaved_ -= 1;
+  return true;
+}
+
 int PieceTurns::reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced) {
   if (!spaced) return reserveRange(file, start, end - start);
   // The spacer goes where the piece would, right after the previous piece; the piece right
@@ -46,8 +54,7 @@ bool PieceTurns::placeOne(std::size_t index, bool backward, const Placed& placed
   // Forward: the next piece from the front. Backward: the last piece not yet placed, the
   // placed count then standing for the pieces placed from the end.
   const std::size_t piece = backward ? file.bounds.size() - 2 - file.placed : file.placed;
-  const bool spaced = !backward && piece > 0 && spacing_ == Spacing::Spaced &&
-                      (alone_ || apart_ != Apart::SpacersWhenAlone);
+  const bool spaced = !backward && piece > 0 && spaceNext();
   lastRow_ = file.row;
   error_ = reserve(*file.file, file.bounds[piece], file.bounds[piece + 1], spaced);
   if (error_ != 0) return false;
@@ -76,6 +83,8 @@ bool PieceTurns::placeAlone(std::size_t index, const Placed& placed) {
 
 bool PieceTurns::add(File file, const Placed& placed) {
   if (apart_ == Apart::SpacersWhenAlone) {
+    const std::uint64_t blocks = (file.bounds.back() + block_ - 1) / block_;
+    spacersSaved_ += spacersPerJoin_ * static_cast<double>(blocks - 1);
     // A file of another folder lands elsewhere: the file waiting goes on alone.
     while (!open_.empty() && open_.front().folder != file.folder) {
       if (!placeAlone(0, placed)) return false;

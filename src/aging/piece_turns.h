@@ -77,10 +77,16 @@ class PieceTurns {
     Turns,  // by the turns alone, each file from its last piece (zeros written into a hole)
   };
 
-  // On a volume of `blockSize` bytes a block (a spacer's size).
-  explicit PieceTurns(std::uint32_t blockSize, Apart apart = Apart::Spacers)
+  // On a volume of `blockSize` bytes a block (a spacer's size). With SpacersWhenAlone, each
+  // file added allows `spacersPerJoin` spacers for each of its joins, saved up for the pieces
+  // placed alone: the holes the spacers leave stay within what the free space can spare, and
+  // where it cannot spare one for every such piece, the pieces spaced are spread evenly over
+  // the files (a piece without one may join its predecessor, which the steer learns alike).
+  explicit PieceTurns(std::uint32_t blockSize, Apart apart = Apart::Spacers,
+                      double spacersPerJoin = 1.0)
       : block_(blockSize == 0 ? 4096 : blockSize),
         apart_(apart),
+        spacersPerJoin_(spacersPerJoin),
         spacing_(apart == Apart::Turns ? Spacing::Unspaced : Spacing::Unknown) {}
 
   // Adds a file of two pieces or more and places what the turns allow. False when a reserve
@@ -107,6 +113,8 @@ class PieceTurns {
   // Places the pieces left of the file at `index` with no partner: beyond spacers where they
   // are used, else as the turns would.
   bool placeAlone(std::size_t index, const Placed& placed);
+  // Whether the piece after a file's first, placed now, goes beyond a spacer.
+  bool spaceNext();
   // Gives the piece [start, end) of `file` its place: beyond a spacer when `spaced`. Returns
   // the Windows error number.
   int reserve(WritableFile& file, std::uint64_t start, std::uint64_t end, bool spaced);
@@ -119,6 +127,8 @@ class PieceTurns {
   bool backwardTurns() const { return spacing_ == Spacing::Unspaced; }
   std::uint64_t block_;
   Apart apart_;
+  double spacersPerJoin_;
+  double spacersSaved_ = 0;  // spacers the files added allow, not yet used
   Spacing spacing_;
   bool alone_ = false;  // placing a file's pieces with no partner
   std::vector<File> open_;

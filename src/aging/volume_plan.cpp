@@ -1,5 +1,7 @@
 #include "aging/volume_plan.h"
 
+#include <optional>
+
 #include <string_view>
 
 #include "aging/fill_trim.h"
@@ -58,6 +60,13 @@ void checkPlanFits(Context& context, const TextTable& files1, const std::string&
   const VolumeSpace space = volumeOfTarget(context, target, false);
   const std::uint64_t footprint = planFootprint(files1, target, space, cut);
   if (footprint <= space.availableBytes) return;
+  // Where metadata has block groups of its own, the free space told is the data's: the items
+  // go beside it, into the groups they need.
+  const EntrySpace unit = entrySpaceOf(space);
+  const std::uint64_t metadata = listMetadata(
+      files1, unit, space.foldersTakeBlocks ? measureFileList(files1, target).folders : 0);
+  const std::optional<std::uint64_t> room = dataRoomBeside(space, metadata);
+  if (room && footprint - unit.metadataCopies * metadata <= *room) return;
   throw Failure("The " + std::to_string(files1.rowCount()) + " files for " + target + " take " +
                 std::to_string(footprint) + " bytes in " + std::to_string(space.blockSize) +
                 "-byte blocks" +

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/btrfs_free_space_posix.h"
 #include "platform/extent_merge.h"
@@ -124,6 +125,43 @@ Expected<std::vector<Extent>> readBtrfsFreeExtents(int fd) {
     }
     if (cursor < end) appendMerged(out, {0, cursor, end - cursor}, false);
   }
+  return out;
+}
+
+Expected<MetadataGroups> readBtrfsMetadataGroups(int fd) {
+  btrfs_ioctl_space_args count{};
+  if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, &count) != 0) {
+    return Failure("metadata block groups", std::nullopt, systemError(errno));
+  }
+  std::vector<std::uint64_t> words(
+      (sizeof(btrfs_ioctl_space_args) + count.total_spaces * sizeof(btrfs_ioctl_space_info)) /
+          sizeof(std::uint64_t) +
+      1);
+  auto* args = reinterpret_cast<btrfs_ioctl_space_args*>(words.data());
+  args->space_slots = count.total_spaces;
+  if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, args) != 0) {
+    return Failure("metadata block groups", std::nullopt, systemError(errno));
+  }
+  MetadataGroups out;
+  bool mixed = false;
+  for (std::uint64_t i = 0; i < args->total_spaces; ++i) {
+    const btrfs_ioctl_space_info& space = args->spaces[i];
+    if ((space.flags & BTRFS_SPACE_INFO_GLOBAL_RSV) != 0) {
+      out.reserve = space.total_bytes;
+    } else if ((space.flags & BTRFS_BLOCK_GROUP_METADATA) != 0) {
+      mixed = mixed || (space.flags & BTRFS_BLOCK_GROUP_DATA) != 0;
+      const std::uint64_t profile = space.flags & BTRFS_BLOCK_GROUP_PROFILE_MASK;
+      out.copies = (profile & BTRFS_BLOCK_GROUP_RAID1C4) != 0   ? 4
+                   : (profile & BTRFS_BLOCK_GROUP_RAID1C3) != 0 ? 3
+                   : (profile & (BTRFS_BLOCK_GROUP_DUP | BTRFS_BLOCK_GROUP_RAID1 |
+                                 BTRFS_BLOCK_GROUP_RAID10)) != 0
+                       ? 2
+                       : 1;
+      out.allocated += space.total_bytes;
+      out.used += space.used_bytes;
+    }
+  }
+  if (mixed) out.copies = 0;
   return out;
 }
 

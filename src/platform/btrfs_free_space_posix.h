@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/volume.h"
 #include "platform/volume_layout.h"
 
 namespace brimwell {
@@ -20,6 +21,10 @@ bool onBtrfs(int fd);
 // The free ranges inside the data block groups of the Btrfs volume holding `fd`, in logical
 // order, adjacent ones merged; only `physical` and `length` are set.
 Expected<std::vector<Extent>> readBtrfsFreeExtents(int fd);
+
+// Its metadata block groups (the space-info ioctl, open to every user); copies 0 where data
+// and metadata share their groups.
+Expected<MetadataGroups> readBtrfsMetadataGroups(int fd);
 
 // The bytes of the volume's devices that no block group holds.
 Expected<std::uint64_t> readBtrfsUnallocatedBytes(int fd);

@@ -23,6 +23,16 @@ namespace brimwell {
 // The size of an NTFS file record as formatting gives it on disks of 512-byte sectors.
 constexpr std::uint32_t kNtfsFileRecordBytes = 1024;
 
+// Where a file system keeps its metadata in block groups of its own (Btrfs, unless made with
+// data and metadata mixed): a new file's items go there, and a group nearly full takes a new
+// one out of the device space no group holds yet, which data can then never have.
+struct MetadataGroups {
+  std::uint32_t copies = 0;     // copies kept of each metadata byte (2: DUP); 0: not kept apart
+  std::uint64_t allocated = 0;  // the bytes its groups hold, one copy
+  std::uint64_t used = 0;       // of which in use
+  std::uint64_t reserve = 0;    // held back for the file system's own use (Btrfs's global reserve)
+};
+
 struct VolumeSpace {
   std::uint64_t totalBytes = 0;
   std::uint64_t freeBytes = 0;       // free for anyone, reserved blocks included
@@ -36,6 +46,7 @@ struct VolumeSpace {
   // or sets it out when it is made (ext4's inode tables). A file small enough to fit in what
   // its record leaves keeps its data there and takes no block.
   std::uint32_t fileRecordBytes = 0;
+  MetadataGroups metadataGroups;
 
   // The bytes in use: everything not free, reserved blocks not counted as free.
   std::uint64_t usedBytes() const { return totalBytes - freeBytes; }

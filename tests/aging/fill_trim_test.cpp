@@ -104,5 +104,31 @@ TEST(FillTrim, OnNtfsEachEntryTakesItsRecordAndSmallFilesStayInIt) {
   EXPECT_GT(aging::listFootprint(TextTable(2), ntfs, 1), 1024u);
 }
 
+TEST(FillTrim, OnBtrfsEachEntryTakesItsItemsInEveryCopyAndSmallFilesStayAmongThem) {
+  // Default Btrfs: metadata in two copies, data of up to 2 KiB kept inline.
+  const aging::EntrySpace btrfs{4096, 0, 2};
+  TextTable files1(2);
+  for (const int size : {0, 2048, 2049, 8192}) {
+    files1.addSubCell(files1.addRow("/t/f" + std::to_string(size)), std::to_string(size));
+  }
+  const std::uint64_t metadata = aging::listMetadata(files1, btrfs, 1);
+  EXPECT_EQ(aging::listFootprint(files1, btrfs, 1), 2 * metadata + 4096 + 8192);
+  EXPECT_GT(metadata, 2048u + 4 * 385);  // every entry's items, the inline data among them
+  EXPECT_EQ(aging::listMetadata(files1, {4096}, 1), 0u);
+
+  // The room data keeps beside the groups those items need: none taken while they stay below
+  // three quarters of the groups, a tenth of the device (in both copies) when they would not;
+  // a twentieth of the device is always kept back.
+  VolumeSpace space;
+  space.totalBytes = 1000ull << 20;
+  space.availableBytes = 800ull << 20;
+  space.blockSize = 4096;
+  EXPECT_FALSE(aging::dataRoomBeside(space, 0));
+  space.metadataGroups = {2, 32ull << 20, 8ull << 20, 4ull << 20};
+  EXPECT_EQ(aging::dataRoomBeside(space, 12ull << 20), 750ull << 20);
+  EXPECT_EQ(aging::dataRoomBeside(space, 13ull << 20), 550ull << 20);
+  EXPECT_EQ(aging::dataRoomBeside(space, 500ull << 20), 0u);
+}
+
 }  // namespace
 }  // namespace brimwell::testing

@@ -1,9 +1,9 @@
 // The order in which cut files' pieces are given their places: first piece first, in turns
 // with other files, each later piece beyond a spacer that is taken out again, also when a
-// file is left alone; with spacers only when alone, turns within a folder and spacers for
-// the file its folder's end leaves alone; where nothing can be taken out, each file from its
-// last piece at once; kept apart by the turns alone, from the last piece without spacers; a
-// failure stops the placing and leaves the files not written.
+// file is left alone; with spacers only when alone, turns within a folder and spacers, as
+// many as the files allow, for the file its folder's end leaves alone; where nothing can be
+// taken out, each file from its last piece at once; kept apart by the turns alone, from the
+// last piece without spacers; a failure stops the placing and leaves the files not written.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -50,8 +50,9 @@ class RecordingFile : public WritableFile {
 };
 
 struct Turns {
-  explicit Turns(bool canCollapse, PieceTurns::Apart apart = PieceTurns::Apart::Spacers)
-      : turns(kBlock, apart), collapses(canCollapse) {}
+  explicit Turns(bool canCollapse, PieceTurns::Apart apart = PieceTurns::Apart::Spacers,
+                 double spacersPerJoin = 1.0)
+      : turns(kBlock, apart, spacersPerJoin), collapses(canCollapse) {}
   PieceTurns turns;
   std::vector<std::string> log;
   std::vector<std::size_t> done;  // rows handed back, in order
@@ -115,6 +116,15 @@ TEST(PieceTurns, WithSpacersOnlyWhenAloneFilesTakeTurnsWithinTheirFolder) {
           "a:reserve@2+1", "a:reserve@3+1", "a:reserve@4+1", "a:collapse@3",  // then a alone
           "c:reserve@0+1", "c:reserve@1+1", "c:reserve@2+1", "c:collapse@1"}));  // y: c, alone
   EXPECT_EQ(t.done, (std::vector<std::size_t>{1, 0, 2}));
+}
+
+TEST(PieceTurns, PiecesPlacedAloneTakeOnlyTheSpacersTheFilesAllow) {
+  Turns t(true, PieceTurns::Apart::SpacersWhenAlone, 0.5);
+  ASSERT_TRUE(t.turns.add(t.file(0, {1, 1, 1, 1}, "x"), t.placed));  // 3 joins: 1.5 spacers
+  ASSERT_TRUE(t.turns.finish(t.placed));
+  EXPECT_EQ(t.log, (std::vector<std::string>{"a:reserve@0+2", "a:collapse@0", "a:reserve@0+1",
+                                             "a:reserve@1+1", "a:reserve@2+1", "a:collapse@1",
+                                             "a:reserve@2+1", "a:reserve@3+1"}));
 }
 
 TEST(PieceTurns, KeptApartByTheTurnsAloneEachFileGoesFromItsLastPieceWithoutASpacer) {
