@@ -69,6 +69,11 @@ build_tree() {  # SOURCE BUILD TARGET...
   if command -v ccache >/dev/null; then
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$source" CCACHE_NOHASHDIR=true
   fi
+  # A build folder made from another source tree would time that tree: start it again.
+  if [[ -f "$build/CMakeCache.txt" ]] &&
+    ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$(cd "$source" && pwd -P)" "$build/CMakeCache.txt"; then
+    rm -rf "$build"
+  fi
   if [[ ! -f "$build/CMakeCache.txt" ]]; then
     cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWELL_GUI=OFF \
       -DBRIMWELL_TESTS=OFF -DBRIMWELL_BENCH=ON >/dev/null
