@@ -26,8 +26,7 @@ std::uint64_t ExtentQuery::ask(const std::string& path, const DirEntry& entry, s
   } else {
     size = map->size;
     if (map->place == FilePlace::Mapped) {
-      const std::vector<Extent>& extents = mine.reader.extents();
-      mine.extents.insert(mine.extents.end(), extents.begin(), extents.end());
+      mine.extents.append(mine.reader.extents());
     }
   }
   mine.sizes.push_back(size);
@@ -39,8 +38,7 @@ ExtentQuery::File ExtentQuery::file(std::uint64_t answer) const {
   const Worker& worker = *workers_[answer >> kIndexBits];
   const std::size_t index = answer & ((std::uint64_t{1} << kIndexBits) - 1);
   const std::size_t begin = index == 0 ? 0 : worker.ends[index - 1];
-  return {worker.sizes[index],
-          std::span<const Extent>(worker.extents).subspan(begin, worker.ends[index] - begin)};
+  return {worker.sizes[index], worker.extents.view().subspan(begin, worker.ends[index] - begin)};
 }
 
 walk::UnreadPaths ExtentQuery::unread() const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "measure/file_layout.h"
+#include "measure/growing_array.h"
 #include "measure/layout_reader.h"
 #include "measure/measurement.h"
 #include "platform/file_system.h"
@@ -47,9 +48,9 @@ class ExtentQuery final : public walk::FileQuery {
   struct Worker {
     Worker(Volume& volume, std::uint32_t blockSize) : reader(volume, blockSize, true) {}
     LayoutReader reader;
-    std::vector<Extent> extents;       // every file's, one file after another
-    std::vector<std::uint64_t> sizes;  // per file
-    std::vector<std::uint64_t> ends;   // per file: the index past its last extent
+    GrowingArray<Extent> extents;       // every file's, one file after another
+    GrowingArray<std::uint64_t> sizes;  // per file
+    GrowingArray<std::uint64_t> ends;   // per file: the index past its last extent
   };
 
   FileSystem& fs_;

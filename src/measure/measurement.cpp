@@ -10,6 +10,7 @@
 #include "app/failure.h"
 #include "measure/extent_query.h"
 #include "measure/file_layout.h"
+#include "measure/growing_array.h"
 #include "measure/probe.h"
 #include "measure/read_order.h"
 #include "measure/template_fit.h"
@@ -57,7 +58,7 @@ FreeSpaceFigures volumeFreeSpace(Volume& volume, const std::string& target) {
 void walkTree(const MeasureRequest& request, Context& context, TemplateFit* fit,
               Measurement& result) {
   const char separator = context.style.separator();
-  std::vector<std::uint64_t> order;  // the query's answers, in walk order
+  GrowingArray<std::uint64_t> order;  // the query's answers, in walk order
   const auto onFile = [&](std::uint64_t answer) { order.push_back(answer); };
   std::size_t threads = walkThreads(context.fs);
   auto query =
