@@ -129,22 +129,24 @@ Expected<std::vector<Extent>> readBtrfsFreeExtents(int fd) {
 }
 
 Expected<MetadataGroups> readBtrfsMetadataGroups(int fd) {
-  btrfs_ioctl_space_args count{};
-  if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, &count) != 0) {
-    return Failure("metadata block groups", std::nullopt, systemError(errno));
-  }
-  std::vector<std::uint64_t> words(
-      (sizeof(btrfs_ioctl_space_args) + count.total_spaces * sizeof(btrfs_ioctl_space_info)) /
-          sizeof(std::uint64_t) +
-      1);
-  auto* args = reinterpret_cast<btrfs_ioctl_space_args*>(words.data());
-  args->space_slots = count.total_spaces;
-  if (::ioctl(fd, BTRFS_IOC_SPACE_INFO, args) != 0) {
-    return Failure("metadata block groups", std::nullopt, systemError(errno));
-  }
+  // The answer ends in as many records as it is given slots for: asked first with none, it
+  // says how many there are. Kept in 64-bit words, as the records' fields are.
+  std::vector<std::uint64_t> words;
+  const auto ask = [&](std::uint64_t slots) -> const btrfs_ioctl_space_args* {
+    words.assign((sizeof(btrfs_ioctl_space_args) + slots * sizeof(btrfs_ioctl_space_info)) /
+                         sizeof(std::uint64_t) +
+                     1,
+                 0);
+    auto* asked = reinterpret_cast<btrfs_ioctl_space_args*>(words.data());
+    asked->space_slots = slots;
+    return ::ioctl(fd, BTRFS_IOC_SPACE_INFO, asked) == 0 ? asked : nullptr;
+  };
+  const btrfs_ioctl_space_args* counted = ask(0);
+  const btrfs_ioctl_space_args* args = counted == nullptr ? nullptr : ask(counted->total_spaces);
+  if (args == nullptr) return Failure("metadata block groups", std::nullopt, systemError(errno));
   MetadataGroups out;
   bool mixed = false;
-  for (std::uint64_t i = 0; i < args->total_spaces; ++i) {
+  for (std::uint64_t i = 0; i < std::min(args->total_spaces, args->space_slots); ++i) {
     const btrfs_ioctl_space_info& space = args->spaces[i];
     if ((space.flags & BTRFS_SPACE_INFO_GLOBAL_RSV) != 0) {
       out.reserve = space.total_bytes;
