@@ -91,7 +91,8 @@ class PieceWriter {
       : context_(context),
         list_(context.lists.files1),
         blockSize_(aim.blockSize),
-        measureEvery_(listJoins(list_, blockSize_) / kMeasuresPerList + 1),
+        joins_(listJoins(list_, blockSize_)),
+        measureEvery_(joins_ / kMeasuresPerList + 1),
         planner_(list_, aim, context.random),
         writing_(context),
         placement_(placementFor(aim)) {}
@@ -120,13 +121,12 @@ class PieceWriter {
       return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_,
                            PieceTurns::Apart::Spacers);
     }
-    const std::int64_t joins = listJoins(list_, blockSize_);
-    if (aim.placement == RangePlacement::Allocate && joins > 0 &&
-        static_cast<double>(sparedHoles(aim, joins)) >= planner_.cutsToCome() / 2) {
-      return piecesInTurns(
-          list_, writing_, std::move(written), context_.fs, blockSize_,
-          PieceTurns::Apart::SpacersWhenAlone,
-          static_cast<double>(sparedHoles(aim, joins)) / static_cast<double>(joins));
+    const auto spared = static_cast<double>(sparedHoles(aim));
+    if (aim.placement == RangePlacement::Allocate && joins_ > 0 &&
+        spared >= planner_.cutsToCome() / 2) {
+      return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_,
+                           PieceTurns::Apart::SpacersWhenAlone,
+                           spared / static_cast<double>(joins_));
     }
     if (aim.placement == RangePlacement::Zeros) {
       return piecesInTurns(list_, writing_, std::move(written), context_.fs, blockSize_,
@@ -136,14 +136,14 @@ class PieceWriter {
   }
 
   // The spacers' single-block holes the free space can spare where new files need free runs:
-  // three quarters of the blocks left free once the batch of `joins` joins is written. About
+  // three quarters of the blocks left free once the batch's joins are written. About
   // half the cuts are placed alone (1 GiB XFS, unix-1993, --layout 0.5); where the holes
   // cannot cover that, the pieces go from the last to the first, each file at once, which
   // needs no spacer. A 1 GiB XFS volume at --fill 80 --layout 0.5 kept room for new files'
   // inodes with about 35,000 holes and 54,000 blocks free after the batch; at --fill 95 it
   // refused a new file (63,000 pieces alone, 18,000 blocks free).
-  std::int64_t sparedHoles(const LayoutAim& aim, std::int64_t joins) const {
-    const std::int64_t freeAfter = static_cast<std::int64_t>(aim.freeBytes / blockSize_) - joins -
+  std::int64_t sparedHoles(const LayoutAim& aim) const {
+    const std::int64_t freeAfter = static_cast<std::int64_t>(aim.freeBytes / blockSize_) - joins_ -
                                    static_cast<std::int64_t>(list_.rowCount());
     return std::max<std::int64_t>(freeAfter * 3 / 4, 0);
   }
@@ -204,6 +204,7 @@ class PieceWriter {
   Context& context_;
   const TextTable& list_;
   std::uint32_t blockSize_;
+  std::int64_t joins_;  // of the whole list
   std::int64_t measureEvery_;
   CutPlanner planner_;
   diskops::ListWriting writing_;

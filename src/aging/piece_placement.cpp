@@ -1,7 +1,6 @@
 #include "aging/piece_placement.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace brimwell::aging {
@@ -81,14 +80,12 @@ class InTurns final : public PiecePlacement {
       file->close();
       return false;
     }
-    const std::string_view caption = list_.caption(row);
-    const std::size_t slash = caption.find_last_of("/\\");
     PieceTurns::File cut{row,
                          std::move(file),
                          static_cast<std::int64_t>(cuts.size()),
                          {},
                          0,
-                         caption.substr(0, slash == std::string_view::npos ? 0 : slash)};
+                         writing_.folderOf(list_.caption(row))};
     cut.bounds.reserve(cuts.size() + 2);
     cut.bounds.push_back(0);
     for (const std::int64_t at : cuts) cut.bounds.push_back(static_cast<std::uint64_t>(at));

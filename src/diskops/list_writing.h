@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/context.h"
 #include "app/outcome.h"
@@ -37,8 +38,11 @@ class ListWriting {
 
   // Makes the missing folders of the file `path` (for a file moved there); a refusal is
   // left to the request that follows.
-  void makeFoldersOf(const std::string& path) {
-    folders_.ensure(context_.style.folderPartOf(path));
+  void makeFoldersOf(const std::string& path) { folders_.ensure(folderOf(path)); }
+
+  // The folder part of the listed file `path`, as its folders are made.
+  std::string_view folderOf(std::string_view path) const {
+    return context_.style.folderPartOf(path);
   }
 
   // Writes `size` random bytes; false when a write failed (a short write only ends the
