@@ -73,7 +73,8 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
   }
 
   const EntrySpace unit = entrySpaceOf(space);
-  const double mean = meanFileFootprint(context.lists.sizes, space.blockSize) + unit.recordBytes;
+  const double mean =
+      meanFileFootprint(context.lists.sizes, space.blockSize) + unit.recordBytes + unit.inodeBytes;
   auto files = static_cast<std::int64_t>(
       std::ceil(static_cast<double>(budget) / std::max(mean, 1.0) * 1.03));
   const std::uint32_t state = context.random.state();

@@ -70,7 +70,9 @@ EntryCost fileCost(const TextTable& files1, std::size_t row, EntrySpace unit) {
     if (size <= kBtrfsInlineMost && size < block) return {0, items + btrfsInlineItems(size)};
     return {roundUp(size, block), items + btrfsExtentItems(roundUp(size, block) / block)};
   }
-  if (unit.recordBytes == 0) return {roundUp(size, block) + entryBytes(name.size()), 0};
+  if (unit.recordBytes == 0) {
+    return {roundUp(size, block) + entryBytes(name.size()) + unit.inodeBytes, 0};
+  }
   const std::uint64_t units = utf16Units(name);
   const bool resident =
       roundUp(size, 8) + nameAttributeBytes(units) + kRecordOwnBytes <= unit.recordBytes;
@@ -84,6 +86,7 @@ std::uint64_t entryFootprint(const TextTable& files1, std::size_t row, EntrySpac
 EntryCost folderCost(EntrySpace unit) {
   if (unit.metadataCopies != 0) return {0, btrfsEntryItems(kFolderNameUnits)};
   if (unit.recordBytes != 0) return {unit.recordBytes + indexEntryShare(kFolderNameUnits), 0};
+  if (unit.inodeBytes != 0) return {unit.inodeBytes + entryBytes(8), 0};
   return {(unit.blockSize == 0 ? 1 : unit.blockSize) + entryBytes(8), 0};
 }
 
@@ -99,7 +102,7 @@ long double blocksBelow(std::uint64_t n, std::uint64_t block) {
 }  // namespace
 
 EntrySpace entrySpaceOf(const VolumeSpace& space) {
-  return {space.blockSize, space.fileRecordBytes, space.metadataGroups.copies};
+  return {space.blockSize, space.fileRecordBytes, space.metadataGroups.copies, space.inodeBytes};
 }
 
 std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount) {

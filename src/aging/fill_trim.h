@@ -16,17 +16,20 @@ struct EntrySpace {
   std::uint32_t blockSize = 0;       // the allocation unit
   std::uint32_t recordBytes = 0;     // VolumeSpace::fileRecordBytes
   std::uint32_t metadataCopies = 0;  // VolumeSpace::metadataGroups.copies
+  std::uint32_t inodeBytes = 0;      // VolumeSpace::inodeBytes
 };
 EntrySpace entrySpaceOf(const VolumeSpace& space);
 
 // The bytes the files of `files1` take on a volume that gives out space as `unit` says, with
 // `folderCount` folders. Each file takes its size rounded up to whole blocks and its name in
-// its folder; each folder one block and its name. Where every entry has a record of its own
-// (NTFS), each file and folder takes that record and twice its name's index entry (an index
-// node is about half full), and a file that fits in what its record leaves takes no block.
-// Where metadata has block groups of its own (Btrfs), each entry takes its items there, in as
-// many copies as the volume keeps, and a file of up to 2 KiB, less than a block, keeps its
-// data among them and takes no block.
+// its folder; each folder one block and its name. Where inodes are made as files are (XFS),
+// each file and folder takes one too, and a folder no block: its names fill a block only once
+// they outgrow its inode, which the names counted with the files stand for. Where every entry has a
+// record of its own (NTFS), each file and folder takes that record and twice its name's index entry
+// (an index node is about half full), and a file that fits in what its record leaves takes no
+// block. Where metadata has block groups of its own (Btrfs), each entry takes its items there, in
+// as many copies as the volume keeps, and a file of up to 2 KiB, less than a block, keeps its data
+// among them and takes no block.
 std::uint64_t listFootprint(const TextTable& files1, EntrySpace unit, std::int64_t folderCount);
 
 // Where metadata has block groups of its own: the bytes (one copy) the entries' items take

@@ -22,6 +22,8 @@ namespace brimwell {
 
 // The size of an NTFS file record as formatting gives it on disks of 512-byte sectors.
 constexpr std::uint32_t kNtfsFileRecordBytes = 1024;
+// The size of an XFS inode as formatting gives it.
+constexpr std::uint32_t kXfsInodeBytes = 512;
 
 // Where a file system keeps its metadata in block groups of its own (Btrfs, unless made with
 // data and metadata mixed): a new file's items go there, and a group nearly full takes a new
@@ -46,6 +48,10 @@ struct VolumeSpace {
   // or sets it out when it is made (ext4's inode tables). A file small enough to fit in what
   // its record leaves keeps its data there and takes no block.
   std::uint32_t fileRecordBytes = 0;
+  // Where inodes are made as files and folders are (XFS), an inode's size: each file and folder
+  // takes one, and a folder of a few entries keeps them in its inode and takes no block. 0
+  // where the inodes are set out when the file system is made (ext4) or kept as records above.
+  std::uint32_t inodeBytes = 0;
   MetadataGroups metadataGroups;
 
   // The bytes in use: everything not free, reserved blocks not counted as free.

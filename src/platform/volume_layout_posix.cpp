@@ -185,6 +185,7 @@ Expected<VolumeSpace> readVolumeSpace(const std::string& path) {
   out.foldersTakeBlocks = !(::statfs(path.c_str(), &volume) == 0 && volume.f_type == kTmpfs);
   out.fileSystem = mountEntryOf(out.mountPoint).type;
   out.fileRecordBytes = isNtfsThroughFuse(out.mountPoint, volume) ? kNtfsFileRecordBytes : 0;
+  out.inodeBytes = volume.f_type == kXfs ? kXfsInodeBytes : 0;
   if (volume.f_type == kBtrfs) {
     // Unread, the groups stay unknown and the planner counts as elsewhere.
     const FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

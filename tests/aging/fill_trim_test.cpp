@@ -104,6 +104,13 @@ TEST(FillTrim, OnNtfsEachEntryTakesItsRecordAndSmallFilesStayInIt) {
   EXPECT_GT(aging::listFootprint(TextTable(2), ntfs, 1), 1024u);
 }
 
+TEST(FillTrim, OnXfsEachEntryTakesAnInodeAndAFolderOfFewEntriesNoBlock) {
+  TextTable files1(2);
+  files1.addSubCell(files1.addRow("/t/a/f"), "5000");
+  // The file's two blocks and its name, and an inode for it and each of its two folders.
+  EXPECT_EQ(aging::listFootprint(files1, {4096, 0, 0, 512}, 2), 8192u + 12 + 3 * 512 + 2 * 16);
+}
+
 TEST(FillTrim, OnBtrfsEachEntryTakesItsItemsInEveryCopyAndSmallFilesStayAmongThem) {
   // Default Btrfs: metadata in two copies, data of up to 2 KiB kept inline.
   const aging::EntrySpace btrfs{4096, 0, 2};
