@@ -1,6 +1,7 @@
 #include "aging/layout_writer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 #include <optional>
 #include <string>
@@ -185,7 +186,8 @@ class PieceWriter {
     doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
     if (row + 1 == list_.rowCount()) {
       measureDone(Settle::Now);
-    } else if (doneJoins_ >= measureEvery_) {
+    } else if (doneJoins_ >= measureEvery_ &&
+               (!stillSettling() || doneJoins_ >= kMostBatchesWaiting * measureEvery_)) {
       measureDone(Settle::Behind);
     }
   }
@@ -194,10 +196,13 @@ class PieceWriter {
   // places data only then, and XFS holds back blocks for data written into placed ranges
   // until then (on a 256 MiB volume, 112 MiB beyond the 150 MiB of files written), so
   // written out batch by batch a volume filled to 90 % does not run out before the list does.
-  // Waiting for the write-out took nearly half a run; so a batch is settled while the next
-  // one is written and measured when that one is done (Behind), the steer learning one batch
-  // later. A file that could move the end by itself, and the last batch, settle and are
-  // measured at once (Now).
+  // Waiting for each write-out took nearly half a run, and one often takes longer than
+  // writing the next batch; so a batch is written out while the files after it are written
+  // (Behind), and measured once that is done. Files finished meanwhile wait and go out
+  // together when it is, unless kMostBatchesWaiting batches' worth wait: then the writer
+  // waits too. The steer learns a few batches late. A file that could move the end by
+  // itself, and the last batch, settle and are measured at once (Now).
+  static constexpr std::int64_t kMostBatchesWaiting = 4;
   enum class Settle { Behind, Now };
 
   void measureDone(Settle when) {
@@ -217,6 +222,11 @@ class PieceWriter {
       settling_ = std::async(std::launch::async,
                              [&volume = context_.volume, folder] { volume.settle(folder); });
     }
+  }
+
+  bool stillSettling() const {
+    return settling_.valid() &&
+           settling_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
   }
 
   // Measures the batch settled last, once its write-out is done.
