@@ -17,8 +17,6 @@ namespace brimwell::aging {
 namespace {
 
 constexpr std::int64_t kMostFiles = 1000000;  // the builder's largest number of files
-// Sets the trim's own source apart from the states the job's source goes through next.
-constexpr std::uint32_t kTrimStream = 0x9E3779B9u;
 
 // "80", or "79.25" for a level taken from a measurement.
 std::string levelText(double percent) {
@@ -29,10 +27,9 @@ std::string levelText(double percent) {
 // Where metadata has block groups of its own, trims the list until its data (with `margin`)
 // fits beside the groups its items will need (dataRoomBeside); returns the footprint left,
 // and whether that trimmed it.
-std::pair<std::uint64_t, bool> trimBesideMetadata(Context& context, RandomSource& random,
-                                                  const VolumeSpace& space, EntrySpace unit,
-                                                  std::int64_t folders, std::uint64_t footprint,
-                                                  std::uint64_t margin) {
+std::pair<std::uint64_t, bool> trimBesideMetadata(Context& context, const VolumeSpace& space,
+                                                  EntrySpace unit, std::int64_t folders,
+                                                  std::uint64_t footprint, std::uint64_t margin) {
   bool trimmed = false;
   // Trimming takes items away too, so the room is asked for again.
   for (int pass = 0; pass < 3; ++pass) {
@@ -41,7 +38,7 @@ std::pair<std::uint64_t, bool> trimBesideMetadata(Context& context, RandomSource
     const std::uint64_t budget = room ? *room + unit.metadataCopies * metadata : 0;
     if (!room || footprint + margin <= budget) break;
     footprint = trimToBudget(context.lists.files1, unit, folders, budget - std::min(budget, margin),
-                             space.totalBytes / 200, random);
+                             space.totalBytes / 200, context.random);
     trimmed = true;
   }
   return {footprint, trimmed};
@@ -101,13 +98,10 @@ Outcome buildToFill(Context& context, FieldValues& fields, double percent, Level
   }
   // Counted on the list before trimming, which only takes files away: never too little.
   const std::uint64_t margin = cut ? cutFilesMargin(context.lists.files1, space.blockSize) : 0;
-  // However many draws the trim takes, the rest of the job draws as it would have.
-  context.random.draw(0);
-  RandomSource trimming(context.random.state() ^ kTrimStream);
   const auto [footprint, besideMetadata] = trimBesideMetadata(
-      context, trimming, space, unit, folders,
+      context, space, unit, folders,
       trimToBudget(context.lists.files1, unit, folders, budget - std::min(budget, margin),
-                   space.totalBytes / 200, trimming),
+                   space.totalBytes / 200, context.random),
       margin);
   if (context.lists.files1.rowCount() == 0) {
     throw Failure(aimText + " cannot be reached on the volume mounted on " + space.mountPoint +
