@@ -47,15 +47,17 @@ std::pair<std::uint64_t, bool> trimBesideMetadata(Context& context, const Volume
 }  // namespace
 
 Outcome buildToFill(Context& context, FieldValues& fields, double percent, LevelFrom from,
-                    std::optional<std::uint64_t> plannedUsed, bool cut) {
+                    std::optional<PlannedSpace> planned, bool cut) {
   // A level taken from a measurement was never typed: the messages do not quote an option.
   const std::string aimText = from == LevelFrom::Option ? "--fill " + levelText(percent)
                               : from == LevelFrom::Refill
                                   ? "a refill to " + levelText(percent) + " %"
                                   : "the profile's fill of " + levelText(percent) + " %";
   const std::string target = context.fields.text(EditField::reprodpath);
-  const VolumeSpace space = volumeOfTarget(context, target, true);
-  const std::uint64_t used = plannedUsed.value_or(space.usedBytes());
+  VolumeSpace space = volumeOfTarget(context, target, true);
+  // A later round plans from what it counted, not from figures that move from run to run.
+  if (planned && planned->dataAvailable) space.availableBytes = *planned->dataAvailable;
+  const std::uint64_t used = planned ? planned->used : space.usedBytes();
   const auto aim =
       static_cast<std::uint64_t>(static_cast<long double>(space.totalBytes) * percent / 100);
   if (aim <= used) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "aging/used_model.h"
 #include "app/context.h"
 #include "app/fields.h"
 #include "app/outcome.h"
@@ -16,12 +17,12 @@ namespace brimwell::aging {
 // last component may be missing) to `percent` % used, counting each file in whole blocks
 // (and the folders' blocks), then removes entries at random until it fits; it lands within
 // one or two points below. The same random state gives the same list. Fails before anything
-// is built when the volume is already that full or its free space cannot hold the files.
-// Sets the number of files in `fields`; reports the plan in the status line. The messages
-// name the level by where it came from. `plannedUsed`: the bytes in use to plan from (a
-// later round's, UsedModel); nothing: as the volume reports them. `cut`: the files are to be
-// cut into pieces (run --layout), so the blocks of their extent records (cutFilesMargin)
-// come out of the budget: fewer files rather than a volume that runs out mid-write.
+// is built when the volume is already that full or its free space cannot hold the files. Sets the
+// number of files in `fields`; reports the plan in the status line. The messages name the level by
+// where it came from. `planned`: the space to plan from (a later round's, UsedModel); nothing: as
+// the volume reports it. `cut`: the files are to be cut into pieces (run --layout), so the blocks
+// of their extent records (cutFilesMargin) come out of the budget: fewer files rather than a volume
+// that runs out mid-write.
 enum class LevelFrom {
   Option,   // typed: --fill
   Refill,   // what the first round reached
@@ -29,6 +30,6 @@ enum class LevelFrom {
 };
 Outcome buildToFill(Context& context, FieldValues& fields, double percent,
                     LevelFrom from = LevelFrom::Option,
-                    std::optional<std::uint64_t> plannedUsed = std::nullopt, bool cut = false);
+                    std::optional<PlannedSpace> planned = std::nullopt, bool cut = false);
 
 }  // namespace brimwell::aging

@@ -130,15 +130,16 @@ class RoundsJob {
   RoundsResult run() {
     for (int round = 1; round <= batches_; ++round) {
       const bool topUp = round > plan_.rounds;
-      std::optional<std::uint64_t> usedAfterUse;
+      std::optional<PlannedSpace> spaceAfterUse;
       if (usedBy(round)) {
-        if (const Outcome outcome = useFiles(round, usedAfterUse); outcome != Outcome::Done) {
+        if (const Outcome outcome = useFiles(round, spaceAfterUse); outcome != Outcome::Done) {
           return {outcome, RoundStep::Use, round};
         }
       }
-      const std::optional<std::uint64_t> used = usedAfterUse ? usedAfterUse : plannedUsed(round);
-      if (topUp && model_->percentOf(*used) >= *level_.percent) break;  // nothing to top up
-      if (const Outcome built = buildBatch(round, used); built != Outcome::Done) {
+      const std::optional<PlannedSpace> planned =
+          spaceAfterUse ? spaceAfterUse : plannedSpace(round);
+      if (topUp && model_->percentOf(planned->used) >= *level_.percent) break;  // nothing to top up
+      if (const Outcome built = buildBatch(round, planned); built != Outcome::Done) {
         return {built, RoundStep::Build, round};
       }
       const ListFigures written = measureFileList(files1(), target_);
@@ -166,13 +167,12 @@ class RoundsJob {
  private:
   TextTable& files1() { return context_.lists.files1; }
 
-  // The bytes in use a batch plans from: the first batch's as the volume reports them (none
-  // given), later ones' from the model, so that the same seed gives the same batches. Read
-  // once a batch: a top-up's check and its build agree. The model exists when there is a
-  // later batch.
-  std::optional<std::uint64_t> plannedUsed(int round) {
+  // The space a batch plans from: the first batch's as the volume reports it (none given),
+  // later ones' from the model, so that the same seed gives the same batches. Read once a
+  // batch: a top-up's check and its build agree. The model exists when there is a later batch.
+  std::optional<PlannedSpace> plannedSpace(int round) {
     if (round == 1) return std::nullopt;
-    return model_->usedBytes(remaining_);
+    return model_->plan(remaining_);
   }
 
   // Whether the round replaces, grows and moves files in: every round of use but the first,
@@ -189,22 +189,28 @@ class RoundsJob {
   }
 
   // Replaces and grows a share of the files on disk; the list names their staged names
-  // until the batch's list replaces it, and their new sizes from then on. `usedAfter`: the
-  // bytes in use once the files are grown, which the batch plans from: the model's reading
-  // before, plus one block an append. Not read again: what the volume reports right after
+  // until the batch's list replaces it, and their new sizes from then on. `spaceAfter`: the
+  // space once the files are grown, which the batch plans from: the model's reading before,
+  // with one block an append more in use. Not read again: what the volume reports right after
   // replacements and appends (XFS: inodes still being freed) varies from run to run, and the
   // same seed would give another batch.
-  Outcome useFiles(int round, std::optional<std::uint64_t>& usedAfter) {
+  Outcome useFiles(int round, std::optional<PlannedSpace>& spaceAfter) {
     stage(round, 0, useShare(round));
-    const std::uint64_t used = model_->usedBytes(remaining_);
+    const PlannedSpace before = model_->plan(remaining_);
+    const std::uint64_t used = before.used;
     const std::uint64_t aim = level_.percent ? model_->bytesAt(*level_.percent) : 0;
     // Three quarters of the room below the level, the rest left to the batch.
     const std::uint64_t growRoom = aim > used ? (aim - used) / 4 * 3 : 0;
     const std::vector<UseWrite> writes =
         planUse(remaining_, blockBytes(), growRoom, context_.random);
-    usedAfter = used;
+    spaceAfter = before;
     for (const UseWrite& write : writes) {
-      if (write.kind == UseWrite::Kind::Grow) *usedAfter += static_cast<std::uint64_t>(write.bytes);
+      if (write.kind != UseWrite::Kind::Grow) continue;
+      const auto grown = static_cast<std::uint64_t>(write.bytes);
+      spaceAfter->used += grown;
+      if (spaceAfter->dataAvailable) {
+        *spaceAfter->dataAvailable -= std::min(*spaceAfter->dataAvailable, grown);
+      }
     }
     const std::string stem = stagingStem(round, "use");
     TextTable listed{2};
@@ -242,14 +248,14 @@ class RoundsJob {
   }
 
   // Plans the batch of `round` into the file list: to the level, or as the fields say.
-  Outcome buildBatch(int round, std::optional<std::uint64_t> used) {
+  Outcome buildBatch(int round, std::optional<PlannedSpace> planned) {
     fields_.setText(EditField::id,
                     round == 1 ? prefix_ : prefix_ + "r" + std::to_string(round) + "-");
     stage(round, useShare(round), useShare(round) + 0.05);
     // Files to be cut need room for their extent records too (cutFilesMargin).
     const bool cut = layout_.has_value();
     const Outcome outcome =
-        level_.percent ? buildToFill(context_, fields_, *level_.percent, level_.from, used, cut)
+        level_.percent ? buildToFill(context_, fields_, *level_.percent, level_.from, planned, cut)
                        : fileset::buildChecked(context_);
     if (outcome == Outcome::Done && !context_.feedback.carryOn()) return Outcome::Stopped;
     return outcome;

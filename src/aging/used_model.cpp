@@ -8,6 +8,17 @@
 #include "aging/volume_plan.h"
 
 namespace brimwell::aging {
+namespace {
+
+// Where metadata has block groups of its own: the bytes the data takes, what the volume
+// reports in use less its metadata in every copy and the reserve held for it.
+std::uint64_t dataUsedBytes(const VolumeSpace& space) {
+  const MetadataGroups& groups = space.metadataGroups;
+  const std::uint64_t metadata = groups.copies * groups.used + groups.reserve;
+  return space.usedBytes() > metadata ? space.usedBytes() - metadata : 0;
+}
+
+}  // namespace
 
 std::uint64_t correctedUsedBytes(std::uint64_t counted, std::uint64_t read,
                                  std::uint64_t totalBytes) {
@@ -29,10 +40,29 @@ void UsedModel::batchWritten(const TextTable& batch) {
   if (space_.foldersTakeBlocks) folders_ += measureFileList(batch, target_).folders;
 }
 
-std::uint64_t UsedModel::usedBytes(const TextTable& onDisk) const {
-  const std::uint64_t counted = before_ + listFootprint(onDisk, entrySpaceOf(space_), folders_);
+PlannedSpace UsedModel::plan(const TextTable& onDisk) const {
+  const EntrySpace unit = entrySpaceOf(space_);
+  const std::uint64_t footprint = listFootprint(onDisk, unit, folders_);
   const VolumeSpace now = volumeOfTarget(context_, target_, false);
-  return correctedUsedBytes(counted, now.usedBytes(), space_.totalBytes);
+  if (unit.metadataCopies == 0) {
+    return {correctedUsedBytes(before_ + footprint, now.usedBytes(), space_.totalBytes), {}};
+  }
+  const std::uint64_t items = unit.metadataCopies * listMetadata(onDisk, unit, folders_);
+  const std::uint64_t dataBefore = dataUsedBytes(space_);
+  const auto dataAdded =
+      static_cast<std::int64_t>(correctedUsedBytes(dataBefore + footprint - items,
+                                                   dataUsedBytes(now), space_.totalBytes)) -
+      static_cast<std::int64_t>(dataBefore);
+  const std::uint64_t groupsTaken =
+      unit.metadataCopies *
+      (now.metadataGroups.allocated -
+       std::min(now.metadataGroups.allocated, space_.metadataGroups.allocated));
+  const auto saturated = [](std::int64_t bytes) {
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(bytes, 0));
+  };
+  return {saturated(static_cast<std::int64_t>(before_ + items) + dataAdded),
+          saturated(static_cast<std::int64_t>(space_.availableBytes) - dataAdded -
+                    static_cast<std::int64_t>(groupsTaken))};
 }
 
 }  // namespace brimwell::aging

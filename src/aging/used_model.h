@@ -10,9 +10,17 @@
 // is more): a few blocks do not change the correction but for the rare reading near a grain's edge,
 // while what the count leaves out (metadata, folders kept inside their inodes on XFS) is taken in
 // to within half a grain.
+//
+// Where metadata has block groups of its own (Btrfs), what is in use there moves by a few
+// hundred KiB from run to run (its trees take the shape the order of the writes gives them),
+// more than a grain's edge can be trusted to absorb. There the reading corrects the data
+// alone, whose blocks it tells to the block; the entries' items are counted; and the bytes
+// free to data are counted from those free before the job, less the data and the metadata
+// groups taken since (whole groups, which do not move with a few nodes).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/context.h"
@@ -25,6 +33,14 @@ namespace brimwell::aging {
 std::uint64_t correctedUsedBytes(std::uint64_t counted, std::uint64_t read,
                                  std::uint64_t totalBytes);
 
+// What a later batch plans from.
+struct PlannedSpace {
+  std::uint64_t used = 0;  // the bytes in use
+  // Where metadata has block groups of its own: the bytes free to data
+  // (VolumeSpace::availableBytes); nothing elsewhere, where the volume's reading stands.
+  std::optional<std::uint64_t> dataAvailable;
+};
+
 class UsedModel {
  public:
   // Reads the volume holding `target` (which need not exist yet) before the job writes;
@@ -33,9 +49,10 @@ class UsedModel {
 
   // The batch `batch` is on disk: its folders stay when its files go.
   void batchWritten(const TextTable& batch);
-  // The bytes in use with the files of `onDisk` on the volume (read once: it settles the
-  // volume), and as a share of it.
-  std::uint64_t usedBytes(const TextTable& onDisk) const;
+  // The space with the files of `onDisk` on the volume (read once: it settles the volume).
+  PlannedSpace plan(const TextTable& onDisk) const;
+  // The bytes in use with the files of `onDisk` on the volume, as plan() counts them.
+  std::uint64_t usedBytes(const TextTable& onDisk) const { return plan(onDisk).used; }
   // `bytes` as a share of the volume.
   double percentOf(std::uint64_t bytes) const { return space_.percentOf(bytes); }
   // The bytes that are `percent` % of the volume.

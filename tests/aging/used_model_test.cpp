@@ -47,6 +47,31 @@ TEST(UsedModel, CountsTheFilesOnDiskInWholeBlocksWithTheFoldersOfTheBatches) {
   EXPECT_LT(inMemory.usedBytes(batch), 11 * kMiB + 6 * 4096 + 1024);
 }
 
+TEST(UsedModel, WhereMetadataHasGroupsOfItsOwnOnlyTheDataIsReadAndTheGroupsTakenAreNoLongerFree) {
+  ScriptedJob job;
+  job.volume.metadataGroups = {2, 8 * kMiB, kMiB, kMiB};
+  aging::UsedModel model(job.context, job.target);
+  TextTable batch(2);
+  for (const char* path : {"job/a/1", "job/a/2", "job/b/3"}) {
+    batch.addSubCell(batch.addRow(job.dir / path), "5000");
+  }
+  model.batchWritten(batch);
+  const aging::PlannedSpace planned = model.plan(batch);
+  // Free to data: what the groups left (48 MiB), less the six blocks of the files.
+  EXPECT_EQ(planned.dataAvailable, 48 * kMiB - 6 * 4096);
+  // The trees take more than a grain more from one run to the next: nothing planned moves.
+  job.volume.metadataGroups.used += 3 * kMiB / 2;
+  const aging::PlannedSpace grownTrees = model.plan(batch);
+  EXPECT_EQ(grownTrees.used, planned.used);
+  EXPECT_EQ(grownTrees.dataAvailable, planned.dataAvailable);
+  // A group taken, in both copies, and 3 MiB of data others wrote.
+  job.volume.metadataGroups.allocated += 4 * kMiB;
+  job.volume.usedBefore += 3 * kMiB;
+  const aging::PlannedSpace later = model.plan(batch);
+  EXPECT_EQ(later.used, planned.used + 3 * kMiB);
+  EXPECT_EQ(later.dataAvailable, *planned.dataAvailable - 3 * kMiB - 8 * kMiB);
+}
+
 TEST(VolumeSpace, TheUsedShareIsWhatIsNotFreeOfTheWholeAndUnknownForNoVolume) {
   VolumeSpace space;
   EXPECT_FALSE(space.usedPercent());

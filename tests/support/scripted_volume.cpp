@@ -121,6 +121,11 @@ Expected<VolumeSpace> ScriptedVolume::space(const std::string&) {
   out.totalBytes = totalBytes_;
   out.freeBytes = totalBytes_ - usedBytes();
   out.availableBytes = out.freeBytes;
+  if (const MetadataGroups& groups = metadataGroups; groups.copies != 0) {
+    out.freeBytes -= std::min(out.freeBytes, groups.copies * groups.used + groups.reserve);
+    out.availableBytes -= std::min(out.availableBytes, groups.copies * groups.allocated);
+    out.metadataGroups = groups;
+  }
   out.blockSize = blockSize_;
   out.mountPoint = mountPoint_;
   out.foldersTakeBlocks = foldersTakeBlocks;

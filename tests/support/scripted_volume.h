@@ -41,6 +41,10 @@ class ScriptedVolume : public Volume {
   double ownBreakShare = 0.0;
   VolumeAbilities answeredAbilities{FileExtentMap::Extents, "", RangePlacement::Allocate,
                                     FreeExtentMap::Readable};
+  // Where metadata is kept in groups of its own (copies != 0), as Btrfs keeps it: the used
+  // space counts its copies and reserve beside the files' blocks, and the space free to data
+  // is what neither the files nor the groups hold.
+  MetadataGroups metadataGroups;
   std::vector<Extent> freeMap;                // what freeExtents() answers
   std::optional<std::string> spaceRefusal;    // space() fails with it
   std::optional<std::string> freeRefusal;     // freeExtents() fails with it
