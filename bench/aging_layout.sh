@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times `run --fill 80 --layout 0.7` against `run --fill 80` on a fresh 1 GiB ext4 and XFS
-# image, three runs of each, interleaved, and prints the medians. Needs root (loop mount).
+# image, AGING_LAYOUT_RUNS runs of each (default 3), interleaved, and prints the medians.
+# Needs root (loop mount).
 #
 #   bench/aging_layout.sh [BRIMWELL_CLI] [WORK_FOLDER]
 #
@@ -38,13 +39,14 @@ timed() {
   echo "$end - $start" | bc
 }
 
-median() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
+runs="${AGING_LAYOUT_RUNS:-3}"
+median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 printf '| file system | run --fill 80 (s) | run --fill 80 --layout 0.7 (s) | ratio | layout score reached |\n'
 printf '|---|---|---|---|---|\n'
 for fs in ext4 xfs; do
   plain=() layout=()
-  for _ in 1 2 3; do
+  for _ in $(seq "$runs"); do
     fresh "$fs"
     plain+=("$(timed)")
     fresh "$fs"
