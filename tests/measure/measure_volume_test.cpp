@@ -29,10 +29,13 @@ const std::string kTemplate = sourceTemplate("default");
 
 // A batch of files; a later batch joins the earlier ones in the list beside the target.
 CliRun runFiles(const std::string& target, const std::string& files, const std::string& prefix,
-                const std::string& seed) {
-  return runCli({"run", "--template", kTemplate, "--target", target + "/", "--files", files,
-                 "--folders", "40", "--prefix", prefix, "--percent", "40", "--seed", seed,
-                 "--append", "--yes"});
+                const std::string& seed, const std::vector<std::string>& more = {}) {
+  std::vector<std::string> arguments{
+      "run", "--template", kTemplate, "--target", target + "/", "--files",
+      files, "--folders",  "40",      "--prefix", prefix,       "--percent",
+      "40",  "--seed",     seed,      "--append", "--yes"};
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return runCli(arguments);
 }
 
 struct FilefragTotals {
@@ -133,10 +136,11 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   if (!skip.empty()) GTEST_SKIP() << skip;
   ScratchVolume volume(ScratchVolume::Kind::Ext4, 64);
   const std::string& mnt = volume.mountPoint();
-  // Two batches, the second into the holes the first left, for fragmented files and free
-  // space.
+  // Two batches, the second into the holes the first left, for free space in pieces. The
+  // second is cut as it is written: whether the allocator splits any file of a plain batch
+  // depends on when the volume writes it out.
   ASSERT_EQ(runFiles(mnt, "1200", "001-", "5").exitCode, 0);
-  ASSERT_EQ(runFiles(mnt, "900", "002-", "6").exitCode, 0);
+  ASSERT_EQ(runFiles(mnt, "900", "002-", "6", {"--layout", "0.9"}).exitCode, 0);
 
   // Mounted afresh, the allocator holds no space in reserve for the files just written, so
   // its free space is what the bitmaps on disk say.
@@ -153,7 +157,7 @@ TEST(MeasureVolume, FiguresAgreeWithFilefragAndE2freefragOnExt4) {
   EXPECT_EQ(jsonNumber(json, "file_fragmentation", "files"), frag.files);
   EXPECT_EQ(jsonNumber(json, "file_fragmentation", "extents"), frag.extents);
   EXPECT_EQ(jsonNumber(json, "file_fragmentation", "fragmented_files"), frag.fragmented);
-  EXPECT_GT(frag.fragmented, 0) << "the second batch should have split some files";
+  EXPECT_GT(frag.fragmented, 0) << "the second batch should be cut";
 
   // e2freefrag reads the image's bitmaps, which are whole once unmounted.
   volume.unmount();
