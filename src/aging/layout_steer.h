@@ -1,15 +1,16 @@
 // The arithmetic that steers a batch of files to a layout score while it is written.
 //
-// The layout score counts, over files of two blocks or more, the joins between a block and
-// the next (blocks - 1 per file) and how many of them are contiguous; a file cut into n
-// pieces loses up to n - 1. The steer plans each file's cuts as it comes: every join is cut
-// with one share p, so larger files are split more often and into more pieces, as aging
-// splits them, and every file keeps about the aimed score (deleting some later leaves the
-// score where it was). As files are measured it learns two things and sets p for the rest
-// so the whole lands on the aim: how often the file system breaks a join of its own (a file
-// written whole is split where the free space is; more often as the volume fills, so this is
-// learnt from the files measured last), and how many breaks a planned cut makes (a piece may
-// still land right after its predecessor, or be split again).
+// The layout score counts, over files of two blocks or more, the joins between a block and the
+// next (blocks - 1 per file) and how many of them are contiguous; a file cut into n pieces
+// loses up to n - 1. The steer plans each file's cuts as it comes: every join is cut with one
+// share p, so larger files are split more often and into more pieces, as aging splits them,
+// and every file keeps about the aimed score (deleting some later leaves the score about where
+// it was; the files the erase right after the batch takes are known before, and the writer
+// counts none of them here). As files are measured it learns two things and sets p for the
+// rest so the whole lands on the aim: how often the file system breaks a join of its own (a
+// file written whole is split where the free space is; more often as the volume fills, so this
+// is learnt from the files measured last), and how many breaks a planned cut makes (a piece
+// may still land right after its predecessor, or be split again).
 #pragma once
 
 #include <cstdint>

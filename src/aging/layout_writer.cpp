@@ -43,7 +43,8 @@ class CutPlanner {
  public:
   CutPlanner(const TextTable& list, const LayoutAim& aim, const RandomSource& job)
       : blockSize_(aim.blockSize),
-        steer_(aim.score, aim.onDisk, listJoins(list, blockSize_)),
+        steer_(aim.score, aim.onDisk, listJoins(list, blockSize_, aim.stays)),
+        aim_(aim),
         plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list, blockSize_,
                                                           *aim.classShares, aim.onDiskClasses)
                               : std::nullopt),
@@ -66,7 +67,8 @@ class CutPlanner {
       }
     }
     std::reverse(cuts_.begin(), cuts_.end());
-    steer_.planned(joins, static_cast<std::int64_t>(cuts_.size()));
+    // A file the erase takes is cut as the others are, and counts for nothing.
+    if (aim_.counted(row)) steer_.planned(joins, static_cast<std::int64_t>(cuts_.size()));
     return cuts_;
   }
 
@@ -82,6 +84,7 @@ class CutPlanner {
  private:
   std::uint32_t blockSize_;
   LayoutSteer steer_;
+  const LayoutAim& aim_;
   std::optional<ExtentPlan> plan_;
   RandomSource random_;
   std::vector<std::int64_t> cuts_;
@@ -92,9 +95,10 @@ class PieceWriter {
   PieceWriter(Context& context, const LayoutAim& aim)
       : context_(context),
         list_(context.lists.files1),
+        aim_(aim),
         blockSize_(aim.blockSize),
         joins_(listJoins(list_, blockSize_)),
-        measureEvery_(joins_ / kMeasuresPerList + 1),
+        measureEvery_(listJoins(list_, blockSize_, aim.stays) / kMeasuresPerList + 1),
         planner_(list_, aim, context.random),
         writing_(context),
         placement_(placementFor(aim)) {}
@@ -180,10 +184,13 @@ class PieceWriter {
   }
 
   // Measures the finished files in batches and steers the rest by what they show.
+  // The files the erase takes are not measured: the steer counts only what stays.
   void finished(std::size_t row, std::int64_t cuts) {
-    (cuts > 0 ? doneCut_ : doneWhole_).push_back(row);
-    doneCuts_ += cuts;
-    doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
+    if (aim_.counted(row)) {
+      (cuts > 0 ? doneCut_ : doneWhole_).push_back(row);
+      doneCuts_ += cuts;
+      doneJoins_ += fileJoins(diskops::listedFileSize(list_, row), blockSize_);
+    }
     if (row + 1 == list_.rowCount()) {
       measureDone(Settle::Now);
     } else if (doneJoins_ >= measureEvery_ &&
@@ -241,9 +248,10 @@ class PieceWriter {
 
   Context& context_;
   const TextTable& list_;
+  const LayoutAim& aim_;
   std::uint32_t blockSize_;
-  std::int64_t joins_;  // of the whole list
-  std::int64_t measureEvery_;
+  std::int64_t joins_;         // of the whole list
+  std::int64_t measureEvery_;  // joins of the files counted
   CutPlanner planner_;
   diskops::ListWriting writing_;
   std::unique_ptr<PiecePlacement> placement_;
@@ -294,10 +302,12 @@ LayoutJoins joinsUnder(const std::string& target, Context& context) {
   return files.known ? layoutJoins(files) : LayoutJoins{};
 }
 
-std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
+std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize,
+                       const std::vector<bool>& rows) {
   std::int64_t joins = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
-    joins += fileJoins(diskops::listedFileSize(list, row), blockSize);
+    if (rows.empty() || rows[row])
+      joins += fileJoins(diskops::listedFileSize(list, row), blockSize);
   }
   return joins;
 }
@@ -305,7 +315,7 @@ std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize) {
 void checkLayoutReach(const TextTable& list, const LayoutAim& aim, const std::string& target) {
   // The files on disk stay as they are: cutting every listed file gives the lowest score,
   // writing every one whole the highest.
-  const std::int64_t joins = listJoins(list, aim.blockSize);
+  const std::int64_t joins = listJoins(list, aim.blockSize, aim.stays);
   const double lowest = lowestLayoutScore(aim.onDisk, joins);
   const double highest = highestLayoutScore(aim.onDisk, joins);
   const bool tooLow = aim.score < lowest - 0.005;

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "aging/extent_plan.h"
 #include "aging/layout_steer.h"
@@ -41,6 +42,10 @@ struct LayoutAim {
   // nothing: every join is cut with one share.
   std::optional<ExtentClassShares> classShares;
   ExtentClassCounts onDiskClasses{};
+  // The rows of the list that the erase after the batch leaves on disk, which alone the
+  // score counts (`onDisk` then holds only what stays of the files there); empty: every row.
+  std::vector<bool> stays;
+  bool counted(std::size_t row) const { return stays.empty() || stays[row]; }
 };
 
 // The aim of `score` (and, for run --like, of `classShares`) for a batch written to the
@@ -54,8 +59,10 @@ LayoutAim layoutAim(Context& context, double score,
 // them in the layout score of the target, so a job aiming at a score counts them too.
 LayoutJoins joinsUnder(const std::string& target, Context& context);
 
-// The joins of the listed files once written on a volume of `blockSize` bytes a block.
-std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize);
+// The joins of the listed files once written on a volume of `blockSize` bytes a block: of
+// the rows flagged in `rows`, or of all where it is empty.
+std::int64_t listJoins(const TextTable& list, std::uint32_t blockSize,
+                       const std::vector<bool>& rows = {});
 
 // Fails (Failure) when the aim lies below what the files on disk and the listed ones can
 // reach, naming the lowest score they can.

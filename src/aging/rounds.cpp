@@ -11,7 +11,9 @@
 #include "aging/use_writes.h"
 #include "aging/used_model.h"
 #include "aging/volume_plan.h"
+#include "diskops/fragmentation.h"
 #include "diskops/list_writing.h"
+#include "diskops/removal_picker.h"
 #include "diskops/writer.h"
 #include "fileset/template_check.h"
 #include "measure/file_layout.h"
@@ -19,12 +21,14 @@
 namespace brimwell::aging {
 namespace {
 
+void appendRow(const TextTable& from, std::size_t row, TextTable& to) {
+  const std::size_t added = to.addRow(from.caption(row));
+  to.addSubCell(added, from.cellText(row, 1 + kSizeCell));
+}
+
 void appendRows(const TextTable& from, TextTable& to) {
   to.reserve(to.rowCount() + from.rowCount(), 0);
-  for (std::size_t row = 0; row < from.rowCount(); ++row) {
-    const std::size_t added = to.addRow(from.caption(row));
-    to.addSubCell(added, from.cellText(row, 1 + kSizeCell));
-  }
+  for (std::size_t row = 0; row < from.rowCount(); ++row) appendRow(from, row, to);
 }
 
 // The entries of `all` that are not in `deleted`, a subsequence of it in the same order.
@@ -36,8 +40,7 @@ void keepUndeleted(const TextTable& all, const TextTable& deleted, TextTable& re
       ++next;
       continue;
     }
-    const std::size_t added = remaining.addRow(all.caption(row));
-    remaining.addSubCell(added, all.cellText(row, 1 + kSizeCell));
+    appendRow(all, row, remaining);
   }
 }
 
@@ -271,8 +274,20 @@ class RoundsJob {
     if (usedBy(round)) return moveBatchIn(round);
     list_.write(all_);
     if (!layout_) return diskops::reproduce(context_);
-    const LayoutAim aim = layoutAim(context_, *layout_, classShares(), remaining_,
-                                    othersAsWeighed(round, topUp), target_);
+    // A score asked for is aimed at what this round's erase leaves. A profile's batches aim
+    // at every file: its last batch, which sets where the job ends, is not erased.
+    const std::vector<bool> stays = plan_.like || topUp ? std::vector<bool>() : staysAfterErase();
+    TextTable stayingOnDisk{2};
+    for (std::size_t row = 0; row < stays.size() && row < remaining_.rowCount(); ++row) {
+      if (stays[row]) appendRow(remaining_, row, stayingOnDisk);
+    }
+    LayoutAim aim =
+        layoutAim(context_, *layout_, classShares(), stays.empty() ? remaining_ : stayingOnDisk,
+                  othersAsWeighed(round, topUp, !stays.empty()), target_);
+    if (!stays.empty()) {
+      aim.stays.assign(stays.begin() + static_cast<std::ptrdiff_t>(remaining_.rowCount()),
+                       stays.end());
+    }
     // Only before anything is written, and only for a score asked for: later rounds, and a
     // profile's score, come as near as they can.
     if (round == 1 && !plan_.like) checkLayoutReach(files1(), aim, target_);
@@ -283,11 +298,24 @@ class RoundsJob {
     return plan_.like ? std::optional(extentClassShares(*plan_.like)) : std::nullopt;
   }
 
+  // The rows of all_ this round's erase leaves on disk: the sort-out's picks, drawn from the
+  // job's random source as writing the batch's bytes leaves it.
+  std::vector<bool> staysAfterErase() {
+    RandomSource ahead = context_.random;
+    ahead.skip(diskops::ListWriting::drawsToWrite(files1()));
+    const std::size_t count = all_.rowCount();
+    return diskops::pickRemovals(
+        count, diskops::sortOutRemovals(count, context_.fields.value(SpinField::delprocent)),
+        ahead);
+  }
+
   // The erases to come take their share of the job's files, never of the others, which then
-  // weigh more in the score: the aim weighs them so from the start.
-  LayoutJoins othersAsWeighed(int round, bool topUp) {
-    const double kept = std::pow(1.0 - context_.fields.value(SpinField::delprocent) / 100.0,
-                                 topUp ? 0 : plan_.rounds - round + 1);
+  // weigh more in the score: the aim weighs them so from the start. `thisRoundKnown`: the aim
+  // counts only what this round's erase leaves, so only the later rounds' erases are weighed.
+  LayoutJoins othersAsWeighed(int round, bool topUp, bool thisRoundKnown) {
+    const int erasesToCome = topUp ? 0 : plan_.rounds - round + (thisRoundKnown ? 0 : 1);
+    const double kept =
+        std::pow(1.0 - context_.fields.value(SpinField::delprocent) / 100.0, erasesToCome);
     if (kept <= 0) return alreadyThere_;
     return {std::llround(static_cast<double>(alreadyThere_.joins) / kept),
             std::llround(static_cast<double>(alreadyThere_.contiguous) / kept)};

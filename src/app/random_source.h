@@ -26,6 +26,9 @@ class RandomSource {
     state_ = state_ * kMultiplier + kIncrement;
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(state_) * n) >> 32);
   }
+  // The state `steps` draws on, in O(log steps): to know what is drawn after a run of draws
+  // whose count is known before they are made.
+  void skip(std::uint64_t steps);
 
  private:
   std::uint32_t state_;

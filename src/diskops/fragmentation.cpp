@@ -32,6 +32,10 @@ std::int64_t entriesToKeep(std::size_t count, std::int32_t percent) {
 
 }  // namespace
 
+std::size_t sortOutRemovals(std::size_t count, std::int32_t percent) {
+  return count - static_cast<std::size_t>(entriesToKeep(count, percent));
+}
+
 Outcome sortOut(Context& context, std::vector<bool>* picked) {
   TextTable& list = context.lists.files1;
   Feedback& feedback = context.feedback;
@@ -40,8 +44,8 @@ Outcome sortOut(Context& context, std::vector<bool>* picked) {
     return Outcome::Stopped;
   }
   const std::size_t count = list.rowCount();
-  const std::int64_t keep = entriesToKeep(count, context.fields.value(SpinField::delprocent));
-  const std::int64_t removals = static_cast<std::int64_t>(count) - keep;
+  const auto removals = static_cast<std::int64_t>(
+      sortOutRemovals(count, context.fields.value(SpinField::delprocent)));
   if (!feedback.confirm("Removing " + formatInteger(removals) + " out of " +
                         formatInteger(static_cast<std::int64_t>(count)) +
                         " random items from the list. The rest files are expected to be "

@@ -13,6 +13,10 @@ namespace brimwell::diskops {
 // the entries to remove are flagged there instead (one flag a row), for a caller that
 // writes out the rest in one pass.
 Outcome sortOut(Context& context, std::vector<bool>* picked = nullptr);
+// How many of `count` entries the sort-out removes at `percent` (the files that stay on
+// disk): with diskops::pickRemovals and the job's random source as it will be, the rows it
+// will pick, known before.
+std::size_t sortOutRemovals(std::size_t count, std::int32_t percent);
 
 struct EraseResult {
   Outcome outcome = Outcome::Done;

@@ -91,6 +91,17 @@ std::unique_ptr<WritableFile> ListWriting::create(const std::string& path) {
   return true;
 }
 
+std::uint64_t ListWriting::drawsToWrite(const TextTable& list) {
+  // write() fills the whole buffer for each block, the last one short, and once for an empty
+  // file.
+  std::uint64_t blocks = 0;
+  for (std::size_t row = 0; row < list.rowCount(); ++row) {
+    const auto size = static_cast<std::uint64_t>(listedFileSize(list, row));
+    blocks += std::max<std::uint64_t>((size + kBlockSize - 1) / kBlockSize, 1);
+  }
+  return blocks * kBlockSize;
+}
+
 bool ListWriting::close(WritableFile& file) {
   error_ = file.close();
   return error_ == 0;

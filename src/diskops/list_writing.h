@@ -48,6 +48,9 @@ class ListWriting {
   // Writes `size` random bytes; false when a write failed (a short write only ends the
   // file early).
   bool write(WritableFile& file, std::int64_t size);
+  // The draws from the job's random source that writing every listed file whole takes, so
+  // what is drawn after the list is written can be known before (RandomSource::skip).
+  static std::uint64_t drawsToWrite(const TextTable& list);
   // Writes the file out to the volume (WritableFile::writeOut); false when that failed.
   bool writtenOut(WritableFile& file) {
     error_ = file.writeOut();

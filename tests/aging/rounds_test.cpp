@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "aging/scripted_job.h"
 #include "app/failure.h"
+#include "census/size_template.h"
 
 namespace brimwell::testing {
 namespace {
@@ -86,6 +88,30 @@ TEST(Rounds, TheLayoutLandsOnItsAimWhereCutsOrTheFileSystemMakeOtherBreaksThanPl
     }
     EXPECT_GT(job.volume.settles, 0);
   }
+}
+
+// A tenth of the files hold most joins, and the erase takes 40 % of them: which of those
+// stay moves the score by more than the aim allows, unless the cuts aim at what stays.
+TEST(Rounds, TheLayoutIsAimedAtWhatTheEraseLeavesWhereAFewFilesHoldMostJoins) {
+  double missed = 0;
+  constexpr int kSeeds = 8;
+  for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    ScriptedJob job;
+    job.op.random.setState(seed);
+    job.op.lists.sizes.clear();
+    census::readTemplate("8192\t90\n2097152\t10\n", job.op.lists.sizes);
+    census::UpdatePercentages(job.op.lists.sizes, ".");
+    job.op.fields.setValue(SpinField::SpinEdit1, 300);
+    aging::RoundsPlan plan;
+    plan.rounds = 1;
+    plan.layout = 0.7;
+    Recorder recorder(job.volume);
+    EXPECT_EQ(age(job, plan, recorder).outcome, Outcome::Done);
+    ASSERT_EQ(recorder.rounds.size(), 1u);
+    missed += std::abs(recorder.rounds[0].layout.layoutScore - 0.7);
+  }
+  // Aimed at every file written, the seeds missed by 0.0037 on average.
+  EXPECT_LT(missed / kSeeds, 0.002);
 }
 
 TEST(Rounds, AProfilesJobEndsWithATopUpToItsLevel) {

@@ -36,5 +36,19 @@ TEST(RandomSource, ResultsStayBelowN) {
   }
 }
 
+TEST(RandomSource, SkipLeavesTheStateThatDrawingAsOftenLeaves) {
+  for (const std::uint64_t steps : {0ull, 1ull, 2ull, 7ull, 4096ull, 100003ull}) {
+    RandomSource drawn(0xC0FFEE);
+    for (std::uint64_t i = 0; i < steps; ++i) drawn.draw(256);
+    RandomSource skipped(0xC0FFEE);
+    skipped.skip(steps);
+    EXPECT_EQ(skipped.state(), drawn.state()) << steps;
+  }
+  // The generator's period is 2^32: so many steps come back to the start.
+  RandomSource full(12345);
+  full.skip(1ull << 32);
+  EXPECT_EQ(full.state(), 12345u);
+}
+
 }  // namespace
 }  // namespace brimwell
