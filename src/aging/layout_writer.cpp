@@ -41,9 +41,11 @@ std::uint32_t cutSeed(const RandomSource& job) {
 // pieces planned for it (run --like), and learns from the files measured.
 class CutPlanner {
  public:
-  CutPlanner(const TextTable& list, const LayoutAim& aim, const RandomSource& job)
+  // `countedJoins`: the joins of the rows the aim counts.
+  CutPlanner(const TextTable& list, const LayoutAim& aim, std::int64_t countedJoins,
+             const RandomSource& job)
       : blockSize_(aim.blockSize),
-        steer_(aim.score, aim.onDisk, listJoins(list, blockSize_, aim.stays)),
+        steer_(aim.score, aim.onDisk, countedJoins),
         aim_(aim),
         plan_(aim.classShares ? std::optional<ExtentPlan>(std::in_place, list, blockSize_,
                                                           *aim.classShares, aim.onDiskClasses)
@@ -98,8 +100,9 @@ class PieceWriter {
         aim_(aim),
         blockSize_(aim.blockSize),
         joins_(listJoins(list_, blockSize_)),
-        measureEvery_(listJoins(list_, blockSize_, aim.stays) / kMeasuresPerList + 1),
-        planner_(list_, aim, context.random),
+        countedJoins_(aim.stays.empty() ? joins_ : listJoins(list_, blockSize_, aim.stays)),
+        measureEvery_(countedJoins_ / kMeasuresPerList + 1),
+        planner_(list_, aim, countedJoins_, context.random),
         writing_(context),
         placement_(placementFor(aim)) {}
 
@@ -251,7 +254,8 @@ class PieceWriter {
   const LayoutAim& aim_;
   std::uint32_t blockSize_;
   std::int64_t joins_;         // of the whole list
-  std::int64_t measureEvery_;  // joins of the files counted
+  std::int64_t countedJoins_;  // of the rows the aim counts
+  std::int64_t measureEvery_;
   CutPlanner planner_;
   diskops::ListWriting writing_;
   std::unique_ptr<PiecePlacement> placement_;

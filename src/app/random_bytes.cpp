@@ -16,22 +16,6 @@ namespace brimwell {
 
 namespace {
 
-// The generator stepped k times is again a step of the same form: s -> multiplier*s +
-// increment (mod 2^32). Composed one step at a time, so no division is needed.
-struct Jump {
-  std::uint32_t multiplier = 1;
-  std::uint32_t increment = 0;
-};
-
-constexpr Jump jumpOf(std::size_t steps) {
-  Jump jump;
-  for (std::size_t i = 0; i < steps; ++i) {
-    jump.multiplier *= RandomSource::kMultiplier;
-    jump.increment = jump.increment * RandomSource::kMultiplier + RandomSource::kIncrement;
-  }
-  return jump;
-}
-
 // draw(256) is the high 32 bits of state*256, that is the state's top byte.
 inline std::uint8_t topByte(std::uint32_t state) { return static_cast<std::uint8_t>(state >> 24); }
 
@@ -47,7 +31,7 @@ template <std::size_t lanes>
 constexpr LaneStarts<lanes> laneStartsOf() {
   LaneStarts<lanes> starts;
   for (std::size_t j = 0; j < lanes; ++j) {
-    const Jump jump = jumpOf(j + 1);
+    const RandomSource::Jump jump = RandomSource::jumpOf(j + 1);
     starts.multipliers[j] = jump.multiplier;
     starts.increments[j] = jump.increment;
   }
@@ -60,7 +44,7 @@ constexpr LaneStarts<lanes> laneStartsOf() {
 constexpr std::size_t kPortableLanes = 8;
 
 std::uint32_t fillPortable(std::uint32_t state, std::uint8_t* out, std::size_t groups) {
-  constexpr Jump jump = jumpOf(kPortableLanes);
+  constexpr RandomSource::Jump jump = RandomSource::jumpOf(kPortableLanes);
   static constexpr auto starts = laneStartsOf<kPortableLanes>();
   std::array<std::uint32_t, kPortableLanes> lanes;
   for (std::size_t j = 0; j < kPortableLanes; ++j) {
@@ -88,7 +72,7 @@ inline __m128i multiplyLanes(__m128i a, __m128i m) {
 }
 
 std::uint32_t fillSse2(std::uint32_t state, std::uint8_t* out, std::size_t groups) {
-  constexpr Jump jump = jumpOf(kSse2Lanes);
+  constexpr RandomSource::Jump jump = RandomSource::jumpOf(kSse2Lanes);
   static constexpr auto starts = laneStartsOf<kSse2Lanes>();
   const __m128i start = _mm_set1_epi32(static_cast<int>(state));
   __m128i lanes[kSse2Vectors];
@@ -129,7 +113,7 @@ constexpr std::size_t kAvx2Lanes = 8 * kAvx2Vectors;
 [[gnu::hot]] __attribute__((target("avx2"))) std::uint32_t fillAvx2(std::uint32_t state,
                                                                     std::uint8_t* out,
                                                                     std::size_t groups) {
-  constexpr Jump jump = jumpOf(kAvx2Lanes);
+  constexpr RandomSource::Jump jump = RandomSource::jumpOf(kAvx2Lanes);
   static constexpr auto starts = laneStartsOf<kAvx2Lanes>();
   const __m256i start = _mm256_set1_epi32(static_cast<int>(state));
   __m256i lanes[kAvx2Vectors];

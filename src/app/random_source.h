@@ -26,9 +26,32 @@ class RandomSource {
     state_ = state_ * kMultiplier + kIncrement;
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(state_) * n) >> 32);
   }
-  // The state `steps` draws on, in O(log steps): to know what is drawn after a run of draws
-  // whose count is known before they are made.
-  void skip(std::uint64_t steps);
+
+  // The generator stepped `steps` times is again a step of the same form: s -> multiplier * s
+  // + increment (mod 2^32). Composed by squaring, in O(log steps).
+  struct Jump {
+    std::uint32_t multiplier = 1;
+    std::uint32_t increment = 0;
+  };
+  static constexpr Jump jumpOf(std::uint64_t steps) {
+    Jump jump;
+    Jump power{kMultiplier, kIncrement};  // the step applied 2^k times
+    for (; steps != 0; steps >>= 1) {
+      if ((steps & 1) != 0) {
+        jump.multiplier *= power.multiplier;
+        jump.increment = jump.increment * power.multiplier + power.increment;
+      }
+      power.increment = power.increment * power.multiplier + power.increment;
+      power.multiplier *= power.multiplier;
+    }
+    return jump;
+  }
+  // The state `steps` draws on: to know what is drawn after a run of draws whose count is
+  // known before they are made.
+  void skip(std::uint64_t steps) {
+    const Jump jump = jumpOf(steps);
+    state_ = state_ * jump.multiplier + jump.increment;
+  }
 
  private:
   std::uint32_t state_;
